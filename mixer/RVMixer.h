@@ -1,0 +1,164 @@
+// RVMixer: renders the virtual channels of one player into interleaved signed 16-bit
+// stereo at 44100 Hz, calling the player's Play once per tick.
+#ifndef MIXER_RVMIXER_H
+#define MIXER_RVMIXER_H
+
+#include "beos/SupportDefs.h"
+#include "framework/VInfo.h"
+
+class RVAddOnPlayer;
+struct SamplePlayerInfo;
+
+enum : uint32 {
+    MIX_16BIT    = 0x001,
+    MIX_STEREO   = 0x002,
+    MIX_SURROUND = 0x100,
+    MIX_INTERP   = 0x200,
+};
+
+// Mixer positions and steps are fixed point with this many fraction bits.
+const int32  MIX_FRACTION_BITS = 11;
+const int64  MIX_FRACTION_ONE  = int64(1) << MIX_FRACTION_BITS;
+// The highest position the 32-bit kernels may start or end a stretch at.
+const int64  MIX_POSITION_32BIT_MAX = 0x7FFFFFFE;
+const uint32 MIX_OUTPUT_FREQUENCY = 44100;
+const uint32 MIX_DEFAULT_MODE = MIX_16BIT | MIX_STEREO | MIX_SURROUND;
+// 32896 bytes of 32-bit sums; a pass uses at most 8192 of them.
+const uint32 MIX_BUFFER_VALUES = 32896 / sizeof(int32);
+const uint16 MIX_PASS_FRAMES_MONO = 8192;
+const uint16 MIX_PASS_FRAMES_STEREO = 4096;
+
+class RVMixer
+{
+public:
+                    RVMixer();
+    virtual         ~RVMixer();
+                    RVMixer(const RVMixer&) = delete;
+    RVMixer&        operator=(const RVMixer&) = delete;
+
+    bool            InitMixer(RVAddOnPlayer* player);
+    void            EndMixer();
+    void            StartMixer();
+    void            StopMixer();
+
+    void            Mixer(int16* buffer, uint32 bytes);
+    void            SetVolume(uint16 volume);
+
+    bool            IsPlaying() const;
+    void            PausePlaying();
+    void            ResumePlaying();
+
+    void            SwitchToSampleMode(SamplePlayerInfo* info);
+
+    uint32          Samples2Bytes(uint32 frames) const;
+    uint32          Bytes2Samples(uint32 bytes) const;
+
+    // Frames still to render before the next Play.
+    uint32          TickFramesLeft() const { return tickFramesLeft; }
+
+    // Kernels: render one stretch of currentVoice (no loop or end boundary inside it)
+    // with its gains. Positions and steps have 11 fraction bits; they return the new
+    // position.
+    int32           Mix8StereoNormal(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16StereoNormal(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix8SurroundNormal(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16SurroundNormal(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int64           Mix8StereoNormal64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16StereoNormal64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix8SurroundNormal64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16SurroundNormal64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+
+    // Never selected by the fixed output mode; they add nothing and return 0.
+    int32           Mix8MonoNormal(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16MonoNormal(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int64           Mix8MonoNormal64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16MonoNormal64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int32           Mix8StereoInterp(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16StereoInterp(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix8SurroundInterp(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16SurroundInterp(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix8MonoInterp(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int32           Mix16MonoInterp(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames);
+    int64           Mix8StereoInterp64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16StereoInterp64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix8SurroundInterp64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16SurroundInterp64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix8MonoInterp64(const int8* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+    int64           Mix16MonoInterp64(const int16* data, int32* buffer, int64 position,
+                        int64 step, uint32 frames);
+
+    // Accumulator to output: shift right by 9 and clip.
+    void            Mix32To16(int16* output, const int32* buffer, int64 count);
+    void            Mix32To8(int8* output, const int32* buffer, int64 count);
+
+protected:
+    void            DoMixing(int8* buffer, uint32 frames);
+    void            DoSampleMixing(int8* buffer, uint32 frames);
+    void            StartTick();
+    void            MixPass(int8* output, uint32 frames);
+    void            MixSamplePass(int8* output, uint32 frames);
+    void            ConvertPass(int8* output, uint32 values);
+
+    // Voice preparation and rendering of currentVoice.
+    void            PrepareVoice();
+    void            SetGains();
+    void            SetBounds();
+    void            AddChannel(int32* buffer, int64 frames);
+    void            AddSampleChannel(int32* buffer, uint32 frames);
+
+private:
+    friend class RVMixerProbe;     // test access to voices and scratch bounds
+
+    bool            LoopIsUsable() const;
+    bool            CheckBoundary(bool looping);
+    void            WrapForwards(bool pingPong);
+    void            WrapBackwards(bool pingPong);
+    void            StopVoice();
+    int64           RenderStretch(int32* buffer, int64 position, int64 end, uint32 frames,
+                        bool is16Bit);
+    template<typename Sample>
+    int64           RenderStretch(const Sample* data, int32* buffer, int64 position,
+                        int64 end, uint32 frames);
+
+    bool            playing;
+    bool            sampleMode;
+    RVAddOnPlayer*  player;
+    SamplePlayerInfo* sampleInfo;
+    uint32          mixFrequency;
+    uint16          channelCount;
+    uint16          masterVolume;
+    uint32          mode;
+    uint16          passFrames;
+    uint32          tickFramesLeft;
+    int64           sampleEnd;
+    int64           loopBegin;
+    int64           loopFinish;
+    int32*          mixBuffer;
+    VINFO*          voices;
+    VINFO*          currentVoice;
+};
+
+#endif
