@@ -2,6 +2,8 @@
 #ifndef FRAMEWORK_RVADDONPLAYER_H
 #define FRAMEWORK_RVADDONPLAYER_H
 
+#include <initializer_list>
+
 #include "framework/RVAddOn.h"
 #include "framework/SamplePlayerInfo.h"
 
@@ -62,6 +64,11 @@ public:
     void            CloseExtraFile(PFile* file);
     uint32          GetExtraFilesSize();
 
+private:
+    // Opens the first of names that exists; true when one did.
+    bool            TryCandidates(PFile* file, std::initializer_list<PString> names);
+
+public:
     RVChannel**     virtualChannels;    // made and freed by the mixer
     uint16          bpm;                // tempo; the mixer sizes each tick from it
     uint32          extraFilesSize;

@@ -15,6 +15,9 @@ public:
     void            ParseInfo(VINFO* voice);
     void            Active(bool sounding);
     uint32          ParseSampleInfo(VINFO* voice, uint32 sourceFrequency, uint32 mixFrequency);
+
+private:
+    uint16          ParseSample(VINFO* voice, uint32 changes);
 };
 
 #endif
