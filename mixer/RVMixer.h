@@ -132,16 +132,30 @@ protected:
 private:
     friend class RVMixerProbe;     // test access to voices and scratch bounds
 
+    // Kernels for one data width: the 32-bit one and its 64-bit twin.
+    template<typename Sample>
+    struct KernelPair {
+        int32       (RVMixer::*mix32)(const Sample*, int32*, int32, int32, uint32);
+        int64       (RVMixer::*mix64)(const Sample*, int32*, int64, int64, uint32);
+    };
+
+    template<typename Sample>
+    KernelPair<Sample> SelectKernels() const;
+    template<typename Sample>
+    int64           MixStretch(const KernelPair<Sample>& kernels, const Sample* data,
+                        int32* buffer, int64 position, int64 step, uint32 frames);
+    template<typename Sample>
+    void            AddStretches(const Sample* data, int32* buffer, int64 frames);
+    template<typename Sample>
+    void            AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
+
     bool            LoopIsUsable() const;
     bool            CheckBoundary(bool looping);
     void            WrapForwards(bool pingPong);
     void            WrapBackwards(bool pingPong);
+    void            Reverse();
     void            StopVoice();
-    int64           RenderStretch(int32* buffer, int64 position, int64 end, uint32 frames,
-                        bool is16Bit);
-    template<typename Sample>
-    int64           RenderStretch(const Sample* data, int32* buffer, int64 position,
-                        int64 end, uint32 frames);
+    uint32          FramesToValues(uint32 frames) const;
 
     bool            playing;
     bool            sampleMode;

@@ -1,0 +1,281 @@
+// Set-up, tear-down and the tick loop of the mixer.
+#include "mixer/RVMixer.h"
+
+#include <cstring>
+#include <new>
+
+#include "framework/RVAddOnPlayer.h"
+#include "framework/RVChannelParser.h"
+#include "support/PException.h"
+
+namespace {
+
+// Tempo the tick length is measured against: bpm 125 gives 50 ticks a second.
+const uint32 kReferenceTempo = 125;
+const uint32 kReferenceTicksPerSecond = 50;
+
+}   // namespace
+
+
+RVMixer::RVMixer()
+    :
+    playing(false),
+    sampleMode(false),
+    player(nullptr),
+    sampleInfo(nullptr),
+    mixFrequency(MIX_OUTPUT_FREQUENCY),
+    channelCount(0),
+    masterVolume(256),
+    mode(MIX_DEFAULT_MODE),
+    passFrames(MIX_PASS_FRAMES_STEREO),
+    tickFramesLeft(0),
+    sampleEnd(0),
+    loopBegin(0),
+    loopFinish(0),
+    mixBuffer(nullptr),
+    voices(nullptr),
+    currentVoice(nullptr)
+{
+}
+
+
+// The buffers belong to EndMixer.
+RVMixer::~RVMixer()
+{
+}
+
+
+bool
+RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
+{
+    sampleMode = false;
+    player = newPlayer;
+    channelCount = player->GetVirtualChannels();
+
+    try {
+        mixFrequency = MIX_OUTPUT_FREQUENCY;
+        mode = MIX_DEFAULT_MODE;
+
+        // A second InitMixer without EndMixer must not leak the first set of buffers.
+        delete[] mixBuffer;
+        delete[] voices;
+        mixBuffer = nullptr;
+        voices = nullptr;
+
+        mixBuffer = new (std::nothrow) int32[MIX_BUFFER_VALUES]();
+        if (mixBuffer == nullptr)
+            ThrowMemoryException();
+
+        voices = new (std::nothrow) VINFO[channelCount]();
+        if (voices == nullptr)
+            ThrowMemoryException();
+        for (uint16 i = 0; i < channelCount; i++) {
+            voices[i].retrigger = false;
+            voices[i].active = false;
+            voices[i].frequency = 10000;
+            voices[i].volume = 0;
+            // Left, right, right, left, as on the Amiga.
+            voices[i].panning = (i % 4 == 1 || i % 4 == 2) ? 255 : 0;
+        }
+
+        player->virtualChannels = new (std::nothrow) RVChannel*[channelCount]();
+        if (player->virtualChannels == nullptr)
+            ThrowMemoryException();
+        for (uint16 i = 0; i < channelCount; i++) {
+            player->virtualChannels[i] = new (std::nothrow) RVChannelParser;
+            if (player->virtualChannels[i] == nullptr)
+                ThrowMemoryException();
+        }
+    } catch (PFileException* e) {
+        e->Delete();
+        return false;
+    } catch (PSoundException* e) {
+        e->Delete();
+        return false;
+    }
+    return true;
+}
+
+
+void
+RVMixer::EndMixer()
+{
+    if (player != nullptr) {
+        if (player->virtualChannels != nullptr) {
+            for (uint16 i = 0; i < channelCount; i++)
+                delete player->virtualChannels[i];
+            delete[] player->virtualChannels;
+        }
+        player->virtualChannels = nullptr;
+    }
+    delete[] voices;
+    delete[] mixBuffer;
+    voices = nullptr;
+    mixBuffer = nullptr;
+    currentVoice = nullptr;
+    player = nullptr;
+}
+
+
+void
+RVMixer::StartMixer()
+{
+    passFrames = (mode & MIX_STEREO) ? MIX_PASS_FRAMES_STEREO : MIX_PASS_FRAMES_MONO;
+    tickFramesLeft = 0;
+}
+
+
+void
+RVMixer::StopMixer()
+{
+}
+
+
+void
+RVMixer::Mixer(int16* buffer, uint32 bytes)
+{
+    const uint32 frames = Bytes2Samples(bytes);
+    if (frames == 0)
+        return;
+    int8* output = reinterpret_cast<int8*>(buffer);
+
+    // Without a set-up there is nothing to render; the block is still defined.
+    if (mixBuffer == nullptr || player == nullptr || player->virtualChannels == nullptr) {
+        memset(output, 0, Samples2Bytes(frames));
+        return;
+    }
+
+    if (sampleMode)
+        DoSampleMixing(output, frames);
+    else
+        DoMixing(output, frames);
+}
+
+
+void
+RVMixer::SetVolume(uint16 volume)
+{
+    masterVolume = volume > 256 ? 256 : volume;
+}
+
+
+bool
+RVMixer::IsPlaying() const
+{
+    return playing;
+}
+
+
+void
+RVMixer::PausePlaying()
+{
+    playing = false;
+}
+
+
+void
+RVMixer::ResumePlaying()
+{
+    playing = true;
+}
+
+
+uint32
+RVMixer::Samples2Bytes(uint32 frames) const
+{
+    if (mode & MIX_16BIT)
+        frames <<= 1;
+    if (mode & MIX_STEREO)
+        frames <<= 1;
+    return frames;
+}
+
+
+uint32
+RVMixer::Bytes2Samples(uint32 bytes) const
+{
+    if (mode & MIX_16BIT)
+        bytes >>= 1;
+    if (mode & MIX_STEREO)
+        bytes >>= 1;
+    return bytes;
+}
+
+
+void
+RVMixer::DoMixing(int8* buffer, uint32 frames)
+{
+    while (frames != 0) {
+        if (tickFramesLeft == 0)
+            StartTick();
+
+        uint32 run = tickFramesLeft < frames ? tickFramesLeft : frames;
+        tickFramesLeft -= run;
+        frames -= run;
+        while (run != 0) {
+            const uint32 chunk = run < passFrames ? run : passFrames;
+            MixPass(buffer, chunk);
+            buffer += Samples2Bytes(chunk);
+            run -= chunk;
+        }
+    }
+}
+
+
+// One replay tick: the player plays, the parsers hand its changes over, and the tempo
+// it leaves sizes the tick.
+void
+RVMixer::StartTick()
+{
+    player->Play();
+    for (uint16 i = 0; i < channelCount; i++) {
+        RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
+        if (channel != nullptr)
+            channel->ParseInfo(&voices[i]);
+    }
+
+    // A tempo of 0 would divide by zero; it plays as the slowest tempo, 1 bpm
+    // (Tick_ZeroBpm_PlaysAsOneBpm).
+    const uint32 bpm = player->bpm == 0 ? 1 : player->bpm;
+    tickFramesLeft = (mixFrequency * kReferenceTempo) / (bpm * kReferenceTicksPerSecond);
+    if (tickFramesLeft == 0)
+        tickFramesLeft = 1;
+}
+
+
+void
+RVMixer::MixPass(int8* output, uint32 frames)
+{
+    const uint32 values = (mode & MIX_STEREO) ? frames * 2 : frames;
+    memset(mixBuffer, 0, values * sizeof(int32));
+
+    for (uint16 i = 0; i < channelCount; i++) {
+        currentVoice = &voices[i];
+        if (currentVoice->retrigger) {
+            currentVoice->position = int64(currentVoice->start) * MIX_FRACTION_ONE;
+            currentVoice->retrigger = false;
+            currentVoice->active = true;
+        }
+        if (currentVoice->frequency == 0)
+            currentVoice->active = false;
+        if (currentVoice->active) {
+            PrepareVoice();
+            AddChannel(mixBuffer, frames);
+        }
+
+        RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
+        if (channel != nullptr)
+            channel->Active(currentVoice->active);
+    }
+    ConvertPass(output, values);
+}
+
+
+void
+RVMixer::ConvertPass(int8* output, uint32 values)
+{
+    if (mode & MIX_16BIT)
+        Mix32To16(reinterpret_cast<int16*>(output), mixBuffer, values);
+    else
+        Mix32To8(output, mixBuffer, values);
+}

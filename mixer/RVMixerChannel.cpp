@@ -1,0 +1,239 @@
+// Voice preparation and AddChannel: walks currentVoice through its sample, one
+// stretch between boundaries at a time.
+//
+// Whatever the voice holds, every index a kernel reads lies in [0, length): the bounds
+// are 64-bit, the loop end is cut at the sample's end, and a position found outside the
+// sample before a stretch stops the voice.
+#include "mixer/RVMixer.h"
+#include "mixer/RVMixerKernelSelect.h"
+
+#include "framework/RVChannel.h"
+
+namespace {
+
+const int32 kMaxVolume = 256;
+const int32 kMaxPanning = 255;
+
+}   // namespace
+
+
+void
+RVMixer::PrepareVoice()
+{
+    // Widened so that frequencies of 2,097,152 Hz and more do not wrap.
+    const int64 step = int64(uint64(currentVoice->frequency) * MIX_FRACTION_ONE
+        / mixFrequency);
+    currentVoice->step = (currentVoice->flags & VINFO_BACKWARDS) ? -step : step;
+    SetGains();
+    SetBounds();
+}
+
+
+// Volume and panning outside their ranges are held at the nearest legal value, which
+// keeps every product of a kernel far from overflow (Gains_OutOfRangeValues_Clamped).
+void
+RVMixer::SetGains()
+{
+    VINFO* voice = currentVoice;
+    const int32 volume = voice->volume > kMaxVolume ? kMaxVolume : voice->volume;
+    const int32 vol = volume * masterVolume / 256;
+
+    voice->oldLeftVolume = voice->leftVolume;
+    voice->oldRightVolume = voice->rightVolume;
+    if ((mode & MIX_STEREO) == 0) {
+        voice->leftVolume = vol;
+    } else if (voice->panning == RV_PANNING_SURROUND) {
+        voice->leftVolume = vol / 2;
+        voice->rightVolume = vol / 2;
+    } else {
+        const int32 panning = voice->panning > kMaxPanning ? kMaxPanning : voice->panning;
+        voice->leftVolume = ((kMaxPanning - panning) * vol) >> 8;
+        voice->rightVolume = (panning * vol) >> 8;
+    }
+}
+
+
+// The loop end is cut at the sample's end so that a loop reaching past the data wraps
+// there instead of reading beyond it (AddChannel_LoopPastSample_WrapsAtSampleEnd).
+void
+RVMixer::SetBounds()
+{
+    const VINFO* voice = currentVoice;
+    const int64 length = voice->length;
+    const int64 loopEnd = voice->loopEnd < voice->length ? voice->loopEnd : voice->length;
+
+    sampleEnd = length != 0 ? length * MIX_FRACTION_ONE - 1 : 0;
+    loopBegin = int64(voice->loopStart) * MIX_FRACTION_ONE;
+    loopFinish = loopEnd != 0 ? loopEnd * MIX_FRACTION_ONE - 1 : 0;
+}
+
+
+void
+RVMixer::AddChannel(int32* buffer, int64 frames)
+{
+    const VINFO* voice = currentVoice;
+    if (voice->address == nullptr) {
+        StopVoice();
+        return;
+    }
+    if (voice->flags & VINFO_16BIT)
+        AddStretches(static_cast<const int16*>(voice->address), buffer, frames);
+    else
+        AddStretches(static_cast<const int8*>(voice->address), buffer, frames);
+}
+
+
+template<typename Sample>
+void
+RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
+{
+    VINFO* voice = currentVoice;
+    const KernelPair<Sample> kernels = SelectKernels<Sample>();
+    // A loop that ends before it starts (or lies wholly past the sample) plays as none.
+    const bool looping = (voice->flags & VINFO_LOOP) != 0 && LoopIsUsable();
+
+    while (frames > 0) {
+        if (!CheckBoundary(looping))
+            return;
+
+        const bool backwards = (voice->flags & VINFO_BACKWARDS) != 0;
+        const int64 target = backwards ? (looping ? loopBegin : 0)
+            : (looping ? loopFinish : sampleEnd);
+        int64 done = 0;
+        if (target != voice->position && voice->step != 0) {
+            // Frames whose position stays on this side of the target.
+            done = (target - voice->position) / voice->step + 1;
+            if (done > frames)
+                done = frames;
+            if (done < 0)
+                done = 0;
+        }
+        if (done == 0) {
+            // Also a step of 0: such a voice falls silent.
+            voice->active = false;
+            return;
+        }
+
+        if (voice->volume == 0) {
+            voice->position += done * voice->step;
+        } else {
+            voice->position = MixStretch(kernels, data, buffer, voice->position, voice->step,
+                uint32(done));
+        }
+        frames -= done;
+        buffer += FramesToValues(uint32(done));
+    }
+}
+
+
+bool
+RVMixer::LoopIsUsable() const
+{
+    return loopFinish > loopBegin;
+}
+
+
+// Wraps or reverses at a loop boundary, stops at the sample's ends. Returns false when
+// the voice stopped. A position left outside the sample by anything else also stops it,
+// so the stretch that follows reads only inside the data.
+bool
+RVMixer::CheckBoundary(bool looping)
+{
+    VINFO* voice = currentVoice;
+    const bool pingPong = (voice->flags & VINFO_PINGPONG) != 0;
+
+    if (voice->flags & VINFO_BACKWARDS) {
+        if (looping && voice->position < loopBegin)
+            WrapBackwards(pingPong);
+        else if (voice->position < 0) {
+            StopVoice();
+            return false;
+        }
+    } else {
+        if (looping && voice->position >= loopFinish)
+            WrapForwards(pingPong);
+        else if (voice->position >= sampleEnd) {
+            StopVoice();
+            return false;
+        }
+    }
+    if (voice->position < 0 || voice->position > sampleEnd) {
+        StopVoice();
+        return false;
+    }
+    return true;
+}
+
+
+// One wrap or reflection brings an ordinary step back into the loop. A step longer than
+// the loop would land outside it, so the overshoot is then folded by the loop's period
+// (AddChannel_StepLongerThanLoop_StaysInsideLoop).
+void
+RVMixer::WrapForwards(bool pingPong)
+{
+    VINFO* voice = currentVoice;
+    const int64 span = loopFinish - loopBegin;
+    int64 over = voice->position - loopFinish;
+
+    if (!pingPong) {
+        if (over > span)
+            over %= span;
+        voice->position = loopBegin + over;
+        return;
+    }
+    if (over > span)
+        over %= 2 * span;
+    if (over <= span) {
+        voice->position = loopFinish - over;
+        Reverse();
+    } else {
+        voice->position = loopBegin + (over - span);
+    }
+}
+
+
+void
+RVMixer::WrapBackwards(bool pingPong)
+{
+    VINFO* voice = currentVoice;
+    const int64 span = loopFinish - loopBegin;
+    int64 under = loopBegin - voice->position;
+
+    if (!pingPong) {
+        if (under > span)
+            under %= span;
+        voice->position = loopFinish - under;
+        return;
+    }
+    if (under > span)
+        under %= 2 * span;
+    if (under <= span) {
+        voice->position = loopBegin + under;
+        Reverse();
+    } else {
+        voice->position = loopFinish - (under - span);
+    }
+}
+
+
+void
+RVMixer::Reverse()
+{
+    currentVoice->step = -currentVoice->step;
+    currentVoice->flags ^= VINFO_BACKWARDS;
+}
+
+
+void
+RVMixer::StopVoice()
+{
+    currentVoice->position = 0;
+    currentVoice->active = false;
+}
+
+
+uint32
+RVMixer::FramesToValues(uint32 frames) const
+{
+    return (mode & MIX_STEREO) ? frames * 2 : frames;
+}

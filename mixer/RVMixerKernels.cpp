@@ -1,0 +1,195 @@
+// The mixing kernels and the conversion of the 32-bit sums to output samples.
+#include "mixer/RVMixer.h"
+#include "mixer/MixKernel.h"
+
+using MixKernel::MixStereo;
+using MixKernel::SurroundGains;
+
+int32
+RVMixer::Mix8StereoNormal(const int8* data, int32* buffer, int32 position, int32 step,
+    uint32 frames)
+{
+    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
+        currentVoice->rightVolume);
+}
+
+int32
+RVMixer::Mix8SurroundNormal(const int8* data, int32* buffer, int32 position, int32 step,
+    uint32 frames)
+{
+    int32 left, right;
+    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right);
+}
+
+int64
+RVMixer::Mix8StereoNormal64(const int8* data, int32* buffer, int64 position, int64 step,
+    uint32 frames)
+{
+    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
+        currentVoice->rightVolume);
+}
+
+int64
+RVMixer::Mix8SurroundNormal64(const int8* data, int32* buffer, int64 position, int64 step,
+    uint32 frames)
+{
+    int32 left, right;
+    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right);
+}
+
+int32
+RVMixer::Mix16StereoNormal(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames)
+{
+    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
+        currentVoice->rightVolume);
+}
+
+int32
+RVMixer::Mix16SurroundNormal(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames)
+{
+    int32 left, right;
+    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right);
+}
+
+int64
+RVMixer::Mix16StereoNormal64(const int16* data, int32* buffer, int64 position, int64 step,
+    uint32 frames)
+{
+    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
+        currentVoice->rightVolume);
+}
+
+int64
+RVMixer::Mix16SurroundNormal64(const int16* data, int32* buffer, int64 position, int64 step,
+    uint32 frames)
+{
+    int32 left, right;
+    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right);
+}
+
+// Mono output and interpolation are never selected (the output mode is fixed), so these
+// kernels add nothing.
+
+int32
+RVMixer::Mix8MonoNormal(const int8*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix8MonoNormal64(const int8*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix16MonoNormal(const int16*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix16MonoNormal64(const int16*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix8StereoInterp(const int8*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix8StereoInterp64(const int8*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix16StereoInterp(const int16*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix16StereoInterp64(const int16*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix8SurroundInterp(const int8*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix8SurroundInterp64(const int8*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix16SurroundInterp(const int16*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix16SurroundInterp64(const int16*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix8MonoInterp(const int8*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix8MonoInterp64(const int8*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+int32
+RVMixer::Mix16MonoInterp(const int16*, int32*, int32, int32, uint32)
+{
+    return 0;
+}
+
+int64
+RVMixer::Mix16MonoInterp64(const int16*, int32*, int64, int64, uint32)
+{
+    return 0;
+}
+
+void
+RVMixer::Mix32To16(int16* output, const int32* buffer, int64 count)
+{
+    using MixKernel::ClipTo16;
+    int64 i = 0;
+    for (; i + 4 <= count; i += 4) {
+        output[i] = ClipTo16(buffer[i]);
+        output[i + 1] = ClipTo16(buffer[i + 1]);
+        output[i + 2] = ClipTo16(buffer[i + 2]);
+        output[i + 3] = ClipTo16(buffer[i + 3]);
+    }
+    for (; i < count; i++)
+        output[i] = ClipTo16(buffer[i]);
+}
+
+
+// 8-bit output is never selected.
+void
+RVMixer::Mix32To8(int8*, const int32*, int64)
+{
+}
