@@ -1,0 +1,69 @@
+// MyPlugin: the plug-in object the host drives. It recognises module files, plays one at
+// a time through a player add-on and the mixer, and hands the host 4096-byte blocks of
+// signed 16-bit stereo at 44100 Hz.
+#ifndef PLUGIN_MYPLUGIN_H
+#define PLUGIN_MYPLUGIN_H
+
+#include "mixer/RVMixer.h"
+#include "plugin/InputPlugin.h"
+
+class PFile;
+class RVAddOnPlayer;
+class RVGlobal;
+
+// The fixed output: 1024 frames of two 16-bit samples.
+const int32 PLUGIN_BLOCK_BYTES = 4096;
+const int32 PLUGIN_SAMPLE_RATE = 44100;
+// Host positions are thousandths of the song.
+const int32 PLUGIN_POSITION_SCALE = 1000;
+
+class MyPlugin : public InputPlugin
+{
+public:
+                    MyPlugin();
+    virtual         ~MyPlugin();
+
+    virtual void    Init() override;
+    virtual void    Cleanup() override;
+    virtual bool    About(bool query) override;
+    virtual bool    Prefs(bool query) override;
+    virtual bool    Edit(const char* path, bool query) override;
+    virtual bool    GetMimeType(BMimeType* type, int index) override;
+    virtual bool    IsOur(const char* path) override;
+    virtual bool    GetSongInfo(const char* path, PlayerInfoStruct* info) override;
+    virtual void    AbortPlaying() override;
+    virtual void    Pause(bool paused) override;
+    virtual void    NewSpeed(int32 speed) override;
+    virtual void    NewVolume(int32 volume) override;
+    virtual bool    InitPlaying(const char* path, PlayerInfoStruct* info) override;
+    virtual int     GetAudio(char** buffer, int size) override;
+    virtual void    JumpTo(int32 position) override;
+    virtual void    CleanupPlaying() override;
+
+    // The song position a host seek value selects, inside 0..songLength - 1; -1 when the
+    // song has no positions.
+    static int32    SeekPosition(int32 value, int32 songLength);
+
+private:
+    // How far a playback got, for undoing it.
+    enum PlaybackStage {
+        PLAYBACK_NONE,              // objects made, maybe a module loaded
+        PLAYBACK_PLAYER_READY,      // InitPlayer succeeded
+        PLAYBACK_MIXER_READY,       // InitMixer was called
+        PLAYBACK_RUNNING,           // InitSound was called
+    };
+
+    static void     WriteFixedInfo(PlayerInfoStruct* info);
+    static bool     FindModuleType(RVAddOnPlayer* player, PFile* file, uint32* type);
+    void            StartPlayback(const char* path);
+    void            ReleasePlayback(PlaybackStage stage);
+    void            ShowAboutBox();
+
+    PlayerInfoStruct* info;         // the host's, for the file now playing
+    RVGlobal*       global;         // owned while a file plays
+    RVMixer         mixer;
+    RVAddOnPlayer*  player;         // owned while a file plays
+    char*           audioBuffer;    // PLUGIN_BLOCK_BYTES, owned while a file plays
+};
+
+#endif
