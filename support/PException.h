@@ -30,12 +30,15 @@ enum : int32 {
     P_ERR_ACCESS_DENIED           = (int32)0x80002000,
 };
 
+// The constructors of PException and of the three classes with static instances are
+// constexpr, so that those instances are constant-initialised: usable from any static
+// constructor or destructor of any translation unit.
 class PException
 {
 public:
-                    PException(bool deleteIt = true);
+    constexpr       PException(bool deleteIt = true) : deleteFlag(deleteIt) {}
     virtual         ~PException();
-    void            Delete();
+    void            Delete();       // destroys the object unless it is a static one
 
 protected:
     bool            deleteFlag;
@@ -77,21 +80,21 @@ public:
 class PUserException : public PException
 {
 public:
-                    PUserException(bool deleteIt = true);
+    constexpr       PUserException(bool deleteIt = true) : PException(deleteIt) {}
     virtual         ~PUserException();
 };
 
 class PResourceException : public PException
 {
 public:
-                    PResourceException(bool deleteIt = true);
+    constexpr       PResourceException(bool deleteIt = true) : PException(deleteIt) {}
     virtual         ~PResourceException();
 };
 
 class PMemoryException : public PException
 {
 public:
-                    PMemoryException(bool deleteIt = true);
+    constexpr       PMemoryException(bool deleteIt = true) : PException(deleteIt) {}
     virtual         ~PMemoryException();
 };
 

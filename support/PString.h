@@ -2,6 +2,8 @@
 #ifndef SUPPORT_PSTRING_H
 #define SUPPORT_PSTRING_H
 
+#include <cstdarg>
+
 #include "beos/SupportDefs.h"
 
 class PString
@@ -59,7 +61,20 @@ public:
     int32           LoadString(uint32 resourceId, uint32 number);
     PString         MakeNumber() const;
 
+    // The same as Format(format, ...) with an argument list.
+    void            FormatV(const char* format, va_list args);
+
 private:
+    // The allocation: {reference count, length in characters, size in bytes} + text.
+    static char*    Allocate(int32 capacity);
+    static char*    Share(char* text);
+    static bool     IsEmptyText(const char* text);
+    static PString  FromBytes(const char* text, int32 bytes);
+    static PString  Join(const char* a, int32 aBytes, const char* b, int32 bBytes);
+    void            Release();
+    void            MakeUnshared();
+    void            Adopt(char* text);
+
     char*           string;     // text; a header of three int32 values precedes it
 };
 
