@@ -97,6 +97,19 @@ protected:
     [[noreturn]] void ShowError(int32 error);
 
     // --- loader-private helpers (owned by the loader files) ---
+    uint32          trackBuffers;       // entries of tracks, for Cleanup
+    void            ReadTracker(PFile* file);
+    void            ReadModSamples(PFile* file);
+    void            ReadModPatterns(PFile* file);
+    void            ReadModSampleData(PFile* file);
+    void            ReadMultiTracker(PFile* file);
+    void            ReadMtmSamples(PFile* file, uint32* fileBytes);
+    void            ReadMtmTracks(PFile* file);
+    void            ReadMtmSequences(PFile* file);
+    void            ReadMtmSampleData(PFile* file, const uint32* fileBytes);
+    static void     BoundLoop(Sample& sample, int64 start, int64 loopLength,
+                        bool loopStartInBytes, uint16 noLoopLength);
+    static bool     ReadFully(PFile* file, void* buffer, int32 count);
 
     // Replay driver (Replay.cpp).
     void            GetNewNote();

@@ -1,0 +1,245 @@
+// ModTracker: the MOD loader (types 0 to 6), the load-error report and the loop bounds
+// both loaders share.
+#include "modtracker/ModTracker.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "modtracker/Tables.h"
+#include "support/PException.h"
+#include "support/PFile.h"
+
+namespace {
+
+const int MOD_ROWS = 64;
+const int MOD_CELL_BYTES = 4;
+const int MAX_CHANNELS = 32;
+const int SEQUENCE_WIDTH = 32;
+const int POSITIONS = 128;
+const int SAMPLE_NAME_BYTES = 22;
+const int SONG_NAME_BYTES = 20;
+const uint8 MAX_VOLUME = 64;
+const int32 SAMPLE_SLACK = 512;     // a last sample this much short of its data still loads
+
+// Period (12 bits) -> note 1..84: the first entry of finetune row 0 that the period
+// reaches, so a period between two entries gets the higher-pitched note. Periods below
+// the table's last entry (28) would find none; they get the highest note.
+struct NoteOfPeriod
+{
+    uint8           note[4096];
+
+    NoteOfPeriod()
+    {
+        note[0] = 0;
+        int i = 0;
+        for (int period = 4095; period > 0; period--) {
+            while (i < PERIOD_NOTES && period < periods[0][i])
+                i++;
+            note[period] = uint8(std::min(i + 1, PERIOD_NOTES));
+        }
+    }
+};
+
+// Channels named by the mark; 0 or above 32 are refused by the caller.
+int
+ChannelsOf(uint32 mark)
+{
+    char c[4] = { char(mark >> 24), char(mark >> 16), char(mark >> 8), char(mark) };
+    if (c[1] == 'C' && c[2] == 'H' && c[3] == 'N')
+        return c[0] - '0';
+    if (c[2] == 'C' && c[3] == 'H')
+        return (c[0] - '0') * 10 + (c[1] - '0');
+    if (c[0] == 'T' && c[1] == 'D' && c[2] == 'Z')
+        return c[3] - '0';
+    return 4;
+}
+
+}   // namespace
+
+// Reads count bytes; what the file lacks stays zero. False when the file ran short.
+bool
+ModTracker::ReadFully(PFile* file, void* buffer, int32 count)
+{
+    memset(buffer, 0, size_t(count));
+    return file->Read(buffer, count) == count && !file->IsEOF();
+}
+
+int32
+ModTracker::LoadModule(uint32 index, PFile* file)
+{
+    Cleanup();          // a second load replaces the first module
+    modType = index;
+    if (index >= MODTYPE_COUNT)
+        return 1;
+    return index == MODTYPE_MULTITRACKER ? LoadMultiTracker(file) : LoadTracker(file);
+}
+
+void
+ModTracker::ShowError(int32 error)
+{
+    PString text;
+    text.LoadString(resourceId, uint32(error));
+    printf("Ravlo Mod plugin ERROR: %s\n", static_cast<const char*>(text));
+    fflush(stdout);
+    ThrowUserException();
+}
+
+int32
+ModTracker::LoadTracker(PFile* file)
+{
+    try {
+        ReadTracker(file);
+        return 0;
+    } catch (PUserException* e) {
+        e->Delete();
+        Cleanup();
+        return 1;
+    } catch (...) {
+        Cleanup();
+        throw;
+    }
+}
+
+void
+ModTracker::ReadTracker(PFile* file)
+{
+    sampleNum = modType == MODTYPE_SOUNDTRACKER15 ? 15 : 31;
+    char name[SONG_NAME_BYTES + 1];
+    ReadFully(file, name, SONG_NAME_BYTES);
+    moduleName = name;
+
+    samples = new (std::nothrow) Sample[sampleNum]();
+    if (samples == nullptr)
+        ShowError(1001);
+    ReadModSamples(file);
+
+    songLength = file->Read_UINT8();
+    uint8 restart = file->Read_UINT8();
+    bool complete = ReadFully(file, positions, POSITIONS);
+    uint32 mark = modType >= MODTYPE_NOISETRACKER ? file->Read_B_UINT32() : 0;
+    if (!complete || file->IsEOF())
+        ShowError(1002);
+
+    // The list has 128 entries, and the song always plays its first position.
+    songLength = std::clamp<uint16>(songLength, 1, POSITIONS);
+    bool hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
+    restartPos = hasRestart && restart < songLength ? restart : 0;
+
+    int channelCount = ChannelsOf(mark);
+    if (channelCount < 1 || channelCount > MAX_CHANNELS)
+        ShowError(1002);
+    channelNum = uint16(channelCount);
+    patternNum = uint16(*std::max_element(positions, positions + POSITIONS) + 1);
+    trackNum = uint16(patternNum * channelNum);     // at most 256 * 32
+    rowsPerPattern = MOD_ROWS;
+    bool wideRange = modType == MODTYPE_FASTTRACKER || modType == MODTYPE_TAKETRACKER;
+    minPeriod = wideRange ? 28 : 113;
+    maxPeriod = wideRange ? 3424 : 856;
+
+    tracks = new (std::nothrow) TrackLine*[trackNum]();
+    if (tracks == nullptr)
+        ShowError(1001);
+    trackBuffers = trackNum;
+    ReadModPatterns(file);
+
+    sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
+    if (sequences == nullptr)
+        ShowError(1001);
+    for (uint16 p = 0; p < patternNum; p++) {
+        for (uint16 c = 0; c < channelNum; c++)
+            sequences[p * SEQUENCE_WIDTH + c] = uint16(p * channelNum + c);
+    }
+    ReadModSampleData(file);
+}
+
+void
+ModTracker::ReadModSamples(PFile* file)
+{
+    bool keepFineTune = modType >= MODTYPE_PROTRACKER;
+    for (uint16 i = 0; i < sampleNum; i++) {
+        Sample& s = samples[i];
+        char name[SAMPLE_NAME_BYTES + 1];
+        ReadFully(file, name, SAMPLE_NAME_BYTES);
+        s.length = file->Read_B_UINT16();
+        uint8 fineTune = file->Read_UINT8();
+        uint8 volume = file->Read_UINT8();
+        uint16 loopStart = file->Read_B_UINT16();
+        uint16 loopLength = file->Read_B_UINT16();
+        if (file->IsEOF())
+            ShowError(1004);
+        s.name = name;
+        s.fineTune = keepFineTune ? fineTune & 0x0F : 0;
+        // The replay keeps volume in a signed byte and sends it times 4.
+        s.volume = std::min(volume, MAX_VOLUME);
+        // A file's "no loop" is a one-word loop at the start.
+        BoundLoop(s, loopStart, loopLength, IsSoundTracker(), 1);
+    }
+}
+
+void
+ModTracker::ReadModPatterns(PFile* file)
+{
+    static const NoteOfPeriod notes;
+    uint8 raw[MAX_CHANNELS * MOD_ROWS * MOD_CELL_BYTES];
+    int32 patternBytes = channelNum * MOD_ROWS * MOD_CELL_BYTES;
+    for (uint16 p = 0; p < patternNum; p++) {
+        TrackLine** track = tracks + p * channelNum;
+        for (uint16 c = 0; c < channelNum; c++) {
+            track[c] = new (std::nothrow) TrackLine[MOD_ROWS]();
+            if (track[c] == nullptr)
+                ShowError(1001);
+        }
+        bool complete = ReadFully(file, raw, patternBytes);
+        const uint8* cell = raw;
+        for (int row = 0; row < MOD_ROWS; row++) {
+            for (uint16 c = 0; c < channelNum; c++, cell += MOD_CELL_BYTES) {
+                TrackLine& line = track[c][row];
+                uint8 sample = uint8((cell[0] & 0xF0) | (cell[2] >> 4));
+                line.note = notes.note[(cell[0] & 0x0F) << 8 | cell[1]];
+                line.sample = sample <= sampleNum ? sample : 0;    // no such sample: none
+                line.effect = cell[2] & 0x0F;
+                line.effectArg = cell[3];
+            }
+        }
+        if (!complete)
+            ShowError(1003);
+    }
+}
+
+void
+ModTracker::ReadModSampleData(PFile* file)
+{
+    for (uint16 i = 0; i < sampleNum; i++) {
+        Sample& s = samples[i];
+        if (s.length == 0)
+            continue;
+        int32 bytes = 2 * int32(s.length);
+        s.data = new (std::nothrow) int8[bytes]();
+        if (s.data == nullptr)
+            ShowError(1001);
+        if (file->GetLength() - file->GetPosition() < bytes - SAMPLE_SLACK)
+            ShowError(1005);
+        file->Read(s.data, bytes);
+    }
+}
+
+// Stores a loop that the replay can form only inside the sample's data. loopStart counts
+// bytes for the SoundTracker types and words otherwise; a loop that starts past the end
+// is cancelled (start 0, the format's "no loop" length), one that runs past it is cut.
+void
+ModTracker::BoundLoop(Sample& sample, int64 start, int64 loopLength, bool loopStartInBytes,
+    uint16 noLoopLength)
+{
+    int64 size = loopStartInBytes ? 2 * int64(sample.length) : sample.length;
+    if (sample.length == 0 || start < 0 || start >= size || loopLength <= 0) {
+        sample.loopStart = 0;
+        sample.loopLength = sample.length == 0 ? 0
+            : uint16(std::clamp<int64>(loopLength, 0, noLoopLength));
+        return;
+    }
+    int64 room = loopStartInBytes ? (size - start) / 2 : size - start;
+    sample.loopStart = uint16(start);
+    sample.loopLength = uint16(std::min(loopLength, room));
+}
