@@ -89,6 +89,29 @@ public:
     int8            amWaveforms[4][32]; // this player's writable copy; waveform 3 is noise
 
     // --- replay-private state (owned by the replay files) ---
+    static const uint16 NO_ROW = 0xffff;
+    static const int MAX_PASS_ROWS = 256;
+    struct SampleBounds { int8* begin; int8* end; };
+
+    uint16          rowSongPos;         // position and row read last (NO_ROW before the first)
+    uint16          rowPatternPos;
+    bool            positionJumped;     // a Bxx on the row just read
+    uint32          loopJumps;          // pattern-loop jumps in this pass
+    SampleBounds    sampleBounds[32];   // the buffer each channel's sample data lies in
+    uint64          playedRows[128][MAX_PASS_ROWS / 64];   // rows heard in this pass
+    PString         tempoTexts[256];    // "%u" of each tempo, so Play never formats
+
+    void            ResetReplayState(); // from InitSound
+    void            NewPass();          // from InitSound and SetSongPosition: a new pass
+    void            SongEnds();
+    void            TakeSample(uint8 number, RVChannel* voice, Channel& ch);
+    void            TriggerNote(RVChannel* voice, Channel& ch);
+    void            Retrigger(RVChannel* voice, Channel& ch);
+    void            StartAMSound(Channel& ch);
+    void            TonePortaStep(RVChannel* voice, Channel& ch);
+    void            VibratoStep(RVChannel* voice, Channel& ch);
+    bool            RowPlayed(uint16 pos, uint16 row) const;
+    void            ReportTempo();
 
 protected:
     // Loading (ModTrackerLoad*.cpp).
