@@ -161,7 +161,8 @@ void RVAddOnPlayer::ChangeModuleInfo(uint32, rv_infoType, PString) {}
 
 // Tries the usual names of a companion file in turn: the extension added to the whole
 // name, put in place of the last suffix, and put in front as a prefix, each as given,
-// in lower and in upper case.
+// in lower and in upper case. Suffixes and prefixes are those of the file's own name:
+// the directory part stays as it is, so that every candidate lies beside the module.
 PFile*
 RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
 {
@@ -183,19 +184,22 @@ RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
                 fileName + "." + upper}))
             return file;
 
-        int32 lastDot = fileName.ReverseFind('.');
+        int32 leafStart = fileName.ReverseFind('/') + 1;
+        PString directory = fileName.Left(leafStart);
+        PString leaf = fileName.Mid(leafStart);
+        int32 lastDot = leaf.ReverseFind('.');
         if (lastDot < 0)
             ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, fileName + "." + extension);
-        PString base = fileName.Left(lastDot);
+        PString base = directory + leaf.Left(lastDot);
         if (TryCandidates(file, {base + "." + extension, base + "." + lower,
                 base + "." + upper}))
             return file;
 
-        PString rest = fileName.Mid(fileName.Find('.') + 1);
-        if (TryCandidates(file, {extension + "." + rest, lower + "." + rest,
-                upper + "." + rest}))
+        PString rest = leaf.Mid(leaf.Find('.') + 1);
+        if (TryCandidates(file, {directory + extension + "." + rest,
+                directory + lower + "." + rest, directory + upper + "." + rest}))
             return file;
-        ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, extension + "." + rest);
+        ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, directory + extension + "." + rest);
     } catch (...) {
         delete file;
         throw;
