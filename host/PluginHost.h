@@ -1,0 +1,49 @@
+// PluginHost: every add-on of one plug-ins folder, loaded with dlopen, each asked in turn
+// whether it plays a file. The host touches a plug-in only through InputPlugin.
+#ifndef HOST_PLUGINHOST_H
+#define HOST_PLUGINHOST_H
+
+#include <string>
+#include <vector>
+
+#include "plugin/InputPlugin.h"
+
+class PluginHost
+{
+public:
+    struct AddOn
+    {
+        std::string     path;
+        void*           handle;
+        InputPlugin*    plugin;
+    };
+
+    // Loads every shared object in `folder`, in name order; prints a warning for each
+    // one that cannot be loaded or has no NewPlugin.
+    explicit        PluginHost(const std::string& folder);
+                    ~PluginHost();
+                    PluginHost(const PluginHost&) = delete;
+    PluginHost&     operator=(const PluginHost&) = delete;
+
+    // The first plug-in whose IsOur says yes, or null.
+    InputPlugin*    FindPlugin(const std::string& path) const;
+    const std::vector<AddOn>& AddOns() const { return addOns; }
+    const std::string& Folder() const { return folder; }
+
+    // plugins/ beside the binary, else ../lib/zarnowelle/plugins relative to it.
+    static std::string DefaultFolder();
+
+private:
+    void            Load(const std::string& path);
+
+    std::string     folder;
+    std::vector<AddOn> addOns;
+};
+
+// "zarnowelle: " + message on standard error, as one line.
+void                ReportError(const std::string& message);
+
+// Empty when `path` names a readable regular file, else why not.
+std::string         UnreadableReason(const std::string& path);
+
+#endif
