@@ -189,6 +189,13 @@ MyPlugin::FindModuleType(RVAddOnPlayer* candidate, PFile* file, uint32* type)
 }
 
 
+RVAddOnPlayer*
+MyPlugin::NewPlayer(RVGlobal* playerGlobal)
+{
+    return new ModTracker(playerGlobal);
+}
+
+
 bool
 MyPlugin::IsOur(const char* path)
 {
@@ -198,7 +205,9 @@ MyPlugin::IsOur(const char* path)
     try {
         std::unique_ptr<PFile> file(new PFile);
         std::unique_ptr<RVGlobal> probeGlobal(new RVGlobal);
-        std::unique_ptr<ModTracker> probe(new ModTracker(probeGlobal.get()));
+        std::unique_ptr<RVAddOnPlayer> probe(NewPlayer(probeGlobal.get()));
+        if (probe == nullptr)
+            return false;
         file->Open(path, PFile::pModeRead);
         uint32 type;
         found = FindModuleType(probe.get(), file.get(), &type);
@@ -239,8 +248,10 @@ MyPlugin::StartPlayback(const char* path)
     PlaybackStage stage = PLAYBACK_NONE;
     try {
         global = new RVGlobal;
-        player = new ModTracker(global);
+        player = NewPlayer(global);
         audioBuffer = new char[PLUGIN_BLOCK_BYTES];
+        if (player == nullptr)
+            ThrowUserException();
 
         file->Open(path, PFile::pModeRead);
         uint32 type;
@@ -255,8 +266,8 @@ MyPlugin::StartPlayback(const char* path)
 
         if (!player->InitPlayer())
             ThrowUserException();
-        stage = PLAYBACK_PLAYER_READY;
-        // A failed InitMixer may leave channels behind that only EndMixer frees.
+        // From here on a failure undoes InitMixer too: a failed one may leave channels
+        // behind that only EndMixer frees.
         stage = PLAYBACK_MIXER_READY;
         if (!mixer.InitMixer(player))
             ThrowUserException();
@@ -284,7 +295,7 @@ MyPlugin::ReleasePlayback(PlaybackStage stage)
         mixer.EndMixer();
     if (stage >= PLAYBACK_RUNNING)
         player->EndSound();
-    if (stage >= PLAYBACK_PLAYER_READY)
+    if (stage >= PLAYBACK_MIXER_READY)
         player->EndPlayer();
     delete[] audioBuffer;
     delete player;

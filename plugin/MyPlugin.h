@@ -44,12 +44,16 @@ public:
     // song has no positions.
     static int32    SeekPosition(int32 value, int32 songLength);
 
+protected:
+    // Makes the player add-on, a ModTracker; a test may put another player in its place.
+    // Declared after the host's slots, which it leaves where they are.
+    virtual RVAddOnPlayer* NewPlayer(RVGlobal* global);
+
 private:
     // How far a playback got, for undoing it.
     enum PlaybackStage {
         PLAYBACK_NONE,              // objects made, maybe a module loaded
-        PLAYBACK_PLAYER_READY,      // InitPlayer succeeded
-        PLAYBACK_MIXER_READY,       // InitMixer was called
+        PLAYBACK_MIXER_READY,       // InitPlayer succeeded, InitMixer was called
         PLAYBACK_RUNNING,           // InitSound was called
     };
 
