@@ -194,6 +194,7 @@ TraceRecorder::RecordChannel(uint16 i, TraceChannel& out)
 
     VINFO& voice = voices[i];
     parser->ParseInfo(&voice);
+    out.length = voice.length;
     out.frequency = voice.frequency;
     out.volume = voice.volume;
     out.panning = voice.panning;

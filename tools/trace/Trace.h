@@ -28,6 +28,7 @@ struct TraceChannel
     bool            triggered = false;  // the sample (re)started this tick
     uint32          sample = 0;         // 1-based sample number of the trigger
     uint32          start = 0;          // bytes into that sample's data where it starts
+    uint32          length = 0;         // bytes of the data that plays
     uint32          frequency = 0;      // Hz, as the voice holds them after the tick
     uint16          volume = 0;         // 0..256
     uint16          panning = 0;
