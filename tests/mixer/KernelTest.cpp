@@ -252,13 +252,13 @@ TEST(Conversion, Mix32To16_TableValues_ShiftAndClip)
 }
 
 
-// Four at a time then the rest: every count must convert each value exactly once and
+// Blocks then the rest: every count must convert each value exactly once and
 // write nothing past the end.
 TEST(Conversion, Mix32To16_EveryRemainder_MatchesOneByOne)
 {
     std::mt19937 rng(9);
     RVMixer mixer;
-    for (int64 count = 0; count <= 13; count++) {
+    for (int64 count = 0; count <= 40; count++) {
         std::vector<int32> in(count);
         for (int32& v : in)
             v = int32(rng());

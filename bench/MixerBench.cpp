@@ -1,0 +1,162 @@
+// Throughput of the mixer's inner loops: voice-frames per second through AddChannel,
+// values per second through the 16-bit conversion, and whole blocks per voice count.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "framework/RVAddOnPlayer.h"
+#include "framework/RVChannel.h"
+#include "mixer/RVMixer.h"
+#include "support/PString.h"
+
+// The mixer's test access, reduced to what the benchmarks drive.
+class RVMixerProbe
+{
+public:
+    explicit        RVMixerProbe(RVMixer& mixer) : mixer(mixer) {}
+    void            Render(VINFO* voice, int32* buffer, int64 frames)
+                    {
+                        mixer.currentVoice = voice;
+                        mixer.PrepareVoice();
+                        mixer.AddChannel(buffer, frames);
+                    }
+
+private:
+    RVMixer&        mixer;
+};
+
+namespace {
+
+const uint32 kFrames = 1024;
+// Period 428 (C-2) on a PAL Amiga.
+const uint32 kTypicalFrequency = AMIGA_CLOCK / 428;
+
+template<typename Sample>
+std::vector<Sample>
+Noise(size_t length)
+{
+    std::mt19937 rng(1);
+    std::vector<Sample> data(length);
+    for (Sample& s : data)
+        s = Sample(rng());
+    return data;
+}
+
+template<typename Sample>
+void
+AddChannelLooping(benchmark::State& state)
+{
+    const std::vector<Sample> data = Noise<Sample>(10000);
+    VINFO voice{};
+    voice.active = true;
+    voice.address = data.data();
+    voice.length = 10000;
+    voice.loopStart = 2000;
+    voice.loopEnd = 10000;
+    voice.flags = VINFO_LOOP | (sizeof(Sample) == 2 ? VINFO_16BIT : 0);
+    voice.frequency = kTypicalFrequency;
+    voice.volume = 256;
+    voice.panning = uint16(state.range(0));
+
+    RVMixer mixer;
+    RVMixerProbe probe(mixer);
+    std::vector<int32> buffer(2 * kFrames, 0);
+    for (auto _ : state) {
+        probe.Render(&voice, buffer.data(), kFrames);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64(state.iterations()) * kFrames);
+}
+
+
+void
+BM_AddChannel8Looping(benchmark::State& state)
+{
+    AddChannelLooping<int8>(state);
+}
+
+
+void
+BM_AddChannel16Looping(benchmark::State& state)
+{
+    AddChannelLooping<int16>(state);
+}
+
+
+void
+BM_Mix32To16(benchmark::State& state)
+{
+    std::mt19937 rng(2);
+    std::vector<int32> sums(2 * kFrames);
+    for (int32& v : sums)
+        v = int32(rng()) >> 6;
+    std::vector<int16> out(2 * kFrames);
+    RVMixer mixer;
+    for (auto _ : state) {
+        mixer.Mix32To16(out.data(), sums.data(), int64(sums.size()));
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64(state.iterations()) * int64(sums.size()));
+}
+
+
+// A player whose voices all loop 8-bit noise at slightly different pitches.
+class NoisePlayer : public RVAddOnPlayer
+{
+public:
+    explicit        NoisePlayer(uint16 channels)
+                        : RVAddOnPlayer(nullptr), channels(channels), data(Noise<int8>(20000))
+                    {}
+    PString         GetName(uint32) override { return PString(); }
+    PString         GetDescription(uint32) override { return PString(); }
+    int32           ModuleCheck(uint32, PFile*) override { return -1; }
+    int32           LoadModule(uint32, PFile*) override { return -1; }
+    uint16          GetVirtualChannels() override { return channels; }
+    int32           Play() override
+                    {
+                        if (started)
+                            return 0;
+                        started = true;
+                        for (uint16 i = 0; i < channels; i++) {
+                            virtualChannels[i]->PlaySample(data.data(), 0, 20000);
+                            virtualChannels[i]->SetLoop(1000, 19000, RV_LOOP_NORMAL);
+                            virtualChannels[i]->SetFrequency(kTypicalFrequency + 97 * i);
+                            virtualChannels[i]->SetVolume(128);
+                        }
+                        return 0;
+                    }
+
+private:
+    uint16          channels;
+    std::vector<int8> data;
+    bool            started = false;
+};
+
+
+// Whole 4096-byte blocks; items are voice-frames.
+void
+BM_MixerBlock(benchmark::State& state)
+{
+    const uint16 channels = uint16(state.range(0));
+    NoisePlayer player(channels);
+    RVMixer mixer;
+    mixer.InitMixer(&player);
+    mixer.StartMixer();
+    std::vector<int16> out(2 * kFrames);
+    for (auto _ : state) {
+        mixer.Mixer(out.data(), 4 * kFrames);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(int64(state.iterations()) * kFrames * channels);
+    mixer.EndMixer();
+}
+
+}   // namespace
+
+BENCHMARK(BM_AddChannel8Looping)->Arg(0)->Arg(RV_PANNING_SURROUND);
+BENCHMARK(BM_AddChannel16Looping)->Arg(0)->Arg(RV_PANNING_SURROUND);
+BENCHMARK(BM_Mix32To16);
+BENCHMARK(BM_MixerBlock)->Arg(4)->Arg(32);
