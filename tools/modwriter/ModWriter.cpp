@@ -287,6 +287,10 @@ MtmWriter::Build() const
         for (uint16 t : seq)
             b.L16(t);
     }
+    if (sequences.empty() && lastPattern < 0) {
+        for (int i = 0; i < 32; i++)
+            b.L16(0);               // the one pattern the header then names
+    }
     b.Text(comment, comment.size());
     for (const MtmSample& s : samples)
         b.Raw(s.data);

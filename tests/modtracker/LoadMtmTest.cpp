@@ -1,0 +1,219 @@
+// The MTM loader: header, tracks, the sequence table, sample data, and hostile values.
+#include "LoaderTestSupport.h"
+
+using namespace zw;
+
+namespace {
+
+class LoadMtmTest : public PlayerTest
+{
+protected:
+    // Two patterns of four channels over three stored tracks, two samples.
+    static MtmWriter Module()
+    {
+        MtmWriter mtm(4, 64);
+        mtm.name = "mtm song";
+        mtm.SetPositions({ 0, 1, 0 });
+        mtm.SetSample(1, std::vector<uint8>(100, 0x90));
+        mtm.SetSample(2, { 0x00, 0x80, 0xFF, 0x7F });
+        mtm.Row(1, 0) = { MtmNote("C-2"), 2, 0xA, 0x0F };
+        mtm.Row(3, 63) = { 1, 1, 0, 0 };
+        mtm.Sequence(0, 0) = 1;
+        mtm.Sequence(0, 1) = 2;
+        mtm.Sequence(1, 3) = 3;
+        mtm.comment = "a comment";
+        for (int c = 0; c < 4; c++)
+            mtm.pan[c] = uint8(c * 5);
+        return mtm;
+    }
+};
+
+}   // namespace
+
+TEST_F(LoadMtmTest, Layout_HeaderTracksAndSequences)
+{
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
+    EXPECT_EQ(player.GetModuleName(), "mtm song");
+    EXPECT_EQ(player.patternNum, 2);
+    EXPECT_EQ(player.channelNum, 4);
+    EXPECT_EQ(player.sampleNum, 2);
+    EXPECT_EQ(player.songLength, 3);
+    EXPECT_EQ(player.trackNum, 3);
+    EXPECT_EQ(player.rowsPerPattern, 64);
+    EXPECT_EQ(player.restartPos, 0);
+    EXPECT_EQ(player.minPeriod, 45);
+    EXPECT_EQ(player.maxPeriod, 1616);
+    EXPECT_EQ(player.panning[3], 15);
+    EXPECT_EQ(player.sequences[0], 1);
+    EXPECT_EQ(player.sequences[1], 2);
+    EXPECT_EQ(player.sequences[2], 0);
+    EXPECT_EQ(player.sequences[32 + 3], 3);
+
+    TrackLine line = player.tracks[1][0];
+    EXPECT_EQ(line.note, NoteNumber("C-2"));
+    EXPECT_EQ(line.sample, 2);
+    EXPECT_EQ(line.effect, 0xA);
+    EXPECT_EQ(line.effectArg, 0x0F);
+    EXPECT_EQ(player.tracks[3][63].note, 14);       // MTM note 1
+    EXPECT_EQ(player.tracks[3][63].sample, 1);
+}
+
+TEST_F(LoadMtmTest, EmptyTrack_ExistsEvenWithoutStoredTracks)
+{
+    MtmWriter mtm(2, 32);
+    mtm.Sequence(0, 0) = 0;
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    EXPECT_EQ(player.trackNum, 0);
+    ASSERT_NE(player.tracks[0], nullptr);
+    for (int r = 0; r < 32; r++) {
+        const TrackLine& line = player.tracks[0][r];
+        EXPECT_EQ(line.note | line.sample | line.effect | line.effectArg, 0);
+    }
+}
+
+TEST_F(LoadMtmTest, SampleData_UnsignedBecomesSigned)
+{
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
+    const int8* data = player.samples[1].data;
+    EXPECT_EQ(data[0], -128);
+    EXPECT_EQ(data[1], 0);
+    EXPECT_EQ(data[2], 127);
+    EXPECT_EQ(data[3], -1);
+    EXPECT_EQ(player.samples[0].data[99], 0x10);
+}
+
+// The data section holds every byte of a sample: what the record cannot keep (an odd
+// last byte, words past 65535) is stepped over, so the next sample reads its own bytes.
+TEST_F(LoadMtmTest, SampleData_OddAndOverlongSamplesKeepTheNextInPlace)
+{
+    MtmWriter mtm = Module();
+    mtm.SetSample(1, std::vector<uint8>(5, 0x81));
+    mtm.SetSample(2, std::vector<uint8>(131074, 0x82));
+    mtm.SetSample(3, std::vector<uint8>(1, 0x83));
+    mtm.SetSample(4, { 0x84, 0x85 });
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    EXPECT_EQ(player.samples[0].length, 2);
+    EXPECT_EQ(player.samples[1].length, 65535);
+    EXPECT_EQ(player.samples[1].data[131069], 2);
+    EXPECT_EQ(player.samples[2].length, 0);
+    EXPECT_EQ(player.samples[2].data, nullptr);
+    ASSERT_EQ(player.samples[3].length, 1);
+    EXPECT_EQ(player.samples[3].data[0], 4);
+    EXPECT_EQ(player.samples[3].data[1], 5);
+}
+
+TEST_F(LoadMtmTest, SampleData_ShortReadLeavesSilence)
+{
+    std::vector<uint8> bytes = Module().Build();
+    bytes.resize(bytes.size() - 2);         // the last sample lacks two of its four bytes
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, bytes), 0);
+    const int8* data = player.samples[1].data;
+    EXPECT_EQ(data[0], -128);
+    EXPECT_EQ(data[1], 0);
+    EXPECT_EQ(data[2], 0);
+    EXPECT_EQ(data[3], 0);
+}
+
+TEST_F(LoadMtmTest, Bounds_Loops)
+{
+    const struct { uint32 length, start, end; uint16 wantStart, wantLength; } cases[] = {
+        { 200, 20, 120, 10, 50 },           // inside: kept, in words
+        { 200, 120, 20, 0, 0 },             // end before start: no loop
+        { 200, 100, 400, 50, 50 },          // past the end: cut
+        { 200, 200, 300, 0, 0 },            // starts at the end: none
+        { 200, 0, 0, 0, 0 },
+        { 0, 10, 20, 0, 0 },                // nothing to loop
+        { 200, 0xFFFFFFF0, 0xFFFFFFFF, 0, 0 },
+    };
+    MtmWriter mtm = Module();
+    for (size_t i = 0; i < std::size(cases); i++) {
+        mtm.SetSample(int(i + 1), std::vector<uint8>(cases[i].length, 0x80), 64,
+            cases[i].start, cases[i].end);
+    }
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    for (size_t i = 0; i < std::size(cases); i++) {
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        EXPECT_EQ(player.samples[i].loopStart, cases[i].wantStart);
+        EXPECT_EQ(player.samples[i].loopLength, cases[i].wantLength);
+        ExpectLoopInside(player.samples[i], false);
+    }
+}
+
+TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans)
+{
+    MtmWriter mtm = Module();
+    mtm.positions[1] = 2;                   // only patterns 0 and 1 exist
+    mtm.positions[127] = 255;
+    mtm.Sequence(1, 0) = 4;                 // only tracks 0 to 3 exist
+    mtm.Sequence(1, 31) = 0xFFFF;
+    mtm.Row(2, 0) = { 1, 3, 0, 0 };         // only samples 1 and 2 exist
+    mtm.pan[0] = 16;
+    mtm.pan[31] = 255;
+    mtm.SetSample(2, { 0x80, 0x80 }, 200);
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    EXPECT_EQ(player.positions[1], 0);
+    EXPECT_EQ(player.positions[127], 0);
+    EXPECT_EQ(player.sequences[32], 0);
+    EXPECT_EQ(player.sequences[32 + 31], 0);
+    EXPECT_EQ(player.sequences[32 + 3], 3);
+    EXPECT_EQ(player.tracks[2][0].sample, 0);
+    EXPECT_EQ(player.panning[0], 15);
+    EXPECT_EQ(player.panning[31], 15);
+    EXPECT_EQ(player.samples[1].volume, 64);
+}
+
+TEST_F(LoadMtmTest, Bounds_SongLengthAndRows)
+{
+    MtmWriter mtm = Module();
+    mtm.lastPosition = 255;
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    EXPECT_EQ(player.songLength, 128);
+
+    MtmWriter tall(2, 200);
+    tall.Row(1, 199) = { 5, 0, 0, 0 };
+    tall.Sequence(0, 1) = 1;
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, tall.Build()), 0);
+    EXPECT_EQ(player.rowsPerPattern, 200);
+    EXPECT_EQ(player.tracks[1][199].note, 18);
+}
+
+TEST_F(LoadMtmTest, Errors_RefusedHeaders)
+{
+    const struct { int channels; int rows; } cases[] = { { 0, 64 }, { 33, 64 }, { 4, 0 } };
+    for (const auto& c : cases) {
+        MtmWriter mtm = Module();
+        mtm.channels = uint8(c.channels);
+        mtm.rowsPerTrack = uint8(c.rows);
+        int32 result = 0;
+        EXPECT_EQ(LoadOutput(MODTYPE_MULTITRACKER, mtm.Build(), &result),
+            "Ravlo Mod plugin ERROR: Error 2:\nCouldn't read the module header\n");
+        EXPECT_EQ(result, 1);
+        ExpectNothingOwned();
+    }
+}
+
+TEST_F(LoadMtmTest, Errors_EachTruncationHasItsLine)
+{
+    MtmWriter mtm = Module();
+    std::vector<uint8> bytes = mtm.Build();
+    const size_t samples = 66, positions = samples + 2 * 37, tracks = positions + 128,
+        sequences = tracks + 3 * 64 * 3, comment = sequences + 2 * 64, data = comment + 9;
+    ASSERT_EQ(bytes.size(), data + 104);
+    const struct { size_t cut; const char* line; } cases[] = {
+        { 40, "Error 2:\nCouldn't read the module header" },
+        { 65, "Error 2:\nCouldn't read the module header" },
+        { samples + 36, "Error 4:\nCouldn't read the module sample information" },
+        { positions + 10, "Error 3:\nCouldn't read the module patterns" },
+        { sequences - 1, "Error 3:\nCouldn't read the module patterns" },
+        { comment - 1, "Error 3:\nCouldn't read the module patterns" },
+        { comment, "Error 5:\nCouldn't read the module samples" },
+        { data + 100, "Error 5:\nCouldn't read the module samples" },
+    };
+    for (const auto& c : cases) {
+        int32 result = 0;
+        std::string out = LoadOutput(MODTYPE_MULTITRACKER, Truncated(bytes, c.cut), &result);
+        EXPECT_EQ(result, 1) << c.cut;
+        EXPECT_EQ(out, std::string("Ravlo Mod plugin ERROR: ") + c.line + "\n") << c.cut;
+        ExpectNothingOwned();
+    }
+}

@@ -1,0 +1,198 @@
+// The add-on's description, replay set-up and reset, song positions and info lines.
+#include "LoaderTestSupport.h"
+
+#include "modtracker/Tables.h"
+
+using namespace zw;
+
+namespace {
+
+class SetupTest : public PlayerTest
+{
+protected:
+    void            LoadMod(const char* mark = "M.K.")
+                    {
+                        ModWriter mod(mark);
+                        mod.SetPositions({ 0, 1, 2, 1 });
+                        mod.positions[60] = 4;
+                        ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
+                    }
+};
+
+// The words of the base are protected; only a subclass sees them.
+class WordsOf : public ModTracker
+{
+public:
+    using ModTracker::ModTracker;
+    uint32          Word(int i) const { return i == 1 ? addOnWord1 : i == 2 ? addOnWord2 : addOnWord3; }
+};
+
+}   // namespace
+
+TEST_F(SetupTest, Description_FixedAnswers)
+{
+    EXPECT_FLOAT_EQ(player.GetVersion(), 1.42f);
+    EXPECT_EQ(player.GetCount(), 8u);
+    EXPECT_EQ(player.GetSupportFlags(), 64u);
+    EXPECT_EQ(player.GetInfoCount(), 4u);
+    WordsOf words(&global);
+    EXPECT_EQ(words.Word(1), 3u);
+    EXPECT_EQ(words.Word(2), 5u);
+    EXPECT_EQ(words.Word(3), 3u);
+}
+
+TEST_F(SetupTest, Description_NamesTypesAndTexts)
+{
+    const char* names[] = { "SoundTracker15", "SoundTracker31", "NoiseTracker", "StarTracker",
+        "ProTracker", "FastTracker", "TakeTracker", "MultiTracker" };
+    const char* third[] = { nullptr, nullptr, nullptr,
+        "This player has support for AM sounds.",
+        "It can handle modules in either 64 or 100 patterns format.",
+        "This is a 6 and 8 channels ProTracker clone.",
+        "This is a 1-32 channels ProTracker clone.",
+        "This is a 1-32 channels ProTracker like clone, except that the file format is "
+        "totally different." };
+    std::string credits = player.GetDescription(0).operator const char*();
+    ASSERT_EQ(std::count(credits.begin(), credits.end(), '\n'), 1);
+    for (uint32 i = 0; i < 8; i++) {
+        EXPECT_EQ(player.GetName(i), names[i]);
+        EXPECT_EQ(player.GetModTypeString(i), i == 7 ? "audio/x-mtm" : "audio/x-mod");
+        std::string want = third[i] ? credits + "\n" + third[i] : credits;
+        EXPECT_EQ(std::string(player.GetDescription(i)), want) << i;
+    }
+    EXPECT_TRUE(player.GetName(8).IsEmpty());
+    EXPECT_TRUE(player.GetDescription(100).IsEmpty());
+}
+
+TEST_F(SetupTest, Info_LabelsAndValues)
+{
+    LoadMod();
+    const char* labels[] = { "Song Length:", "Used Patterns:", "Supported/Used Samples:",
+        "Actual Speed (BPM):" };
+    const char* values[] = { "4", "5", "31", "125" };
+    for (uint32 line = 0; line < 4; line++) {
+        EXPECT_EQ(player.GetInfoString(line, RV_INFO_LABEL), labels[line]);
+        EXPECT_EQ(player.GetInfoString(line, RV_INFO_VALUE), values[line]);
+        EXPECT_EQ(player.GetInfoString(line, rv_infoType(7)), values[line]);
+    }
+    player.bpm = 140;
+    EXPECT_EQ(player.GetInfoString(3, RV_INFO_VALUE), "140");
+    EXPECT_TRUE(player.GetInfoString(4, RV_INFO_LABEL).IsEmpty());
+    EXPECT_TRUE(player.GetInfoString(4, RV_INFO_VALUE).IsEmpty());
+}
+
+TEST_F(SetupTest, Info_MtmShowsItsSampleCount)
+{
+    MtmWriter mtm(3, 64);
+    mtm.SetSample(5, { 0x80, 0x80 });
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    EXPECT_EQ(player.GetInfoString(2, RV_INFO_VALUE), "5");
+    EXPECT_EQ(player.GetVirtualChannels(), 3);
+}
+
+TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
+{
+    LoadMod("TDZ3");
+    ASSERT_TRUE(player.InitPlayer());
+    EXPECT_NE(player.mutex, nullptr);
+    EXPECT_NE(player.channels, nullptr);
+    ASSERT_TRUE(player.InitPlayer());       // again: replaces, the ASan build sees no leak
+    player.EndPlayer();
+    ExpectNothingOwned();
+    player.Cleanup();
+    ExpectNothingOwned();
+}
+
+TEST_F(SetupTest, Cleanup_OnAFreshPlayerFreesNothing)
+{
+    player.Cleanup();
+    player.Cleanup();
+    ExpectNothingOwned();
+}
+
+TEST_F(SetupTest, InitSound_ResetsReplayStateAndChannels)
+{
+    LoadMod();
+    ASSERT_TRUE(player.InitPlayer());
+    player.speed = 3;
+    player.counter = 2;
+    player.songPos = 2;
+    player.patternPos = 9;
+    player.breakPos = 4;
+    player.posJumpFlag = player.loopJumpFlag = true;
+    player.patternDelay = player.patternDelayCount = 2;
+    player.bpm = 150;
+    for (int i = 0; i < 4; i++)
+        memset(&player.channels[i], 0x5A, sizeof(Channel));
+    player.amWaveforms[3][0] = 99;
+
+    player.InitSound(0);
+    EXPECT_EQ(player.speed, 6);
+    EXPECT_EQ(player.counter, 0);
+    EXPECT_EQ(player.songPos, 0);
+    EXPECT_EQ(player.patternPos, 0);
+    EXPECT_EQ(player.breakPos, 0);
+    EXPECT_FALSE(player.posJumpFlag);
+    EXPECT_FALSE(player.loopJumpFlag);
+    EXPECT_EQ(player.patternDelay, 0);
+    EXPECT_EQ(player.patternDelayCount, 0);
+    EXPECT_EQ(player.bpm, 150);
+    Channel zero{};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(memcmp(&player.channels[i], &zero, sizeof(Channel)), 0) << i;
+    EXPECT_EQ(memcmp(player.amWaveforms, amWaveformTable, sizeof(amWaveformTable)), 0);
+}
+
+TEST_F(SetupTest, InitSound_PansOnlyMultiTrackerChannels)
+{
+    MtmWriter mtm(3, 64);
+    mtm.pan = { 0, 7, 15 };
+    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    ASSERT_TRUE(player.InitPlayer());
+    player.InitSound(0);
+    EXPECT_EQ(player.channels[0].panning, 0);
+    EXPECT_EQ(player.channels[1].panning, 112);
+    EXPECT_EQ(player.channels[2].panning, 240);
+}
+
+TEST_F(SetupTest, AmWaveforms_EachPlayerHasItsOwnCopy)
+{
+    ModTracker other(&global);
+    player.amWaveforms[3][5] = 42;
+    player.amWaveforms[0][0] = -1;
+    EXPECT_EQ(other.amWaveforms[3][5], 0);
+    EXPECT_EQ(other.amWaveforms[0][0], 0);
+    EXPECT_EQ(amWaveformTable[3][5], 0);
+}
+
+TEST_F(SetupTest, Positions_SetResetsTheRowAndStaysOnTheList)
+{
+    LoadMod();
+    ASSERT_TRUE(player.InitPlayer());
+    player.InitSound(0);
+    EXPECT_EQ(player.GetSongLength(), 4);
+    player.patternPos = 30;
+    player.patternDelay = player.patternDelayCount = 3;
+    player.SetSongPosition(2);
+    EXPECT_EQ(player.GetSongPosition(), 2);
+    EXPECT_EQ(player.patternPos, 0);
+    EXPECT_EQ(player.patternDelay, 0);
+    EXPECT_EQ(player.patternDelayCount, 0);
+    player.SetSongPosition(4);              // a seek to the very end
+    EXPECT_EQ(player.GetSongPosition(), 3);
+    player.SetSongPosition(-5);
+    EXPECT_EQ(player.GetSongPosition(), 0);
+}
+
+TEST(TablesTest, PeriodRowsFollowTheirFineTunes)
+{
+    for (int note = 0; note < PERIOD_NOTES; note++) {
+        for (int row = 1; row < 8; row++)
+            EXPECT_LE(periods[row][note], periods[row - 1][note]) << row << " " << note;
+        EXPECT_GE(periods[8][note], periods[15][note]);
+        EXPECT_GE(periods[15][note], periods[0][note]);
+    }
+    EXPECT_EQ(periods[10][60], 112);
+    EXPECT_EQ(periods[8][24], 907);
+    EXPECT_EQ(periods[15][0], 862 * 4);
+}
