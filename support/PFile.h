@@ -11,7 +11,9 @@ class BFile;
 class PFile
 {
 public:
-    enum PSeekFlags { pSeekBegin = 0, pSeekCurrent = 1, pSeekEnd = 2 };
+    // A fixed underlying type, so that any other value (taken as from the beginning)
+    // is still a valid PSeekFlags.
+    enum PSeekFlags : int32 { pSeekBegin = 0, pSeekCurrent = 1, pSeekEnd = 2 };
 
     // Open modes: the low three bits select the access, the others modify it.
     enum : uint16 {

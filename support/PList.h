@@ -129,7 +129,7 @@ PList<T>::ItemAt(int32 index) const
 {
     if (index < 0 || index >= count)
         ThrowBoundsException(index);
-    int32 start;
+    int32 start = 0;
     Block* block = FindBlock(index, &start);
     return block->items[index - start];
 }
@@ -143,7 +143,7 @@ PList<T>::RemoveSomeItems(int32 index, int32 n)
 {
     if (index < 0 || index >= count)
         ThrowBoundsException(index);
-    int32 start;
+    int32 start = 0;
     Block* block = FindBlock(index, &start);
     int32 offset = index - start;
     T removed = block->items[offset];

@@ -44,6 +44,20 @@ CountChars(const char* text)
     return chars;
 }
 
+// The count is read and set atomically too: other threads may change it at any time
+// through their copies.
+int32
+RefCount(const char* text)
+{
+    return __atomic_load_n(&Header(text)[kRefCount], __ATOMIC_ACQUIRE);
+}
+
+void
+SetRefCount(char* text, int32 count)
+{
+    __atomic_store_n(&Header(text)[kRefCount], count, __ATOMIC_RELEASE);
+}
+
 int32
 ByteLength(const char* text)
 {
@@ -110,7 +124,7 @@ PString::Share(char* text)
     if (IsEmptyText(text))
         return text;
     int32* header = Header(text);
-    if (header[kRefCount] < 0) {
+    if (RefCount(text) < 0) {
         int32 bytes = ByteLength(text);
         char* copy = Allocate(bytes);
         memcpy(copy, text, bytes + 1);
@@ -128,7 +142,7 @@ PString::Release()
         return;
     int32* header = Header(string);
     // A negative count means the buffer is handed out: this object is its only owner.
-    if (header[kRefCount] < 0 || atomic_add(&header[kRefCount], -1) == 1)
+    if (RefCount(string) < 0 || atomic_add(&header[kRefCount], -1) == 1)
         delete[] (string - kHeaderBytes);
     string = sEmpty.text;
 }
@@ -144,7 +158,7 @@ PString::Adopt(char* text)
 void
 PString::MakeUnshared()
 {
-    if (IsEmptyText(string) || Header(string)[kRefCount] <= 1)
+    if (IsEmptyText(string) || RefCount(string) <= 1)
         return;
     int32 bytes = ByteLength(string);
     char* copy = Allocate(bytes);
@@ -329,14 +343,14 @@ PString::GetBuffer(int32 minBytes)
 {
     int32 bytes = ByteLength(string);
     int32 need = minBytes > bytes ? minBytes : bytes;
-    if (IsEmptyText(string) || Header(string)[kRefCount] > 1
-            || Header(string)[kSize] < need + 1) {
+    if (IsEmptyText(string) || RefCount(string) > 1
+            || Header(string)[kSize] < (int64)need + 1) {
         char* text = Allocate(need);
         memcpy(text, string, bytes + 1);
         Header(text)[kLength] = Header(string)[kLength];
         Adopt(text);
     }
-    Header(string)[kRefCount] = -1;     // handed out: copies copy, not share
+    SetRefCount(string, -1);            // handed out: copies copy, not share
     return string;
 }
 
@@ -360,14 +374,14 @@ PString::ReleaseBuffer(int32 bytes)
 {
     if (IsEmptyText(string))
         return;
-    if (Header(string)[kRefCount] > 1)
+    if (RefCount(string) > 1)
         MakeUnshared();
     if (bytes >= 0) {
         bytes = Clamp(bytes, 0, Header(string)[kSize] - 1);
         string[bytes] = '\0';
     }
     Header(string)[kLength] = CountChars(string);
-    Header(string)[kRefCount] = 1;
+    SetRefCount(string, 1);
     if (string[0] == '\0')
         MakeEmpty();
 }
@@ -375,7 +389,7 @@ PString::ReleaseBuffer(int32 bytes)
 void
 PString::FreeExtra()
 {
-    if (IsEmptyText(string) || Header(string)[kRefCount] != 1)
+    if (IsEmptyText(string) || RefCount(string) != 1)
         return;
     int32 bytes = ByteLength(string);
     if (Header(string)[kSize] == bytes + 1)
