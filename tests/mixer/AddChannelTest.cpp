@@ -1,58 +1,9 @@
 // AddChannel: one-shot ends, forward and ping-pong loops, frame by frame.
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "MixerTestSupport.h"
 
 namespace {
-
-const uint32 kStep1 = MIX_OUTPUT_FREQUENCY;     // exactly one sample a frame
-
-// 16-bit data whose value is its index + 1, so the output tells which sample was read.
-std::vector<int16>
-Ramp(uint32 length)
-{
-    std::vector<int16> data(length);
-    std::iota(data.begin(), data.end(), int16(1));
-    return data;
-}
-
-// Renders frames of a hard-left voice over a ramp and returns, per frame, the index
-// read (-1: nothing added).
-std::vector<int> 
-Trace(RVMixerProbe& probe, VINFO& voice, int64 frames)
-{
-    std::vector<int32> buffer(2 * frames, 0);
-    probe.Render(&voice, buffer.data(), frames);
-    std::vector<int> read;
-    for (int64 i = 0; i < frames; i++) {
-        EXPECT_EQ(0, buffer[2 * i] % 255);
-        read.push_back(buffer[2 * i] / 255 - 1);
-    }
-    return read;
-}
-
-std::vector<int>
-Sequence(int from, int to)    // inclusive, either direction
-{
-    std::vector<int> s;
-    for (int i = from; ; i += (to >= from ? 1 : -1)) {
-        s.push_back(i);
-        if (i == to)
-            break;
-    }
-    return s;
-}
-
-std::vector<int>
-Concat(std::initializer_list<std::vector<int>> parts)
-{
-    std::vector<int> all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
 
 class AddChannel : public ::testing::Test
 {
@@ -60,8 +11,9 @@ protected:
     VINFO           LoopVoice(const std::vector<int16>& data, uint32 loopStart,
                         uint32 loopEnd, bool pingPong)
                     {
-                        VINFO v = MakeVoice(data.data(), uint32(data.size()), kStep1, 256,
-                            0, VINFO_16BIT | VINFO_LOOP | (pingPong ? VINFO_PINGPONG : 0));
+                        VINFO v = MakeVoice(data.data(), uint32(data.size()),
+                            kStepOneSample, 256, 0,
+                            VINFO_16BIT | VINFO_LOOP | (pingPong ? VINFO_PINGPONG : 0));
                         v.loopStart = loopStart;
                         v.loopEnd = loopEnd;
                         return v;
@@ -77,7 +29,7 @@ protected:
 TEST_F(AddChannel, OneShot_StepOne_PlaysEverySampleThenStops)
 {
     const std::vector<int16> data = Ramp(10);
-    VINFO v = MakeVoice(data.data(), 10, kStep1, 256, 0, VINFO_16BIT);
+    VINFO v = MakeVoice(data.data(), 10, kStepOneSample, 256, 0, VINFO_16BIT);
 
     const std::vector<int> read = Trace(probe, v, 15);
     EXPECT_EQ(Concat({Sequence(0, 9), std::vector<int>(5, -1)}), read);
@@ -135,7 +87,7 @@ TEST_F(AddChannel, PingPongLoop_BackwardsAcrossPasses_Continues)
 TEST_F(AddChannel, ZeroVolume_AdvancesAndStopsWithoutAdding)
 {
     const std::vector<int16> data = Ramp(10);
-    VINFO v = MakeVoice(data.data(), 10, kStep1, 0, 0, VINFO_16BIT);
+    VINFO v = MakeVoice(data.data(), 10, kStepOneSample, 0, 0, VINFO_16BIT);
     std::vector<int32> buffer(2 * 6, 0);
 
     probe.Render(&v, buffer.data(), 6);
@@ -150,7 +102,7 @@ TEST_F(AddChannel, ZeroVolume_AdvancesAndStopsWithoutAdding)
 
 TEST_F(AddChannel, NullAddress_StopsAtZero)
 {
-    VINFO v = MakeVoice(nullptr, 100, kStep1);
+    VINFO v = MakeVoice(nullptr, 100, kStepOneSample);
     v.position = 5000;
     int32 buffer[2] = {0, 0};
 
@@ -177,7 +129,8 @@ TEST_F(AddChannel, BackwardsOnLoopBegin_Stops)
 TEST_F(AddChannel, BackwardsWithoutLoop_StopsBelowZero)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0, VINFO_16BIT | VINFO_BACKWARDS);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0,
+        VINFO_16BIT | VINFO_BACKWARDS);
     v.position = 3 * 2048;
 
     EXPECT_EQ(Concat({Sequence(3, 0), {-1}}), Trace(probe, v, 5));
@@ -244,7 +197,7 @@ TEST_F(AddChannel, PositionsAbove32BitRange_ReadOnAcrossTheLimit)
     std::vector<int16> data(length);
     for (uint32 i = 0; i < length; i++)
         data[i] = int16(i % 30000 + 1);
-    VINFO v = MakeVoice(data.data(), length, kStep1, 256, 0, VINFO_16BIT);
+    VINFO v = MakeVoice(data.data(), length, kStepOneSample, 256, 0, VINFO_16BIT);
     v.position = int64(1048560) * 2048;
 
     std::vector<int32> buffer(2 * 50, 0);

@@ -6,8 +6,6 @@
 
 namespace {
 
-const uint32 kStep1 = MIX_OUTPUT_FREQUENCY;
-
 // Silent sample data between loud guard zones: a voice that reads only its own data
 // adds nothing, one read outside the sample shows in the sums.
 template<typename Sample>
@@ -28,36 +26,6 @@ private:
     std::vector<Sample> store;
 };
 
-std::vector<int16>
-Ramp(uint32 length)
-{
-    std::vector<int16> data(length);
-    for (uint32 i = 0; i < length; i++)
-        data[i] = int16(i + 1);
-    return data;
-}
-
-// Indexes read by a hard-left voice over a Ramp, -1 where nothing was added.
-std::vector<int>
-Trace(RVMixerProbe& probe, VINFO& voice, int64 frames)
-{
-    std::vector<int32> buffer(2 * frames, 0);
-    probe.Render(&voice, buffer.data(), frames);
-    std::vector<int> read;
-    for (int64 i = 0; i < frames; i++)
-        read.push_back(buffer[2 * i] / 255 - 1);
-    return read;
-}
-
-std::vector<int>
-Sequence(int from, int to)
-{
-    std::vector<int> s;
-    for (int i = from; i <= to; i++)
-        s.push_back(i);
-    return s;
-}
-
 class BadVoice : public ::testing::Test
 {
 protected:
@@ -72,7 +40,7 @@ protected:
 TEST_F(BadVoice, AddChannel_LoopPastSample_WrapsAtSampleEnd)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0, VINFO_16BIT | VINFO_LOOP);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT | VINFO_LOOP);
     v.loopStart = 20;
     v.loopEnd = 40;
 
@@ -90,7 +58,7 @@ TEST_F(BadVoice, AddChannel_LoopPastSample_WrapsAtSampleEnd)
 TEST_F(BadVoice, AddChannel_PingPongPastSample_ReflectsAtSampleEnd)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0,
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0,
         VINFO_16BIT | VINFO_LOOP | VINFO_PINGPONG);
     v.loopStart = 25;
     v.loopEnd = 1000;
@@ -107,7 +75,7 @@ TEST_F(BadVoice, AddChannel_PingPongPastSample_ReflectsAtSampleEnd)
 TEST_F(BadVoice, AddChannel_LoopEndBeforeStart_PlaysOnce)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0, VINFO_16BIT | VINFO_LOOP);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT | VINFO_LOOP);
     v.loopStart = 20;
     v.loopEnd = 10;
 
@@ -121,7 +89,7 @@ TEST_F(BadVoice, AddChannel_LoopEndBeforeStart_PlaysOnce)
 TEST_F(BadVoice, AddChannel_StartPastEnd_Stops)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0, VINFO_16BIT);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT);
     v.position = int64(31) * 2048;
 
     EXPECT_EQ(std::vector<int>(4, -1), Trace(probe, v, 4));
@@ -132,7 +100,7 @@ TEST_F(BadVoice, AddChannel_StartPastEnd_Stops)
 TEST_F(BadVoice, AddChannel_StartPastLoopAndSample_LandsInsideLoop)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStep1, 256, 0, VINFO_16BIT | VINFO_LOOP);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT | VINFO_LOOP);
     v.loopStart = 10;
     v.loopEnd = 20;
     v.position = int64(1000000) * 2048 + 77;
@@ -194,7 +162,7 @@ TEST_F(BadVoice, Mixer_StartAndLengthAbove2M_ReadTheRightSamples)
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1) {
             p.Channel(0)->PlaySample(data.data(), 2999990, length);
-            p.Channel(0)->SetFrequency(kStep1);
+            p.Channel(0)->SetFrequency(kStepOneSample);
             p.Channel(0)->SetVolume(256);
         }
     };

@@ -56,7 +56,8 @@ RandomCase(std::mt19937& rng, uint32 length, bool surround)
     const bool backwards = rng() & 1;
     const int64 room = backwards ? c.position : last - c.position;
     const int64 maxFrames = room / c.step + 1;
-    c.frames = uint32(std::uniform_int_distribution<int64>(0, std::min<int64>(maxFrames, 700))(rng));
+    const int64 frames = std::min<int64>(maxFrames, 700);
+    c.frames = uint32(std::uniform_int_distribution<int64>(0, frames)(rng));
     if (backwards)
         c.step = -c.step;
     c.left = std::uniform_int_distribution<int32>(0, 255)(rng);

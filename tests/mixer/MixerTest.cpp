@@ -6,15 +6,13 @@
 
 namespace {
 
-const uint32 kStep1 = MIX_OUTPUT_FREQUENCY;
-
 // Starts a constant sample on channel i in the first tick.
 void
 StartConstant(TestPlayer& p, uint16 i, const std::vector<int16>& data, uint16 panning)
 {
     p.Channel(i)->PlaySample(data.data(), 0, uint32(data.size()), 16);
     p.Channel(i)->SetLoop(0, uint32(data.size()), RV_LOOP_NORMAL);
-    p.Channel(i)->SetFrequency(kStep1);
+    p.Channel(i)->SetFrequency(kStepOneSample);
     p.Channel(i)->SetVolume(256);
     p.Channel(i)->SetPanning(panning);
 }
@@ -44,16 +42,6 @@ TEST(MixerSetUp, InitMixer_CreatesChannelsAndAmigaPanning)
 
     mixer.EndMixer();
     EXPECT_EQ(nullptr, player.virtualChannels);
-}
-
-
-TEST(MixerSetUp, PlayState_FollowsPauseAndResume)
-{
-    RVMixer mixer;
-    mixer.ResumePlaying();
-    EXPECT_TRUE(mixer.IsPlaying());
-    mixer.PausePlaying();
-    EXPECT_FALSE(mixer.IsPlaying());
 }
 
 
@@ -193,7 +181,7 @@ TEST(TickLoop, FrequencyZero_InactiveUntilTriggeredAgain)
         if (p.playCount == 2)
             p.Channel(0)->SetFrequency(0);
         if (p.playCount == 3)
-            p.Channel(0)->SetFrequency(kStep1);
+            p.Channel(0)->SetFrequency(kStepOneSample);
         if (p.playCount == 4)
             p.Channel(0)->PlaySample(data.data(), 0, 100, 16);
     };
@@ -216,7 +204,7 @@ TEST(TickLoop, OneShotEnd_ClearsActiveBit)
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1) {
             p.Channel(2)->PlaySample(data.data(), 0, 100, 16);
-            p.Channel(2)->SetFrequency(kStep1);
+            p.Channel(2)->SetFrequency(kStepOneSample);
             p.Channel(2)->SetVolume(256);
         }
     };

@@ -143,4 +143,52 @@ FrequencyForStep(uint32 step)
     return uint32((uint64(step) * 44100 + 2047) / 2048);
 }
 
+// The rate whose step at 44100 Hz is exactly one sample a frame.
+const uint32 kStepOneSample = MIX_OUTPUT_FREQUENCY;
+
+// 16-bit data whose value is its index + 1, so the output tells which sample was read.
+inline std::vector<int16>
+Ramp(uint32 length)
+{
+    std::vector<int16> data(length);
+    for (uint32 i = 0; i < length; i++)
+        data[i] = int16(i + 1);
+    return data;
+}
+
+// Renders frames of a hard-left, full-volume voice over a Ramp and returns, per frame,
+// the index read (-1: nothing added).
+inline std::vector<int>
+Trace(RVMixerProbe& probe, VINFO& voice, int64 frames)
+{
+    std::vector<int32> buffer(2 * frames, 0);
+    probe.Render(&voice, buffer.data(), frames);
+    std::vector<int> read;
+    for (int64 i = 0; i < frames; i++)
+        read.push_back(buffer[2 * i] % 255 == 0 ? buffer[2 * i] / 255 - 1 : -1000);
+    return read;
+}
+
+// from .. to inclusive, counting up or down.
+inline std::vector<int>
+Sequence(int from, int to)
+{
+    std::vector<int> s;
+    for (int i = from; ; i += (to >= from ? 1 : -1)) {
+        s.push_back(i);
+        if (i == to)
+            break;
+    }
+    return s;
+}
+
+inline std::vector<int>
+Concat(std::initializer_list<std::vector<int>> parts)
+{
+    std::vector<int> all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
 #endif
