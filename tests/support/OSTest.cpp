@@ -1,0 +1,178 @@
+// The kernel kit stand-in (beos/OS.h): semaphores that really lock, thread ids,
+// atomic addition and clocks.
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "beos/OS.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64
+MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+}   // namespace
+
+TEST(Semaphore, Create_PositiveDistinctIds)
+{
+    sem_id a = create_sem(1, "a");
+    sem_id b = create_sem(0, "a name far longer than the thirty-two bytes BeOS keeps");
+    EXPECT_GT(a, 0);
+    EXPECT_GT(b, 0);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(B_OK, delete_sem(a));
+    EXPECT_EQ(B_OK, delete_sem(b));
+    EXPECT_EQ(B_BAD_VALUE, create_sem(-1, "negative"));
+}
+
+TEST(Semaphore, BadId_BadSemId)
+{
+    sem_id sem = create_sem(1, "gone");
+    delete_sem(sem);
+    for (sem_id id : {sem, (sem_id)0, (sem_id)-5}) {
+        EXPECT_EQ(B_BAD_SEM_ID, acquire_sem(id));
+        EXPECT_EQ(B_BAD_SEM_ID, acquire_sem_etc(id, 1, B_RELATIVE_TIMEOUT, 0));
+        EXPECT_EQ(B_BAD_SEM_ID, release_sem(id));
+        EXPECT_EQ(B_BAD_SEM_ID, delete_sem(id));
+    }
+}
+
+TEST(Semaphore, ZeroTimeoutOnTaken_WouldBlock)
+{
+    sem_id sem = create_sem(1, "taken");
+    EXPECT_EQ(B_OK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0));
+    EXPECT_EQ(B_WOULD_BLOCK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0));
+    EXPECT_EQ((status_t)0x8000000b, B_WOULD_BLOCK);
+    EXPECT_EQ(B_OK, release_sem(sem));
+    EXPECT_EQ(B_OK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0));
+    delete_sem(sem);
+}
+
+TEST(Semaphore, RelativeTimeout_TimedOutAfterWaiting)
+{
+    sem_id sem = create_sem(0, "empty");
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(B_TIMED_OUT, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 100000));
+    EXPECT_EQ((status_t)0x80000009, B_TIMED_OUT);
+    int64 elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 90);
+    EXPECT_LE(elapsed, 2000);
+    delete_sem(sem);
+}
+
+TEST(Semaphore, Counting_CountAcquiresThenBlocks)
+{
+    sem_id sem = create_sem(3, "three");
+    EXPECT_EQ(B_OK, acquire_sem_etc(sem, 2, B_RELATIVE_TIMEOUT, 0));
+    int32 count = 0;
+    EXPECT_EQ(B_OK, get_sem_count(sem, &count));
+    EXPECT_EQ(1, count);
+    EXPECT_EQ(B_WOULD_BLOCK, acquire_sem_etc(sem, 2, B_RELATIVE_TIMEOUT, 0));
+    EXPECT_EQ(B_OK, release_sem_etc(sem, 2, 0));
+    EXPECT_EQ(B_OK, acquire_sem_etc(sem, 3, B_RELATIVE_TIMEOUT, 0));
+    EXPECT_EQ(B_BAD_VALUE, acquire_sem_etc(sem, 0, 0, 0));
+    delete_sem(sem);
+}
+
+TEST(Semaphore, ReleaseFromOtherThread_WakesWaiter)
+{
+    sem_id sem = create_sem(0, "signal");
+    std::thread releaser([sem] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        release_sem(sem);
+    });
+    EXPECT_EQ(B_OK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 5000000));
+    releaser.join();
+    delete_sem(sem);
+}
+
+TEST(Semaphore, DeleteWhileWaiting_WaiterGetsBadSemId)
+{
+    sem_id sem = create_sem(0, "doomed");
+    std::atomic<status_t> result{B_OK};
+    std::thread waiter([&] { result = acquire_sem(sem); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(B_OK, delete_sem(sem));
+    waiter.join();
+    EXPECT_EQ(B_BAD_SEM_ID, result.load());
+}
+
+TEST(Semaphore, MutualExclusion_CounterStaysExact)
+{
+    sem_id sem = create_sem(1, "lock");
+    int64 counter = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5000; i++) {
+                acquire_sem(sem);
+                counter++;
+                release_sem(sem);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(20000, counter);
+    delete_sem(sem);
+}
+
+TEST(FindThread, Null_NonZeroAndPerThread)
+{
+    thread_id self = find_thread(nullptr);
+    EXPECT_NE(0, self);
+    EXPECT_EQ(self, find_thread(nullptr));
+    std::set<thread_id> ids{self};
+    std::mutex lock;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++) {
+        threads.emplace_back([&] {
+            thread_id id = find_thread(nullptr);
+            std::lock_guard<std::mutex> guard(lock);
+            ids.insert(id);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(5u, ids.size());
+    EXPECT_EQ(0u, ids.count(0));
+    EXPECT_LT(find_thread("someone"), 0);
+}
+
+TEST(AtomicAdd, ReturnsPreviousValue)
+{
+    int32 value = 5;
+    EXPECT_EQ(5, atomic_add(&value, 3));
+    EXPECT_EQ(8, atomic_add(&value, -10));
+    EXPECT_EQ(-2, value);
+}
+
+TEST(AtomicAdd, ManyThreads_NoLostUpdates)
+{
+    int32 value = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++)
+        threads.emplace_back([&] { for (int i = 0; i < 10000; i++) atomic_add(&value, 1); });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(40000, value);
+}
+
+TEST(Clocks, RealTimeInMicrosecondsSince1970)
+{
+    bigtime_t now = real_time_clock_usecs();
+    EXPECT_GT(now, (bigtime_t)1600000000 * 1000000);    // after September 2020
+    bigtime_t before = system_time();
+    snooze(20000);
+    EXPECT_GE(system_time() - before, 19000);
+}
