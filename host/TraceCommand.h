@@ -9,7 +9,7 @@ namespace CLI { class App; }
 struct TraceOptions
 {
     std::string     file;
-    int             ticks = 0;      // 0 = the recorder's default
+    int             ticks = 500;
     bool            json = false;
 };
 

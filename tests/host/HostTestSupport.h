@@ -1,0 +1,61 @@
+// Running the built host program from tests, and the files they feed it.
+#ifndef TESTS_HOST_HOSTTESTSUPPORT_H
+#define TESTS_HOST_HOSTTESTSUPPORT_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace hosttest {
+
+struct Result
+{
+    int             status = -1;    // exit status, or 128 + signal
+    std::string     out;
+    std::string     err;
+};
+
+// Runs the host with `args`, standard input from /dev/null, extra environment
+// variables as "NAME=value".
+Result              Host(const std::vector<std::string>& args,
+                        const std::vector<std::string>& environment = {});
+// Runs any program.
+Result              RunProgram(const std::string& program, const std::vector<std::string>& args,
+                        const std::vector<std::string>& environment = {});
+
+std::string         HostPath();         // build/zarnowelle
+std::string         PluginFolder();     // build/plugins
+std::string         FakePluginFolder();
+std::string         DemoPath();         // build/demo.mod
+bool                HavePlugin();
+
+// A fresh folder, removed with its contents when the object dies.
+class TempDir
+{
+public:
+                    TempDir();
+                    ~TempDir();
+    std::string     Path(const std::string& name) const { return path + "/" + name; }
+    std::string     Write(const std::string& name, const std::string& contents) const;
+    std::string     Write(const std::string& name, const std::vector<uint8_t>& contents) const;
+
+    std::string     path;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+// Interleaved 16-bit frames from little-endian bytes.
+std::vector<int16_t> Samples(const std::string& bytes);
+// A sound file read back through libsndfile, with its channel count and rate.
+std::vector<int16_t> ReadSoundFile(const std::string& path, int* channels = nullptr,
+                        int* rate = nullptr);
+// The fake plug-in's signal for `blocks` blocks, from block `first` on.
+std::vector<int16_t> FakeSignal(long first, long blocks);
+// Every block the real plug-in delivers for `path`, straight through dlopen.
+std::vector<int16_t> PluginBlocks(const std::string& path, int seek = -1);
+// The non-empty lines of a text.
+std::vector<std::string> Lines(const std::string& text);
+
+}   // namespace hosttest
+
+#endif

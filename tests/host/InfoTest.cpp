@@ -1,0 +1,181 @@
+// `zarnowelle info` and `zarnowelle trace` on modules written in code.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/host/HostTestSupport.h"
+#include "tools/modwriter/ModWriter.h"
+
+using namespace hosttest;
+using nlohmann::json;
+
+namespace {
+
+std::vector<uint8_t>
+Mod(const std::string& mark, int sampleCount = 31, uint8_t restart = 0, bool tempo = false)
+{
+    zw::ModWriter mod(mark, sampleCount);
+    mod.name = "info test";
+    mod.restart = restart;
+    mod.SetSample(1, std::vector<int8>(64, 20), 48, 0, 32);
+    mod.SetPositions({ 0, 1, 0 });
+    mod.Cell(0, 0, 0) = { zw::NotePeriod("A-2"), 1, tempo ? (uint8)0xF : (uint8)0, 0x40 };
+    mod.Cell(1, 5, 0) = { zw::NotePeriod("C-3"), 1, 0, 0 };
+    return mod.Build();
+}
+
+std::vector<uint8_t>
+Mtm()
+{
+    zw::MtmWriter mtm(6);
+    mtm.name = "mtm info test";
+    mtm.SetSample(1, std::vector<uint8_t>(64, 140));
+    mtm.Row(1, 0) = { zw::MtmNote("C-3"), 1, 0, 0 };
+    mtm.Sequence(0, 0) = 1;
+    mtm.SetPositions({ 0, 0 });
+    return mtm.Build();
+}
+
+// Every line of standard output is one JSON object.
+std::vector<json>
+JsonLines(const std::string& out)
+{
+    std::vector<json> objects;
+    for (const std::string& line : Lines(out))
+        objects.push_back(json::parse(line));
+    return objects;
+}
+
+TEST(Info, Json_GivesEachOfTheEightTypes)
+{
+    TempDir dir;
+    struct Case { std::string name; std::vector<uint8_t> bytes; int type; const char* typeName;
+        int channels; int samples; };
+    const Case cases[] = {
+        { "st15.mod", Mod("", 15), 0, "SoundTracker15", 4, 15 },
+        { "st31.mod", Mod("", 31), 1, "SoundTracker31", 4, 31 },
+        { "nt.mod", Mod("M.K.", 31, 126), 2, "NoiseTracker", 4, 31 },
+        { "flt.mod", Mod("FLT4"), 3, "StarTracker", 4, 31 },
+        { "pt-restart.mod", Mod("M.K.", 31, 127), 4, "ProTracker", 4, 31 },
+        { "pt-tempo.mod", Mod("M!K!", 31, 0, true), 4, "ProTracker", 4, 31 },
+        { "ft6.mod", Mod("6CHN"), 5, "FastTracker", 6, 31 },
+        { "ft8.mod", Mod("8CHN"), 5, "FastTracker", 8, 31 },
+        { "tt2.mod", Mod("2CHN"), 6, "TakeTracker", 2, 31 },
+        { "tt10.mod", Mod("10CH"), 6, "TakeTracker", 10, 31 },
+        { "song.mtm", Mtm(), 7, "MultiTracker", 6, 1 },
+    };
+    std::vector<std::string> args = { "info", "--json" };
+    for (const Case& c : cases)
+        args.push_back(dir.Write(c.name, c.bytes));
+    Result result = Host(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<json> objects = JsonLines(result.out);
+    ASSERT_EQ(objects.size(), std::size(cases));
+    for (size_t i = 0; i < objects.size(); i++) {
+        const json& o = objects[i];
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(o["file"], dir.Path(cases[i].name));
+        EXPECT_EQ(o["type"], cases[i].type);
+        EXPECT_EQ(o["type_name"], cases[i].typeName);
+        EXPECT_EQ(o["channels"], cases[i].channels);
+        EXPECT_EQ(o["samples"], cases[i].samples);
+        EXPECT_TRUE(o["error"].is_null());
+        ASSERT_EQ(o["info"].size(), 4u);
+        EXPECT_EQ(o["info"][0]["label"], "Song Length:");
+        EXPECT_EQ(o["info"][0]["value"], std::to_string((int)o["song_length"]));
+        EXPECT_EQ(o["info"][2]["value"], std::to_string(cases[i].samples));
+    }
+    EXPECT_EQ(objects[0]["name"], "info test");
+    EXPECT_EQ(objects[0]["song_length"], 3);
+    EXPECT_EQ(objects[0]["patterns"], 2);
+    EXPECT_EQ(objects[10]["name"], "mtm info test");
+    EXPECT_EQ(objects[10]["song_length"], 2);
+}
+
+TEST(Info, NoiseTracker_KeepsItsRestartPosition)
+{
+    TempDir dir;
+    std::vector<uint8_t> bytes = Mod("M.K.", 31, 2);
+    Result result = Host({ "info", "--json", dir.Write("nt.mod", bytes) });
+    std::vector<json> objects = JsonLines(result.out);
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(objects[0]["type"], 2);
+    EXPECT_EQ(objects[0]["restart"], 2);
+}
+
+TEST(Info, Text_ShowsTheFactsAndInfoLines)
+{
+    TempDir dir;
+    Result result = Host({ "info", dir.Write("pt.mod", Mod("M.K.", 31, 127)) });
+    EXPECT_EQ(result.status, 0);
+    for (const char* text : { "4 (ProTracker)", "info test", "Song Length:", "Used Patterns:",
+            "Supported/Used Samples:", "Actual Speed (BPM):" })
+        EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
+}
+
+TEST(Info, BadFiles_AreNamedAndTheRestStillShown)
+{
+    TempDir dir;
+    std::string missing = dir.Path("missing.mod");
+    std::string text = dir.Write("notes.txt", std::string(3000, 'x'));
+    // The header passes detection, but the pattern data is cut short.
+    std::string truncated = dir.Write("cut.mod", zw::Truncated(Mod("M.K.", 31, 127), 1400));
+    std::string good = dir.Write("good.mod", Mod("FLT4"));
+    Result result = Host({ "info", "--json", missing, text, truncated, good });
+    EXPECT_NE(result.status, 0);
+    std::vector<json> objects = JsonLines(result.out);   // the loader's line stays out
+    ASSERT_EQ(objects.size(), 4u) << result.out;
+    EXPECT_TRUE(objects[0]["type"].is_null());
+    EXPECT_TRUE(objects[0]["error"].is_string());
+    EXPECT_TRUE(objects[1]["type"].is_null());
+    EXPECT_TRUE(objects[1]["error"].is_string());
+    EXPECT_EQ(objects[2]["type"], 4);
+    ASSERT_TRUE(objects[2]["error"].is_string());
+    EXPECT_FALSE(objects[2]["error"].get<std::string>().empty());
+    EXPECT_EQ(objects[3]["type"], 3);
+    EXPECT_TRUE(objects[3]["error"].is_null());
+
+    std::vector<std::string> ours;
+    for (const std::string& line : Lines(result.err)) {
+        if (line.rfind("zarnowelle: ", 0) == 0)
+            ours.push_back(line);
+    }
+    ASSERT_EQ(ours.size(), 3u) << result.err;
+    EXPECT_NE(ours[0].find(missing), std::string::npos);
+    EXPECT_NE(ours[1].find(text), std::string::npos);
+    EXPECT_NE(ours[2].find(truncated), std::string::npos);
+    // The message names the loader's error.
+    EXPECT_NE(ours[2].find(objects[2]["error"].get<std::string>().substr(0, 8)),
+        std::string::npos);
+}
+
+TEST(Info, Demo_IsAFourChannelProTrackerModule)
+{
+    Result result = Host({ "info", "--json", DemoPath() });
+    EXPECT_EQ(result.status, 0);
+    std::vector<json> objects = JsonLines(result.out);
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(objects[0]["type"], 4);
+    EXPECT_EQ(objects[0]["channels"], 4);
+}
+
+TEST(Trace, Json_OneObjectPerTick)
+{
+    Result result = Host({ "trace", "--json", "--ticks", "12", DemoPath() });
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<json> objects = JsonLines(result.out);
+    ASSERT_EQ(objects.size(), 12u);
+    EXPECT_EQ(objects.back()["channels"].size(), 4u);
+}
+
+TEST(Trace, NotAModule_IsNamedAndFails)
+{
+    TempDir dir;
+    std::string text = dir.Write("notes.txt", std::string(3000, 'x'));
+    Result result = Host({ "trace", text });
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.err.find(text), std::string::npos);
+    EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+}
+
+}   // namespace

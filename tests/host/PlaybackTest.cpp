@@ -1,0 +1,116 @@
+// Live playback, heard through SDL's disk audio driver: what the player sent to the
+// device must be the plug-in's blocks, in order, followed only by silence.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/host/HostTestSupport.h"
+
+using namespace hosttest;
+
+namespace {
+
+const std::string kFakeFolder = "--plugins=" + FakePluginFolder();
+
+class Playback : public ::testing::Test
+{
+protected:
+    Result
+    Play(const std::vector<std::string>& args)
+    {
+        return Host(args, { "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + Captured(),
+            "SDL_DISKAUDIODELAY=0" });
+    }
+
+    std::string     Captured() const { return dir.Path("device.raw"); }
+
+    std::vector<int16_t>
+    Device() const
+    {
+        std::vector<uint8_t> bytes = ReadBytes(Captured());
+        return Samples(std::string(bytes.begin(), bytes.end()));
+    }
+
+    TempDir         dir;
+};
+
+// The device writes silence until the first block arrives and after the last one; the
+// song must appear whole in between.
+void
+ExpectSongBetweenSilence(const std::vector<int16_t>& device, const std::vector<int16_t>& song)
+{
+    ASSERT_FALSE(song.empty());
+    auto nonZero = [](int16_t s) { return s != 0; };
+    size_t deviceLead = std::find_if(device.begin(), device.end(), nonZero) - device.begin();
+    size_t songLead = std::find_if(song.begin(), song.end(), nonZero) - song.begin();
+    ASSERT_GE(deviceLead, songLead);
+    size_t start = deviceLead - songLead;
+    EXPECT_EQ(start % 2, 0u) << "a frame was split";
+    ASSERT_GE(device.size(), start + song.size());
+    EXPECT_TRUE(std::equal(song.begin(), song.end(), device.begin() + start));
+    EXPECT_TRUE(std::all_of(device.begin() + start + song.size(), device.end(),
+        [](int16_t s) { return s == 0; }));
+}
+
+TEST_F(Playback, CheckAudio_ReportsWhetherADeviceOpens)
+{
+    EXPECT_EQ(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=disk",
+        "SDL_DISKAUDIOFILE=" + Captured() }).status, 0);
+    EXPECT_NE(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=no-such-driver" }).status, 0);
+}
+
+TEST_F(Playback, FakeSong_ReachesTheDeviceUnchanged)
+{
+    std::string song = dir.Write("song.fake", "FAKE blocks=30");
+    Result result = Play({ kFakeFolder, "play", song });
+    EXPECT_EQ(result.status, 0) << result.err;
+    ExpectSongBetweenSilence(Device(), FakeSignal(0, 30));
+}
+
+TEST_F(Playback, BareFileNames_PlayToo)
+{
+    std::string song = dir.Write("song.fake", "FAKE blocks=3");
+    Result result = Play({ kFakeFolder, song });
+    EXPECT_EQ(result.status, 0) << result.err;
+    ExpectSongBetweenSilence(Device(), FakeSignal(0, 3));
+}
+
+TEST_F(Playback, SeveralFiles_PlayInOrderAndBadOnesAreNamed)
+{
+    std::string first = dir.Write("first.fake", "FAKE blocks=4");
+    std::string missing = dir.Path("missing.mod");
+    std::string foreign = dir.Write("foreign.txt", "not music");
+    std::string second = dir.Write("second.fake", "FAKE blocks=2");
+    Result result = Play({ kFakeFolder, "play", first, missing, foreign, second });
+    EXPECT_NE(result.status, 0);
+    std::vector<std::string> errors = Lines(result.err);
+    std::vector<std::string> ours;
+    for (const std::string& line : errors) {
+        if (line.rfind("zarnowelle: ", 0) == 0)
+            ours.push_back(line);
+    }
+    ASSERT_EQ(ours.size(), 2u) << result.err;
+    EXPECT_NE(ours[0].find(missing), std::string::npos);
+    EXPECT_NE(ours[1].find(foreign), std::string::npos);
+    EXPECT_NE(result.out.find("second.fake"), std::string::npos);
+    // Both songs reached the device, the first one whole.
+    std::vector<int16_t> device = Device();
+    std::vector<int16_t> song = FakeSignal(0, 4);
+    auto at = std::search(device.begin(), device.end(), song.begin(), song.end());
+    EXPECT_NE(at, device.end());
+    std::vector<int16_t> next = FakeSignal(0, 2);
+    EXPECT_NE(std::search(at + song.size(), device.end(), next.begin(), next.end()),
+        device.end());
+}
+
+TEST_F(Playback, Demo_ReachesTheDeviceAsRendered)
+{
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    Result result = Play({ "play", DemoPath() });
+    EXPECT_EQ(result.status, 0) << result.err;
+    Result rendered = Host({ "render", DemoPath(), "-o", "-" });
+    ExpectSongBetweenSilence(Device(), Samples(rendered.out));
+}
+
+}   // namespace

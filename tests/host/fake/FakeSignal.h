@@ -1,0 +1,21 @@
+// The fake plug-in's sound: a formula both the plug-in and the tests compute. A file
+// "FAKE blocks=N" plays N blocks (0: never ends); "FAKE fail" is taken but fails to load.
+#ifndef TESTS_HOST_FAKE_FAKESIGNAL_H
+#define TESTS_HOST_FAKE_FAKESIGNAL_H
+
+#include <cstdint>
+
+namespace fake {
+
+const int kBlockFrames = 1024;
+
+// Sample of frame `frame` (counted from the song's start) on channel 0 or 1.
+inline int16_t
+Sample(int64_t frame, int channel)
+{
+    return (int16_t)(uint16_t)((frame * 37 + channel * 1001 + 5) & 0xffff);
+}
+
+}   // namespace fake
+
+#endif
