@@ -1,5 +1,7 @@
 #include "beos/MimeType.h"
 
+#include <dlfcn.h>
+
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -28,11 +30,25 @@ struct MimeDatabase
     std::map<std::string, MimeEntry> types;
 };
 
+// A program that loads add-ons carrying their own copy of this layer can offer one
+// database to all of them: it exports zw_mime_database_slot, returning the address of a
+// pointer that the first copy to ask fills. Without it each copy keeps its own.
+typedef void** (*DatabaseSlot)();
+
 MimeDatabase&
 Database()
 {
-    static MimeDatabase database;
-    return database;
+    static MimeDatabase* database = [] {
+        DatabaseSlot slot = reinterpret_cast<DatabaseSlot>(
+            dlsym(RTLD_DEFAULT, "zw_mime_database_slot"));
+        if (slot == nullptr)
+            return new MimeDatabase;
+        void** shared = slot();
+        if (*shared == nullptr)
+            *shared = new MimeDatabase;
+        return static_cast<MimeDatabase*>(*shared);
+    }();
+    return *database;
 }
 
 std::string
