@@ -48,6 +48,8 @@ RVMixer::~RVMixer()
 bool
 RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 {
+    if (newPlayer == nullptr)
+        return false;
     sampleMode = false;
     player = newPlayer;
     channelCount = player->GetVirtualChannels();

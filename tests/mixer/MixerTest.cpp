@@ -42,6 +42,7 @@ TEST(MixerSetUp, InitMixer_CreatesChannelsAndAmigaPanning)
 
     mixer.EndMixer();
     EXPECT_EQ(nullptr, player.virtualChannels);
+    EXPECT_FALSE(mixer.InitMixer(nullptr));
 }
 
 
