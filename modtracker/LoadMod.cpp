@@ -106,7 +106,7 @@ void
 ModTracker::ReadTracker(PFile* file)
 {
     sampleNum = modType == MODTYPE_SOUNDTRACKER15 ? 15 : 31;
-    char name[SONG_NAME_BYTES + 1];
+    char name[SONG_NAME_BYTES + 1] = {};
     ReadFully(file, name, SONG_NAME_BYTES);
     moduleName = name;
 
@@ -160,7 +160,7 @@ ModTracker::ReadModSamples(PFile* file)
     bool keepFineTune = modType >= MODTYPE_PROTRACKER;
     for (uint16 i = 0; i < sampleNum; i++) {
         Sample& s = samples[i];
-        char name[SAMPLE_NAME_BYTES + 1];
+        char name[SAMPLE_NAME_BYTES + 1] = {};
         ReadFully(file, name, SAMPLE_NAME_BYTES);
         s.length = file->Read_B_UINT16();
         uint8 fineTune = file->Read_UINT8();

@@ -45,7 +45,7 @@ ModTracker::ReadMultiTracker(PFile* file)
 {
     uint8 signature[4];                 // "MTM" and the version, checked by detection
     ReadFully(file, signature, sizeof(signature));
-    char name[SONG_NAME_BYTES + 1];
+    char name[SONG_NAME_BYTES + 1] = {};
     ReadFully(file, name, SONG_NAME_BYTES);
     uint16 storedTracks = file->Read_L_UINT16();
     uint8 lastPattern = file->Read_UINT8();
@@ -97,7 +97,7 @@ ModTracker::ReadMtmSamples(PFile* file, uint32* fileBytes)
 {
     for (uint16 i = 0; i < sampleNum; i++) {
         Sample& s = samples[i];
-        char name[SAMPLE_NAME_BYTES + 1];
+        char name[SAMPLE_NAME_BYTES + 1] = {};
         ReadFully(file, name, SAMPLE_NAME_BYTES);
         uint32 length = file->Read_L_UINT32();
         uint32 loopStart = file->Read_L_UINT32();

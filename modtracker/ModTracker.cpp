@@ -100,8 +100,11 @@ ModTracker::ModTracker(RVGlobalData* global)
     resourceId = uint32(AddStringResource(kStrings));
 }
 
+// EndPlayer frees the module; a player destroyed without it (a failed start, a test)
+// must not leak it.
 ModTracker::~ModTracker()
 {
+    Cleanup();
     RemoveStringResource(resourceId);
 }
 

@@ -17,10 +17,12 @@
 inline std::unique_ptr<PMemFile>
 MemFile(const std::vector<uint8>& bytes)
 {
+    auto file = std::make_unique<PMemFile>(1024);
     uint8* block = new uint8[bytes.size() + 1];
     if (!bytes.empty())
         memcpy(block, bytes.data(), bytes.size());
-    return std::make_unique<PMemFile>(block, int32(bytes.size()), 1024);
+    file->Attach(block, int32(bytes.size()), 1024);
+    return file;
 }
 
 class PlayerTest : public testing::Test
