@@ -41,8 +41,10 @@ Database()
     static MimeDatabase* database = [] {
         DatabaseSlot slot = reinterpret_cast<DatabaseSlot>(
             dlsym(RTLD_DEFAULT, "zw_mime_database_slot"));
+        // Our own one goes with the add-on when it is unloaded; a shared one outlives it.
+        static MimeDatabase own;
         if (slot == nullptr)
-            return new MimeDatabase;
+            return &own;
         void** shared = slot();
         if (*shared == nullptr)
             *shared = new MimeDatabase;

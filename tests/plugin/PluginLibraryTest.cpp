@@ -26,19 +26,14 @@ typedef InputPlugin* (*NewPluginFunction)(int32*);
 class PluginLibrary : public ::testing::Test
 {
 protected:
+    // Loaded once and kept for the life of the program, as the host keeps its add-ons:
+    // the platform layer's semaphore table lives as long as the add-on's code.
     static void SetUpTestSuite()
     {
-        sHandle = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
+        if (sHandle == nullptr)
+            sHandle = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
         if (sHandle != nullptr)
             sNewPlugin = (NewPluginFunction)dlsym(sHandle, "NewPlugin");
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (sHandle != nullptr)
-            dlclose(sHandle);
-        sHandle = nullptr;
-        sNewPlugin = nullptr;
     }
 
     void SetUp() override
