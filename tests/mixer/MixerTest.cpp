@@ -302,3 +302,35 @@ TEST(MixerLevels, MasterVolume_ZeroSilencesFromNextPass)
     rig.mixer.SetVolume(256);
     EXPECT_EQ((20000 * 255) >> 9, rig.Render(1)[0]);
 }
+
+
+// A loop set in a later tick without a trigger takes over the running position: here
+// the position is already past the new loop's end, so it wraps into the loop.
+TEST(TickLoop, LoopSetLater_WrapsRunningPosition)
+{
+    const std::vector<int16> data = Ramp(2000);
+    const std::vector<int16> other(2000, int16(0x0505));     // bytes of 5
+    MixerRig rig(1);
+    rig.player.onPlay = [&](TestPlayer& p) {
+        if (p.playCount == 1) {
+            p.Channel(0)->PlaySample(data.data(), 0, 2000, 16);
+            p.Channel(0)->SetFrequency(kStepOneSample);
+            p.Channel(0)->SetVolume(256);
+        }
+        if (p.playCount == 2)
+            p.Channel(0)->SetLoop(100, 500, RV_LOOP_NORMAL);
+        if (p.playCount == 3)
+            p.Channel(0)->SetLoop(other.data(), 100, 500, RV_LOOP_NORMAL);
+    };
+    auto level = [](int16 v) { return int16((v * 255) >> 9); };
+
+    const std::vector<int16> out = rig.Render(2 * 882 + 1);
+    EXPECT_EQ(level(data[881]), out[2 * 881]);
+    // 882 * 2048 - (600 * 2048 - 1) + 100 * 2048: sample 382, one unit on.
+    // The loop call came without a trigger, so the 16-bit flag is gone and the
+    // 16-bit data is read byte by byte from here on.
+    const int8* bytes = reinterpret_cast<const int8*>(data.data());
+    EXPECT_EQ(int16((bytes[382] * 256 * 255) >> 9), out[2 * 882]);
+    // The third tick's loop names a new buffer, read at the running position.
+    EXPECT_EQ(int16((5 * 256 * 255) >> 9), out[2 * 1764]);
+}
