@@ -50,7 +50,8 @@ ReleaseFailure() noexcept
     try {
         throw;
     } catch (PException* exception) {
-        exception->Delete();
+        if (exception != nullptr)
+            exception->Delete();
     } catch (...) {
     }
 }
@@ -118,8 +119,8 @@ MyPlugin::About(bool query)
 void
 MyPlugin::ShowAboutBox()
 {
-    BAlert* alert = new BAlert("", kAboutText, "Aha!", nullptr, nullptr, B_WIDTH_FROM_LABEL,
-        B_INFO_ALERT);
+    std::unique_ptr<BAlert> alert(new BAlert("", kAboutText, "Aha!", nullptr, nullptr,
+        B_WIDTH_FROM_LABEL, B_INFO_ALERT));
     BTextView* view = alert->TextView();
     view->SetStylable(true);
     view->Select(0, kAboutTitleLength);
@@ -128,7 +129,7 @@ MyPlugin::ShowAboutBox()
     view->GetFontAndColor(2, &font, nullptr);
     font.SetSize(kAboutTitleSize);
     view->SetFontAndColor(&font, B_FONT_ALL, nullptr);
-    alert->Go();    // closes and destroys the alert
+    alert.release()->Go();  // closes and destroys the alert
 }
 
 
