@@ -19,6 +19,7 @@ const int kFrameBytes = 4;          // 16-bit stereo
 const int kBlockBytes = 4096;
 const int kDeviceFrames = 1024;
 const int kSeekStep = 50;           // thousandths: 5 % of the song
+const int kSeekFine = 7;            // below 1000 / 128, the finest position step
 
 int32
 ReadPosition(const PlayerInfoStruct& info)
@@ -36,12 +37,13 @@ public:
     void            Fill(uint8* out, int bytes);
 
     std::atomic<int32>  position{0};
-    std::atomic<int32>  seekTo{-1};
+    std::atomic<int32>  seekSteps{0};   // 5 % steps asked for, + forward, - back
     std::atomic<bool>   ended{true};
     std::atomic<int64>  framesPlayed{0};
 
 private:
     bool            NextBlock();
+    bool            Seek(int32 steps);
 
     InputPlugin*    plugin = nullptr;
     PlayerInfoStruct* info = nullptr;
@@ -57,7 +59,7 @@ AudioStream::Start(InputPlugin* newPlugin, PlayerInfoStruct* newInfo)
     info = newInfo;
     blockBytes = blockOffset = 0;
     position = 0;
-    seekTo = -1;
+    seekSteps = 0;
     framesPlayed = 0;
     ended = false;
 }
@@ -73,9 +75,6 @@ AudioStream::Stop()
 bool
 AudioStream::NextBlock()
 {
-    int32 target = seekTo.exchange(-1);
-    if (target >= 0)
-        plugin->JumpTo(target);
     int bytes = plugin->GetAudio(&block, kBlockBytes);
     if (bytes <= 0 || block == nullptr)
         return false;
@@ -83,6 +82,30 @@ AudioStream::NextBlock()
     blockOffset = 0;
     position = ReadPosition(*info);
     return true;
+}
+
+// Positions move in steps of 1000 / song length, which the host cannot see: 5 % may land
+// in the position now playing, and a jump there restarts it, which would turn a step
+// forward into one back. So the jump widens until the reported position really moves;
+// forward from the last position there is nothing left, and the song ends.
+bool
+AudioStream::Seek(int32 steps)
+{
+    const int32 from = position;
+    const int32 direction = steps > 0 ? 1 : -1;
+    int32 target = from + steps * kSeekStep;
+    for (;;) {
+        target = std::clamp(target, 0, 999);
+        plugin->JumpTo(target);
+        if (!NextBlock())
+            return false;
+        bool moved = direction > 0 ? position > from : position < from;
+        if (moved || (direction < 0 && target == 0))
+            return true;
+        if (direction > 0 && target == 999)
+            return false;
+        target += direction * kSeekFine;
+    }
 }
 
 void
@@ -93,9 +116,10 @@ AudioStream::Fill(uint8* out, int bytes)
             memset(out, 0, bytes);
             return;
         }
-        if (seekTo >= 0)
-            blockOffset = blockBytes;   // a seek drops the rest of the old block
-        if (blockOffset == blockBytes && !NextBlock()) {
+        int32 steps = seekSteps.exchange(0);
+        // A seek drops the rest of the old block.
+        bool more = steps != 0 ? Seek(steps) : blockOffset < blockBytes || NextBlock();
+        if (!more) {
             ended = true;
             continue;
         }
@@ -224,10 +248,10 @@ Session::HandleKey(Terminal::Key key, bool& quit)
             SDL_PauseAudioDevice(device, paused ? 1 : 0);
             return false;
         case Terminal::KEY_LEFT:
-            stream.seekTo = std::max(0, stream.position - kSeekStep);
+            stream.seekSteps--;
             return false;
         case Terminal::KEY_RIGHT:
-            stream.seekTo = std::min(999, stream.position + kSeekStep);
+            stream.seekSteps++;
             return false;
         case Terminal::KEY_NEXT:
             return true;

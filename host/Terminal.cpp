@@ -68,17 +68,32 @@ Terminal::ReadKey(int milliseconds)
         poll(nullptr, 0, milliseconds);
         return KEY_NONE;
     }
-    struct pollfd input = { STDIN_FILENO, POLLIN, 0 };
-    if (poll(&input, 1, milliseconds) <= 0)
-        return KEY_NONE;
-    char keys[8];
-    ssize_t count = read(STDIN_FILENO, keys, sizeof(keys));
-    if (count <= 0)
-        return KEY_NONE;
+    if (pending.empty()) {
+        struct pollfd input = { STDIN_FILENO, POLLIN, 0 };
+        if (poll(&input, 1, milliseconds) <= 0)
+            return KEY_NONE;
+        char keys[32];
+        ssize_t count = read(STDIN_FILENO, keys, sizeof(keys));
+        if (count <= 0)
+            return KEY_NONE;
+        pending.append(keys, count);
+    }
+    return TakeKey();
+}
+
+// One key off the front of what was typed: keys pressed quickly arrive in one read.
+Terminal::Key
+Terminal::TakeKey()
+{
     // Arrow keys arrive as ESC [ C and ESC [ D.
-    if (count >= 3 && keys[0] == '\033' && keys[1] == '[')
-        return keys[2] == 'C' ? KEY_RIGHT : keys[2] == 'D' ? KEY_LEFT : KEY_OTHER;
-    switch (keys[0]) {
+    if (pending.size() >= 3 && pending.compare(0, 2, "\033[") == 0) {
+        char code = pending[2];
+        pending.erase(0, 3);
+        return code == 'C' ? KEY_RIGHT : code == 'D' ? KEY_LEFT : KEY_OTHER;
+    }
+    char key = pending[0];
+    pending.erase(0, 1);
+    switch (key) {
         case ' ': return KEY_SPACE;
         case 'n': case 'N': return KEY_NEXT;
         case 'q': case 'Q': return KEY_QUIT;

@@ -3,6 +3,8 @@
 #ifndef HOST_TERMINAL_H
 #define HOST_TERMINAL_H
 
+#include <string>
+
 class Terminal
 {
 public:
@@ -19,7 +21,10 @@ public:
     Key             ReadKey(int milliseconds);
 
 private:
+    Key             TakeKey();
+
     bool            interactive;
+    std::string     pending;        // bytes read but not yet taken as keys
 };
 
 #endif

@@ -9,11 +9,14 @@ namespace fake {
 
 const int kBlockFrames = 1024;
 
-// Sample of frame `frame` (counted from the song's start) on channel 0 or 1.
+// Sample of frame `frame` (counted from the song's start) on channel 0 or 1. Channel 1
+// carries the block number, so a recording tells where each stretch came from.
 inline int16_t
 Sample(int64_t frame, int channel)
 {
-    return (int16_t)(uint16_t)((frame * 37 + channel * 1001 + 5) & 0xffff);
+    if (channel == 1)
+        return (int16_t)(frame / kBlockFrames);
+    return (int16_t)(uint16_t)((frame * 37 + 5) & 0xffff);
 }
 
 }   // namespace fake
