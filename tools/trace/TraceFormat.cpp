@@ -48,12 +48,12 @@ FormatText(const TraceTick& tick)
 std::string
 FormatJson(const TraceTick& tick)
 {
-    nlohmann::json channels = nlohmann::json::array();
+    nlohmann::ordered_json channels = nlohmann::ordered_json::array();
     for (const TraceChannel& ch : tick.channels) {
-        nlohmann::json trigger = nullptr;
+        nlohmann::ordered_json trigger = nullptr;
         if (ch.triggered)
             trigger = { { "sample", ch.sample }, { "start", ch.start } };
-        nlohmann::json loop = nullptr;
+        nlohmann::ordered_json loop = nullptr;
         if (ch.looping)
             loop = { { "start", ch.loopStart }, { "length", ch.loopLength } };
         channels.push_back({
@@ -65,7 +65,7 @@ FormatJson(const TraceTick& tick)
             { "mute", ch.mute },
         });
     }
-    nlohmann::json object = {
+    nlohmann::ordered_json object = {
         { "pos", tick.pos },
         { "row", tick.row },
         { "tick", tick.tick },
