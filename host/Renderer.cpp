@@ -248,6 +248,12 @@ int
 RenderFiles(PluginHost& host, const RenderOptions& options)
 {
     std::error_code error;
+    // "-o out/" asks for a folder, made if need be.
+    if (options.output.size() > 1 && options.output.back() == '/'
+        && !fs::create_directories(options.output, error) && error) {
+        ReportError(options.output + ": cannot make the folder: " + error.message());
+        return 1;
+    }
     if (options.files.size() > 1 && options.output != "-"
         && !fs::is_directory(options.output, error)) {
         ReportError("several files need -o to name a folder, or - for raw PCM");

@@ -135,6 +135,16 @@ TEST_F(Render, BadFilesInAList_AreNamedAndTheRestStillRender)
     EXPECT_EQ(ReadSoundFile(dir.Path("out/good.wav")), FakeSignal(0, 3));
 }
 
+TEST_F(Render, FolderWithTrailingSlash_IsMade)
+{
+    std::string a = dir.Write("a.fake", "FAKE blocks=1");
+    std::string b = dir.Write("b.fake", "FAKE blocks=2");
+    Result result = Host({ kFakeFolder, "render", a, b, "-o", dir.Path("new/folder/") });
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadSoundFile(dir.Path("new/folder/a.wav")), FakeSignal(0, 1));
+    EXPECT_EQ(ReadSoundFile(dir.Path("new/folder/b.wav")), FakeSignal(0, 2));
+}
+
 TEST_F(Render, SeveralFilesToOneFile_IsRefused)
 {
     std::string a = dir.Write("a.fake", "FAKE blocks=1");
