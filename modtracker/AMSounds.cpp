@@ -11,6 +11,7 @@
 
 namespace {
 
+const uint16 AM_RECORDS = 31;
 const uint16 AM_WAVE_WORDS = 16;
 const uint16 AM_DEGREES = 360;
 const uint16 AM_HALF_TURN = 180;
@@ -100,17 +101,17 @@ VibratoOffset(const Channel& ch, const AMSample& r)
     return negative ? -offset : offset;
 }
 
-}   // namespace
-
 
 // The record of the channel's sample, or null when the channel has none to follow.
-static const AMSample*
+const AMSample*
 AMRecord(const AMSample* amData, const Channel& ch)
 {
-    if (amData == nullptr || ch.sampleNumber == 0 || ch.sampleNumber > 31)
+    if (amData == nullptr || ch.sampleNumber == 0 || ch.sampleNumber > AM_RECORDS)
         return nullptr;
     return &amData[ch.sampleNumber - 1];
 }
+
+}   // namespace
 
 
 // A waveform number above 3 names none; its low two bits choose one.

@@ -23,6 +23,39 @@ const TrackLine emptyLine = { 0, 0, 0, 0 };
 // real songs stay far below it.
 const uint32 MAX_LOOP_JUMPS_PER_PASS = 4096;
 
+// Where the sample plays from and loops. Loops reaching past the data are cut to it,
+// so nothing beyond the sample ever plays.
+void
+TakeLoop(const Sample& smp, bool soundTracker, Channel& ch)
+{
+    int8* data = smp.data;
+    uint32 words = data != nullptr ? smp.length : 0;
+    uint32 loopStart = smp.loopStart;
+    uint32 loopLength = smp.loopLength;
+    if (loopStart != 0 && loopLength > 1 && soundTracker) {
+        // SoundTracker counts the loop start in bytes and plays the loop alone.
+        uint32 skip = std::min(loopStart, 2 * words);
+        ch.sampleData = data + skip;
+        ch.loopData = ch.sampleData;
+        loopLength = std::min(loopLength, (2 * words - skip) / 2);
+        ch.length = uint16(loopLength);
+    } else if (loopStart != 0 && loopLength > 1) {
+        uint32 skip = std::min(loopStart, words);
+        ch.sampleData = data;
+        ch.loopData = data + 2 * skip;
+        loopLength = std::min(loopLength, words - skip);
+        ch.length = uint16(skip + loopLength);
+    } else {
+        uint32 skip = std::min(loopStart, 2 * words);
+        ch.sampleData = data;
+        ch.loopData = data + skip;
+        loopLength = std::min(loopLength, (2 * words - skip) / 2);
+        ch.length = uint16(words);
+    }
+    ch.loopLength = uint16(loopLength);
+    ch.funkPtr = ch.loopData;
+}
+
 }   // namespace
 
 
@@ -157,6 +190,7 @@ ModTracker::PlayVoice(const TrackLine* line, RVChannel* voice, Channel& ch)
 
     if (line->sample != 0)
         TakeSample(line->sample, voice, ch);
+    // A note beyond the table is no note.
     if (line->note != 0 && line->note <= PERIOD_NOTES) {
         if (!ch.amSound) {
             if (ch.effect == 14 && (ch.effectArg & 0xf0) == 0x50)
@@ -192,38 +226,13 @@ ModTracker::TakeSample(uint8 number, RVChannel* voice, Channel& ch)
         ch.volume = int8(amData[number - 1].startAmplitude / 4);
     }
 
-    // Loops reaching past the data are cut to it, so nothing beyond the sample plays.
-    int8* data = smp.data;
-    uint32 words = data != nullptr ? smp.length : 0;
-    uint32 loopStart = smp.loopStart;
-    uint32 loopLength = smp.loopLength;
     ch.startOffset = 0;
     ch.fineTune = smp.fineTune & 15;
     if (!ch.amSound)
         ch.volume = int8(std::min<uint8>(smp.volume, 64));
-    if (loopStart != 0 && loopLength > 1 && IsSoundTracker()) {
-        // SoundTracker counts the loop start in bytes and plays the loop alone.
-        uint32 skip = std::min(loopStart, 2 * words);
-        ch.sampleData = data + skip;
-        ch.loopData = ch.sampleData;
-        loopLength = std::min(loopLength, (2 * words - skip) / 2);
-        ch.length = uint16(loopLength);
-    } else if (loopStart != 0 && loopLength > 1) {
-        uint32 skip = std::min(loopStart, words);
-        ch.sampleData = data;
-        ch.loopData = data + 2 * skip;
-        loopLength = std::min(loopLength, words - skip);
-        ch.length = uint16(skip + loopLength);
-    } else {
-        uint32 skip = std::min(loopStart, 2 * words);
-        ch.sampleData = data;
-        ch.loopData = data + skip;
-        loopLength = std::min(loopLength, (2 * words - skip) / 2);
-        ch.length = uint16(words);
-    }
-    ch.loopLength = uint16(loopLength);
-    ch.funkPtr = ch.loopData;
-    sampleBounds[&ch - channels] = { data, data + 2 * words };
+    TakeLoop(smp, IsSoundTracker(), ch);
+    uint32 bytes = smp.data != nullptr ? 2u * smp.length : 0;
+    sampleBounds[&ch - channels] = { smp.data, smp.data + bytes };
 
     if (!ch.amSound)
         voice->SetVolume(uint16(ch.volume * 4));
