@@ -64,6 +64,8 @@ private:
 class RawSink : public Sink
 {
 public:
+    explicit        RawSink(FILE* out) : out(out) {}
+
     bool
     Write(const int16* frames, int count, std::string& error) override
     {
@@ -72,7 +74,7 @@ public:
             bytes[2 * i] = (uint8)(frames[i] & 0xff);
             bytes[2 * i + 1] = (uint8)((uint16)frames[i] >> 8);
         }
-        if (fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size())
+        if (fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size())
             return true;
         error = strerror(errno);
         return false;
@@ -81,11 +83,14 @@ public:
     bool
     Finish(std::string& error) override
     {
-        if (fflush(stdout) == 0)
+        if (fflush(out) == 0)
             return true;
         error = strerror(errno);
         return false;
     }
+
+private:
+    FILE*           out;
 };
 
 std::string
@@ -97,10 +102,10 @@ Lower(std::string text)
 }
 
 std::unique_ptr<Sink>
-OpenSink(const std::string& path, std::string& error)
+OpenSink(const std::string& path, FILE* pcm, std::string& error)
 {
     if (path == "-")
-        return std::make_unique<RawSink>();
+        return std::make_unique<RawSink>(pcm);
     SF_INFO format;
     memset(&format, 0, sizeof(format));
     format.samplerate = kSampleRate;
@@ -182,7 +187,7 @@ OutputFor(const std::string& input, const RenderOptions& options)
 }
 
 bool
-RenderFile(PluginHost& host, const std::string& path, const RenderOptions& options)
+RenderFile(PluginHost& host, const std::string& path, const RenderOptions& options, FILE* pcm)
 {
     std::string reason = UnreadableReason(path);
     if (!reason.empty()) {
@@ -203,7 +208,7 @@ RenderFile(PluginHost& host, const std::string& path, const RenderOptions& optio
     }
     std::string output = OutputFor(path, options);
     std::string error;
-    std::unique_ptr<Sink> sink = OpenSink(output, error);
+    std::unique_ptr<Sink> sink = OpenSink(output, pcm, error);
     if (!sink) {
         ReportError(output + ": cannot write: " + error);
         plugin->CleanupPlaying();
@@ -259,10 +264,24 @@ RenderFiles(PluginHost& host, const RenderOptions& options)
         ReportError("several files need -o to name a folder, or - for raw PCM");
         return 1;
     }
+    // Raw PCM keeps standard output to itself: whatever a plug-in prints (a loader's
+    // error line) goes to standard error instead.
+    FILE* pcm = nullptr;
+    if (options.output == "-") {
+        fflush(stdout);
+        pcm = fdopen(dup(STDOUT_FILENO), "wb");
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        if (pcm == nullptr) {
+            ReportError(std::string("cannot write to standard output: ") + strerror(errno));
+            return 1;
+        }
+    }
     int status = 0;
     for (const std::string& path : options.files) {
-        if (!RenderFile(host, path, options))
+        if (!RenderFile(host, path, options, pcm))
             status = 1;
     }
+    if (pcm != nullptr && fclose(pcm) != 0)
+        status = 1;
     return status;
 }

@@ -181,6 +181,20 @@ TEST_F(Render, Demo_SeekMatchesJumpTo)
     EXPECT_LT(blocks.size(), PluginBlocks(DemoPath()).size());
 }
 
+// The loader reports a broken module on standard output; raw PCM there stays clean.
+TEST_F(Render, RawStream_StaysCleanWhenAModuleFailsToLoad)
+{
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    std::vector<uint8_t> demo = ReadBytes(DemoPath());
+    std::string cut = dir.Write("cut.mod", std::vector<uint8_t>(demo.begin(),
+        demo.begin() + 1500));
+    Result result = Host({ "render", cut, DemoPath(), "-o", "-" });
+    EXPECT_NE(result.status, 0);
+    EXPECT_EQ(Samples(result.out), PluginBlocks(DemoPath()));
+    EXPECT_NE(result.err.find("cut.mod"), std::string::npos);
+}
+
 // The player ends every song that loops back on itself, so the real plug-in's case for
 // the limit is a song longer than it: speed 31 at tempo 32 makes one pattern last
 // 64 * 31 * 3445 frames, more than two minutes.
