@@ -223,11 +223,12 @@ ModTracker::TakeSample(uint8 number, RVChannel* voice, Channel& ch)
     ch.amSound = false;
     if (IsStarTracker() && amData != nullptr && number <= 31 && amData[number - 1].mark == AM_MARK) {
         ch.amSound = true;
-        ch.volume = int8(amData[number - 1].startAmplitude / 4);
+        ch.volume = int8(std::min(amData[number - 1].startAmplitude / 4, 64));
     }
 
     ch.startOffset = 0;
     ch.fineTune = smp.fineTune & 15;
+    // Volumes above full, which files may hold, play at full volume.
     if (!ch.amSound)
         ch.volume = int8(std::min<uint8>(smp.volume, 64));
     TakeLoop(smp, IsSoundTracker(), ch);

@@ -234,3 +234,19 @@ TEST(AMSounds, UnmarkedSampleEndsAMControl)
     EXPECT_EQ(next.channels[0].frequency, Hz(762));
     EXPECT_EQ(am.song->PlayTo(13).channels[0].volume, 48u * 4);
 }
+
+
+// A start amplitude beyond full gives the channel full volume, not a wrapped one; the
+// envelope itself is sent at most at full volume.
+TEST(AMSounds, AmplitudeBeyondFullVolume)
+{
+    AMSample r = Envelope();
+    r.startAmplitude = 1000;
+    r.attack1Level = 2000;
+    r.attack1Speed = 100;
+    AMSong am(r);
+    ASSERT_TRUE(am.song->Loaded());
+    EXPECT_EQ(am.song->PlayTo(6).channels[0].volume, 256u);
+    EXPECT_EQ(am.song->Player()->channels[0].volume, 64);
+    EXPECT_EQ(am.song->PlayTo(7).channels[0].volume, 256u);
+}
