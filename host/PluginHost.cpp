@@ -86,11 +86,11 @@ PluginHost::PluginHost(const std::string& folder)
 
 PluginHost::~PluginHost()
 {
-    // Objects first: their destructors live in the code dlclose unmaps.
+    // The add-ons themselves stay loaded until the process ends: the platform layer
+    // inside them keeps tables meant to outlive every static object, which an unload
+    // would strand.
     for (AddOn& addOn : addOns)
         delete addOn.plugin;
-    for (AddOn& addOn : addOns)
-        dlclose(addOn.handle);
 }
 
 void

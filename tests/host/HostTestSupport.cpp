@@ -182,7 +182,9 @@ std::vector<int16_t>
 PluginBlocks(const std::string& path, int seek)
 {
     std::vector<int16_t> samples;
-    void* handle = dlopen((PluginFolder() + "/zarnowelle.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Loaded once and kept, as the host does.
+    static void* handle = dlopen((PluginFolder() + "/zarnowelle.so").c_str(),
+        RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
         return samples;
     auto create = reinterpret_cast<decltype(&NewPlugin)>(dlsym(handle, "NewPlugin"));
@@ -202,7 +204,6 @@ PluginBlocks(const std::string& path, int seek)
         plugin->CleanupPlaying();
     }
     delete plugin;
-    dlclose(handle);
     return samples;
 }
 
