@@ -106,7 +106,8 @@ PCacheFile::Read(void* buffer, int32 count)
     return total;
 }
 
-// Mend (a point Part 5.1 leaves open): a write lands at the logical position. The
+// Nothing here writes through a cached file, but a write should land at the logical
+// position all the same. The
 // platform file is first moved back there from where the last refill left it.
 int32
 PCacheFile::Write(const void* buffer, int32 count)

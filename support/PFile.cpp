@@ -17,7 +17,7 @@ namespace {
 
 const int32 kLineScratchBytes = 512;
 
-// The BeOS storage flags for a PFile open mode (Part 5.1's table).
+// The BeOS storage flags for a PFile open mode.
 uint32
 PlatformOpenFlags(uint16 mode)
 {

@@ -535,7 +535,7 @@ PString::CompareNoCase(const char* text) const
 // #pragma mark - numbers
 
 // "," between groups of three characters counted from the right, for 4 or more
-// characters (the sign of "-100" is a character too: "-,100", as specified).
+// characters (the sign of "-100" counts as a character too, giving "-,100").
 PString
 PString::MakeNumber() const
 {

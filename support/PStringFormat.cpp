@@ -1,4 +1,4 @@
-// PString formatting: Format sizes its buffer as Part 5.3 describes, then formats
+// PString formatting: Format estimates its buffer from the format, then formats
 // with a bounded call.
 #include "support/PString.h"
 
@@ -63,7 +63,7 @@ SkipInteger(va_list* args, SizePrefix size)
 }
 
 // (The argument list travels by pointer: va_list is an array on some ABIs only.)
-// The buffer size Part 5.3 asks for: each conversion's room from its width, precision
+// The estimated buffer size: each conversion's room from its width, precision
 // and argument. The arguments are consumed with their real types, so that the string
 // arguments are found; a conversion it does not know ends the walk (the bounded
 // formatting that follows grows the buffer when the estimate is short anyway).
@@ -171,7 +171,7 @@ PString::Format(const char* format, ...)
     va_end(args);
 }
 
-// Mend: the specified estimate can fall short (a width larger than a string's
+// The estimate can fall short (a width larger than a string's
 // precision, "%c" with a precision, locale grouping), and vsprintf then wrote past the
 // buffer. The text is formatted with vsnprintf into the estimated buffer and formatted
 // again into a larger one when it did not fit; nothing is ever written past the end.

@@ -1,4 +1,4 @@
-// PCacheFile (Part 5.1): the read cache must be invisible: byte for byte what a plain
+// PCacheFile: the read cache must be invisible: byte for byte what a plain
 // PFile gives, whatever the cache size and the pattern of reads and seeks.
 #include <cstring>
 #include <random>

@@ -1,4 +1,4 @@
-// The exception family, ConvertOSError and the error messages (Part 5.2).
+// The exception family, ConvertOSError and the error messages.
 #include <climits>
 
 #include <gtest/gtest.h>

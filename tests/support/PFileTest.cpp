@@ -1,4 +1,4 @@
-// PFile over the platform file (Part 5.1): opening, typed reads and writes, the end of
+// PFile over the platform file: opening, typed reads and writes, the end of
 // file, lines, naming, types and the static operations.
 #include <climits>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// PList<T> (Part 5.6): appending, indexing, removal with block compaction.
+// PList<T>: appending, indexing, removal with block compaction.
 #include <random>
 #include <vector>
 

@@ -1,4 +1,4 @@
-// PMemFile (Part 5.1): the PFile interface over a growable memory block.
+// PMemFile: the PFile interface over a growable memory block.
 #include <climits>
 #include <cstring>
 

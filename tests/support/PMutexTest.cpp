@@ -1,4 +1,4 @@
-// PMutex (Part 5.5): recursion, exclusion across threads and time-outs.
+// PMutex: recursion, exclusion across threads and time-outs.
 #include <atomic>
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-// The string-resource registry (Part 5.4).
+// The string-resource registry.
 #include <atomic>
 #include <thread>
 

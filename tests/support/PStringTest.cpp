@@ -1,4 +1,4 @@
-// PString (Part 5.3): character length, copy on write, substrings, case, trimming,
+// PString: character length, copy on write, substrings, case, trimming,
 // buffers, Format and MakeNumber.
 #include <climits>
 #include <cstring>
@@ -394,7 +394,7 @@ TEST(PString, Format_AllConversionKinds)
 
 TEST(PString, FormatWidthBeyondPrecision_NeverOverruns)
 {
-    // The specified estimate cuts "%300.2s" to 2 bytes; 300 are written.
+    // The size estimate cuts "%300.2s" to 2 bytes; 300 are written.
     PString s;
     s.Format("%300.2s|%10.0c", "abcdef", 'z');
     EXPECT_EQ(300 + 1 + 10, s.GetByteLength());
