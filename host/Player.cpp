@@ -297,10 +297,22 @@ ClockTime(long seconds)
     return text;
 }
 
+namespace {
+
+// SDL would otherwise catch Ctrl-C and only queue a quit event that nobody reads.
+int
+InitAudio()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_Init(SDL_INIT_AUDIO);
+}
+
+}   // namespace
+
 int
 CheckAudio()
 {
-    if (SDL_Init(SDL_INIT_AUDIO) != 0)
+    if (InitAudio() != 0)
         return 1;
     SDL_AudioDeviceID device = OpenDevice(nullptr);
     if (device == 0) {
@@ -315,7 +327,7 @@ CheckAudio()
 int
 PlayFiles(PluginHost& host, const std::vector<std::string>& files)
 {
-    if (SDL_Init(SDL_INIT_AUDIO) != 0) {
+    if (InitAudio() != 0) {
         ReportError(std::string("cannot start the audio system: ") + SDL_GetError());
         return 1;
     }

@@ -2,7 +2,14 @@
 // device must be the plug-in's blocks, in order, followed only by silence.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "tests/host/HostTestSupport.h"
 
@@ -101,6 +108,37 @@ TEST_F(Playback, SeveralFiles_PlayInOrderAndBadOnesAreNamed)
     std::vector<int16_t> next = FakeSignal(0, 2);
     EXPECT_NE(std::search(at + song.size(), device.end(), next.begin(), next.end()),
         device.end());
+}
+
+// Without a terminal there are no keys, so Ctrl-C must still end the player.
+TEST_F(Playback, InterruptWithoutTerminal_EndsThePlayer)
+{
+    std::string song = dir.Write("long.fake", "FAKE blocks=100000");
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        signal(SIGINT, SIG_DFL);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", Captured().c_str(), 1);
+        execl(HostPath().c_str(), "zarnowelle", ("--plugins=" + FakePluginFolder()).c_str(),
+            song.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(pid, SIGINT);
+    int status = 0;
+    for (int i = 0; i < 300 && waitpid(pid, &status, WNOHANG) == 0; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "still playing three seconds after Ctrl-C";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
 }
 
 TEST_F(Playback, Demo_ReachesTheDeviceAsRendered)
