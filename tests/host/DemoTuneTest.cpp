@@ -111,8 +111,13 @@ TEST_F(DemoTune, SamplesAreMadeAndUsed)
     for (int p = 0; p < patternCount; p++) {
         for (int row = 0; row < 64; row++) {
             for (int c = 0; c < 4; c++) {
-                if (At(p, row, c).sample != 0)
-                    used.insert(At(p, row, c).sample);
+                Cell cell = At(p, row, c);
+                if (cell.sample == 0)
+                    continue;
+                used.insert(cell.sample);
+                // Every note names a pitch within ProTracker's three octaves.
+                EXPECT_GE(cell.period, 113) << p << ":" << row << ":" << c;
+                EXPECT_LE(cell.period, 856) << p << ":" << row << ":" << c;
             }
         }
     }
