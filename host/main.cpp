@@ -159,9 +159,10 @@ main(int argc, char** argv)
         return RunAbout(host);
     if (*typesCommand)
         return RunTypes(host);
-    std::vector<std::string> files = app.got_subcommand("play") ? playFiles : bareFiles;
+    bool play = app.got_subcommand("play");
+    std::vector<std::string> files = play ? playFiles : bareFiles;
     if (files.empty()) {
-        std::cout << app.help();
+        std::cout << (play ? app.get_subcommand("play")->help() : app.help());
         return 2;
     }
     return RunPlay(host, files);
