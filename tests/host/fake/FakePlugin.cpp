@@ -16,11 +16,12 @@ bool
 ReadFake(const char* path, long& blocks)
 {
     std::ifstream file(path);
-    std::string magic, spec;
+    std::string magic, request;
     if (!(file >> magic) || magic != "FAKE")
         return false;
-    file >> spec;
-    blocks = spec == "fail" ? -1 : spec.rfind("blocks=", 0) == 0 ? atol(spec.c_str() + 7) : 0;
+    file >> request;
+    blocks = request == "fail" ? -1
+        : request.rfind("blocks=", 0) == 0 ? atol(request.c_str() + 7) : 0;
     return true;
 }
 
