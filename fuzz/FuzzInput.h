@@ -1,0 +1,97 @@
+// What the fuzz targets share: splitting an input into a module and its ".nt" companion,
+// and the invariant check that turns a broken promise into a crash libFuzzer keeps.
+#ifndef FUZZ_FUZZINPUT_H
+#define FUZZ_FUZZINPUT_H
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "beos/SupportDefs.h"
+
+namespace zwfuzz {
+
+// Between the module bytes and the companion's; the dictionary offers it to the mutator.
+inline const char kCompanionSeparator[] = "|NT|";
+inline const size_t kSeparatorBytes = 4;
+
+// Blocks a target plays of one input: enough to cross several rows and positions of a
+// fast song while keeping thousands of inputs a second.
+inline const int kBlocks = 16;
+// Ticks a 1024-frame block may start: at the fastest tempo (255) a tick lasts 432 frames,
+// so a block starts at most three ticks, plus the first of the playback.
+inline const int kMaxTicksPerBlock = 4;
+
+struct Split
+{
+    const uint8*    module;
+    size_t          moduleBytes;
+    const uint8*    companion;      // null when the input has no companion part
+    size_t          companionBytes;
+};
+
+inline Split
+SplitInput(const uint8* data, size_t size)
+{
+    Split split = { data, size, nullptr, 0 };
+    if (size < kSeparatorBytes)
+        return split;
+    for (size_t i = 0; i + kSeparatorBytes <= size; i++) {
+        if (memcmp(data + i, kCompanionSeparator, kSeparatorBytes) == 0) {
+            split.moduleBytes = i;
+            split.companion = data + i + kSeparatorBytes;
+            split.companionBytes = size - i - kSeparatorBytes;
+            break;
+        }
+    }
+    return split;
+}
+
+// A scratch folder of this process, made once.
+inline const std::string&
+ScratchFolder()
+{
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/zwfuzzXXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (made == nullptr)
+            abort();
+        return std::string(made);
+    }();
+    return folder;
+}
+
+inline void
+WriteFile(const std::string& path, const uint8* data, size_t size)
+{
+    FILE* out = fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        abort();
+    if (size != 0 && fwrite(data, 1, size, out) != size)
+        abort();
+    fclose(out);
+}
+
+// The loaders report failures on standard output; thousands of inputs a second would
+// drown the fuzzer's own report, which goes to standard error.
+inline void
+QuietStandardOutput()
+{
+    if (getenv("ZW_FUZZ_VERBOSE") == nullptr && freopen("/dev/null", "w", stdout) == nullptr)
+        abort();
+}
+
+}   // namespace zwfuzz
+
+// An invariant the player promises on any input; a failure is kept by libFuzzer as a crash.
+#define ZW_FUZZ_CHECK(condition) \
+    do { \
+        if (!(condition)) { \
+            fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            abort(); \
+        } \
+    } while (false)
+
+#endif

@@ -1,0 +1,148 @@
+// Fuzz target: the player and the mixer on bytes in memory, the way the plug-in drives
+// them, with seeks between the blocks. Bytes after "|NT|" are the ".nt" companion of a
+// StarTracker module.
+#include <cstdint>
+#include <memory>
+#include <unistd.h>
+
+#include "FuzzInput.h"
+#include "framework/RVGlobal.h"
+#include "mixer/RVMixer.h"
+#include "modtracker/ModTracker.h"
+#include "support/PMemFile.h"
+
+using namespace zwfuzz;
+
+namespace {
+
+const uint32 kBlockBytes = 4096;
+
+// Counts the ticks the mixer starts, to bound the work of one block.
+class CountingTracker : public ModTracker
+{
+public:
+    explicit        CountingTracker(RVGlobalData* global) : ModTracker(global) {}
+
+    virtual int32   Play() override
+                    {
+                        ticks++;
+                        return ModTracker::Play();
+                    }
+
+    int             ticks = 0;
+};
+
+// Exactly one type, or none, recognises a file.
+int32
+DetectedType(ModTracker& player, PFile& file)
+{
+    int32 found = -1;
+    for (uint32 i = 0; i < player.GetCount(); i++) {
+        if (player.ModuleCheck(i, &file) != 0)
+            continue;
+        ZW_FUZZ_CHECK(found < 0);
+        found = int32(i);
+    }
+    return found;
+}
+
+void
+CheckReplayState(const ModTracker& player)
+{
+    ZW_FUZZ_CHECK(player.songLength >= 1 && player.songLength <= 128);
+    ZW_FUZZ_CHECK(player.songPos < player.songLength);
+    ZW_FUZZ_CHECK(player.patternPos < player.rowsPerPattern);
+    ZW_FUZZ_CHECK(player.speed >= 1 && player.speed <= 31);
+    ZW_FUZZ_CHECK(player.bpm != 0);
+}
+
+// Loads the companion the way the plug-in does: from beside the module's path.
+void
+LoadCompanion(ModTracker& player, const Split& split)
+{
+    const std::string module = ScratchFolder() + "/player";
+    const std::string companion = module + ".nt";
+    if (split.companion != nullptr)
+        WriteFile(companion, split.companion, split.companionBytes);
+    else
+        unlink(companion.c_str());
+    player.ExtraLoad(PString(module.c_str()));
+}
+
+void
+Play(CountingTracker& player, RVGlobal& global, const Split& split)
+{
+    RVMixer mixer;
+    ZW_FUZZ_CHECK(mixer.InitMixer(&player));
+    player.InitSound(0);
+    mixer.StartMixer();
+    mixer.ResumePlaying();
+    // Exactly one block, so the sanitizer sees any write beyond it.
+    std::unique_ptr<int16[]> block(new int16[kBlockBytes / 2]);
+    for (int b = 0; b < kBlocks; b++) {
+        player.ticks = 0;
+        global.moduleEnded = false;
+        mixer.Mixer(block.get(), kBlockBytes);
+        ZW_FUZZ_CHECK(player.ticks <= kMaxTicksPerBlock);
+        CheckReplayState(player);
+        ZW_FUZZ_CHECK(player.GetSongPosition() >= 0);
+        ZW_FUZZ_CHECK(player.GetSongPosition() < player.GetSongLength());
+        // Seeks come from the input too: in range as the plug-in sends them, and now
+        // and then any 16-bit value.
+        if (b % 5 == 4 && split.moduleBytes > 0) {
+            uint8 value = split.module[(b * 131) % split.moduleBytes];
+            int16 pos = value >= 0xF0 ? int16(value << 8 | value) : int16(value % player.GetSongLength());
+            player.SetSongPosition(pos);
+            CheckReplayState(player);
+        }
+    }
+    mixer.PausePlaying();
+    mixer.StopMixer();
+    mixer.EndMixer();
+    player.EndSound();
+}
+
+}   // namespace
+
+
+extern "C" int
+LLVMFuzzerInitialize(int*, char***)
+{
+    QuietStandardOutput();
+    return 0;
+}
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const Split split = SplitInput(data, size);
+    RVGlobal global;
+    CountingTracker player(&global);
+    uint8* bytes = new uint8[split.moduleBytes + 1];
+    if (split.moduleBytes > 0)
+        memcpy(bytes, split.module, split.moduleBytes);
+    PMemFile file(bytes, int32(split.moduleBytes), 0);
+
+    int32 type = DetectedType(player, file);
+    // A file nobody recognises still goes through a loader now and then: the loaders
+    // must be safe on any bytes, not only on those detection lets through.
+    if (type < 0) {
+        if (split.moduleBytes == 0 || split.module[0] % 4 != 0)
+            return 0;
+        type = int32(split.moduleBytes % MODTYPE_COUNT);
+    }
+    file.SeekToBegin();
+    if (player.LoadModule(uint32(type), &file) != 0) {
+        ZW_FUZZ_CHECK(player.samples == nullptr && player.tracks == nullptr);
+        ZW_FUZZ_CHECK(player.sequences == nullptr && player.amData == nullptr);
+        return 0;
+    }
+    LoadCompanion(player, split);
+    global.currentPlayer = &player;
+    global.currentModType = uint32(type);
+    ZW_FUZZ_CHECK(player.InitPlayer());
+    Play(player, global, split);
+    player.EndPlayer();
+    return 0;
+}
