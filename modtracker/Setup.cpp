@@ -135,9 +135,12 @@ ModTracker::GetSongLength()
     return int16(songLength);
 }
 
+// Seeks come from another host thread: the position is read under the lock it is
+// written under (ThreadStress.JumpToFromAnotherThread_BlocksKeepComing).
 int16
 ModTracker::GetSongPosition()
 {
+    Locker lock(mutex);
     return int16(songPos);
 }
 
