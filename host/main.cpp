@@ -97,6 +97,32 @@ AddPlay(CLI::App& app, std::vector<std::string>& files, bool& checkAudio)
         "only check that an audio device can be opened (exit status 0 when it can)");
 }
 
+CLI::App*
+AddRender(CLI::App& app, RenderOptions& render)
+{
+    CLI::App* command = app.add_subcommand("render",
+        "Render a whole song to a sound file (.wav, .flac or .ogg) or to raw signed 16-bit "
+        "little-endian stereo PCM at 44100 Hz on standard output (-o -).");
+    command->add_option("files", render.files, "module files")->required();
+    command->add_option("-o,--output", render.output,
+        "output file, - for raw PCM, or a folder for several files")->required();
+    command->add_option("--seek", render.seek, "start at this position, in "
+        "thousandths of the song")->check(CLI::Range(0, 999));
+    command->add_option("--max-time", render.maxTime, "stop after this many seconds "
+        "of audio when the song does not end (default 1800)")->check(CLI::PositiveNumber);
+    return command;
+}
+
+CLI::App*
+AddInfo(CLI::App& app, std::vector<std::string>& files, bool& json)
+{
+    CLI::App* command = app.add_subcommand("info",
+        "Print the module type and facts of each file (exit status 0 when all load).");
+    command->add_option("files", files, "module files")->required();
+    command->add_flag("--json", json, "one JSON object per file and line");
+    return command;
+}
+
 }   // namespace
 
 int
@@ -117,16 +143,7 @@ main(int argc, char** argv)
     app.add_option("files", bareFiles, "module files to play");
 
     RenderOptions render;
-    CLI::App* renderCommand = app.add_subcommand("render",
-        "Render a whole song to a sound file (.wav, .flac or .ogg) or to raw signed 16-bit "
-        "little-endian stereo PCM at 44100 Hz on standard output (-o -).");
-    renderCommand->add_option("files", render.files, "module files")->required();
-    renderCommand->add_option("-o,--output", render.output,
-        "output file, - for raw PCM, or a folder for several files")->required();
-    renderCommand->add_option("--seek", render.seek, "start at this position, in "
-        "thousandths of the song")->check(CLI::Range(0, 999));
-    renderCommand->add_option("--max-time", render.maxTime, "stop after this many seconds "
-        "of audio when the song does not end (default 1800)")->check(CLI::PositiveNumber);
+    CLI::App* renderCommand = AddRender(app, render);
 
     CLI::App* aboutCommand = app.add_subcommand("about", "Show each plug-in's About text.");
     CLI::App* typesCommand = app.add_subcommand("types",
@@ -134,10 +151,7 @@ main(int argc, char** argv)
 
     std::vector<std::string> infoFiles;
     bool infoJson = false;
-    CLI::App* infoCommand = app.add_subcommand("info",
-        "Print the module type and facts of each file (exit status 0 when all load).");
-    infoCommand->add_option("files", infoFiles, "module files")->required();
-    infoCommand->add_flag("--json", infoJson, "one JSON object per file and line");
+    CLI::App* infoCommand = AddInfo(app, infoFiles, infoJson);
 
     TraceOptions trace;
     CLI::App* traceCommand = AddTraceCommand(app, trace);
