@@ -43,18 +43,24 @@ Noise(size_t length)
     return data;
 }
 
+// How a benchmarked voice plays its sample.
+enum VoiceLoop { kOneShot, kForwardLoop, kPingPongLoop };
+
+// One 1024-frame pass of one voice at a typical pitch. Arguments: panning, VoiceLoop.
 template<typename Sample>
 void
-AddChannelLooping(benchmark::State& state)
+AddChannelVoice(benchmark::State& state)
 {
     const std::vector<Sample> data = Noise<Sample>(10000);
+    const VoiceLoop loop = VoiceLoop(state.range(1));
     VINFO voice{};
     voice.active = true;
     voice.address = data.data();
     voice.length = 10000;
     voice.loopStart = 2000;
     voice.loopEnd = 10000;
-    voice.flags = VINFO_LOOP | (sizeof(Sample) == 2 ? VINFO_16BIT : 0);
+    voice.flags = (sizeof(Sample) == 2 ? VINFO_16BIT : 0)
+        | (loop != kOneShot ? VINFO_LOOP : 0) | (loop == kPingPongLoop ? VINFO_PINGPONG : 0);
     voice.frequency = kTypicalFrequency;
     voice.volume = 256;
     voice.panning = uint16(state.range(0));
@@ -63,6 +69,9 @@ AddChannelLooping(benchmark::State& state)
     RVMixerProbe probe(mixer);
     std::vector<int32> buffer(2 * kFrames, 0);
     for (auto _ : state) {
+        // A one-shot voice starts over before it would reach its end.
+        if (loop == kOneShot && voice.position > 9000 * MIX_FRACTION_ONE)
+            voice.position = 0;
         probe.Render(&voice, buffer.data(), kFrames);
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
@@ -72,16 +81,16 @@ AddChannelLooping(benchmark::State& state)
 
 
 void
-BM_AddChannel8Looping(benchmark::State& state)
+BM_AddChannel8(benchmark::State& state)
 {
-    AddChannelLooping<int8>(state);
+    AddChannelVoice<int8>(state);
 }
 
 
 void
-BM_AddChannel16Looping(benchmark::State& state)
+BM_AddChannel16(benchmark::State& state)
 {
-    AddChannelLooping<int16>(state);
+    AddChannelVoice<int16>(state);
 }
 
 
@@ -156,7 +165,9 @@ BM_MixerBlock(benchmark::State& state)
 
 }   // namespace
 
-BENCHMARK(BM_AddChannel8Looping)->Arg(0)->Arg(RV_PANNING_SURROUND);
-BENCHMARK(BM_AddChannel16Looping)->Arg(0)->Arg(RV_PANNING_SURROUND);
+BENCHMARK(BM_AddChannel8)->ArgsProduct({{0, RV_PANNING_SURROUND},
+    {kOneShot, kForwardLoop, kPingPongLoop}});
+BENCHMARK(BM_AddChannel16)->ArgsProduct({{0, RV_PANNING_SURROUND},
+    {kOneShot, kForwardLoop, kPingPongLoop}});
 BENCHMARK(BM_Mix32To16);
 BENCHMARK(BM_MixerBlock)->Arg(4)->Arg(32);

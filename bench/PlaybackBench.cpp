@@ -1,0 +1,103 @@
+// Throughput of the replay and of whole playback: one Play with every channel busy, and
+// whole 4096-byte GetAudio blocks of the busy songs, at 4, 8 and 32 channels.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "bench/songs/BusySongs.h"
+#include "framework/RVGlobal.h"
+#include "mixer/RVMixer.h"
+#include "modtracker/ModTracker.h"
+#include "plugin/MyPlugin.h"
+#include "support/PMemFile.h"
+
+namespace {
+
+// The busy song of that many channels.
+const zwbench::BusySong&
+SongFor(int channels)
+{
+    static const std::vector<zwbench::BusySong> songs = zwbench::StandardBusySongs();
+    for (const zwbench::BusySong& song : songs) {
+        if (song.channels == channels)
+            return song;
+    }
+    return songs.front();
+}
+
+
+// One tick of the replay; the mixer only provides the virtual channels Play writes to.
+void
+BM_PlayTick(benchmark::State& state)
+{
+    const zwbench::BusySong& song = SongFor(int(state.range(0)));
+    PMemFile file;
+    file.Write(song.bytes.data(), int32(song.bytes.size()));
+    RVGlobal global;
+    ModTracker player(&global);
+    uint32 type = 0;
+    for (; type < player.GetCount(); type++) {
+        file.Seek(0, PFile::pSeekBegin);
+        if (player.ModuleCheck(type, &file) == 0)
+            break;
+    }
+    file.Seek(0, PFile::pSeekBegin);
+    if (type == player.GetCount() || player.LoadModule(type, &file) != 0
+        || !player.InitPlayer()) {
+        state.SkipWithError("the busy song does not load");
+        return;
+    }
+    RVMixer mixer;
+    mixer.InitMixer(&player);
+    player.InitSound(0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(player.Play());
+    state.SetItemsProcessed(int64(state.iterations()));
+    mixer.EndMixer();
+    player.EndSound();
+    player.EndPlayer();
+}
+
+
+// Whole blocks as the host asks for them; items are frames. The song restarts, untimed,
+// when it ends.
+void
+BM_GetAudio(benchmark::State& state)
+{
+    const zwbench::BusySong& song = SongFor(int(state.range(0)));
+    char path[] = "/tmp/zw-bench-song-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0 || write(fd, song.bytes.data(), song.bytes.size()) != ssize_t(song.bytes.size())) {
+        state.SkipWithError("cannot write the busy song");
+        return;
+    }
+    close(fd);
+
+    MyPlugin plugin;
+    PlayerInfoStruct info{};
+    if (!plugin.InitPlaying(path, &info)) {
+        state.SkipWithError("the busy song does not play");
+        unlink(path);
+        return;
+    }
+    char* block = nullptr;
+    for (auto _ : state) {
+        if (plugin.GetAudio(&block, PLUGIN_BLOCK_BYTES) == 0) {
+            state.PauseTiming();
+            plugin.CleanupPlaying();
+            plugin.InitPlaying(path, &info);
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(block);
+    }
+    state.SetItemsProcessed(int64(state.iterations()) * PLUGIN_BLOCK_BYTES / 4);
+    plugin.CleanupPlaying();
+    unlink(path);
+}
+
+}   // namespace
+
+BENCHMARK(BM_PlayTick)->Arg(4)->Arg(8)->Arg(32);
+BENCHMARK(BM_GetAudio)->Arg(4)->Arg(8)->Arg(32);

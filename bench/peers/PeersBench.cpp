@@ -1,0 +1,333 @@
+// zw_bench_peers PLUGIN DEMO [CORPUS]: renders the same modules, whole songs, with this
+// plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt, alternating them and
+// repeating, and prints each one's speed as seconds of audio per CPU second.
+//
+// All three render 44100 Hz signed 16-bit stereo in 1024-frame blocks, without
+// interpolation, volume ramping or filters, at full stereo separation, and stop at the
+// end of the song. Only the render calls are timed, on the thread's CPU clock.
+#include <dlfcn.h>
+#include <libopenmpt/libopenmpt.h>
+#include <time.h>
+#include <xmp.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/songs/BusySongs.h"
+#include "plugin/InputPlugin.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kRate = 44100;
+const int kBlockFrames = 1024;
+const int kBlockBytes = kBlockFrames * 4;
+const int kDefaultRepeats = 7;
+
+double
+ThreadSeconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+struct Run
+{
+    double          audioSeconds;
+    double          cpuSeconds;
+};
+
+// One way of rendering a file. Open loads it (not timed); Render plays it to its end.
+class Renderer
+{
+public:
+    virtual         ~Renderer() = default;
+    virtual const char* Name() const = 0;
+    virtual bool    Open(const std::string& path) = 0;
+    virtual Run     Render() = 0;
+    virtual void    Close() = 0;
+};
+
+class PluginRenderer : public Renderer
+{
+public:
+    explicit PluginRenderer(const std::string& library)
+    {
+        handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr)
+            return;
+        auto entry = reinterpret_cast<InputPlugin* (*)(int32*)>(dlsym(handle, "NewPlugin"));
+        int32 version = 0;
+        if (entry != nullptr)
+            plugin = entry(&version);
+        if (plugin != nullptr)
+            plugin->Init();
+    }
+    ~PluginRenderer() override
+    {
+        if (plugin != nullptr) {
+            plugin->Cleanup();
+            delete plugin;
+        }
+        // The add-on stays loaded: its static objects may outlive this renderer.
+    }
+    bool Ready() const { return plugin != nullptr; }
+    const char* Name() const override { return "zarnowelle"; }
+    bool Open(const std::string& path) override
+    {
+        return plugin->IsOur(path.c_str()) && plugin->InitPlaying(path.c_str(), &info);
+    }
+    Run Render() override
+    {
+        char* block = nullptr;
+        long blocks = 0;
+        const double start = ThreadSeconds();
+        while (plugin->GetAudio(&block, kBlockBytes) != 0)
+            blocks++;
+        const double cpu = ThreadSeconds() - start;
+        return { double(blocks) * kBlockFrames / kRate, cpu };
+    }
+    void Close() override { plugin->CleanupPlaying(); }
+
+private:
+    void*           handle = nullptr;
+    InputPlugin*    plugin = nullptr;
+    PlayerInfoStruct info{};
+};
+
+class XmpRenderer : public Renderer
+{
+public:
+    XmpRenderer() : context(xmp_create_context()) {}
+    ~XmpRenderer() override { xmp_free_context(context); }
+    const char* Name() const override { return "libxmp"; }
+    bool Open(const std::string& path) override
+    {
+        if (xmp_load_module(context, path.c_str()) != 0)
+            return false;
+        if (xmp_start_player(context, kRate, 0) != 0) {
+            xmp_release_module(context);
+            return false;
+        }
+        xmp_set_player(context, XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
+        xmp_set_player(context, XMP_PLAYER_MIX, 100);      // full separation
+        xmp_set_player(context, XMP_PLAYER_DSP, 0);        // no low-pass filter
+        xmp_set_player(context, XMP_PLAYER_FLAGS, 0);      // no Paula model
+        return true;
+    }
+    Run Render() override
+    {
+        std::vector<int16> buffer(kBlockFrames * 2);
+        long blocks = 0;
+        const double start = ThreadSeconds();
+        // A loop count of 1 ends at the first return to a position already played.
+        while (xmp_play_buffer(context, buffer.data(), kBlockBytes, 1) == 0)
+            blocks++;
+        const double cpu = ThreadSeconds() - start;
+        return { double(blocks) * kBlockFrames / kRate, cpu };
+    }
+    void Close() override
+    {
+        xmp_end_player(context);
+        xmp_release_module(context);
+    }
+
+private:
+    xmp_context     context;
+};
+
+class OpenmptRenderer : public Renderer
+{
+public:
+    ~OpenmptRenderer() override { Close(); }
+    const char* Name() const override { return "libopenmpt"; }
+    bool Open(const std::string& path) override
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+            std::istreambuf_iterator<char>());
+        int error = 0;
+        module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr,
+            nullptr, nullptr, nullptr, &error, nullptr, nullptr);
+        if (module == nullptr)
+            return false;
+        openmpt_module_set_repeat_count(module, 0);
+        openmpt_module_set_render_param(module,
+            OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);     // nearest
+        openmpt_module_set_render_param(module,
+            OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);         // no ramping
+        // 100 keeps the module's own panning (hard left and right for MODs); 200
+        // would widen it beyond.
+        openmpt_module_set_render_param(module,
+            OPENMPT_MODULE_RENDER_STEREOSEPARATION_PERCENT, 100);
+        openmpt_module_ctl_set_boolean(module, "render.resampler.emulate_amiga", 0);
+        return true;
+    }
+    Run Render() override
+    {
+        std::vector<int16> buffer(kBlockFrames * 2);
+        long frames = 0;
+        const double start = ThreadSeconds();
+        for (;;) {
+            const size_t got = openmpt_module_read_interleaved_stereo(module, kRate,
+                kBlockFrames, buffer.data());
+            if (got == 0)
+                break;
+            frames += long(got);
+        }
+        const double cpu = ThreadSeconds() - start;
+        return { double(frames) / kRate, cpu };
+    }
+    void Close() override
+    {
+        if (module != nullptr)
+            openmpt_module_destroy(module);
+        module = nullptr;
+    }
+
+private:
+    openmpt_module* module = nullptr;
+};
+
+struct Result
+{
+    bool            refused = false;
+    std::vector<double> speeds;     // x realtime, one per repetition
+    double          audioSeconds = 0;
+};
+
+double
+Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::vector<std::string>
+CorpusFiles(const std::string& dir)
+{
+    std::vector<std::string> files;
+    std::error_code error;
+    if (dir.empty() || !fs::is_directory(dir, error))
+        return files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
+        const std::string ext = entry.path().extension().string();
+        if (entry.is_regular_file() && ext != ".md" && ext != ".txt" && ext != ".nt")
+            files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void
+PrintCell(double speed, bool refused)
+{
+    if (refused)
+        printf(" %11s", "-");
+    else
+        printf(" %11.0f", speed);
+}
+
+}   // namespace
+
+
+int
+main(int argc, char** argv)
+{
+    if (argc < 3) {
+        fprintf(stderr, "usage: zw_bench_peers PLUGIN.so DEMO.mod [CORPUS-DIR]\n");
+        return 2;
+    }
+    const int repeats = getenv("ZW_BENCH_REPEATS") ? atoi(getenv("ZW_BENCH_REPEATS"))
+        : kDefaultRepeats;
+
+    std::vector<std::string> modules = { argv[2] };
+    char tempTemplate[] = "/tmp/zw-bench-XXXXXX";
+    const char* tempDir = mkdtemp(tempTemplate);
+    if (tempDir == nullptr) {
+        perror("mkdtemp");
+        return 1;
+    }
+    for (const zwbench::BusySong& song : zwbench::StandardBusySongs()) {
+        const std::string path = std::string(tempDir) + "/" + song.name;
+        std::ofstream(path, std::ios::binary).write(
+            reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
+        modules.push_back(path);
+    }
+    for (const std::string& file : CorpusFiles(argc > 3 ? argv[3] : ""))
+        modules.push_back(file);
+
+    auto plugin = std::make_unique<PluginRenderer>(argv[1]);
+    if (!plugin->Ready()) {
+        fprintf(stderr, "cannot load the plug-in %s: %s\n", argv[1], dlerror());
+        return 1;
+    }
+    std::vector<std::unique_ptr<Renderer>> renderers;
+    renderers.push_back(std::move(plugin));
+    renderers.push_back(std::make_unique<XmpRenderer>());
+    renderers.push_back(std::make_unique<OpenmptRenderer>());
+    const size_t count = renderers.size();
+
+    // results[module][renderer]; every repetition runs each renderer once per module,
+    // in an order that rotates so that none always runs first.
+    std::vector<std::vector<Result>> results(modules.size(), std::vector<Result>(count));
+    for (int rep = 0; rep < repeats; rep++) {
+        for (size_t m = 0; m < modules.size(); m++) {
+            for (size_t k = 0; k < count; k++) {
+                const size_t r = (k + size_t(rep) + m) % count;
+                Result& result = results[m][r];
+                if (result.refused)
+                    continue;
+                if (!renderers[r]->Open(modules[m])) {
+                    result.refused = true;
+                    continue;
+                }
+                const Run run = renderers[r]->Render();
+                renderers[r]->Close();
+                if (run.cpuSeconds > 0 && run.audioSeconds > 0)
+                    result.speeds.push_back(run.audioSeconds / run.cpuSeconds);
+                result.audioSeconds = run.audioSeconds;
+            }
+        }
+    }
+
+    printf("Seconds of audio per CPU second (x realtime), median of %d runs each;\n"
+        "44100 Hz, 16-bit stereo, nearest neighbour, no ramping, full separation.\n\n",
+        repeats);
+    printf("%-24s %7s", "module", "audio s");
+    for (const auto& r : renderers)
+        printf(" %11s", r->Name());
+    printf(" %10s %10s\n", "/libxmp", "/openmpt");
+    for (size_t m = 0; m < modules.size(); m++) {
+        const std::vector<Result>& row = results[m];
+        printf("%-24.24s %7.1f", fs::path(modules[m]).filename().c_str(),
+            row[0].audioSeconds);
+        for (const Result& result : row)
+            PrintCell(Median(result.speeds), result.refused || result.speeds.empty());
+        const double own = Median(row[0].speeds);
+        for (size_t r = 1; r < count; r++) {
+            const double peer = Median(row[r].speeds);
+            if (row[0].speeds.empty() || row[r].speeds.empty() || peer == 0)
+                printf(" %10s", "-");
+            else
+                printf(" %9.2fx", own / peer);
+        }
+        printf("\n");
+    }
+
+    std::error_code error;
+    fs::remove_all(tempDir, error);
+    return 0;
+}

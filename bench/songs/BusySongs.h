@@ -1,0 +1,30 @@
+// Busy songs for the benchmarks: every channel plays a looped sample on every row, with
+// a note every few rows and slides, vibrato and arpeggios in between, so that the
+// replay and the mixer both work on every tick.
+#ifndef BENCH_SONGS_BUSYSONGS_H
+#define BENCH_SONGS_BUSYSONGS_H
+
+#include <string>
+#include <vector>
+
+#include "beos/SupportDefs.h"
+
+namespace zwbench {
+
+// A 31-sample MOD with the given mark ("M.K." for 4 channels, "8CHN" for 8).
+std::vector<uint8>  BusyMod(const std::string& mark, int channels);
+// An MTM of the given channel count (up to 32).
+std::vector<uint8>  BusyMtm(int channels);
+
+// The three songs the peer comparison and the block benchmarks share.
+struct BusySong
+{
+    std::string         name;       // file name, extension included
+    int                 channels;
+    std::vector<uint8>  bytes;
+};
+std::vector<BusySong> StandardBusySongs();
+
+}   // namespace zwbench
+
+#endif
