@@ -179,7 +179,7 @@ FakeSignal(long first, long blocks)
 }
 
 std::vector<int16_t>
-PluginBlocks(const std::string& path, int seek)
+PluginBlocks(const std::string& path, int seek, size_t maxFrames)
 {
     std::vector<int16_t> samples;
     // Loaded once and kept, as the host does.
@@ -197,10 +197,13 @@ PluginBlocks(const std::string& path, int seek)
             plugin->JumpTo(seek);
         char* block = nullptr;
         int bytes;
-        while ((bytes = plugin->GetAudio(&block, 4096)) > 0) {
+        while ((maxFrames == 0 || samples.size() < 2 * maxFrames)
+                && (bytes = plugin->GetAudio(&block, 4096)) > 0) {
             const int16_t* frames = reinterpret_cast<const int16_t*>(block);
             samples.insert(samples.end(), frames, frames + bytes / 2);
         }
+        if (maxFrames != 0 && samples.size() > 2 * maxFrames)
+            samples.resize(2 * maxFrames);
         plugin->CleanupPlaying();
     }
     delete plugin;

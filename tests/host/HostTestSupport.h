@@ -51,8 +51,9 @@ std::vector<int16_t> ReadSoundFile(const std::string& path, int* channels = null
                         int* rate = nullptr);
 // The fake plug-in's signal for `blocks` blocks, from block `first` on.
 std::vector<int16_t> FakeSignal(long first, long blocks);
-// Every block the real plug-in delivers for `path`, straight through dlopen.
-std::vector<int16_t> PluginBlocks(const std::string& path, int seek = -1);
+// Every block the real plug-in delivers for `path`, straight through dlopen; at most
+// `maxFrames` frames when that is not 0.
+std::vector<int16_t> PluginBlocks(const std::string& path, int seek = -1, size_t maxFrames = 0);
 // The non-empty lines of a text.
 std::vector<std::string> Lines(const std::string& text);
 

@@ -211,9 +211,7 @@ TEST_F(Render, LongModule_StopsAtMaxTime)
     Result result = Host({ "render", song, "--max-time", "2", "-o", "-" });
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.size(), 2u * 44100 * 4);
-    std::vector<int16_t> blocks = PluginBlocks(song);
-    ASSERT_GT(blocks.size(), 100u * 44100 * 2);
-    blocks.resize(2 * 44100 * 2);
+    std::vector<int16_t> blocks = PluginBlocks(song, -1, 2 * 44100);
     EXPECT_EQ(Samples(result.out), blocks);
     EXPECT_NE(result.err.find("warning"), std::string::npos);
     EXPECT_NE(result.err.find("slow.mod"), std::string::npos);
