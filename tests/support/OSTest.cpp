@@ -5,11 +5,11 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "beos/OS.h"
+#include "tests/common/RunThreads.h"
 
 namespace {
 
@@ -111,18 +111,13 @@ TEST(Semaphore, MutualExclusion_CounterStaysExact)
 {
     sem_id sem = create_sem(1, "lock");
     int64 counter = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; t++) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 5000; i++) {
-                acquire_sem(sem);
-                counter++;
-                release_sem(sem);
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
+    RunThreads(4, [&] {
+        for (int i = 0; i < 5000; i++) {
+            acquire_sem(sem);
+            counter++;
+            release_sem(sem);
+        }
+    });
     EXPECT_EQ(20000, counter);
     delete_sem(sem);
 }
@@ -134,37 +129,24 @@ TEST(FindThread, Null_NonZeroAndPerThread)
     EXPECT_EQ(self, find_thread(nullptr));
     std::set<thread_id> ids{self};
     std::mutex lock;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; t++) {
-        threads.emplace_back([&] {
-            thread_id id = find_thread(nullptr);
-            std::lock_guard<std::mutex> guard(lock);
-            ids.insert(id);
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
+    RunThreads(4, [&] {
+        thread_id id = find_thread(nullptr);
+        std::lock_guard<std::mutex> guard(lock);
+        ids.insert(id);
+    });
     EXPECT_EQ(5u, ids.size());
     EXPECT_EQ(0u, ids.count(0));
     EXPECT_LT(find_thread("someone"), 0);
 }
 
-TEST(AtomicAdd, ReturnsPreviousValue)
+TEST(AtomicAdd, ManyThreads_ReturnsPreviousValueAndLosesNoUpdate)
 {
     int32 value = 5;
     EXPECT_EQ(5, atomic_add(&value, 3));
     EXPECT_EQ(8, atomic_add(&value, -10));
     EXPECT_EQ(-2, value);
-}
-
-TEST(AtomicAdd, ManyThreads_NoLostUpdates)
-{
-    int32 value = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; t++)
-        threads.emplace_back([&] { for (int i = 0; i < 10000; i++) atomic_add(&value, 1); });
-    for (std::thread& thread : threads)
-        thread.join();
+    value = 0;
+    RunThreads(4, [&] { for (int i = 0; i < 10000; i++) atomic_add(&value, 1); });
     EXPECT_EQ(40000, value);
 }
 

@@ -6,109 +6,66 @@
 #include "beos/Errors.h"
 #include "support/PException.h"
 #include "support/PString.h"
-
-namespace {
-
-PException*
-Catch(void (*thrower)())
-{
-    try {
-        thrower();
-    } catch (PException* e) {
-        return e;
-    }
-    return nullptr;
-}
-
-}   // namespace
+#include "tests/common/CaughtException.h"
 
 // #pragma mark - throwing
 
-TEST(PException, ThrowBounds_CarriesValue)
+TEST(PException, ThrowKinds_CarryTheirValues)
 {
-    try {
-        ThrowBoundsException(12.5);
-    } catch (PBoundsException* e) {
-        EXPECT_EQ(12.5, e->value);
-        e->Delete();
-        return;
-    }
-    FAIL();
-}
-
-TEST(PException, ThrowSoundAndSystem_CarryCode)
-{
-    try {
-        ThrowSoundException(77);
-    } catch (PSoundException* e) {
-        EXPECT_EQ(77, e->code);
-        e->Delete();
-    }
-    try {
-        ThrowSystemException(P_ERR_NO_RESOURCES);
-    } catch (PSystemException* e) {
-        EXPECT_EQ(P_ERR_NO_RESOURCES, e->code);
-        e->Delete();
-    }
+    auto bounds = CatchP<PBoundsException>([] { ThrowBoundsException(12.5); });
+    ASSERT_NE(nullptr, bounds);
+    EXPECT_EQ(12.5, bounds->value);
+    auto sound = CatchP<PSoundException>([] { ThrowSoundException(77); });
+    ASSERT_NE(nullptr, sound);
+    EXPECT_EQ(77, sound->code);
+    auto system = CatchP<PSystemException>([] { ThrowSystemException(P_ERR_NO_RESOURCES); });
+    ASSERT_NE(nullptr, system);
+    EXPECT_EQ(P_ERR_NO_RESOURCES, system->code);
 }
 
 TEST(PException, ThrowFile_CopiesName)
 {
     PString name("/some/file.mod");
-    try {
-        ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, name);
-    } catch (PFileException* e) {
-        name.MakeUpper();
-        name += ".changed";
-        EXPECT_STREQ("/some/file.mod", (const char*)e->name);
-        EXPECT_EQ(P_FILE_ERR_ENTRY_NOT_FOUND, e->code);
-        e->Delete();
-        return;
-    }
-    FAIL();
+    auto e = CatchP<PFileException>([&] { ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, name); });
+    ASSERT_NE(nullptr, e);
+    name.MakeUpper();
+    name += ".changed";
+    EXPECT_STREQ("/some/file.mod", (const char*)e->name);
+    EXPECT_EQ(P_FILE_ERR_ENTRY_NOT_FOUND, e->code);
 }
 
 TEST(PException, CaughtAsBase_DeleteFreesHeapInstance)
 {
     // Run under ASan: a heap exception that Delete did not free shows up as a leak.
-    try {
-        ThrowFileException(1, "x");
-    } catch (PException* e) {
-        EXPECT_NE(nullptr, dynamic_cast<PFileException*>(e));
-        e->Delete();
-    }
+    auto e = CatchP<PException>([] { ThrowFileException(1, "x"); });
+    EXPECT_NE(nullptr, dynamic_cast<PFileException*>(e.get()));
 }
 
 TEST(PException, StaticInstances_SameObjectEveryThrow)
 {
-    PException* user = Catch(ThrowUserException);
-    PException* resource = Catch(ThrowResourceException);
-    PException* memory = Catch(ThrowMemoryException);
+    PException* user = CatchP<PException>(ThrowUserException).release();
+    PException* resource = CatchP<PException>(ThrowResourceException).release();
+    PException* memory = CatchP<PException>(ThrowMemoryException).release();
     ASSERT_NE(nullptr, dynamic_cast<PUserException*>(user));
     ASSERT_NE(nullptr, dynamic_cast<PResourceException*>(resource));
     ASSERT_NE(nullptr, dynamic_cast<PMemoryException*>(memory));
     user->Delete();
     resource->Delete();
     memory->Delete();
-    EXPECT_EQ(user, Catch(ThrowUserException));
-    EXPECT_EQ(resource, Catch(ThrowResourceException));
-    EXPECT_EQ(memory, Catch(ThrowMemoryException));
+    EXPECT_EQ(user, CatchP<PException>(ThrowUserException).get());
+    EXPECT_EQ(resource, CatchP<PException>(ThrowResourceException).get());
+    EXPECT_EQ(memory, CatchP<PException>(ThrowMemoryException).get());
 }
 
 TEST(PException, HeapExhausted_ThrowsStaticMemoryExceptionThatSurvivesDelete)
 {
-    PException* first = nullptr;
     PString s;
-    try {
-        s.GetBuffer(INT_MAX);   // more than any allocation may hold
-    } catch (PException* e) {
-        first = e;
-    }
+    // More than any allocation may hold.
+    PException* first = CatchP<PException>([&] { s.GetBuffer(INT_MAX); }).release();
     ASSERT_NE(nullptr, dynamic_cast<PMemoryException*>(first));
     first->Delete();
     first->Delete();    // a static instance: Delete leaves it intact
-
-    EXPECT_EQ(first, Catch(ThrowMemoryException));
+    EXPECT_EQ(first, CatchP<PException>(ThrowMemoryException).get());
 }
 
 TEST(PException, DeleteFlagFalse_DeleteKeepsObject)
@@ -121,7 +78,7 @@ TEST(PException, DeleteFlagFalse_DeleteKeepsObject)
 
 // #pragma mark - ConvertOSError
 
-TEST(ConvertOSError, ListedCodes_MapToLibraryCodes)
+TEST(ConvertOSError, Codes_MapToLibraryCodesOrMinusOne)
 {
     struct { uint32 platform; int32 library; } table[] = {
         {B_OK, P_NO_ERROR},
@@ -142,35 +99,21 @@ TEST(ConvertOSError, ListedCodes_MapToLibraryCodes)
         {0x80006005, P_FILE_ERR_INVALID_DIRECTORY},
         {0x80006007, P_FILE_ERR_DISK_FULL},
         {0x8000600c, P_FILE_ERR_LINK},
+        // Unlisted codes: -1, "any error".
+        {(uint32)B_IS_A_DIRECTORY, -1},
+        {(uint32)B_TIMED_OUT, -1},
+        {12345, -1},
     };
     for (const auto& row : table)
         EXPECT_EQ(row.library, ConvertOSError(row.platform)) << std::hex << row.platform;
 }
 
-TEST(ConvertOSError, UnlistedCode_MinusOneAnyError)
-{
-    EXPECT_EQ(-1, ConvertOSError((uint32)B_IS_A_DIRECTORY));
-    EXPECT_EQ(-1, ConvertOSError((uint32)B_TIMED_OUT));
-    EXPECT_EQ(-1, ConvertOSError(12345));
-    EXPECT_STREQ("Any error.", (const char*)GetErrorString((uint32)ConvertOSError(12345)));
-}
-
 // #pragma mark - GetErrorString
-
-TEST(GetErrorString, Zero_NoError)
-{
-    EXPECT_STREQ("No error.", (const char*)GetErrorString(0));
-}
-
-TEST(GetErrorString, SeekBeforeBegin_LongMessage)
-{
-    EXPECT_STREQ("An attempt was made to move the file pointer before the beginning of the file.",
-        (const char*)GetErrorString(0x80001007));
-}
 
 TEST(GetErrorString, EveryListedCode_HasItsMessage)
 {
     struct { uint32 code; const char* text; } table[] = {
+        {0, "No error."},
         {0x80000000, "Invalid argument passed to function."},
         {0x80000001, "Out of memory."},
         {0x80000002, "Out of resources."},
@@ -185,11 +128,14 @@ TEST(GetErrorString, EveryListedCode_HasItsMessage)
         {0x80001004, "There is not enough space on the disk."},
         {0x80001005, "The directory is invalid."},
         {0x80001006, "File operation on a directory."},
+        {0x80001007,
+            "An attempt was made to move the file pointer before the beginning of the file."},
         {0x80001008, "EOF reached."},
         {0x80001009, "Link error in the file system."},
         {0x8000100a, "The file or directory is locked."},
         {0x80002000, "Access denied."},
         {0xffffffff, "Any error."},
+        {(uint32)ConvertOSError(12345), "Any error."},
     };
     for (const auto& row : table)
         EXPECT_STREQ(row.text, (const char*)GetErrorString(row.code)) << std::hex << row.code;
@@ -197,14 +143,8 @@ TEST(GetErrorString, EveryListedCode_HasItsMessage)
 
 TEST(GetErrorString, UnknownCode_RaisesResourceException)
 {
-    for (uint32 code : {1u, 0x80000007u, 0x80001fffu, 0x7fffffffu}) {
-        try {
-            GetErrorString(code);
-            ADD_FAILURE() << std::hex << code;
-        } catch (PResourceException* e) {
-            e->Delete();
-        }
-    }
+    for (uint32 code : {1u, 0x80000007u, 0x80001fffu, 0x7fffffffu})
+        EXPECT_NE(nullptr, CatchP<PResourceException>([&] { GetErrorString(code); })) << std::hex << code;
     // The registry was left unlocked and the table unregistered: lookups still work.
     EXPECT_STREQ("No error.", (const char*)GetErrorString(0));
 }

@@ -6,7 +6,7 @@
 
 #include "support/PException.h"
 #include "support/PMemFile.h"
-#include "TempDir.h"
+#include "tests/common/CaughtException.h"
 
 namespace {
 
@@ -18,6 +18,9 @@ Block(const char* bytes, int32 length)
     return block;
 }
 
+const int32 kDiskFull = 0x80001004;
+const int32 kSeekBeforeBegin = 0x80001007;
+
 }   // namespace
 
 TEST(PMemFile, New_OpenEmptyWithFixedName)
@@ -28,7 +31,6 @@ TEST(PMemFile, New_OpenEmptyWithFixedName)
     EXPECT_EQ(0, file.GetPosition());
     EXPECT_STREQ("Memory File", (const char*)file.GetFileName());
     EXPECT_STREQ("Memory File", (const char*)file.GetFilePath());
-    EXPECT_STREQ("Memory File", (const char*)file.GetFullPath());
     EXPECT_TRUE(file.GetFileType().IsEmpty());
 }
 
@@ -48,11 +50,13 @@ TEST(PMemFile, WriteThenRead_RoundTrip)
     EXPECT_EQ(file.GetLength(), file.GetPosition());
 }
 
-TEST(PMemFile, Attach_ReadsTheBlock)
+TEST(PMemFile, AttachedUsedAsPFile_VirtualSlotsReadTheBlock)
 {
-    PMemFile file(Block("\x12\x34\x56\x78", 4), 4, 16);
+    PMemFile memory(Block("\x12\x34\x56\x78", 4), 4, 16);
+    PFile& file = memory;
     EXPECT_EQ(4, file.GetLength());
     EXPECT_EQ(0x12345678u, file.Read_B_UINT32());
+    EXPECT_STREQ("Memory File", (const char*)file.GetFullPath());
     EXPECT_EQ(0u, file.Read_B_UINT32());
     EXPECT_TRUE(file.IsEOF());
 }
@@ -99,32 +103,28 @@ TEST(PMemFile, RawRead_CopiesWhatIsLeft)
     EXPECT_EQ(0, file.Read(buffer, -3));
 }
 
-TEST(PMemFile, GrowStepZero_RefusesToGrowWithDiskFull)
+TEST(PMemFile, GrowStepZeroOrNegative_RefusesToGrowWithDiskFull)
 {
-    PMemFile file(0);
-    EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), 0x80001004);
-    EXPECT_EQ(0, file.GetLength());
+    for (int32 step : {0, -8}) {
+        PMemFile file(step);
+        EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), kDiskFull);
+        EXPECT_EQ(0, file.GetLength());
+    }
     PMemFile attached(Block("ab", 2), 2, 0);
     attached.Seek(0, PFile::pSeekEnd);
-    EXPECT_FILE_EXCEPTION(attached.Write_UINT8(1), 0x80001004);
+    EXPECT_FILE_EXCEPTION(attached.Write_UINT8(1), kDiskFull);
     attached.SeekToBegin();
     attached.Write_UINT8('X');      // fits: no growth needed
     attached.SeekToBegin();
     EXPECT_EQ('X', attached.Read_UINT8());
 }
 
-TEST(PMemFile, NegativeGrowStep_RefusedLikeZero)
-{
-    PMemFile file(-8);
-    EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), 0x80001004);
-}
-
 TEST(PMemFile, SeekMinusOne_RaisesSeekBeforeBegin)
 {
     PMemFile file;
-    EXPECT_FILE_EXCEPTION(file.Seek(-1, PFile::pSeekBegin), 0x80001007);
-    EXPECT_FILE_EXCEPTION(file.Seek(-1, PFile::pSeekEnd), 0x80001007);
-    EXPECT_FILE_EXCEPTION(file.Seek(INT_MIN, PFile::pSeekCurrent), 0x80001007);
+    EXPECT_FILE_EXCEPTION(file.Seek(-1, PFile::pSeekBegin), kSeekBeforeBegin);
+    EXPECT_FILE_EXCEPTION(file.Seek(-1, PFile::pSeekEnd), kSeekBeforeBegin);
+    EXPECT_FILE_EXCEPTION(file.Seek(INT_MIN, PFile::pSeekCurrent), kSeekBeforeBegin);
     EXPECT_EQ(0, file.GetPosition());
 }
 
@@ -180,15 +180,20 @@ TEST(PMemFile, Detach_GivesBlockBackAndClears)
     delete[] block;
     EXPECT_EQ(0, file.GetLength());
     EXPECT_EQ(0, file.GetPosition());
-    EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), 0x80001004);   // the grow step went too
+    EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), kDiskFull);   // the grow step went too
 }
 
-TEST(PMemFile, AttachTwice_FreesFirstBlock)
+TEST(PMemFile, AttachTwiceThenCloseAndOpen_FreesFirstBlockKeepsSecond)
 {
     PMemFile file(Block("ab", 2), 2, 4);
     file.Attach(Block("xyz", 3), 3, 4);
     EXPECT_EQ(3, file.GetLength());
     EXPECT_EQ('x', file.Read_UINT8());
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    file.Open(PFile::pModeRead);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(3, file.GetLength());
 }
 
 TEST(PMemFile, SetFilePath_ReplacesNameIgnoresType)
@@ -198,44 +203,7 @@ TEST(PMemFile, SetFilePath_ReplacesNameIgnoresType)
     file.SetFileType("audio/x-mod");
     EXPECT_STREQ("virtual.mod", (const char*)file.GetFileName());
     EXPECT_TRUE(file.GetFileType().IsEmpty());
-    try {
-        file.Seek(-1, PFile::pSeekBegin);
-    } catch (PFileException* e) {
-        EXPECT_STREQ("virtual.mod", (const char*)e->name);
-        e->Delete();
-    }
-}
-
-TEST(PMemFile, ReadLineCrLf_PositionAfterNewline)
-{
-    PMemFile file(Block("abc\r\nxy", 7), 7, 4);
-    EXPECT_STREQ("abc", (const char*)file.ReadLine());
-    EXPECT_EQ(5, file.GetPosition());
-    EXPECT_STREQ("xy", (const char*)file.ReadLine());
-}
-
-TEST(PMemFile, ReadStringCountBeyondLength_HoldsBytesPresent)
-{
-    PMemFile file(Block("\x10\x00" "ab", 4), 4, 4);
-    PString s = file.ReadString();
-    EXPECT_STREQ("ab", (const char*)s);
-}
-
-TEST(PMemFile, CloseAndOpen_KeepContents)
-{
-    PMemFile file(Block("ab", 2), 2, 4);
-    file.Close();
-    EXPECT_FALSE(file.IsOpen());
-    file.Open(PFile::pModeRead);
-    EXPECT_TRUE(file.IsOpen());
-    EXPECT_EQ(2, file.GetLength());
-}
-
-TEST(PMemFile, UsedAsPFile_VirtualSlotsDispatch)
-{
-    PMemFile memory(Block("\x00\x01\x02\x03", 4), 4, 4);
-    PFile& file = memory;
-    EXPECT_EQ(0x00010203u, file.Read_B_UINT32());
-    EXPECT_EQ(4, file.GetLength());
-    EXPECT_STREQ("Memory File", (const char*)file.GetFullPath());
+    auto e = CatchP<PFileException>([&] { file.Seek(-1, PFile::pSeekBegin); });
+    ASSERT_NE(nullptr, e);
+    EXPECT_STREQ("virtual.mod", (const char*)e->name);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/PMutex.h"
+#include "tests/common/RunThreads.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ LockFromOtherThread(PMutex& mutex, uint32 timeout, int64* elapsedMs = nullptr)
 }
 
 }   // namespace
-
-TEST(PMutex, LockUnlock_Succeeds)
-{
-    PMutex mutex;
-    EXPECT_EQ(PSYNC_OK, mutex.Lock());
-    EXPECT_EQ(PSYNC_OK, mutex.Unlock());
-    EXPECT_EQ(PSYNC_OK, LockFromOtherThread(mutex, 0));
-}
 
 TEST(PMutex, RecursiveThreeTimes_ReleasedOnlyByThirdUnlock)
 {
@@ -102,36 +95,29 @@ TEST(PMutex, WaiterGetsLockWhenReleased)
     EXPECT_EQ(PSYNC_OK, result.load());
 }
 
-TEST(PMutex, UnlockWhenFree_Fails)
+TEST(PMutex, UnlockWhenFree_FailsAndLockStillExcludes)
 {
     PMutex mutex;
     EXPECT_EQ(PSYNC_ERROR, mutex.Unlock());
     EXPECT_EQ(PSYNC_OK, LockFromOtherThread(mutex, 0));
-    EXPECT_EQ(PSYNC_TIMEOUT, [&] {     // still a single holder at a time
-        mutex.Lock();
-        int32 r = LockFromOtherThread(mutex, 0);
-        mutex.Unlock();
-        return r;
-    }());
+    EXPECT_EQ(PSYNC_OK, mutex.Lock());
+    EXPECT_EQ(PSYNC_TIMEOUT, LockFromOtherThread(mutex, 0));   // still a single holder
+    EXPECT_EQ(PSYNC_OK, mutex.Unlock());
+    EXPECT_EQ(PSYNC_OK, LockFromOtherThread(mutex, 0));
 }
 
 TEST(PMutex, Contention_CounterStaysExact)
 {
     PMutex mutex;
     int64 counter = 0;      // guarded by mutex only
-    std::thread threads[4];
-    for (std::thread& thread : threads) {
-        thread = std::thread([&] {
-            for (int i = 0; i < 5000; i++) {
-                mutex.Lock();
-                mutex.Lock();       // recursive
-                counter++;
-                mutex.Unlock();
-                mutex.Unlock();
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
+    RunThreads(4, [&] {
+        for (int i = 0; i < 5000; i++) {
+            mutex.Lock();
+            mutex.Lock();       // recursive
+            counter++;
+            mutex.Unlock();
+            mutex.Unlock();
+        }
+    });
     EXPECT_EQ(4 * 5000, counter);
 }

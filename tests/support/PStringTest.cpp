@@ -3,13 +3,13 @@
 #include <climits>
 #include <cstring>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/PException.h"
 #include "support/PString.h"
+#include "tests/common/CaughtException.h"
+#include "tests/common/RunThreads.h"
 
 namespace {
 
@@ -20,42 +20,43 @@ RefCount(const PString& s)
     return ((const int32*)(const char*)s)[-3];
 }
 
+template <class... Args>
+PString
+Formatted(const char* format, Args... args)
+{
+    PString s;
+    s.Format(format, args...);
+    return s;
+}
+
 }   // namespace
 
 // #pragma mark - construction and length
 
-TEST(PString, Default_IsEmptyAndShared)
+TEST(PString, DefaultOrNull_IsSharedEmpty)
 {
     PString a;
-    PString b;
+    PString b(nullptr);
     EXPECT_TRUE(a.IsEmpty());
     EXPECT_EQ(0, a.GetLength());
     EXPECT_EQ(0, a.GetByteLength());
     EXPECT_STREQ("", (const char*)a);
     EXPECT_EQ((const char*)a, (const char*)b);   // the one static empty string
+    b = "x";
+    b = (const char*)nullptr;
+    EXPECT_TRUE(b.IsEmpty());
 }
 
-TEST(PString, NullPointer_GivesEmpty)
+TEST(PString, Utf8_CountsCharactersNotBytes)
 {
-    PString a(nullptr);
-    EXPECT_TRUE(a.IsEmpty());
-    a = "x";
-    a = (const char*)nullptr;
-    EXPECT_TRUE(a.IsEmpty());
-}
-
-TEST(PString, TwoByteCharacter_LengthOneByteLengthTwo)
-{
-    PString s("\xC3\xA9");
-    EXPECT_EQ(1, s.GetLength());
-    EXPECT_EQ(2, s.GetByteLength());
-}
-
-TEST(PString, MixedUtf8_CountsCharactersNotBytes)
-{
-    PString s("a\xE2\x82\xAC" "b\xF0\x9F\x8E\xB5");   // a, euro sign, b, musical note
-    EXPECT_EQ(4, s.GetLength());
-    EXPECT_EQ(9, s.GetByteLength());
+    struct { const char* text; int32 length; int32 bytes; } cases[] = {
+        {"\xC3\xA9", 1, 2},
+        {"a\xE2\x82\xAC" "b\xF0\x9F\x8E\xB5", 4, 9},   // a, euro sign, b, musical note
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.length, PString(c.text).GetLength()) << c.text;
+        EXPECT_EQ(c.bytes, PString(c.text).GetByteLength()) << c.text;
+    }
 }
 
 // #pragma mark - copy on write
@@ -76,21 +77,15 @@ TEST(PString, EditCopy_LeavesOriginalUnchanged)
 {
     PString a("abc");
     PString b(a);
+    PString c = a;
     b.MakeUpper();
+    c += "def";
     EXPECT_STREQ("abc", (const char*)a);
     EXPECT_STREQ("ABC", (const char*)b);
+    EXPECT_STREQ("abcdef", (const char*)c);
     EXPECT_NE((const char*)a, (const char*)b);
     EXPECT_EQ(1, RefCount(a));
     EXPECT_EQ(1, RefCount(b));
-}
-
-TEST(PString, AppendToCopy_LeavesOriginalUnchanged)
-{
-    PString a("abc");
-    PString b = a;
-    b += "def";
-    EXPECT_STREQ("abc", (const char*)a);
-    EXPECT_STREQ("abcdef", (const char*)b);
 }
 
 TEST(PString, SelfAssignment_KeepsText)
@@ -118,17 +113,12 @@ TEST(PString, CopyWhileBufferHandedOut_CopiesText)
 TEST(PString, CopiesAcrossThreads_CountsStayExact)
 {
     PString shared("shared text");
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; t++) {
-        threads.emplace_back([&shared] {
-            for (int i = 0; i < 20000; i++) {
-                PString copy(shared);
-                PString another = copy;
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
+    RunThreads(4, [&shared] {
+        for (int i = 0; i < 20000; i++) {
+            PString copy(shared);
+            PString another = copy;
+        }
+    });
     EXPECT_EQ(1, RefCount(shared));
     EXPECT_STREQ("shared text", (const char*)shared);
 }
@@ -169,26 +159,17 @@ TEST(PString, Comparison_ComparesText)
 
 // #pragma mark - access
 
-TEST(PString, GetAt_ByteIndex)
+TEST(PString, GetAt_ByteIndexOrBoundsOutsideText)
 {
     PString s("a\xC3\xA9z");
     EXPECT_EQ('a', s.GetAt(0));
     EXPECT_EQ((char)0xC3, s[1]);
     EXPECT_EQ('z', s[3]);
     EXPECT_EQ('\0', s[4]);
-}
-
-TEST(PString, GetAt_OutsideText_RaisesBounds)
-{
-    PString s("abc");
     for (int32 index : {-1, 5, INT_MAX}) {
-        try {
-            s.GetAt(index);
-            ADD_FAILURE() << "no exception for " << index;
-        } catch (PBoundsException* e) {
-            EXPECT_EQ((double)index, e->value);
-            e->Delete();
-        }
+        auto e = CatchP<PBoundsException>([&] { s.GetAt(index); });
+        ASSERT_NE(nullptr, e) << "no exception for " << index;
+        EXPECT_EQ((double)index, e->value);
     }
 }
 
@@ -201,39 +182,20 @@ TEST(PString, MakeEmpty_ReturnsToSharedEmpty)
 
 // #pragma mark - substrings
 
-TEST(PString, LeftBeyondLength_WholeString)
+TEST(PString, Substrings_ClampedToText)
 {
     PString s("abc");
-    EXPECT_STREQ("abc", (const char*)s.Left(100));
-    EXPECT_STREQ("ab", (const char*)s.Left(2));
-    EXPECT_STREQ("", (const char*)s.Left(0));
-    EXPECT_STREQ("", (const char*)s.Left(-5));
-}
-
-TEST(PString, MidBeyondLength_Empty)
-{
-    PString s("abc");
-    EXPECT_STREQ("", (const char*)s.Mid(5));
-    EXPECT_STREQ("bc", (const char*)s.Mid(1));
-    EXPECT_STREQ("b", (const char*)s.Mid(1, 1));
-    EXPECT_STREQ("bc", (const char*)s.Mid(1, INT_MAX));
-    EXPECT_STREQ("ab", (const char*)s.Mid(-3, 2));
-    EXPECT_STREQ("", (const char*)s.Mid(1, -1));
-}
-
-TEST(PString, Right_ClampedToText)
-{
-    PString s("abc");
-    EXPECT_STREQ("bc", (const char*)s.Right(2));
-    EXPECT_STREQ("abc", (const char*)s.Right(100));
-    EXPECT_STREQ("", (const char*)s.Right(-1));
-}
-
-TEST(PString, Substrings_RecountCharacters)
-{
-    PString s("\xC3\xA9" "ab");
-    EXPECT_EQ(1, s.Left(2).GetLength());
-    EXPECT_EQ(2, s.Mid(2).GetLength());
+    struct { PString got; const char* expected; } cases[] = {
+        {s.Left(100), "abc"}, {s.Left(2), "ab"}, {s.Left(0), ""}, {s.Left(-5), ""},
+        {s.Mid(5), ""}, {s.Mid(1), "bc"}, {s.Mid(1, 1), "b"}, {s.Mid(1, INT_MAX), "bc"},
+        {s.Mid(-3, 2), "ab"}, {s.Mid(1, -1), ""},
+        {s.Right(2), "bc"}, {s.Right(100), "abc"}, {s.Right(-1), ""},
+    };
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); i++)
+        EXPECT_STREQ(cases[i].expected, (const char*)cases[i].got) << "case " << i;
+    PString accented("\xC3\xA9" "ab");     // substrings recount their characters
+    EXPECT_EQ(1, accented.Left(2).GetLength());
+    EXPECT_EQ(2, accented.Mid(2).GetLength());
 }
 
 TEST(PString, Find_ByteIndexOrMinusOne)
@@ -259,37 +221,25 @@ TEST(PString, MakeUpper_StepsOverMultiByteSequences)
     EXPECT_STREQ("AB\xC3\xA9" "CD\xE2\x82\xAC" "E", (const char*)s);
     s.MakeLower();
     EXPECT_STREQ("ab\xC3\xA9" "cd\xE2\x82\xAC" "e", (const char*)s);
+    PString truncated("a\xF0");     // a four-byte lead with nothing after it
+    truncated.MakeUpper();
+    EXPECT_STREQ("A\xF0", (const char*)truncated);
 }
 
-TEST(PString, MakeUpper_TruncatedSequence_StopsAtTerminator)
+TEST(PString, Trim_RemovesWhiteSpaceFromItsOwnCopyOnly)
 {
-    PString s("a\xF0");     // a four-byte lead with nothing after it
-    s.MakeUpper();
-    EXPECT_STREQ("A\xF0", (const char*)s);
-}
-
-TEST(PString, Trim_RemovesWhiteSpace)
-{
-    PString s(" \t ab c \r\n");
+    PString original(" \t ab c \r\n");
+    PString s(original);
     s.TrimLeft();
     EXPECT_STREQ("ab c \r\n", (const char*)s);
     EXPECT_EQ(7, s.GetLength());
     s.TrimRight();
     EXPECT_STREQ("ab c", (const char*)s);
     EXPECT_EQ(4, s.GetLength());
+    EXPECT_STREQ(" \t ab c \r\n", (const char*)original);
     PString blank("   ");
     blank.TrimRight();
     EXPECT_TRUE(blank.IsEmpty());
-}
-
-TEST(PString, TrimShared_LeavesOtherCopy)
-{
-    PString a("  x  ");
-    PString b(a);
-    b.TrimLeft();
-    b.TrimRight();
-    EXPECT_STREQ("  x  ", (const char*)a);
-    EXPECT_STREQ("x", (const char*)b);
 }
 
 // #pragma mark - buffers
@@ -332,21 +282,17 @@ TEST(PString, GetBufferSetLength_TerminatesAfterTheBytes)
     EXPECT_TRUE(empty.IsEmpty());
 }
 
-TEST(PString, GetBufferNegative_TreatedAsZero)
+TEST(PString, NegativeSizesAndEmptyRelease_ChangeNothing)
 {
     PString s("ab");
     char* buffer = s.GetBuffer(-10);
     EXPECT_STREQ("ab", buffer);
     s.ReleaseBuffer(-1);
     EXPECT_STREQ("ab", (const char*)s);
-}
-
-TEST(PString, ReleaseBufferOnEmpty_DoesNothing)
-{
-    PString s;
-    s.ReleaseBuffer(5);
-    s.ReleaseBuffer();
-    EXPECT_TRUE(s.IsEmpty());
+    PString empty;
+    empty.ReleaseBuffer(5);
+    empty.ReleaseBuffer();
+    EXPECT_TRUE(empty.IsEmpty());
 }
 
 TEST(PString, FreeExtra_KeepsText)
@@ -362,65 +308,39 @@ TEST(PString, FreeExtra_KeepsText)
 TEST(PString, HugeBuffer_RaisesMemoryAndKeepsValue)
 {
     PString s("keep");
-    try {
-        s.GetBuffer(INT_MAX);
-        ADD_FAILURE() << "no exception";
-    } catch (PMemoryException* e) {
-        e->Delete();
-    }
+    EXPECT_NE(nullptr, CatchP<PMemoryException>([&] { s.GetBuffer(INT_MAX); }));
     EXPECT_STREQ("keep", (const char*)s);
 }
 
 // #pragma mark - Format
 
-TEST(PString, FormatStringAndNumber_JoinedByHyphen)
-{
-    PString s;
-    s.Format("%s-%d", "ab", 7);
-    EXPECT_STREQ("ab-7", (const char*)s);
-    EXPECT_EQ(4, s.GetLength());
-}
-
 TEST(PString, Format_AllConversionKinds)
 {
-    PString s;
-    s.Format("%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q', "ab", "xyz", 42, 3.14159,
-        255, 8, 123456789ul, -5ll, (void*)nullptr);
+    PString s = Formatted("%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q', "ab", "xyz", 42,
+        3.14159, 255, 8, 123456789ul, -5ll, (void*)nullptr);
     char expected[256];
     snprintf(expected, sizeof(expected), "%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q',
         "ab", "xyz", 42, 3.14159, 255, 8, 123456789ul, -5ll, (void*)nullptr);
     EXPECT_STREQ(expected, (const char*)s);
 }
 
-TEST(PString, FormatWidthBeyondPrecision_NeverOverruns)
-{
-    // The size estimate cuts "%300.2s" to 2 bytes; 300 are written.
-    PString s;
-    s.Format("%300.2s|%10.0c", "abcdef", 'z');
-    EXPECT_EQ(300 + 1 + 10, s.GetByteLength());
-    EXPECT_EQ(std::string(298, ' ') + "ab|" + std::string(9, ' ') + "z", (const char*)s);
-}
-
-TEST(PString, FormatStarWidthAndPrecision_Consumed)
-{
-    PString s;
-    s.Format("[%*.*s][%*d]", 6, 3, "abcdef", -4, 9);
-    EXPECT_STREQ("[   abc][9   ]", (const char*)s);
-}
-
-TEST(PString, FormatLongString_FitsExactly)
+TEST(PString, FormatSizeEstimates_NeverCutOrOverrun)
 {
     std::string big(5000, 'x');
-    PString s;
-    s.Format("<%s>", big.c_str());
-    EXPECT_EQ(5002, s.GetByteLength());
-}
-
-TEST(PString, FormatOwnText_AsArgument)
-{
-    PString s("abc");
-    s.Format("%s%s", (const char*)s, (const char*)s);
-    EXPECT_STREQ("abcabc", (const char*)s);
+    PString own("abc");
+    struct { PString got; std::string expected; } cases[] = {
+        // The size estimate cuts "%300.2s" to 2 bytes; 300 are written.
+        {Formatted("%300.2s|%10.0c", "abcdef", 'z'),
+            std::string(298, ' ') + "ab|" + std::string(9, ' ') + "z"},
+        {Formatted("[%*.*s][%*d]", 6, 3, "abcdef", -4, 9), "[   abc][9   ]"},
+        {Formatted("<%s>", big.c_str()), "<" + big + ">"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, (const char*)c.got);
+        EXPECT_EQ((int32)c.expected.size(), c.got.GetByteLength());
+    }
+    own.Format("%s%s", (const char*)own, (const char*)own);     // its own text as argument
+    EXPECT_STREQ("abcabc", (const char*)own);
 }
 
 TEST(PString, FormatEmptyResult_IsSharedEmpty)
@@ -434,35 +354,23 @@ TEST(PString, FormatEmptyResult_IsSharedEmpty)
 
 TEST(PString, FormatUtf8_CountsCharacters)
 {
-    PString s;
-    s.Format("%s=%d", "\xC3\xA9t\xC3\xA9", 1);
-    EXPECT_EQ(5, s.GetLength());
+    EXPECT_EQ(5, Formatted("%s=%d", "\xC3\xA9t\xC3\xA9", 1).GetLength());
+    EXPECT_EQ(4, Formatted("%s-%d", "ab", 7).GetLength());
 }
 
 // #pragma mark - MakeNumber
 
-TEST(PString, MakeNumberFourDigits_OneComma)
+TEST(PString, MakeNumber_CommaEveryThreeDigits)
 {
-    EXPECT_STREQ("1,000", (const char*)PString("1000").MakeNumber());
-}
-
-TEST(PString, MakeNumberSevenDigits_ThreeGroups)
-{
-    EXPECT_STREQ("1,234,567", (const char*)PString("1234567").MakeNumber());
-    EXPECT_STREQ("123,456", (const char*)PString("123456").MakeNumber());
-}
-
-TEST(PString, MakeNumberThreeDigits_Unchanged)
-{
-    EXPECT_STREQ("123", (const char*)PString("123").MakeNumber());
-    EXPECT_STREQ("", (const char*)PString().MakeNumber());
-}
-
-TEST(PString, MakeNumber_LeavesSourceAlone)
-{
-    PString s("98765");
-    PString n = s.MakeNumber();
-    EXPECT_STREQ("98765", (const char*)s);
-    EXPECT_STREQ("98,765", (const char*)n);
-    EXPECT_EQ(6, n.GetLength());
+    struct { const char* digits; const char* expected; } cases[] = {
+        {"1000", "1,000"}, {"1234567", "1,234,567"}, {"123456", "123,456"},
+        {"98765", "98,765"}, {"123", "123"}, {"", ""},
+    };
+    for (const auto& c : cases) {
+        PString source(c.digits);
+        PString number = source.MakeNumber();
+        EXPECT_STREQ(c.expected, (const char*)number);
+        EXPECT_EQ((int32)strlen(c.expected), number.GetLength()) << c.digits;
+        EXPECT_STREQ(c.digits, (const char*)source);     // the source is left alone
+    }
 }

@@ -1,0 +1,57 @@
+// A scratch directory for one test, made with mkdtemp and removed with everything in it.
+#ifndef TESTS_COMMON_TEMPDIR_H
+#define TESTS_COMMON_TEMPDIR_H
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "beos/SupportDefs.h"
+
+class TempDir
+{
+public:
+    TempDir()
+    {
+        const char* base = getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/zwtestXXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr)     // no dot in the directory part
+            path = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    bool Ok() const { return !path.empty(); }
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& leaf) const { return path + "/" + leaf; }
+
+    // Writes bytes into a new file in the directory and returns its path.
+    std::string Write(const std::string& leaf, const std::string& bytes) const
+    {
+        std::ofstream(File(leaf), std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+        return File(leaf);
+    }
+    std::string Write(const std::string& leaf, const std::vector<uint8>& bytes) const
+    {
+        return Write(leaf, std::string(bytes.begin(), bytes.end()));
+    }
+
+    static std::string Read(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::string     path;
+};
+
+#endif
