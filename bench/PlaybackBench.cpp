@@ -6,7 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "bench/songs/BusySongs.h"
+#include "tools/busysongs/BusySongs.h"
 #include "framework/RVGlobal.h"
 #include "mixer/RVMixer.h"
 #include "modtracker/ModTracker.h"
@@ -16,11 +16,11 @@
 namespace {
 
 // The busy song of that many channels.
-const zwbench::BusySong&
+const zw::BusySong&
 SongFor(int channels)
 {
-    static const std::vector<zwbench::BusySong> songs = zwbench::StandardBusySongs();
-    for (const zwbench::BusySong& song : songs) {
+    static const std::vector<zw::BusySong> songs = zw::StandardBusySongs();
+    for (const zw::BusySong& song : songs) {
         if (song.channels == channels)
             return song;
     }
@@ -32,7 +32,7 @@ SongFor(int channels)
 void
 BM_PlayTick(benchmark::State& state)
 {
-    const zwbench::BusySong& song = SongFor(int(state.range(0)));
+    const zw::BusySong& song = SongFor(int(state.range(0)));
     PMemFile file;
     file.Write(song.bytes.data(), int32(song.bytes.size()));
     RVGlobal global;
@@ -66,7 +66,7 @@ BM_PlayTick(benchmark::State& state)
 void
 BM_GetAudio(benchmark::State& state)
 {
-    const zwbench::BusySong& song = SongFor(int(state.range(0)));
+    const zw::BusySong& song = SongFor(int(state.range(0)));
     char path[] = "/tmp/zw-bench-song-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0 || write(fd, song.bytes.data(), song.bytes.size()) != ssize_t(song.bytes.size())) {

@@ -1,10 +1,36 @@
-// The one point-sampling loop behind every working kernel, and the output clip.
+// The point-sampling loops behind every working kernel, and the output clip.
+//
+// Each loop exists as a plain per-frame reference and in faster forms that give the
+// same sums; the mixer uses the fastest form the processor runs, chosen once per run,
+// and tests may select another (ReferenceRender_*).
 #ifndef MIXER_MIXKERNEL_H
 #define MIXER_MIXKERNEL_H
 
 #include "beos/SupportDefs.h"
 
 namespace MixKernel {
+
+enum KernelSet {
+    KERNELS_REFERENCE,      // one frame or value at a time, exactly as described
+    KERNELS_PORTABLE,       // blocks the compiler vectorises (SSE2)
+    KERNELS_AVX512,         // byte permutations; where the processor has AVX-512 VBMI
+};
+
+namespace detail {
+extern KernelSet    activeKernels;      // the fastest available, from start-up on
+}
+
+// The set in use.
+inline KernelSet
+ActiveKernels()
+{
+    return detail::activeKernels;
+}
+
+// Switches the set for the whole process (tests); false, and no change, when the
+// processor lacks it.
+bool                UseKernels(KernelSet set);
+bool                KernelsAvailable(KernelSet set);
 
 // The accumulator wraps at 32 bits; adding as unsigned keeps that defined.
 inline int32
@@ -13,21 +39,32 @@ WrapAdd(int32 sum, int32 value)
     return int32(uint32(sum) + uint32(value));
 }
 
-// 8-bit data plays at 256 times its value; folding that factor into the gain gives the
-// same products with one instruction less per frame.
+// 8-bit data plays at 256 times its value.
 template<typename Sample>
 constexpr int32 SampleScale = sizeof(Sample) == 1 ? 256 : 1;
 
 // Adds `frames` frames of data[position >> 11] times the two gains to interleaved
 // stereo sums. The caller guarantees every index read lies inside the sample, that
 // position never overflows Pos, and |gain| <= 256.
-//
-// Frames go in blocks: the samples of a block are fetched first, then multiplied and
-// added in a loop of fixed count that the compiler vectorises. The sums are those of
-// the plain per-frame loop that finishes the stretch (Kernels_*_MatchModel).
 template<typename Sample, typename Pos>
 inline Pos
-MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
+MixStereoReference(const Sample* data, int32* buffer, Pos position, Pos step,
+    uint32 frames, int32 left, int32 right)
+{
+    for (uint32 i = 0; i < frames; i++) {
+        const int32 s = data[uint32(position >> 11)] * SampleScale<Sample>;
+        position += step;
+        buffer[2 * i] = WrapAdd(buffer[2 * i], s * left);
+        buffer[2 * i + 1] = WrapAdd(buffer[2 * i + 1], s * right);
+    }
+    return position;
+}
+
+// The same in blocks: the samples of a block are fetched first, then multiplied and
+// added in a loop of fixed count that the compiler vectorises.
+template<typename Sample, typename Pos>
+inline Pos
+MixStereoBlocks(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
     int32 left, int32 right)
 {
     const uint32 kBlock = 32;
@@ -56,6 +93,33 @@ MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 fram
     return position;
 }
 
+// The 32-bit-position loops of the AVX-512 set. `length` is the number of samples
+// readable from data: the vector loop loads whole windows of data, masked at that end.
+int32               MixStereoAvx512(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
+int32               MixStereoAvx512(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
+
+// Mixes through the active set.
+template<typename Sample, typename Pos>
+inline Pos
+MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
+    int32 left, int32 right, uint32 length)
+{
+    switch (ActiveKernels()) {
+        case KERNELS_REFERENCE:
+            return MixStereoReference(data, buffer, position, step, frames, left, right);
+        case KERNELS_AVX512:
+            if constexpr (sizeof(Pos) == 4)
+                return MixStereoAvx512(data, buffer, position, step, frames, left, right,
+                    length);
+            [[fallthrough]];
+        case KERNELS_PORTABLE:
+        default:
+            return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+    }
+}
+
 
 // Surround plays the voice in both channels with opposite phase, at the larger gain.
 inline void
@@ -76,6 +140,9 @@ ClipTo16(int32 sum)
     const int32 v = sum >> 9;
     return int16(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
 }
+
+// Accumulator to output through the active set.
+void                Convert16(int16* output, const int32* buffer, int64 count);
 
 }   // namespace MixKernel
 

@@ -10,7 +10,7 @@ RVMixer::Mix8StereoNormal(const int8* data, int32* buffer, int32 position, int32
     uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume);
+        currentVoice->rightVolume, currentVoice->length);
 }
 
 int32
@@ -19,7 +19,8 @@ RVMixer::Mix8SurroundNormal(const int8* data, int32* buffer, int32 position, int
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right,
+        currentVoice->length);
 }
 
 int64
@@ -27,7 +28,7 @@ RVMixer::Mix8StereoNormal64(const int8* data, int32* buffer, int64 position, int
     uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume);
+        currentVoice->rightVolume, currentVoice->length);
 }
 
 int64
@@ -36,7 +37,8 @@ RVMixer::Mix8SurroundNormal64(const int8* data, int32* buffer, int64 position, i
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right,
+        currentVoice->length);
 }
 
 int32
@@ -44,7 +46,7 @@ RVMixer::Mix16StereoNormal(const int16* data, int32* buffer, int32 position, int
     uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume);
+        currentVoice->rightVolume, currentVoice->length);
 }
 
 int32
@@ -53,7 +55,8 @@ RVMixer::Mix16SurroundNormal(const int16* data, int32* buffer, int32 position, i
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right,
+        currentVoice->length);
 }
 
 int64
@@ -61,7 +64,7 @@ RVMixer::Mix16StereoNormal64(const int16* data, int32* buffer, int64 position, i
     uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume);
+        currentVoice->rightVolume, currentVoice->length);
 }
 
 int64
@@ -70,7 +73,8 @@ RVMixer::Mix16SurroundNormal64(const int16* data, int32* buffer, int64 position,
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right);
+    return MixStereo(data, buffer, position, step, frames, left, right,
+        currentVoice->length);
 }
 
 // Mono output and interpolation are never selected (the output mode is fixed), so these
@@ -172,20 +176,10 @@ RVMixer::Mix16MonoInterp64(const int16*, int32*, int64, int64, uint32)
     return 0;
 }
 
-// Blocks of a fixed count, which the compiler turns into vector code, then the rest one
-// by one: the same as one value at a time (Mix32To16_EveryRemainder_MatchesOneByOne).
 void
 RVMixer::Mix32To16(int16* output, const int32* buffer, int64 count)
 {
-    using MixKernel::ClipTo16;
-    const int64 kBlock = 16;
-    int64 i = 0;
-    for (; i + kBlock <= count; i += kBlock) {
-        for (int64 k = 0; k < kBlock; k++)
-            output[i + k] = ClipTo16(buffer[i + k]);
-    }
-    for (; i < count; i++)
-        output[i] = ClipTo16(buffer[i]);
+    MixKernel::Convert16(output, buffer, count);
 }
 
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/songs/BusySongs.h"
+#include "tools/busysongs/BusySongs.h"
 #include "plugin/InputPlugin.h"
 
 namespace fs = std::filesystem;
@@ -260,7 +260,7 @@ main(int argc, char** argv)
         perror("mkdtemp");
         return 1;
     }
-    for (const zwbench::BusySong& song : zwbench::StandardBusySongs()) {
+    for (const zw::BusySong& song : zw::StandardBusySongs()) {
         const std::string path = std::string(tempDir) + "/" + song.name;
         std::ofstream(path, std::ios::binary).write(
             reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));

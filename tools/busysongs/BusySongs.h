@@ -1,15 +1,15 @@
-// Busy songs for the benchmarks: every channel plays a looped sample on every row, with
+// Busy songs for benchmarks and render comparisons: every channel plays a looped sample on every row, with
 // a note every few rows and slides, vibrato and arpeggios in between, so that the
 // replay and the mixer both work on every tick.
-#ifndef BENCH_SONGS_BUSYSONGS_H
-#define BENCH_SONGS_BUSYSONGS_H
+#ifndef TOOLS_BUSYSONGS_BUSYSONGS_H
+#define TOOLS_BUSYSONGS_BUSYSONGS_H
 
 #include <string>
 #include <vector>
 
 #include "beos/SupportDefs.h"
 
-namespace zwbench {
+namespace zw {
 
 // A 31-sample MOD with the given mark ("M.K." for 4 channels, "8CHN" for 8).
 std::vector<uint8>  BusyMod(const std::string& mark, int channels);
@@ -25,6 +25,6 @@ struct BusySong
 };
 std::vector<BusySong> StandardBusySongs();
 
-}   // namespace zwbench
+}   // namespace zw
 
 #endif

@@ -1,11 +1,11 @@
-#include "bench/songs/BusySongs.h"
+#include "tools/busysongs/BusySongs.h"
 
 #include <cmath>
 #include <numbers>
 
 #include "tools/modwriter/ModWriter.h"
 
-namespace zwbench {
+namespace zw {
 
 namespace {
 
@@ -150,4 +150,4 @@ StandardBusySongs()
     };
 }
 
-}   // namespace zwbench
+}   // namespace zw

@@ -1,0 +1,231 @@
+// The kernel sets: which one runs, the AVX-512 mixing loops and the 16-bit conversion.
+#include "mixer/MixKernel.h"
+
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define MIXKERNEL_X86 1
+#endif
+
+namespace MixKernel {
+
+namespace {
+
+KernelSet
+FastestAvailable()
+{
+    return KernelsAvailable(KERNELS_AVX512) ? KERNELS_AVX512 : KERNELS_PORTABLE;
+}
+
+}   // namespace
+
+namespace detail {
+KernelSet activeKernels = FastestAvailable();
+}
+
+
+bool
+KernelsAvailable(KernelSet set)
+{
+    switch (set) {
+        case KERNELS_REFERENCE:
+        case KERNELS_PORTABLE:
+            return true;
+        case KERNELS_AVX512:
+#ifdef MIXKERNEL_X86
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+                && __builtin_cpu_supports("avx512vbmi");
+#else
+            return false;
+#endif
+    }
+    return false;
+}
+
+
+bool
+UseKernels(KernelSet set)
+{
+    if (!KernelsAvailable(set))
+        return false;
+    detail::activeKernels = set;
+    return true;
+}
+
+
+#ifdef MIXKERNEL_X86
+
+namespace {
+
+// Frames a vector pass handles at once, and the bytes of sample data it may look at.
+const uint32 kVectorFrames = 16;
+const uint32 kWindowBytes = 64;
+// Shifts are written in their masked form with every lane on: the plain form trips a
+// false uninitialised-value warning in g++ 12.
+const __mmask16 kAllLanes = 0xFFFF;
+
+// The largest step at which the samples of one pass lie within one window.
+template<typename Sample>
+constexpr int32 kMaxVectorStep = int32(((kWindowBytes / sizeof(Sample) - 1) * 2048 - 2047)
+    / (kVectorFrames - 1));
+
+// Sixteen frames a pass, the last pass of a stretch with only the frames it has left.
+// The samples a pass reads lie within 64 bytes, loaded with a mask that stops at the
+// sample's end; a byte (or word) permutation puts each frame's sample into the top of
+// its 32-bit lane, where a multiply-add of 16-bit halves against a gain in the upper
+// half gives the exact product. The products are then interleaved into the sums, whose
+// loads and stores are masked to the frames of the pass.
+template<typename Sample>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32
+MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32 length)
+{
+    const __m512i gainLeft = _mm512_set1_epi32(int32(uint32(left) << 16));
+    const __m512i gainRight = _mm512_set1_epi32(int32(uint32(right) << 16));
+    const __m512i frameOffsets = _mm512_mullo_epi32(
+        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+        _mm512_set1_epi32(step));
+    const __m512i firstHalf = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21,
+        6, 22, 7, 23);
+    const __m512i secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
+        29, 14, 30, 15, 31);
+
+    for (uint32 i = 0; i < frames; i += kVectorFrames) {
+        const uint32 count = frames - i < kVectorFrames ? frames - i : kVectorFrames;
+        // Backwards, the lowest index is the pass's last frame's.
+        const int32 base = (step > 0 ? position : position + int32(count - 1) * step) >> 11;
+        // Indices relative to base: subtracting whole samples commutes with the shift.
+        const __m512i local = _mm512_maskz_srai_epi32(kAllLanes, _mm512_add_epi32(
+            _mm512_set1_epi32(position - base * 2048), frameOffsets), 11);
+        const uint32 bytesLeft = (length - uint32(base)) * sizeof(Sample);
+        const __mmask64 loadMask = bytesLeft >= kWindowBytes
+            ? ~__mmask64(0) : (__mmask64(1) << bytesLeft) - 1;
+        const __m512i window = _mm512_maskz_loadu_epi8(loadMask, data + base);
+        __m512i samples;
+        if constexpr (sizeof(Sample) == 1) {
+            samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
+                _mm512_maskz_slli_epi32(kAllLanes, local, 24), window);
+        } else {
+            samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
+                _mm512_maskz_slli_epi32(kAllLanes, local, 16), window);
+        }
+        const __m512i l = _mm512_madd_epi16(samples, gainLeft);
+        const __m512i r = _mm512_madd_epi16(samples, gainRight);
+
+        int32* out = buffer + 2 * i;
+        const __m512i first = _mm512_permutex2var_epi32(l, firstHalf, r);
+        const __m512i second = _mm512_permutex2var_epi32(l, secondHalf, r);
+        if (count == kVectorFrames) {
+            _mm512_storeu_si512(out, _mm512_add_epi32(_mm512_loadu_si512(out), first));
+            _mm512_storeu_si512(out + 16,
+                _mm512_add_epi32(_mm512_loadu_si512(out + 16), second));
+        } else {
+            const uint32 values = 2 * count;
+            const __mmask16 firstMask = values >= 16 ? kAllLanes
+                : __mmask16((1u << values) - 1);
+            const __mmask16 secondMask = values > 16
+                ? __mmask16((1u << (values - 16)) - 1) : 0;
+            _mm512_mask_storeu_epi32(out, firstMask,
+                _mm512_add_epi32(_mm512_maskz_loadu_epi32(firstMask, out), first));
+            _mm512_mask_storeu_epi32(out + 16, secondMask,
+                _mm512_add_epi32(_mm512_maskz_loadu_epi32(secondMask, out + 16), second));
+        }
+        position = int32(uint32(position) + uint32(step) * count);
+    }
+    return position;
+}
+
+
+template<typename Sample>
+int32
+MixStereoAvx512Of(const Sample* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32 length)
+{
+    const int64 last = position + int64(step) * (int64(frames) - 1);
+    // Fast steps, and stretches that read where `length` says there is nothing, go
+    // through the block loop.
+    if (frames == 0 || step > kMaxVectorStep<Sample> || step < -kMaxVectorStep<Sample>
+        || (position >> 11) >= int64(length) || (last >> 11) >= int64(length)) {
+        return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+    }
+    return MixStereoVector(data, buffer, position, step, frames, left, right, length);
+}
+
+
+// Sixteen values a pass: shift, then the saturating narrowing to 16 bits is the clip.
+__attribute__((target("avx512f"))) int64
+Convert16Vector(int16* output, const int32* buffer, int64 count)
+{
+    int64 i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m512i shifted = _mm512_maskz_srai_epi32(kAllLanes,
+            _mm512_loadu_si512(buffer + i), 9);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(output + i),
+            _mm512_maskz_cvtsepi32_epi16(kAllLanes, shifted));
+    }
+    return i;
+}
+
+}   // namespace
+
+
+int32
+MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32 length)
+{
+    return MixStereoAvx512Of(data, buffer, position, step, frames, left, right, length);
+}
+
+
+int32
+MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32 length)
+{
+    return MixStereoAvx512Of(data, buffer, position, step, frames, left, right, length);
+}
+
+#else
+
+int32
+MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+
+int32
+MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right, uint32)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+#endif
+
+
+// Shift and clip: a saturating pack of the shifted sums to 16 bits is the clip, eight
+// values a pass after what the AVX-512 loop leaves.
+void
+Convert16(int16* output, const int32* buffer, int64 count)
+{
+    int64 i = 0;
+#ifdef MIXKERNEL_X86
+    if (ActiveKernels() == KERNELS_AVX512)
+        i = Convert16Vector(output, buffer, count);
+    if (ActiveKernels() != KERNELS_REFERENCE) {
+        for (; i + 8 <= count; i += 8) {
+            const __m128i a = _mm_srai_epi32(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i)), 9);
+            const __m128i b = _mm_srai_epi32(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + 4)), 9);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i), _mm_packs_epi32(a, b));
+        }
+    }
+#endif
+    for (; i < count; i++)
+        output[i] = ClipTo16(buffer[i]);
+}
+
+}   // namespace MixKernel

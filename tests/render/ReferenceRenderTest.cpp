@@ -1,0 +1,238 @@
+// Every kernel set renders exactly what the plain per-frame loops render: kernels on
+// random stretches near both ends of their samples, the 16-bit conversion, and whole
+// songs through the plug-in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mixer/MixKernel.h"
+#include "mixer/RVMixer.h"
+#include "plugin/MyPlugin.h"
+#include "tools/busysongs/BusySongs.h"
+
+// The mixer's test access: the voice its kernels read the gains and length from.
+class RVMixerProbe
+{
+public:
+    explicit        RVMixerProbe(RVMixer& mixer) : mixer(mixer) {}
+    void            SetCurrent(VINFO* voice) { mixer.currentVoice = voice; }
+
+private:
+    RVMixer&        mixer;
+};
+
+namespace {
+
+using MixKernel::KernelSet;
+
+const KernelSet kFastSets[] = { MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX512 };
+
+// Selects a kernel set for one scope and restores the one in use before.
+class KernelScope
+{
+public:
+    explicit KernelScope(KernelSet set) : previous(MixKernel::ActiveKernels())
+    {
+        available = MixKernel::UseKernels(set);
+    }
+    ~KernelScope() { MixKernel::UseKernels(previous); }
+    bool Available() const { return available; }
+
+private:
+    KernelSet       previous;
+    bool            available;
+};
+
+const char*
+SetName(KernelSet set)
+{
+    return set == MixKernel::KERNELS_PORTABLE ? "portable" : "avx512";
+}
+
+template<typename Sample>
+using Kernel = int32 (RVMixer::*)(const Sample*, int32*, int32, int32, uint32);
+
+// Random stretches of up to 300 frames inside samples of 1 to 200 samples, so that
+// most of them touch an end of the data, at steps on both sides of the largest a
+// vector pass takes; each rendered by the reference and by `set`.
+template<typename Sample>
+void
+CheckKernelAgainstReference(Kernel<Sample> kernel, KernelSet set, bool surround)
+{
+    std::mt19937 rng(surround ? 11 : 7);
+    RVMixer mixer;
+    RVMixerProbe probe(mixer);
+    VINFO voice{};
+    probe.SetCurrent(&voice);
+
+    for (int round = 0; round < 4000; round++) {
+        const uint32 length = std::uniform_int_distribution<uint32>(1, 200)(rng);
+        std::vector<Sample> data(length);
+        for (Sample& s : data)
+            s = Sample(rng());
+        const int64 last = int64(length) * 2048 - 1;
+        const int64 position = std::uniform_int_distribution<int64>(0, last)(rng);
+        int64 step = std::uniform_int_distribution<int64>(1, round % 4 == 0 ? 20000 : 9000)(rng);
+        const bool backwards = rng() & 1;
+        const int64 room = backwards ? position : last - position;
+        const uint32 frames = uint32(std::min<int64>(room / step + 1, 300));
+        if (backwards)
+            step = -step;
+        voice.length = length;
+        voice.leftVolume = std::uniform_int_distribution<int32>(0, 255)(rng);
+        voice.rightVolume = surround && (rng() & 1) ? voice.leftVolume
+            : std::uniform_int_distribution<int32>(0, 255)(rng);
+
+        std::vector<int32> expected(2 * frames);
+        for (int32& v : expected)
+            v = int32(rng());
+        std::vector<int32> got = expected;
+        int32 expectedEnd, gotEnd;
+        {
+            KernelScope scope(MixKernel::KERNELS_REFERENCE);
+            expectedEnd = (mixer.*kernel)(data.data(), expected.data(), int32(position),
+                int32(step), frames);
+        }
+        {
+            KernelScope scope(set);
+            gotEnd = (mixer.*kernel)(data.data(), got.data(), int32(position), int32(step),
+                frames);
+        }
+        ASSERT_EQ(expectedEnd, gotEnd) << SetName(set) << " round " << round;
+        ASSERT_EQ(expected, got) << SetName(set) << " round " << round;
+    }
+}
+
+TEST(ReferenceRender, Kernels_RandomStretchesNearSampleEnds_MatchReference)
+{
+    for (KernelSet set : kFastSets) {
+        if (!MixKernel::KernelsAvailable(set))
+            continue;
+        CheckKernelAgainstReference<int8>(&RVMixer::Mix8StereoNormal, set, false);
+        CheckKernelAgainstReference<int16>(&RVMixer::Mix16StereoNormal, set, false);
+        CheckKernelAgainstReference<int8>(&RVMixer::Mix8SurroundNormal, set, true);
+        CheckKernelAgainstReference<int16>(&RVMixer::Mix16SurroundNormal, set, true);
+    }
+}
+
+TEST(ReferenceRender, Mix32To16_EveryCountAndExtremeSums_MatchReference)
+{
+    std::mt19937 rng(3);
+    std::vector<int32> sums(100);
+    for (size_t i = 0; i < sums.size(); i++) {
+        const int32 extremes[] = { INT32_MIN, INT32_MAX, 16777215, 16777216, -16777216,
+            -16777217, 511, -1, 0 };
+        sums[i] = i % 3 == 0 ? extremes[i / 3 % 9] : int32(rng());
+    }
+    RVMixer mixer;
+    for (int64 count = 0; count <= int64(sums.size()); count++) {
+        std::vector<int16> expected(sums.size(), 7), got(sums.size(), 7);
+        {
+            KernelScope scope(MixKernel::KERNELS_REFERENCE);
+            mixer.Mix32To16(expected.data(), sums.data(), count);
+        }
+        for (KernelSet set : kFastSets) {
+            KernelScope scope(set);
+            if (!scope.Available())
+                continue;
+            mixer.Mix32To16(got.data(), sums.data(), count);
+            ASSERT_EQ(expected, got) << SetName(set) << " count " << count;
+        }
+    }
+}
+
+// Plays one file to its end through two plug-ins in step, one on the reference loops
+// and one on `set`; returns the number of blocks, or -1 when the file does not play.
+long
+CompareWholeSong(const std::string& path, KernelSet set)
+{
+    MyPlugin reference, fast;
+    PlayerInfoStruct referenceInfo{}, fastInfo{};
+    if (!reference.InitPlaying(path.c_str(), &referenceInfo))
+        return -1;
+    EXPECT_TRUE(fast.InitPlaying(path.c_str(), &fastInfo)) << path;
+    long blocks = 0;
+    for (;; blocks++) {
+        char* expected = nullptr;
+        char* got = nullptr;
+        int expectedBytes, gotBytes;
+        {
+            KernelScope scope(MixKernel::KERNELS_REFERENCE);
+            expectedBytes = reference.GetAudio(&expected, PLUGIN_BLOCK_BYTES);
+        }
+        {
+            KernelScope scope(set);
+            gotBytes = fast.GetAudio(&got, PLUGIN_BLOCK_BYTES);
+        }
+        EXPECT_EQ(expectedBytes, gotBytes) << path << " block " << blocks;
+        if (expectedBytes == 0 || gotBytes != expectedBytes)
+            break;
+        if (!std::equal(expected, expected + expectedBytes, got)) {
+            ADD_FAILURE() << path << ": " << SetName(set) << " differs in block " << blocks;
+            break;
+        }
+    }
+    reference.CleanupPlaying();
+    fast.CleanupPlaying();
+    return blocks;
+}
+
+class TempSongs
+{
+public:
+    TempSongs()
+    {
+        char name[] = "/tmp/zw-render-XXXXXX";
+        dir = mkdtemp(name) != nullptr ? name : "";
+        for (const zw::BusySong& song : zw::StandardBusySongs()) {
+            const std::string path = dir + "/" + song.name;
+            std::ofstream(path, std::ios::binary).write(
+                reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
+            paths.push_back(path);
+        }
+    }
+    ~TempSongs()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(dir, error);
+    }
+    std::string     dir;
+    std::vector<std::string> paths;
+};
+
+TEST(ReferenceRender, WholeSongs_DemoAndBusySongs_EqualReferenceSampleForSample)
+{
+    TempSongs songs;
+    std::vector<std::string> paths = songs.paths;
+    paths.push_back(std::string(ZW_BUILD_DIR) + "/demo.mod");
+    for (KernelSet set : kFastSets) {
+        if (!MixKernel::KernelsAvailable(set))
+            continue;
+        for (const std::string& path : paths)
+            EXPECT_GT(CompareWholeSong(path, set), 1000) << path;
+    }
+}
+
+// The real modules use loops, sample ends and effects the written songs do not.
+TEST(ReferenceRender, WholeSongs_Corpus_EqualReferenceSampleForSample)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(ZW_CORPUS_DIR, error))
+        GTEST_SKIP() << "no corpus";
+    const KernelSet fastest = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX512)
+        ? MixKernel::KERNELS_AVX512 : MixKernel::KERNELS_PORTABLE;
+    int played = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(ZW_CORPUS_DIR, error)) {
+        if (CompareWholeSong(entry.path().string(), fastest) > 0)
+            played++;
+    }
+    EXPECT_GT(played, 0);
+}
+
+}   // namespace
