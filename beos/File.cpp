@@ -55,7 +55,9 @@ BFile::SetTo(const char* path, uint32 openMode)
         _SetDescriptor(-1, B_BAD_VALUE);
         return InitCheck();
     }
-    int fd = open(path, PosixOpenFlags(openMode), 0666);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, for ever if none
+    // comes (SpecialFiles.NamedPipeWithoutWriter_RefusedAtOnce). Reads block again below.
+    int fd = open(path, PosixOpenFlags(openMode) | O_NONBLOCK, 0666);
     if (fd < 0) {
         _SetDescriptor(-1, status_from_errno(errno));
         return InitCheck();
@@ -67,6 +69,9 @@ BFile::SetTo(const char* path, uint32 openMode)
         _SetDescriptor(-1, error);
         return InitCheck();
     }
+    int descriptorFlags = fcntl(fd, F_GETFL);
+    if (descriptorFlags >= 0)
+        fcntl(fd, F_SETFL, descriptorFlags & ~O_NONBLOCK);
     fMode = openMode;
     _SetDescriptor(fd, B_OK);
     return B_OK;
