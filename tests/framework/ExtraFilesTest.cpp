@@ -1,15 +1,14 @@
 // Finding and opening the companion file of a module.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/PException.h"
 #include "support/PFile.h"
+#include "tests/common/CaughtException.h"
+#include "tests/common/TempDir.h"
 #include "tests/framework/TestPlayer.h"
 
 namespace {
@@ -19,40 +18,28 @@ namespace fs = std::filesystem;
 class ExtraFiles : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/zwextraXXXXXX";     // no dot in the directory part
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
+    void SetUp() override { ASSERT_TRUE(dir.Ok()); }
 
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
-
-    void Create(const std::string& leaf, size_t size) const
-    {
-        std::ofstream(Path(leaf), std::ios::binary) << std::string(size, 'x');
-    }
+    std::string Path(const std::string& leaf) const { return dir.File(leaf); }
+    void Create(const std::string& leaf, size_t size) const { dir.Write(leaf, std::string(size, 'x')); }
 
     // The length of the file OpenExtraFile found, or the code of what it threw.
     int64 Open(const std::string& fileName, const char* extension, PString* failedName = nullptr)
     {
-        try {
+        int64 length = -1;
+        auto e = CatchP<PFileException>([&] {
             PFile* file = player.OpenExtraFile(fileName.c_str(), extension);
-            int64 length = file->GetLength();
+            length = file->GetLength();
             player.CloseExtraFile(file);
+        });
+        if (e == nullptr)
             return length;
-        } catch (PFileException* exception) {
-            int64 code = exception->code;
-            if (failedName != nullptr)
-                *failedName = exception->name;
-            exception->Delete();
-            return code;
-        }
+        if (failedName != nullptr)
+            *failedName = e->name;
+        return e->code;
     }
 
-    std::string dir;
+    TempDir     dir;    // its name has no dot
     TestPlayer  player{nullptr};
 };
 
@@ -82,44 +69,40 @@ TEST_F(ExtraFiles, SeveralCandidates_EarliestWins)
     }
 }
 
-TEST_F(ExtraFiles, NoCandidate_NamesTheLastPrefixForm)
-{
-    Create("mod.song", 5);
-    PString name;
-    EXPECT_EQ(Open(Path("mod.song"), "Nt", &name), P_FILE_ERR_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(name, Path("Nt.song").c_str());
-}
-
-TEST_F(ExtraFiles, NameWithoutDot_TriesSuffixesOnly)
-{
-    Create("song.NT", 7);
-    EXPECT_EQ(Open(Path("song"), "Nt"), 7);
-    fs::remove(Path("song.NT"));
-    Create("NT", 3);    // a base form would be empty: it must not be tried
-    PString name;
-    EXPECT_EQ(Open(Path("song"), "Nt", &name), P_FILE_ERR_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(name, Path("song.Nt").c_str());
-}
-
-TEST_F(ExtraFiles, EmptyExtension_TriesTheNameItself)
-{
-    Create("song.nt", 9);
-    EXPECT_EQ(Open(Path("song.nt"), ""), 9);
-    PString name;
-    EXPECT_EQ(Open(Path("other.nt"), "", &name), P_FILE_ERR_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(name, Path("other.nt").c_str());
-}
-
-TEST_F(ExtraFiles, DotInDirectory_PrefixFormsStayBesideTheModule)
+TEST_F(ExtraFiles, Search_FindsOrNamesTheLastNameTried)
 {
     fs::create_directory(Path("mods.old"));
-    Create("mods.old/nt.song", 11);
-    EXPECT_EQ(Open(Path("mods.old/mod.song"), "nt"), 11);
-    fs::remove(Path("mods.old/nt.song"));
-
-    PString name;
-    EXPECT_EQ(Open(Path("mods.old/song"), "nt", &name), P_FILE_ERR_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(name, Path("mods.old/song.nt").c_str());
+    struct Case {
+        const char* present;    // the one file there, or null
+        const char* module;
+        const char* extension;
+        int64       result;     // the length found, or the code thrown
+        const char* failedName;
+    };
+    const Case cases[] = {
+        {"mod.song", "mod.song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "Nt.song"},
+        // Without a dot in the name only the suffixes are tried: a base form would be empty.
+        {"song.NT", "song", "Nt", 7, nullptr},
+        {"NT", "song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "song.Nt"},
+        // An empty extension tries the name itself.
+        {"song.nt", "song.nt", "", 7, nullptr},
+        {"song.nt", "other.nt", "", P_FILE_ERR_ENTRY_NOT_FOUND, "other.nt"},
+        // A dot in the directory: the prefix forms stay beside the module.
+        {"mods.old/nt.song", "mods.old/mod.song", "nt", 7, nullptr},
+        {nullptr, "mods.old/song", "nt", P_FILE_ERR_ENTRY_NOT_FOUND, "mods.old/song.nt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.module);
+        if (c.present != nullptr)
+            Create(c.present, 7);
+        PString name;
+        EXPECT_EQ(Open(Path(c.module), c.extension, &name), c.result);
+        if (c.failedName != nullptr) {
+            EXPECT_STREQ(name, Path(c.failedName).c_str());
+        }
+        if (c.present != nullptr)
+            fs::remove(Path(c.present));
+    }
 }
 
 TEST_F(ExtraFiles, OtherFileError_EndsTheSearch)
@@ -132,28 +115,18 @@ TEST_F(ExtraFiles, OtherFileError_EndsTheSearch)
     EXPECT_STREQ(name, Path("plain/mod.song.nt").c_str());
 }
 
-TEST_F(ExtraFiles, OpenFile_MissingEntryLeavesFileClosed)
+TEST_F(ExtraFiles, OpenFile_MissingEntryLeavesFileClosedOtherErrorsPassOn)
 {
     PFile file;
     player.OpenFile(&file, Path("missing").c_str());
     EXPECT_FALSE(file.IsOpen());
-    Create("present", 4);
-    player.OpenFile(&file, Path("present").c_str());
-    EXPECT_TRUE(file.IsOpen());
-}
-
-TEST_F(ExtraFiles, OpenFile_OtherErrorsPassOn)
-{
     Create("plain", 1);
-    PFile file;
-    try {
-        player.OpenFile(&file, Path("plain/x").c_str());
-        ADD_FAILURE() << "no exception";
-    } catch (PFileException* exception) {
-        EXPECT_NE(exception->code, P_FILE_ERR_ENTRY_NOT_FOUND);
-        exception->Delete();
-    }
+    auto e = CatchP<PFileException>([&] { player.OpenFile(&file, Path("plain/x").c_str()); });
+    ASSERT_NE(e, nullptr);
+    EXPECT_NE(e->code, P_FILE_ERR_ENTRY_NOT_FOUND);
     EXPECT_FALSE(file.IsOpen());
+    player.OpenFile(&file, Path("plain").c_str());
+    EXPECT_TRUE(file.IsOpen());
 }
 
 TEST_F(ExtraFiles, CloseExtraFile_AddsUpLengths)
@@ -171,7 +144,7 @@ TEST_F(ExtraFiles, CloseExtraFile_AddsUpLengths)
 
 TEST_F(ExtraFiles, FoundFile_ReadsThroughTheCache)
 {
-    std::ofstream(Path("song.nt"), std::ios::binary) << "ABCD";
+    dir.Write("song.nt", "ABCD");
     PFile* file = player.OpenExtraFile(Path("song.mod").c_str(), "nt");
     EXPECT_EQ(file->Read_B_UINT32(), 0x41424344u);
     EXPECT_STREQ(file->GetFullPath(), Path("song.nt").c_str());

@@ -27,6 +27,17 @@ struct Icons
     }
 };
 
+const Icons kIcons;
+
+void
+Install(const char* type, const char* extensions, const char* longText, const char* shortText,
+    bool icons = true)
+{
+    RVGlobal global;
+    global.InstallModType(type, extensions, longText, shortText, icons ? kIcons.mini : nullptr,
+        icons ? kIcons.large : nullptr);
+}
+
 std::vector<std::string>
 Extensions(const char* type)
 {
@@ -51,12 +62,17 @@ PreferredApp(const char* type)
     return signature;
 }
 
+std::string
+ShortDescription(const char* type)
+{
+    char text[B_MIME_TYPE_LENGTH];
+    return BMimeType(type).GetShortDescription(text) == B_OK ? text : "(none)";
+}
+
 TEST(InstallModType, FreeType_IsInstalledWithEverything)
 {
     const char* type = "audio/x-zw-free";
-    Icons icons;
-    RVGlobal global;
-    global.InstallModType(type, "mod|nst", "A long text", "Short", icons.mini, icons.large);
+    Install(type, "mod|nst", "A long text", "Short");
 
     BMimeType mime(type);
     ASSERT_TRUE(mime.IsInstalled());
@@ -65,15 +81,14 @@ TEST(InstallModType, FreeType_IsInstalledWithEverything)
     char text[B_MIME_TYPE_LENGTH];
     ASSERT_EQ(mime.GetLongDescription(text), B_OK);
     EXPECT_STREQ(text, "A long text");
-    ASSERT_EQ(mime.GetShortDescription(text), B_OK);
-    EXPECT_STREQ(text, "Short");
+    EXPECT_EQ(ShortDescription(type), "Short");
 
     BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
     BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
     ASSERT_EQ(mime.GetIcon(&mini, B_MINI_ICON), B_OK);
     ASSERT_EQ(mime.GetIcon(&large, B_LARGE_ICON), B_OK);
-    EXPECT_EQ(memcmp(mini.Bits(), icons.mini, 256), 0);
-    EXPECT_EQ(memcmp(large.Bits(), icons.large, 1024), 0);
+    EXPECT_EQ(memcmp(mini.Bits(), kIcons.mini, 256), 0);
+    EXPECT_EQ(memcmp(large.Bits(), kIcons.large, 1024), 0);
     mime.Delete();
 }
 
@@ -84,14 +99,11 @@ TEST(InstallModType, TypeOfAnotherApplication_IsLeftAlone)
     ASSERT_EQ(mime.SetPreferredApp("application/x-vnd.Other-Player"), B_OK);
     ASSERT_EQ(mime.SetShortDescription("Theirs"), B_OK);
 
-    Icons icons;
-    RVGlobal global;
-    global.InstallModType(type, "mod", "Ours, long", "Ours", icons.mini, icons.large);
+    Install(type, "mod", "Ours, long", "Ours");
 
     EXPECT_EQ(PreferredApp(type), "application/x-vnd.Other-Player");
+    EXPECT_EQ(ShortDescription(type), "Theirs");
     char text[B_MIME_TYPE_LENGTH];
-    ASSERT_EQ(mime.GetShortDescription(text), B_OK);
-    EXPECT_STREQ(text, "Theirs");
     EXPECT_EQ(mime.GetLongDescription(text), B_ENTRY_NOT_FOUND);
     EXPECT_TRUE(Extensions(type).empty());
     BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
@@ -106,13 +118,9 @@ TEST(InstallModType, OwnTypeInAnyCase_IsUpdated)
     ASSERT_EQ(mime.SetPreferredApp("Application/X-VND.Brindle.RAVLO"), B_OK);
     ASSERT_EQ(mime.SetShortDescription("Old"), B_OK);
 
-    Icons icons;
-    RVGlobal global;
-    global.InstallModType(type, "mtm", "New long", "New", icons.mini, icons.large);
+    Install(type, "mtm", "New long", "New");
 
-    char text[B_MIME_TYPE_LENGTH];
-    ASSERT_EQ(mime.GetShortDescription(text), B_OK);
-    EXPECT_STREQ(text, "New");
+    EXPECT_EQ(ShortDescription(type), "New");
     EXPECT_EQ(PreferredApp(type), RV_APP_SIGNATURE);
     EXPECT_EQ(Extensions(type), (std::vector<std::string>{"mtm"}));
     mime.Delete();
@@ -121,9 +129,7 @@ TEST(InstallModType, OwnTypeInAnyCase_IsUpdated)
 TEST(InstallModType, ExtensionPieces_KeepEmptyOnesAtTheEdges)
 {
     const char* type = "audio/x-zw-pieces";
-    Icons icons;
-    RVGlobal global;
-    global.InstallModType(type, "|a||b|", "Long", "Short", icons.mini, icons.large);
+    Install(type, "|a||b|", "Long", "Short");
     EXPECT_EQ(Extensions(type), (std::vector<std::string>{"", "a", "", "b", ""}));
     BMimeType(type).Delete();
 }
@@ -131,8 +137,7 @@ TEST(InstallModType, ExtensionPieces_KeepEmptyOnesAtTheEdges)
 TEST(InstallModType, MissingIcons_AreInstalledBlank)
 {
     const char* type = "audio/x-zw-noicons";
-    RVGlobal global;
-    global.InstallModType(type, "x", "Long", "Short", nullptr, nullptr);
+    Install(type, "x", "Long", "Short", false);
     BMimeType mime(type);
     EXPECT_TRUE(mime.IsInstalled());
     BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);

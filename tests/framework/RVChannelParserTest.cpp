@@ -32,10 +32,15 @@ MarkedVoice()
     return voice;
 }
 
-TEST(RVChannelParser, ValueChangesAlone_LeaveVoiceFlagsAndSample)
+class RVChannelParserTest : public ::testing::Test
 {
+protected:
     RVChannelParser channel;
-    VINFO voice = MarkedVoice();
+    VINFO           voice = MarkedVoice();
+};
+
+TEST_F(RVChannelParserTest, ValueChangesAlone_LeaveVoiceFlagsAndSample)
+{
     channel.SetVolume(128);
     channel.SetPanning(200);
     channel.SetFrequency(22050);
@@ -48,24 +53,16 @@ TEST(RVChannelParser, ValueChangesAlone_LeaveVoiceFlagsAndSample)
     EXPECT_TRUE(voice.active);
     EXPECT_FALSE(voice.retrigger);
     EXPECT_EQ(channel.Flags(), 0u);
+    VINFO next = MarkedVoice();
+    channel.ParseInfo(&next);   // nothing changed since the last tick: nothing copied
+    EXPECT_EQ(next.volume, 66);
+    EXPECT_EQ(next.panning, 77);
+    EXPECT_EQ(next.frequency, 555u);
+    EXPECT_EQ(next.flags, 0x5A5A);
 }
 
-TEST(RVChannelParser, UnchangedValues_AreNotCopied)
+TEST_F(RVChannelParserTest, Trigger_StartsSampleOnceWithoutLoop)
 {
-    RVChannelParser channel;
-    channel.SetVolume(128);
-    VINFO scratch = MarkedVoice();
-    channel.ParseInfo(&scratch);
-    VINFO voice = MarkedVoice();
-    channel.ParseInfo(&voice);  // nothing changed since the last tick
-    EXPECT_EQ(voice.volume, 66);
-    EXPECT_EQ(voice.flags, 0x5A5A);
-}
-
-TEST(RVChannelParser, Trigger_StartsSampleOnceWithoutLoop)
-{
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(kSample, 4, 60);
     channel.ParseInfo(&voice);
     EXPECT_EQ(voice.address, kSample);
@@ -77,10 +74,8 @@ TEST(RVChannelParser, Trigger_StartsSampleOnceWithoutLoop)
     EXPECT_EQ(voice.flags, 0);
 }
 
-TEST(RVChannelParser, TriggerWithLoop_Loops)
+TEST_F(RVChannelParserTest, TriggerWithLoop_Loops)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(kSample16, 0, 64, 16);
     channel.SetLoop(8, 32, RV_LOOP_PINGPONG);
     channel.ParseInfo(&voice);
@@ -89,10 +84,8 @@ TEST(RVChannelParser, TriggerWithLoop_Loops)
     EXPECT_EQ(voice.flags, VINFO_LOOP | VINFO_PINGPONG | VINFO_16BIT);
 }
 
-TEST(RVChannelParser, LoopOfTwo_DoesNotLoop)
+TEST_F(RVChannelParserTest, LoopOfTwo_DoesNotLoop)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(kSample, 0, 64);
     channel.SetLoop(10, 2);
     channel.ParseInfo(&voice);
@@ -107,10 +100,8 @@ TEST(RVChannelParser, LoopOfTwo_DoesNotLoop)
     EXPECT_EQ(voice.loopEnd, 13u);
 }
 
-TEST(RVChannelParser, TriggerAfterLongLoop_KeepsVoiceLoopValues)
+TEST_F(RVChannelParserTest, TriggerAfterLongLoop_KeepsVoiceLoopValues)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.SetLoop(0, 16);
     channel.ParseInfo(&voice);
     voice.loopStart = 1;
@@ -122,10 +113,8 @@ TEST(RVChannelParser, TriggerAfterLongLoop_KeepsVoiceLoopValues)
     EXPECT_EQ(voice.flags, 0);
 }
 
-TEST(RVChannelParser, LaterLoopWithoutTrigger_Drops16BitFlag)
+TEST_F(RVChannelParserTest, LaterLoopWithoutTrigger_Drops16BitFlag)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(kSample16, 0, 64, 16);
     channel.ParseInfo(&voice);
     EXPECT_EQ(voice.flags, VINFO_16BIT);
@@ -134,10 +123,8 @@ TEST(RVChannelParser, LaterLoopWithoutTrigger_Drops16BitFlag)
     EXPECT_EQ(voice.flags, VINFO_LOOP);
 }
 
-TEST(RVChannelParser, LoopAddress_MovesVoiceToNewBuffer)
+TEST_F(RVChannelParserTest, LoopAddress_MovesVoiceToNewBuffer)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(kSample, 0, 64);
     channel.ParseInfo(&voice);
     channel.SetLoop(kSample16, 0, 32, RV_LOOP_NORMAL);
@@ -146,10 +133,8 @@ TEST(RVChannelParser, LoopAddress_MovesVoiceToNewBuffer)
     EXPECT_EQ(voice.flags, VINFO_LOOP);
 }
 
-TEST(RVChannelParser, Mute_StopsVoiceAndKeepsItsSample)
+TEST_F(RVChannelParserTest, Mute_StopsVoiceAndKeepsItsSample)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     voice.retrigger = true;
     channel.Mute();
     channel.ParseInfo(&voice);
@@ -161,10 +146,8 @@ TEST(RVChannelParser, Mute_StopsVoiceAndKeepsItsSample)
     EXPECT_EQ(voice.loopEnd, 444u);
 }
 
-TEST(RVChannelParser, MuteThenPlaySampleInOneTick_StartsVoice)
+TEST_F(RVChannelParserTest, MuteThenPlaySampleInOneTick_StartsVoice)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     voice.active = false;
     channel.Mute();
     channel.PlaySample(kSample, 0, 64);
@@ -173,10 +156,8 @@ TEST(RVChannelParser, MuteThenPlaySampleInOneTick_StartsVoice)
     EXPECT_EQ(voice.address, kSample);
 }
 
-TEST(RVChannelParser, TriggerWithNullAddress_OnlyValuesAndZeroFlags)
+TEST_F(RVChannelParserTest, TriggerWithNullAddress_OnlyValuesAndZeroFlags)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.PlaySample(nullptr, 5, 50, 16);
     channel.SetLoop(0, 40);
     channel.SetVolume(10);
@@ -190,9 +171,8 @@ TEST(RVChannelParser, TriggerWithNullAddress_OnlyValuesAndZeroFlags)
     EXPECT_FALSE(voice.retrigger);
 }
 
-TEST(RVChannelParser, Active_TouchesOnlyTheActiveBit)
+TEST_F(RVChannelParserTest, Active_TouchesOnlyTheActiveBit)
 {
-    RVChannelParser channel;
     channel.SetVolume(1);
     channel.Active(true);
     EXPECT_TRUE(channel.IsActive());
@@ -201,20 +181,16 @@ TEST(RVChannelParser, Active_TouchesOnlyTheActiveBit)
     EXPECT_EQ(channel.Flags(), RV_CHANNEL_VOLUME);
 }
 
-TEST(RVChannelParser, ParseInfo_ClearsActiveBitToo)
+TEST_F(RVChannelParserTest, ParseInfo_ClearsActiveBitToo)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.Active(true);
     channel.ParseInfo(&voice);
     EXPECT_FALSE(channel.IsActive());
     EXPECT_EQ(voice.flags, 0x5A5A);     // the active bit alone rebuilds nothing
 }
 
-TEST(RVChannelParser, ParseSampleInfo_WithoutBuffer_ChangesNothing)
+TEST_F(RVChannelParserTest, ParseSampleInfo_WithoutBuffer_ChangesNothing)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     EXPECT_EQ(channel.ParseSampleInfo(&voice, 22050, 44100), 0u);
     channel.SetBuffer(kSample, 0);
     EXPECT_EQ(channel.ParseSampleInfo(&voice, 22050, 44100), 0u);
@@ -225,10 +201,8 @@ TEST(RVChannelParser, ParseSampleInfo_WithoutBuffer_ChangesNothing)
     EXPECT_FALSE(channel.IsActive());
 }
 
-TEST(RVChannelParser, ParseSampleInfo_HandsOverBufferWithStep)
+TEST_F(RVChannelParserTest, ParseSampleInfo_HandsOverBufferWithStep)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.SetVolume(200);
     channel.SetPanning(30);
     channel.SetBuffer(kSample, 48);
@@ -243,10 +217,8 @@ TEST(RVChannelParser, ParseSampleInfo_HandsOverBufferWithStep)
     EXPECT_EQ(channel.Flags(), RV_CHANNEL_ACTIVE);
 }
 
-TEST(RVChannelParser, ParseSampleInfo_StepIsA32BitProduct)
+TEST_F(RVChannelParserTest, ParseSampleInfo_StepIsA32BitProduct)
 {
-    RVChannelParser channel;
-    VINFO voice = MarkedVoice();
     channel.SetBuffer(kSample, 48);
     // 3000000 * 2048 wraps at 32 bits: 6144000000 - 2^32 = 1849032704.
     channel.ParseSampleInfo(&voice, 3000000, 44100);

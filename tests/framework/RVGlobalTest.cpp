@@ -39,6 +39,13 @@ private:
     int     id;
 };
 
+class RVGlobalAgents : public ::testing::Test
+{
+protected:
+    RVGlobal            global;
+    std::vector<int>    log;
+};
+
 TEST(RVGlobal, Constructor_StartsEmpty)
 {
     RVGlobal global;
@@ -67,10 +74,8 @@ TEST(RVGlobal, CallWithEmptyLists_LeavesLocksFree)
     EXPECT_TRUE(std::async(std::launch::async, tryBoth).get());
 }
 
-TEST(RVGlobal, Agents_AreCalledInOrderFromTheirOwnListOnly)
+TEST_F(RVGlobalAgents, Agents_AreCalledInOrderFromTheirOwnListOnly)
 {
-    RVGlobal global;
-    std::vector<int> log;
     CountingAgent a(&global, &log, 1);
     CountingAgent b(&global, &log, 2);
     CountingAgent c(&global, &log, 3);
@@ -86,10 +91,8 @@ TEST(RVGlobal, Agents_AreCalledInOrderFromTheirOwnListOnly)
     EXPECT_EQ(log, (std::vector<int>{-3, -1}));
 }
 
-TEST(RVGlobal, ManyAgents_SpanSeveralListBlocks)
+TEST_F(RVGlobalAgents, ManyAgents_SpanSeveralListBlocks)
 {
-    RVGlobal global;
-    std::vector<int> log;
     std::vector<std::unique_ptr<CountingAgent>> agents;
     for (int i = 0; i < 25; i++) {
         agents.push_back(std::make_unique<CountingAgent>(&global, &log, i + 1));
@@ -101,10 +104,8 @@ TEST(RVGlobal, ManyAgents_SpanSeveralListBlocks)
         EXPECT_EQ(log[i], i + 1);
 }
 
-TEST(RVGlobal, AgentMayWalkItsListAgain_LockIsRecursive)
+TEST_F(RVGlobalAgents, AgentMayWalkItsListAgain_LockIsRecursive)
 {
-    RVGlobal global;
-    std::vector<int> log;
     CountingAgent a(&global, &log, 1);
     a.reenter = true;
     global.AddAfterAddingFilesAgent(&a);
