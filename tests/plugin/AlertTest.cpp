@@ -10,6 +10,19 @@ namespace {
 
 const rgb_color kRed = {255, 0, 0, 255};
 
+// A view holding text, stylable or not.
+class BTextViewTest : public ::testing::Test
+{
+protected:
+    void Hold(const char* text, bool stylable)
+    {
+        view.SetText(text);
+        view.SetStylable(stylable);
+    }
+
+    BTextView view;
+};
+
 TEST(BFont, SetTo_TakesOnlyTheMaskedAttributes)
 {
     BFont font(be_plain_font);
@@ -26,9 +39,8 @@ TEST(BFont, SetTo_TakesOnlyTheMaskedAttributes)
     EXPECT_NE(*be_plain_font, *be_bold_font);
 }
 
-TEST(BTextView, NewText_IsOneRunInThePlainFont)
+TEST_F(BTextViewTest, NewText_IsOneRunInThePlainFont)
 {
-    BTextView view;
     view.SetText("hello");
     EXPECT_EQ(view.TextLength(), 5);
     ASSERT_EQ(view.CountRuns(), 1);
@@ -37,10 +49,9 @@ TEST(BTextView, NewText_IsOneRunInThePlainFont)
     EXPECT_FALSE(view.IsStylable());
 }
 
-TEST(BTextView, Select_ClampsAndOrders)
+TEST_F(BTextViewTest, Select_ClampsAndOrders)
 {
-    BTextView view;
-    view.SetText("0123456789");
+    Hold("0123456789", false);
     int32 start, end;
     view.Select(8, 3);
     view.GetSelection(&start, &end);
@@ -52,11 +63,9 @@ TEST(BTextView, Select_ClampsAndOrders)
     EXPECT_EQ(end, 10);
 }
 
-TEST(BTextView, StylableSelection_SplitsRunsAndMergesThemBack)
+TEST_F(BTextViewTest, StylableSelection_SplitsRunsAndMergesThemBack)
 {
-    BTextView view;
-    view.SetText("0123456789");
-    view.SetStylable(true);
+    Hold("0123456789", true);
     view.Select(3, 6);
     view.SetFontAndColor(be_bold_font, B_FONT_ALL, &kRed);
     ASSERT_EQ(view.CountRuns(), 3);
@@ -79,11 +88,9 @@ TEST(BTextView, StylableSelection_SplitsRunsAndMergesThemBack)
     EXPECT_EQ(view.CountRuns(), 1);
 }
 
-TEST(BTextView, ModeSize_ChangesOnlyTheSize)
+TEST_F(BTextViewTest, ModeSize_ChangesOnlyTheSize)
 {
-    BTextView view;
-    view.SetText("abcdef");
-    view.SetStylable(true);
+    Hold("abcdef", true);
     view.Select(0, 6);
     view.SetFontAndColor(be_bold_font);
     BFont big(be_plain_font);
@@ -95,25 +102,22 @@ TEST(BTextView, ModeSize_ChangesOnlyTheSize)
     EXPECT_EQ(font.Size(), 24.0f);
 }
 
-TEST(BTextView, PlainView_StylesTheWholeText)
+TEST_F(BTextViewTest, PlainViewOrEmptySelection_StylesAllOrNothing)
 {
-    BTextView view;
-    view.SetText("abcdef");
-    view.Select(1, 2);
-    view.SetFontAndColor(be_bold_font);
-    ASSERT_EQ(view.CountRuns(), 1);
-    EXPECT_EQ(view.RunAt(0).font, *be_bold_font);
-}
-
-TEST(BTextView, EmptySelection_ChangesNothing)
-{
-    BTextView view;
-    view.SetText("abcdef");
-    view.SetStylable(true);
-    view.Select(4, 4);
-    view.SetFontAndColor(be_bold_font);
-    ASSERT_EQ(view.CountRuns(), 1);
-    EXPECT_EQ(view.RunAt(0).font, *be_plain_font);
+    // A plain view styles the whole text; a stylable one with nothing selected, nothing.
+    struct { bool stylable; int32 from, to; const BFont* result; } cases[] = {
+        {false, 1, 2, be_bold_font},
+        {true, 4, 4, be_plain_font},
+    };
+    for (const auto& c : cases) {
+        BTextView fresh;
+        fresh.SetText("abcdef");
+        fresh.SetStylable(c.stylable);
+        fresh.Select(c.from, c.to);
+        fresh.SetFontAndColor(be_bold_font);
+        ASSERT_EQ(fresh.CountRuns(), 1) << c.stylable;
+        EXPECT_EQ(fresh.RunAt(0).font, *c.result) << c.stylable;
+    }
 }
 
 int sHookCalls = 0;

@@ -55,15 +55,7 @@ protected:
     void TearDown() override { BAlert::SetShowHook(nullptr); }
 };
 
-TEST(MyPlugin, Constructor_FillsTheHostMembers)
-{
-    MyPlugin plugin;
-    EXPECT_STREQ(plugin.extensions, "mod");
-    EXPECT_STREQ(plugin.description, "Module player (from Ravlo by Quillan)");
-    EXPECT_EQ(plugin.hostData, 0);
-}
-
-TEST(MyPlugin, NewPlugin_WritesVersionFirstAndMakesAPlugin)
+TEST(MyPlugin, NewPlugin_WritesVersionFirstAndFillsTheHostMembers)
 {
     int32 version = -7;
     InputPlugin* plugin = NewPlugin(&version);
@@ -71,6 +63,8 @@ TEST(MyPlugin, NewPlugin_WritesVersionFirstAndMakesAPlugin)
     ASSERT_NE(plugin, nullptr);
     EXPECT_NE(dynamic_cast<MyPlugin*>(plugin), nullptr);
     EXPECT_STREQ(plugin->extensions, "mod");
+    EXPECT_STREQ(plugin->description, "Module player (from Ravlo by Quillan)");
+    EXPECT_EQ(plugin->hostData, 0);
     delete plugin;
     plugin = NewPlugin(nullptr);
     EXPECT_NE(plugin, nullptr);
@@ -86,7 +80,7 @@ TEST_F(AboutBox, Query_ShowsNothing)
     EXPECT_EQ(sShown.count, 0);
 }
 
-TEST_F(AboutBox, Show_TextButtonAndKind)
+TEST_F(AboutBox, Show_TextButtonKindAndStyles)
 {
     MyPlugin plugin;
     testing::internal::CaptureStdout();
@@ -106,28 +100,18 @@ TEST_F(AboutBox, Show_TextButtonAndKind)
     EXPECT_EQ(text.substr(text.size() - 2), "\n\n");    // the web line, then an empty one
     EXPECT_NE(out.find(text), std::string::npos);
     EXPECT_NE(out.find("Aha!"), std::string::npos);
-}
 
-TEST_F(AboutBox, Show_NameIsBoldAt24PointsAndTheRestPlain)
-{
-    MyPlugin plugin;
-    testing::internal::CaptureStdout();
-    plugin.About(false);
-    testing::internal::GetCapturedStdout();
-    ASSERT_EQ(sShown.count, 1);
+    // The name is bold at 24 points, the rest plain.
     EXPECT_TRUE(sShown.stylable);
     ASSERT_EQ(sShown.runs.size(), 2u);
-
     const text_run& name = sShown.runs[0];
     EXPECT_EQ(name.offset, 0);
     EXPECT_STREQ(name.font.Family(), be_bold_font->Family());
     EXPECT_STREQ(name.font.Style(), be_bold_font->Style());
     EXPECT_EQ(name.font.Face(), be_bold_font->Face());
     EXPECT_EQ(name.font.Size(), 24.0f);
-
-    const text_run& rest = sShown.runs[1];
-    EXPECT_EQ(rest.offset, 10);
-    EXPECT_EQ(rest.font, *be_plain_font);
+    EXPECT_EQ(sShown.runs[1].offset, 10);
+    EXPECT_EQ(sShown.runs[1].font, *be_plain_font);
 }
 
 TEST(MyPlugin, GetMimeType_FillsBothTypes)
@@ -175,15 +159,6 @@ TEST(MyPlugin, GetMimeType_OtherIndexesChangeNothing)
     EXPECT_FALSE(plugin.GetMimeType(nullptr, 0));
 }
 
-TEST(MyPlugin, NoPreferencesNoEditing)
-{
-    MyPlugin plugin;
-    EXPECT_FALSE(plugin.Prefs(true));
-    EXPECT_FALSE(plugin.Prefs(false));
-    EXPECT_FALSE(plugin.Edit("/tmp/x.mod", true));
-    EXPECT_FALSE(plugin.Edit(nullptr, false));
-}
-
 TEST(MyPlugin, GetSongInfo_WritesOnlyTheFixedFields)
 {
     MyPlugin plugin;
@@ -207,9 +182,13 @@ TEST(MyPlugin, GetSongInfo_WritesOnlyTheFixedFields)
     EXPECT_FALSE(plugin.GetSongInfo("x", nullptr));
 }
 
-TEST(MyPlugin, Idle_PlaybackOperationsAreHarmless)
+TEST(MyPlugin, Idle_PlaybackOperationsAreHarmlessAndNothingToEdit)
 {
     MyPlugin plugin;
+    EXPECT_FALSE(plugin.Prefs(true));
+    EXPECT_FALSE(plugin.Prefs(false));
+    EXPECT_FALSE(plugin.Edit("/tmp/x.mod", true));
+    EXPECT_FALSE(plugin.Edit(nullptr, false));
     char marker = 0;
     char* buffer = &marker;
     EXPECT_EQ(plugin.GetAudio(&buffer, 4096), 0);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "tests/plugin/FakePlugin.h"
-#include "tests/plugin/TempDir.h"
+#include "tests/common/TempDir.h"
 
 namespace {
 
@@ -28,18 +28,7 @@ protected:
     char*           buffer = nullptr;
 };
 
-TEST_F(PlaybackControl, IsOur_RecognisesOnlyItsFormat)
-{
-    EXPECT_TRUE(plugin.IsOur(Module(4).c_str()));
-    EXPECT_FALSE(plugin.IsOur(dir.Write("text.txt", "just some text").c_str()));
-    EXPECT_FALSE(plugin.IsOur(dir.Write("empty", "").c_str()));
-    EXPECT_FALSE(plugin.IsOur(dir.File("missing").c_str()));
-    EXPECT_FALSE(plugin.IsOur(dir.path.c_str()));
-    EXPECT_FALSE(plugin.IsOur(nullptr));
-    EXPECT_EQ(plugin.script.playersAlive, 0);
-}
-
-TEST_F(PlaybackControl, IsOur_AsksEveryTypeUntilOneAnswers)
+TEST_F(PlaybackControl, IsOur_AsksEveryTypeAndRecognisesOnlyItsFormat)
 {
     ASSERT_TRUE(plugin.IsOur(Module(4).c_str()));
     EXPECT_EQ(plugin.script.calls,
@@ -47,6 +36,12 @@ TEST_F(PlaybackControl, IsOur_AsksEveryTypeUntilOneAnswers)
     plugin.script.calls.clear();
     EXPECT_FALSE(plugin.IsOur(dir.Write("other", "OTHER").c_str()));
     EXPECT_EQ(plugin.script.calls.size(), 3u);
+    EXPECT_FALSE(plugin.IsOur(dir.Write("text.txt", "just some text").c_str()));
+    EXPECT_FALSE(plugin.IsOur(dir.Write("empty", "").c_str()));
+    EXPECT_FALSE(plugin.IsOur(dir.File("missing").c_str()));
+    EXPECT_FALSE(plugin.IsOur(dir.Path().c_str()));
+    EXPECT_FALSE(plugin.IsOur(nullptr));
+    EXPECT_EQ(plugin.script.playersAlive, 0);
 }
 
 TEST_F(PlaybackControl, InitPlaying_CallsInOrder)
@@ -107,7 +102,7 @@ TEST_F(PlaybackControl, InitPlaying_ThrowAfterMixerSetUp_UndoesPlayerAndMixer)
 TEST_F(PlaybackControl, InitPlaying_BadPaths)
 {
     EXPECT_FALSE(plugin.InitPlaying(dir.File("missing").c_str(), &record));
-    EXPECT_FALSE(plugin.InitPlaying(dir.path.c_str(), &record));
+    EXPECT_FALSE(plugin.InitPlaying(dir.Path().c_str(), &record));
     EXPECT_FALSE(plugin.InitPlaying(dir.Write("empty", "").c_str(), &record));
     EXPECT_FALSE(plugin.InitPlaying(dir.Write("short", "FAK").c_str(), &record));
     EXPECT_FALSE(plugin.InitPlaying(nullptr, &record));
@@ -122,29 +117,23 @@ TEST_F(PlaybackControl, InitPlayingTwice_EndsTheFirstPlayback)
     EXPECT_EQ(plugin.script.playersAlive, 1);
 }
 
-TEST_F(PlaybackControl, GetAudio_DeliversBlocksAndThousandths)
+TEST_F(PlaybackControl, JumpTo_AnyValueLandsInsideTheSongAndGetAudioReportsThousandths)
 {
     plugin.script.ticksPerPosition = 1000;     // the song stands still between seeks
     ASSERT_TRUE(plugin.InitPlaying(Module(10).c_str(), &record));
-    plugin.JumpTo(300);
-    EXPECT_EQ(plugin.GetAudio(&buffer, 1), 4096);   // the size asked for is ignored
-    ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(record.position, 300);
-    plugin.JumpTo(999);
-    EXPECT_EQ(plugin.GetAudio(&buffer, 4096), 4096);
-    EXPECT_EQ(record.position, 900);
-    plugin.JumpTo(0);
-    EXPECT_EQ(plugin.GetAudio(&buffer, 4096), 4096);
-    EXPECT_EQ(record.position, 0);
-    EXPECT_EQ(plugin.script.positionsSet, (std::vector<int16>{3, 9, 0}));
-}
-
-TEST_F(PlaybackControl, JumpTo_AnyValueLandsInsideTheSong)
-{
-    ASSERT_TRUE(plugin.InitPlaying(Module(10).c_str(), &record));
-    for (int32 value : {-5, 5000, 1000, INT32_MAX, INT32_MIN, -1})
-        plugin.JumpTo(value);
-    EXPECT_EQ(plugin.script.positionsSet, (std::vector<int16>{0, 9, 9, 9, 0, 0}));
+    struct { int32 value; int16 position; } jumps[] = {
+        {300, 3}, {999, 9}, {0, 0}, {-5, 0}, {5000, 9}, {1000, 9}, {INT32_MAX, 9},
+        {INT32_MIN, 0}, {-1, 0},
+    };
+    std::vector<int16> expected;
+    for (const auto& jump : jumps) {
+        plugin.JumpTo(jump.value);
+        expected.push_back(jump.position);
+        EXPECT_EQ(plugin.GetAudio(&buffer, 1), 4096) << jump.value;   // the size asked is ignored
+        ASSERT_NE(buffer, nullptr);
+        EXPECT_EQ(record.position, jump.position * 100) << jump.value;
+    }
+    EXPECT_EQ(plugin.script.positionsSet, expected);
 }
 
 TEST_F(PlaybackControl, SongLengthZero_NoDivisionAndNoSeek)

@@ -14,7 +14,7 @@
 
 #include "beos/MimeType.h"
 #include "plugin/InputPlugin.h"
-#include "tests/plugin/TempDir.h"
+#include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
 
 namespace {
@@ -127,7 +127,7 @@ TEST(PluginExports, NewPluginIsTheOnlyDefinedDynamicSymbol)
     EXPECT_EQ(symbols, std::vector<std::string>{"NewPlugin"});
 }
 
-TEST_F(PluginLibrary, IsOur_TellsModulesFromTheRest)
+TEST_F(PluginLibrary, IsOurAndInitPlaying_TellModulesFromTheRest)
 {
     EXPECT_TRUE(plugin->IsOur(Write("song.mod", SquareSong(3).Build()).c_str()));
     zw::MtmWriter mtm(4);
@@ -137,21 +137,13 @@ TEST_F(PluginLibrary, IsOur_TellsModulesFromTheRest)
     mtm.SetPositions({0});
     EXPECT_TRUE(plugin->IsOur(Write("song.mtm", mtm.Build()).c_str()));
 
-    EXPECT_FALSE(plugin->IsOur(Write("text.mod", std::vector<uint8>(4000, 'x')).c_str()));
-    EXPECT_FALSE(plugin->IsOur(Write("empty.mod", {}).c_str()));
-    EXPECT_FALSE(plugin->IsOur(dir.File("missing.mod").c_str()));
-    EXPECT_FALSE(plugin->IsOur(dir.path.c_str()));
-}
-
-TEST_F(PluginLibrary, NotAModule_InitPlayingFails)
-{
-    std::string path = Write("text.mod", std::vector<uint8>(4000, 'x'));
-    EXPECT_FALSE(plugin->InitPlaying(path.c_str(), &record));
     char* buffer = nullptr;
-    EXPECT_EQ(plugin->GetAudio(&buffer, 4096), 0);
-    EXPECT_FALSE(plugin->InitPlaying(dir.File("missing.mod").c_str(), &record));
-    EXPECT_FALSE(plugin->InitPlaying(dir.path.c_str(), &record));
-    EXPECT_FALSE(plugin->InitPlaying(Write("empty.mod", {}).c_str(), &record));
+    for (const std::string& path : {Write("text.mod", std::vector<uint8>(4000, 'x')),
+            Write("empty.mod", {}), dir.File("missing.mod"), dir.Path()}) {
+        EXPECT_FALSE(plugin->IsOur(path.c_str())) << path;
+        EXPECT_FALSE(plugin->InitPlaying(path.c_str(), &record)) << path;
+        EXPECT_EQ(plugin->GetAudio(&buffer, 4096), 0) << path;
+    }
     plugin->CleanupPlaying();
 }
 
