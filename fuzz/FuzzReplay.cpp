@@ -1,0 +1,143 @@
+// Fuzz target: the replay alone, tick by tick, without the cost of mixing. After every
+// tick each voice the player started must lie inside the module's sample data (or the
+// AM waveforms), its loop inside the voice, and the replay state on the song. Bytes
+// after "|NT|" are the ".nt" companion of a StarTracker module.
+#include <cstdint>
+#include <memory>
+#include <unistd.h>
+
+#include "FuzzInput.h"
+#include "framework/RVChannelParser.h"
+#include "framework/RVGlobal.h"
+#include "mixer/RVMixer.h"
+#include "modtracker/ModTracker.h"
+#include "support/PMemFile.h"
+
+using namespace zwfuzz;
+
+namespace {
+
+const int kTicks = 600;
+const int kSeekEvery = 150;
+
+// True when [begin, begin + bytes) lies inside one sample's data or one AM waveform.
+bool
+InsideModule(const ModTracker& player, const int8* begin, uint32 bytes)
+{
+    for (uint16 i = 0; i < player.sampleNum; i++) {
+        const Sample& s = player.samples[i];
+        if (s.data != nullptr && begin >= s.data && begin + bytes <= s.data + 2 * uint32(s.length))
+            return true;
+    }
+    for (const auto& wave : player.amWaveforms) {
+        if (begin >= wave && begin + bytes <= wave + sizeof(wave))
+            return true;
+    }
+    return false;
+}
+
+void
+CheckVoice(const ModTracker& player, const RVChannel& voice)
+{
+    ZW_FUZZ_CHECK(voice.Volume() <= 256);
+    ZW_FUZZ_CHECK(voice.Panning() <= 255 || voice.Panning() == RV_PANNING_SURROUND);
+    uint32 flags = voice.Flags();
+    if ((flags & RV_CHANNEL_TRIGGER) == 0 || (flags & RV_CHANNEL_MUTE) != 0)
+        return;
+    const int8* address = static_cast<const int8*>(voice.SampleAddress());
+    ZW_FUZZ_CHECK(address != nullptr);
+    ZW_FUZZ_CHECK(voice.SampleStart() <= voice.SampleLength());
+    ZW_FUZZ_CHECK(InsideModule(player, address, voice.SampleLength()));
+    if ((flags & RV_CHANNEL_LOOP) != 0)
+        ZW_FUZZ_CHECK(uint64(voice.LoopStart()) + voice.LoopLength() <= voice.SampleLength());
+}
+
+void
+CheckState(const ModTracker& player)
+{
+    ZW_FUZZ_CHECK(player.songPos < player.songLength);
+    ZW_FUZZ_CHECK(player.patternPos < player.rowsPerPattern);
+    ZW_FUZZ_CHECK(player.speed >= 1 && player.speed <= 31);
+    ZW_FUZZ_CHECK(player.bpm == 125 || player.bpm >= 32);
+}
+
+void
+Run(ModTracker& player, const Split& split)
+{
+    RVMixer mixer;      // makes the virtual channels, as in a playback
+    ZW_FUZZ_CHECK(mixer.InitMixer(&player));
+    player.InitSound(0);
+    const uint16 channels = player.GetVirtualChannels();
+    std::unique_ptr<VINFO[]> voices(new VINFO[channels]());
+    for (int tick = 0; tick < kTicks; tick++) {
+        player.Play();
+        CheckState(player);
+        for (uint16 i = 0; i < channels; i++) {
+            auto* voice = static_cast<RVChannelParser*>(player.virtualChannels[i]);
+            CheckVoice(player, *voice);
+            voice->ParseInfo(&voices[i]);
+            // The mixer's answer, roughly: a started voice sounds until muted.
+            voice->Active(voices[i].retrigger || voices[i].active);
+            voices[i].active = voices[i].retrigger || voices[i].active;
+            voices[i].retrigger = false;
+        }
+        if (tick % kSeekEvery == kSeekEvery - 1 && split.moduleBytes > 0) {
+            uint8 value = split.module[(tick * 7) % split.moduleBytes];
+            player.SetSongPosition(int16(value % player.GetSongLength()));
+        }
+    }
+    mixer.EndMixer();
+    player.EndSound();
+}
+
+}   // namespace
+
+
+extern "C" int
+LLVMFuzzerInitialize(int*, char***)
+{
+    QuietStandardOutput();
+    return 0;
+}
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const Split split = SplitInput(data, size);
+    RVGlobal global;
+    ModTracker player(&global);
+    uint8* bytes = new uint8[split.moduleBytes + 1];
+    if (split.moduleBytes > 0)
+        memcpy(bytes, split.module, split.moduleBytes);
+    PMemFile file(bytes, int32(split.moduleBytes), 0);
+
+    int32 type = -1;
+    for (uint32 i = 0; i < player.GetCount() && type < 0; i++) {
+        if (player.ModuleCheck(i, &file) == 0)
+            type = int32(i);
+    }
+    // Any bytes through any loader, now and then.
+    if (type < 0) {
+        if (split.moduleBytes == 0 || split.module[0] % 4 != 0)
+            return 0;
+        type = int32(split.moduleBytes % MODTYPE_COUNT);
+    }
+    file.SeekToBegin();
+    if (player.LoadModule(uint32(type), &file) != 0)
+        return 0;
+    if (type == MODTYPE_STARTRACKER) {
+        const std::string module = ScratchFolder() + "/replay";
+        const std::string companion = module + ".nt";
+        if (split.companion != nullptr)
+            WriteFile(companion, split.companion, split.companionBytes);
+        else
+            unlink(companion.c_str());
+        player.ExtraLoad(PString(module.c_str()));
+    }
+    global.currentPlayer = &player;
+    ZW_FUZZ_CHECK(player.InitPlayer());
+    Run(player, split);
+    player.EndPlayer();
+    return 0;
+}
