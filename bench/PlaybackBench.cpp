@@ -8,12 +8,31 @@
 
 #include "tools/busysongs/BusySongs.h"
 #include "framework/RVGlobal.h"
+#include "mixer/MixKernel.h"
 #include "mixer/RVMixer.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
 #include "support/PMemFile.h"
 
 namespace {
+
+const int kFastestKernels = -1;
+
+// Uses a kernel set while it exists.
+class KernelChoice
+{
+public:
+    explicit KernelChoice(int64 set) : previous(MixKernel::ActiveKernels())
+    {
+        available = set == kFastestKernels || MixKernel::UseKernels(MixKernel::KernelSet(set));
+    }
+    ~KernelChoice() { MixKernel::UseKernels(previous); }
+    bool Available() const { return available; }
+
+private:
+    MixKernel::KernelSet previous;
+    bool            available;
+};
 
 // The busy song of that many channels.
 const zw::BusySong&
@@ -62,11 +81,17 @@ BM_PlayTick(benchmark::State& state)
 
 
 // Whole blocks as the host asks for them; items are frames. The song restarts, untimed,
-// when it ends.
+// when it ends. Arguments: channels, and the kernel set (the reference loops, the
+// portable blocks, or the fastest the processor runs).
 void
 BM_GetAudio(benchmark::State& state)
 {
     const zw::BusySong& song = SongFor(int(state.range(0)));
+    KernelChoice kernels(state.range(1));
+    if (!kernels.Available()) {
+        state.SkipWithError("the processor lacks this kernel set");
+        return;
+    }
     char path[] = "/tmp/zw-bench-song-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0 || write(fd, song.bytes.data(), song.bytes.size()) != ssize_t(song.bytes.size())) {
@@ -100,4 +125,6 @@ BM_GetAudio(benchmark::State& state)
 }   // namespace
 
 BENCHMARK(BM_PlayTick)->Arg(4)->Arg(8)->Arg(32);
-BENCHMARK(BM_GetAudio)->Arg(4)->Arg(8)->Arg(32);
+BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 8, 32}, {kFastestKernels}});
+BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 32}, {MixKernel::KERNELS_REFERENCE,
+    MixKernel::KERNELS_PORTABLE}});

@@ -70,68 +70,97 @@ template<typename Sample>
 constexpr int32 kMaxVectorStep = int32(((kWindowBytes / sizeof(Sample) - 1) * 2048 - 2047)
     / (kVectorFrames - 1));
 
-// Sixteen frames a pass, the last pass of a stretch with only the frames it has left.
+#define MIXKERNEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// What every pass of one stretch shares.
+struct VectorVoice
+{
+    __m512i         gainLeft;       // gains in the upper 16 bits of each lane
+    __m512i         gainRight;
+    __m512i         frameOffsets;   // k * step for the frames k of a pass
+    __m512i         firstHalf;      // lanes of the left and right products that make
+    __m512i         secondHalf;     // up the pass's first and second eight frames
+    uint32          length;
+};
+
+// One pass of `count` frames (16, or fewer with Partial), the lowest index read at base.
 // The samples a pass reads lie within 64 bytes, loaded with a mask that stops at the
-// sample's end; a byte (or word) permutation puts each frame's sample into the top of
+// sample's end. A byte (or word) permutation puts each frame's sample into the top of
 // its 32-bit lane, where a multiply-add of 16-bit halves against a gain in the upper
-// half gives the exact product. The products are then interleaved into the sums, whose
-// loads and stores are masked to the frames of the pass.
+// half gives the exact product; the products are then interleaved into the sums.
+template<typename Sample, bool Partial>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+MixPass(const VectorVoice& v, const Sample* data, int32* out, int32 position, int32 base,
+    uint32 count)
+{
+    // Subtracting whole samples commutes with the shift to an index; shifting left by
+    // 13 (5) instead of right by 11 puts the index straight into the top byte (word)
+    // of each lane, the one the permutation fills.
+    const __m512i relative = _mm512_add_epi32(_mm512_set1_epi32(position - base * 2048),
+        v.frameOffsets);
+    const uint32 bytesLeft = (v.length - uint32(base)) * sizeof(Sample);
+    const __m512i window = bytesLeft >= kWindowBytes
+        ? _mm512_loadu_si512(data + base)
+        : _mm512_maskz_loadu_epi8((__mmask64(1) << bytesLeft) - 1, data + base);
+    __m512i samples;
+    if constexpr (sizeof(Sample) == 1) {
+        samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
+            _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
+    } else {
+        samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
+            _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
+    }
+    const __m512i l = _mm512_madd_epi16(samples, v.gainLeft);
+    const __m512i r = _mm512_madd_epi16(samples, v.gainRight);
+    const __m512i first = _mm512_permutex2var_epi32(l, v.firstHalf, r);
+    const __m512i second = _mm512_permutex2var_epi32(l, v.secondHalf, r);
+    if constexpr (!Partial) {
+        _mm512_storeu_si512(out, _mm512_add_epi32(_mm512_loadu_si512(out), first));
+        _mm512_storeu_si512(out + 16, _mm512_add_epi32(_mm512_loadu_si512(out + 16), second));
+    } else {
+        const uint32 values = 2 * count;
+        const __mmask16 firstMask = values >= 16 ? kAllLanes : __mmask16((1u << values) - 1);
+        const __mmask16 secondMask = values > 16 ? __mmask16((1u << (values - 16)) - 1) : 0;
+        _mm512_mask_storeu_epi32(out, firstMask,
+            _mm512_add_epi32(_mm512_maskz_loadu_epi32(firstMask, out), first));
+        _mm512_mask_storeu_epi32(out + 16, secondMask,
+            _mm512_add_epi32(_mm512_maskz_loadu_epi32(secondMask, out + 16), second));
+    }
+}
+
+
+// Sixteen frames a pass, then one pass of the frames left.
 template<typename Sample>
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32
+MIXKERNEL_AVX512 int32
 MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
     uint32 frames, int32 left, int32 right, uint32 length)
 {
-    const __m512i gainLeft = _mm512_set1_epi32(int32(uint32(left) << 16));
-    const __m512i gainRight = _mm512_set1_epi32(int32(uint32(right) << 16));
-    const __m512i frameOffsets = _mm512_mullo_epi32(
+    VectorVoice v;
+    v.gainLeft = _mm512_set1_epi32(int32(uint32(left) << 16));
+    v.gainRight = _mm512_set1_epi32(int32(uint32(right) << 16));
+    v.frameOffsets = _mm512_mullo_epi32(
         _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
         _mm512_set1_epi32(step));
-    const __m512i firstHalf = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21,
-        6, 22, 7, 23);
-    const __m512i secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
-        29, 14, 30, 15, 31);
+    v.firstHalf = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    v.secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30,
+        15, 31);
+    v.length = length;
 
-    for (uint32 i = 0; i < frames; i += kVectorFrames) {
-        const uint32 count = frames - i < kVectorFrames ? frames - i : kVectorFrames;
-        // Backwards, the lowest index is the pass's last frame's.
-        const int32 base = (step > 0 ? position : position + int32(count - 1) * step) >> 11;
-        // Indices relative to base: subtracting whole samples commutes with the shift.
-        const __m512i local = _mm512_maskz_srai_epi32(kAllLanes, _mm512_add_epi32(
-            _mm512_set1_epi32(position - base * 2048), frameOffsets), 11);
-        const uint32 bytesLeft = (length - uint32(base)) * sizeof(Sample);
-        const __mmask64 loadMask = bytesLeft >= kWindowBytes
-            ? ~__mmask64(0) : (__mmask64(1) << bytesLeft) - 1;
-        const __m512i window = _mm512_maskz_loadu_epi8(loadMask, data + base);
-        __m512i samples;
-        if constexpr (sizeof(Sample) == 1) {
-            samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
-                _mm512_maskz_slli_epi32(kAllLanes, local, 24), window);
-        } else {
-            samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
-                _mm512_maskz_slli_epi32(kAllLanes, local, 16), window);
-        }
-        const __m512i l = _mm512_madd_epi16(samples, gainLeft);
-        const __m512i r = _mm512_madd_epi16(samples, gainRight);
-
-        int32* out = buffer + 2 * i;
-        const __m512i first = _mm512_permutex2var_epi32(l, firstHalf, r);
-        const __m512i second = _mm512_permutex2var_epi32(l, secondHalf, r);
-        if (count == kVectorFrames) {
-            _mm512_storeu_si512(out, _mm512_add_epi32(_mm512_loadu_si512(out), first));
-            _mm512_storeu_si512(out + 16,
-                _mm512_add_epi32(_mm512_loadu_si512(out + 16), second));
-        } else {
-            const uint32 values = 2 * count;
-            const __mmask16 firstMask = values >= 16 ? kAllLanes
-                : __mmask16((1u << values) - 1);
-            const __mmask16 secondMask = values > 16
-                ? __mmask16((1u << (values - 16)) - 1) : 0;
-            _mm512_mask_storeu_epi32(out, firstMask,
-                _mm512_add_epi32(_mm512_maskz_loadu_epi32(firstMask, out), first));
-            _mm512_mask_storeu_epi32(out + 16, secondMask,
-                _mm512_add_epi32(_mm512_maskz_loadu_epi32(secondMask, out + 16), second));
-        }
-        position = int32(uint32(position) + uint32(step) * count);
+    // Backwards, the lowest index of a pass is its last frame's.
+    const int32 lowestOffset = step > 0 ? 0 : int32(kVectorFrames - 1) * step;
+    const int32 passStep = int32(kVectorFrames) * step;
+    uint32 i = 0;
+    for (; i + kVectorFrames <= frames; i += kVectorFrames) {
+        MixPass<Sample, false>(v, data, buffer + 2 * i, position,
+            (position + lowestOffset) >> 11, kVectorFrames);
+        position += passStep;
+    }
+    const uint32 rest = frames - i;
+    if (rest != 0) {
+        const int32 restLowest = step > 0 ? 0 : int32(rest - 1) * step;
+        MixPass<Sample, true>(v, data, buffer + 2 * i, position,
+            (position + restLowest) >> 11, rest);
+        position += int32(rest) * step;
     }
     return position;
 }
