@@ -127,4 +127,4 @@ BM_GetAudio(benchmark::State& state)
 BENCHMARK(BM_PlayTick)->Arg(4)->Arg(8)->Arg(32);
 BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 8, 32}, {kFastestKernels}});
 BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 32}, {MixKernel::KERNELS_REFERENCE,
-    MixKernel::KERNELS_PORTABLE}});
+    MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX2}});

@@ -15,7 +15,9 @@ namespace {
 KernelSet
 FastestAvailable()
 {
-    return KernelsAvailable(KERNELS_AVX512) ? KERNELS_AVX512 : KERNELS_PORTABLE;
+    if (KernelsAvailable(KERNELS_AVX512))
+        return KERNELS_AVX512;
+    return KernelsAvailable(KERNELS_AVX2) ? KERNELS_AVX2 : KERNELS_PORTABLE;
 }
 
 }   // namespace
@@ -32,6 +34,12 @@ KernelsAvailable(KernelSet set)
         case KERNELS_REFERENCE:
         case KERNELS_PORTABLE:
             return true;
+        case KERNELS_AVX2:
+#ifdef MIXKERNEL_X86
+            return __builtin_cpu_supports("avx2");
+#else
+            return false;
+#endif
         case KERNELS_AVX512:
 #ifdef MIXKERNEL_X86
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
@@ -199,6 +207,23 @@ Convert16Vector(int16* output, const int32* buffer, int64 count)
 }   // namespace
 
 
+// The same blocks as the portable set, vectorised with AVX2's 32-bit multiplies.
+__attribute__((target("avx2"))) int32
+MixStereoAvx2(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+
+__attribute__((target("avx2"))) int32
+MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+
 int32
 MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,
     uint32 frames, int32 left, int32 right, uint32 length)
@@ -215,6 +240,22 @@ MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
 }
 
 #else
+
+int32
+MixStereoAvx2(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+
+int32
+MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step,
+    uint32 frames, int32 left, int32 right)
+{
+    return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
 
 int32
 MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,

@@ -13,6 +13,7 @@ namespace MixKernel {
 enum KernelSet {
     KERNELS_REFERENCE,      // one frame or value at a time, exactly as described
     KERNELS_PORTABLE,       // blocks the compiler vectorises (SSE2)
+    KERNELS_AVX2,           // the blocks compiled for AVX2, where the processor has it
     KERNELS_AVX512,         // byte permutations; where the processor has AVX-512 VBMI
 };
 
@@ -99,6 +100,11 @@ int32               MixStereoAvx512(const int8* data, int32* buffer, int32 posit
                         int32 step, uint32 frames, int32 left, int32 right, uint32 length);
 int32               MixStereoAvx512(const int16* data, int32* buffer, int32 position,
                         int32 step, uint32 frames, int32 left, int32 right, uint32 length);
+// The blocks of the AVX2 set.
+int32               MixStereoAvx2(const int8* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames, int32 left, int32 right);
+int32               MixStereoAvx2(const int16* data, int32* buffer, int32 position,
+                        int32 step, uint32 frames, int32 left, int32 right);
 
 // Mixes through the active set.
 template<typename Sample, typename Pos>
@@ -113,6 +119,10 @@ MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 fram
             if constexpr (sizeof(Pos) == 4)
                 return MixStereoAvx512(data, buffer, position, step, frames, left, right,
                     length);
+            [[fallthrough]];
+        case KERNELS_AVX2:
+            if constexpr (sizeof(Pos) == 4)
+                return MixStereoAvx2(data, buffer, position, step, frames, left, right);
             [[fallthrough]];
         case KERNELS_PORTABLE:
         default:

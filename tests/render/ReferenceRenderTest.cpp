@@ -31,7 +31,8 @@ namespace {
 
 using MixKernel::KernelSet;
 
-const KernelSet kFastSets[] = { MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX512 };
+const KernelSet kFastSets[] = { MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX2,
+    MixKernel::KERNELS_AVX512 };
 
 // Selects a kernel set for one scope and restores the one in use before.
 class KernelScope
@@ -52,7 +53,14 @@ private:
 const char*
 SetName(KernelSet set)
 {
-    return set == MixKernel::KERNELS_PORTABLE ? "portable" : "avx512";
+    switch (set) {
+        case MixKernel::KERNELS_PORTABLE:
+            return "portable";
+        case MixKernel::KERNELS_AVX2:
+            return "avx2";
+        default:
+            return "avx512";
+    }
 }
 
 template<typename Sample>
