@@ -93,6 +93,12 @@ const HostileCase kCases[] = {
     // MOD samples.
     { "ModSampleOfMaximalLength", [] { return ModWith([](zw::ModWriter& m) {
         m.SetSample(3, Ramp(0x1FFFE), 64, 0x8000, 0x7FFF); }); }, kPlays },
+    { "ModEverySampleOfMaximalLength", [] { return ModWith([](zw::ModWriter& m) {
+        for (int n = 1; n <= 31; n++)
+            m.SetSample(n, Ramp(0x1FFFE, n), 64, uint16(n * 1000), 0xFFFF);
+        for (int row = 0; row < 64; row++)
+            m.Cell(0, row, row % 4) = { zw::NotePeriod("C-1"), uint8(1 + row % 31), 0x9, uint8(row * 4) }; }); },
+        kPlays },
     { "ModSampleLengthMaximalWithoutData", [] { return ModWith([](zw::ModWriter& m) {
         m.Sample(2).length = 0xFFFF; }); }, 1005 },
     { "ModLoopPastTheEnd", [] { return ModWith([](zw::ModWriter& m) {
@@ -145,6 +151,10 @@ const HostileCase kCases[] = {
         for (int n = 3; n <= 63; n++)
             m.SetSample(n, URamp(n * 3), uint8(n));
         m.Row(1, 1) = { zw::MtmNote("D-3"), 63, 0, 0 }; }); }, kPlays, "song.mtm" },
+    { "Mtm255Samples", [] { return MtmWith([](zw::MtmWriter& m) {
+        for (int n = 3; n <= 255; n++)
+            m.SetSample(n, URamp(n % 7 * 2), uint8(n), uint32(n), uint32(n * 2));
+        m.Row(1, 2) = { zw::MtmNote("D-3"), 63, 0, 0 }; }); }, kPlays, "song.mtm" },
     { "MtmNoTracks", [] { return MtmWith([](zw::MtmWriter& m) { m.tracks.clear(); }); }, kPlays, "song.mtm" },
     { "MtmTrackCountPastTheFile", [] { return MtmWith([](zw::MtmWriter& m) { m.trackCount = 0xFFFF; }); },
         1003, "song.mtm" },
