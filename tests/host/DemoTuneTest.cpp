@@ -15,10 +15,8 @@ namespace {
 
 struct Cell
 {
-    int             period;
-    int             sample;
-    int             effect;
-    int             param;
+    int             pattern, row, channel;
+    int             period, sample, effect, param;
 };
 
 class DemoTune : public ::testing::Test
@@ -30,38 +28,26 @@ protected:
         bytes = ReadBytes(DemoPath());
         ASSERT_GT(bytes.size(), 1084u) << "no demo tune at " << DemoPath();
         songLength = bytes[950];
+        int patternCount = 0;
         for (int i = 0; i < 128; i++)
             patternCount = std::max(patternCount, bytes[952 + i] + 1);
-    }
-
-    Cell
-    At(int pattern, int row, int channel) const
-    {
-        const uint8_t* b = &bytes[1084 + pattern * 1024 + row * 16 + channel * 4];
-        return { (b[0] & 0x0F) << 8 | b[1], (b[0] & 0xF0) | b[2] >> 4, b[2] & 0x0F, b[3] };
-    }
-
-    // Every effect the song's patterns use, as effect << 8 | parameter.
-    std::set<int>
-    Effects() const
-    {
-        std::set<int> used;
         for (int p = 0; p < patternCount; p++) {
             for (int row = 0; row < 64; row++) {
                 for (int c = 0; c < 4; c++) {
-                    Cell cell = At(p, row, c);
-                    used.insert(cell.effect << 8 | cell.param);
+                    const uint8_t* b = &bytes[1084 + p * 1024 + row * 16 + c * 4];
+                    cells.push_back({ p, row, c, (b[0] & 0x0F) << 8 | b[1],
+                        (b[0] & 0xF0) | b[2] >> 4, b[2] & 0x0F, b[3] });
                 }
             }
         }
-        return used;
     }
 
     bool
-    Uses(int effect, int low = 0, int high = 255) const
+    Uses(int effect, int low, int high, int pattern = -1) const
     {
-        for (int e : Effects()) {
-            if (e >> 8 == effect && (e & 0xFF) >= low && (e & 0xFF) <= high)
+        for (const Cell& cell : cells) {
+            if ((pattern < 0 || cell.pattern == pattern) && cell.effect == effect
+                && cell.param >= low && cell.param <= high)
                 return true;
         }
         return false;
@@ -69,57 +55,45 @@ protected:
 
     std::vector<uint8_t> bytes;
     int             songLength = 0;
-    int             patternCount = 0;
+    std::vector<Cell> cells;        // of every pattern the song lists
 };
 
-TEST_F(DemoTune, IsAFourChannelProTrackerFile)
+TEST_F(DemoTune, File_Header_IsAFourChannelProTrackerSong)
 {
     EXPECT_EQ(std::string(bytes.begin() + 1080, bytes.begin() + 1084), "M.K.");
     // A tempo command in the first listed pattern is what marks ProTracker.
-    bool tempoFirst = false;
-    for (int row = 0; row < 64; row++) {
-        for (int c = 0; c < 4; c++) {
-            Cell cell = At(bytes[952], row, c);
-            tempoFirst |= cell.effect == 0xF && cell.param >= 0x20;
-        }
-    }
-    EXPECT_TRUE(tempoFirst);
+    EXPECT_TRUE(Uses(0xF, 0x20, 0xFF, bytes[952]));
     EXPECT_GE(songLength, 4);
 }
 
-TEST_F(DemoTune, UsesTheEffectsItShowsOff)
+TEST_F(DemoTune, Patterns_Effects_ShowOffWhatTheyShould)
 {
-    EXPECT_TRUE(Uses(0x0, 1, 255)) << "arpeggio";
-    EXPECT_TRUE(Uses(0x1, 1)) << "portamento up";
-    EXPECT_TRUE(Uses(0x2, 1)) << "portamento down";
-    EXPECT_TRUE(Uses(0x3, 1)) << "tone portamento";
-    EXPECT_TRUE(Uses(0x4, 1)) << "vibrato";
-    EXPECT_TRUE(Uses(0xA, 1)) << "volume slide";
-    EXPECT_TRUE(Uses(0xE, 0x60, 0x60)) << "pattern loop start";
-    EXPECT_TRUE(Uses(0xE, 0x61, 0x6F)) << "pattern loop";
+    const struct { int effect, low, high; const char* name; } wanted[] = {
+        { 0x0, 1, 255, "arpeggio" }, { 0x1, 1, 255, "portamento up" },
+        { 0x2, 1, 255, "portamento down" }, { 0x3, 1, 255, "tone portamento" },
+        { 0x4, 1, 255, "vibrato" }, { 0xA, 1, 255, "volume slide" },
+        { 0xE, 0x60, 0x60, "pattern loop start" }, { 0xE, 0x61, 0x6F, "pattern loop" },
+    };
+    for (const auto& w : wanted)
+        EXPECT_TRUE(Uses(w.effect, w.low, w.high)) << w.name;
     std::set<int> tempos;
-    for (int e : Effects()) {
-        if (e >> 8 == 0xF && (e & 0xFF) >= 0x20)
-            tempos.insert(e & 0xFF);
+    for (const Cell& cell : cells) {
+        if (cell.effect == 0xF && cell.param >= 0x20)
+            tempos.insert(cell.param);
     }
     EXPECT_GE(tempos.size(), 2u) << "a tempo change";
 }
 
-TEST_F(DemoTune, SamplesAreMadeAndUsed)
+TEST_F(DemoTune, Samples_UsedByNotes_AreMadeAndInRange)
 {
     std::set<int> used;
-    for (int p = 0; p < patternCount; p++) {
-        for (int row = 0; row < 64; row++) {
-            for (int c = 0; c < 4; c++) {
-                Cell cell = At(p, row, c);
-                if (cell.sample == 0)
-                    continue;
-                used.insert(cell.sample);
-                // Every note names a pitch within ProTracker's three octaves.
-                EXPECT_GE(cell.period, 113) << p << ":" << row << ":" << c;
-                EXPECT_LE(cell.period, 856) << p << ":" << row << ":" << c;
-            }
-        }
+    for (const Cell& cell : cells) {
+        if (cell.sample == 0)
+            continue;
+        used.insert(cell.sample);
+        // Every note names a pitch within ProTracker's three octaves.
+        EXPECT_GE(cell.period, 113) << cell.pattern << ":" << cell.row << ":" << cell.channel;
+        EXPECT_LE(cell.period, 856) << cell.pattern << ":" << cell.row << ":" << cell.channel;
     }
     ASSERT_GE(used.size(), 5u);
     for (int n : used) {
@@ -129,7 +103,7 @@ TEST_F(DemoTune, SamplesAreMadeAndUsed)
 }
 
 // Played tick by tick, every channel starts notes and is heard.
-TEST_F(DemoTune, EveryChannelSounds)
+TEST_F(DemoTune, Trace_EveryChannel_StartsNotesAndSounds)
 {
     Result result = Host({ "trace", "--json", "--ticks", "3000", DemoPath() });
     ASSERT_EQ(result.status, 0) << result.err;
@@ -151,7 +125,7 @@ TEST_F(DemoTune, EveryChannelSounds)
     }
 }
 
-TEST_F(DemoTune, IsNeitherSilentNorClipped)
+TEST_F(DemoTune, Render_EverySecond_IsNeitherSilentNorClipped)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "plugin/InputPlugin.h"
 #include "tests/host/fake/FakeSignal.h"
@@ -68,7 +67,7 @@ RunProgram(const std::string& program, const std::vector<std::string>& args,
     const std::vector<std::string>& environment)
 {
     TempDir scratch;
-    std::string outPath = scratch.Path("out"), errPath = scratch.Path("err");
+    std::string outPath = scratch.File("out"), errPath = scratch.File("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -101,35 +100,9 @@ Host(const std::vector<std::string>& args, const std::vector<std::string>& envir
 std::string HostPath() { return std::string(ZW_BUILD_DIR) + "/zarnowelle"; }
 std::string PluginFolder() { return std::string(ZW_BUILD_DIR) + "/plugins"; }
 std::string FakePluginFolder() { return ZW_FAKE_PLUGIN_DIR; }
+std::string FakePluginsOption() { return "--plugins=" + FakePluginFolder(); }
 std::string DemoPath() { return std::string(ZW_BUILD_DIR) + "/demo.mod"; }
 bool HavePlugin() { return fs::exists(PluginFolder() + "/zarnowelle.so"); }
-
-TempDir::TempDir()
-{
-    std::string pattern = (fs::temp_directory_path() / "zw-host-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code error;
-    fs::remove_all(path, error);
-}
-
-std::string
-TempDir::Write(const std::string& name, const std::string& contents) const
-{
-    std::ofstream(Path(name), std::ios::binary) << contents;
-    return Path(name);
-}
-
-std::string
-TempDir::Write(const std::string& name, const std::vector<uint8_t>& contents) const
-{
-    return Write(name, std::string(contents.begin(), contents.end()));
-}
 
 std::vector<uint8_t>
 ReadBytes(const std::string& path)
@@ -145,6 +118,12 @@ Samples(const std::string& bytes)
     for (size_t i = 0; i < samples.size(); i++)
         samples[i] = (int16_t)(uint16_t)((uint8_t)bytes[2 * i] | (uint8_t)bytes[2 * i + 1] << 8);
     return samples;
+}
+
+std::vector<int16_t>
+DeviceSamples(const std::string& path)
+{
+    return Samples(ReadText(path));
 }
 
 std::vector<int16_t>
@@ -221,6 +200,17 @@ Lines(const std::string& text)
             lines.push_back(line);
     }
     return lines;
+}
+
+std::vector<std::string>
+HostLines(const std::string& text)
+{
+    std::vector<std::string> ours;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind("zarnowelle: ", 0) == 0)
+            ours.push_back(line);
+    }
+    return ours;
 }
 
 }   // namespace hosttest

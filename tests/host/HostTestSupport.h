@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/common/TempDir.h"
+
 namespace hosttest {
 
 struct Result
@@ -27,25 +29,15 @@ Result              RunProgram(const std::string& program, const std::vector<std
 std::string         HostPath();         // build/zarnowelle
 std::string         PluginFolder();     // build/plugins
 std::string         FakePluginFolder();
+std::string         FakePluginsOption();  // "--plugins=" and the fake plug-in's folder
 std::string         DemoPath();         // build/demo.mod
 bool                HavePlugin();
-
-// A fresh folder, removed with its contents when the object dies.
-class TempDir
-{
-public:
-                    TempDir();
-                    ~TempDir();
-    std::string     Path(const std::string& name) const { return path + "/" + name; }
-    std::string     Write(const std::string& name, const std::string& contents) const;
-    std::string     Write(const std::string& name, const std::vector<uint8_t>& contents) const;
-
-    std::string     path;
-};
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 // Interleaved 16-bit frames from little-endian bytes.
 std::vector<int16_t> Samples(const std::string& bytes);
+// What SDL's disk audio driver wrote to `path`, as 16-bit samples.
+std::vector<int16_t> DeviceSamples(const std::string& path);
 // A sound file read back through libsndfile, with its channel count and rate.
 std::vector<int16_t> ReadSoundFile(const std::string& path, int* channels = nullptr,
                         int* rate = nullptr);
@@ -56,6 +48,8 @@ std::vector<int16_t> FakeSignal(long first, long blocks);
 std::vector<int16_t> PluginBlocks(const std::string& path, int seek = -1, size_t maxFrames = 0);
 // The non-empty lines of a text.
 std::vector<std::string> Lines(const std::string& text);
+// The lines of a text that the host itself wrote ("zarnowelle: ...").
+std::vector<std::string> HostLines(const std::string& text);
 
 }   // namespace hosttest
 

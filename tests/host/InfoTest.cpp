@@ -46,23 +46,25 @@ JsonLines(const std::string& out)
     return objects;
 }
 
-TEST(Info, Json_GivesEachOfTheEightTypes)
+TEST(Info, Json_EachOfTheEightTypes_GivesItsFacts)
 {
     TempDir dir;
+    // The restart position is kept by NoiseTracker alone, and only inside the song.
     struct Case { std::string name; std::vector<uint8_t> bytes; int type; const char* typeName;
-        int channels; int samples; };
+        int channels; int samples; int restart; };
     const Case cases[] = {
-        { "st15.mod", Mod("", 15), 0, "SoundTracker15", 4, 15 },
-        { "st31.mod", Mod("", 31), 1, "SoundTracker31", 4, 31 },
-        { "nt.mod", Mod("M.K.", 31, 126), 2, "NoiseTracker", 4, 31 },
-        { "flt.mod", Mod("FLT4"), 3, "StarTracker", 4, 31 },
-        { "pt-restart.mod", Mod("M.K.", 31, 127), 4, "ProTracker", 4, 31 },
-        { "pt-tempo.mod", Mod("M!K!", 31, 0, true), 4, "ProTracker", 4, 31 },
-        { "ft6.mod", Mod("6CHN"), 5, "FastTracker", 6, 31 },
-        { "ft8.mod", Mod("8CHN"), 5, "FastTracker", 8, 31 },
-        { "tt2.mod", Mod("2CHN"), 6, "TakeTracker", 2, 31 },
-        { "tt10.mod", Mod("10CH"), 6, "TakeTracker", 10, 31 },
-        { "song.mtm", Mtm(), 7, "MultiTracker", 6, 1 },
+        { "st15.mod", Mod("", 15), 0, "SoundTracker15", 4, 15, 0 },
+        { "st31.mod", Mod("", 31), 1, "SoundTracker31", 4, 31, 0 },
+        { "nt.mod", Mod("M.K.", 31, 126), 2, "NoiseTracker", 4, 31, 0 },
+        { "nt-restart.mod", Mod("M.K.", 31, 2), 2, "NoiseTracker", 4, 31, 2 },
+        { "flt.mod", Mod("FLT4"), 3, "StarTracker", 4, 31, 0 },
+        { "pt-restart.mod", Mod("M.K.", 31, 127), 4, "ProTracker", 4, 31, 0 },
+        { "pt-tempo.mod", Mod("M!K!", 31, 0, true), 4, "ProTracker", 4, 31, 0 },
+        { "ft6.mod", Mod("6CHN"), 5, "FastTracker", 6, 31, 0 },
+        { "ft8.mod", Mod("8CHN"), 5, "FastTracker", 8, 31, 0 },
+        { "tt2.mod", Mod("2CHN"), 6, "TakeTracker", 2, 31, 0 },
+        { "tt10.mod", Mod("10CH"), 6, "TakeTracker", 10, 31, 0 },
+        { "song.mtm", Mtm(), 7, "MultiTracker", 6, 1, 0 },
     };
     std::vector<std::string> args = { "info", "--json" };
     for (const Case& c : cases)
@@ -74,11 +76,12 @@ TEST(Info, Json_GivesEachOfTheEightTypes)
     for (size_t i = 0; i < objects.size(); i++) {
         const json& o = objects[i];
         SCOPED_TRACE(cases[i].name);
-        EXPECT_EQ(o["file"], dir.Path(cases[i].name));
+        EXPECT_EQ(o["file"], dir.File(cases[i].name));
         EXPECT_EQ(o["type"], cases[i].type);
         EXPECT_EQ(o["type_name"], cases[i].typeName);
         EXPECT_EQ(o["channels"], cases[i].channels);
         EXPECT_EQ(o["samples"], cases[i].samples);
+        EXPECT_EQ(o["restart"], cases[i].restart);
         EXPECT_TRUE(o["error"].is_null());
         ASSERT_EQ(o["info"].size(), 4u);
         EXPECT_EQ(o["info"][0]["label"], "Song Length:");
@@ -88,22 +91,11 @@ TEST(Info, Json_GivesEachOfTheEightTypes)
     EXPECT_EQ(objects[0]["name"], "info test");
     EXPECT_EQ(objects[0]["song_length"], 3);
     EXPECT_EQ(objects[0]["patterns"], 2);
-    EXPECT_EQ(objects[10]["name"], "mtm info test");
-    EXPECT_EQ(objects[10]["song_length"], 2);
+    EXPECT_EQ(objects[11]["name"], "mtm info test");
+    EXPECT_EQ(objects[11]["song_length"], 2);
 }
 
-TEST(Info, NoiseTracker_KeepsItsRestartPosition)
-{
-    TempDir dir;
-    std::vector<uint8_t> bytes = Mod("M.K.", 31, 2);
-    Result result = Host({ "info", "--json", dir.Write("nt.mod", bytes) });
-    std::vector<json> objects = JsonLines(result.out);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0]["type"], 2);
-    EXPECT_EQ(objects[0]["restart"], 2);
-}
-
-TEST(Info, Text_ShowsTheFactsAndInfoLines)
+TEST(Info, Text_ProTrackerModule_ShowsTheFactsAndInfoLines)
 {
     TempDir dir;
     Result result = Host({ "info", dir.Write("pt.mod", Mod("M.K.", 31, 127)) });
@@ -113,10 +105,10 @@ TEST(Info, Text_ShowsTheFactsAndInfoLines)
         EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
 }
 
-TEST(Info, BadFiles_AreNamedAndTheRestStillShown)
+TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
 {
     TempDir dir;
-    std::string missing = dir.Path("missing.mod");
+    std::string missing = dir.File("missing.mod");
     std::string text = dir.Write("notes.txt", std::string(3000, 'x'));
     // The header passes detection, but the pattern data is cut short.
     std::string truncated = dir.Write("cut.mod", zw::Truncated(Mod("M.K.", 31, 127), 1400));
@@ -135,11 +127,7 @@ TEST(Info, BadFiles_AreNamedAndTheRestStillShown)
     EXPECT_EQ(objects[3]["type"], 3);
     EXPECT_TRUE(objects[3]["error"].is_null());
 
-    std::vector<std::string> ours;
-    for (const std::string& line : Lines(result.err)) {
-        if (line.rfind("zarnowelle: ", 0) == 0)
-            ours.push_back(line);
-    }
+    std::vector<std::string> ours = HostLines(result.err);
     ASSERT_EQ(ours.size(), 3u) << result.err;
     EXPECT_NE(ours[0].find(missing), std::string::npos);
     EXPECT_NE(ours[1].find(text), std::string::npos);
@@ -149,7 +137,7 @@ TEST(Info, BadFiles_AreNamedAndTheRestStillShown)
         std::string::npos);
 }
 
-TEST(Info, Demo_IsAFourChannelProTrackerModule)
+TEST(Info, Json_Demo_IsAFourChannelProTrackerModule)
 {
     Result result = Host({ "info", "--json", DemoPath() });
     EXPECT_EQ(result.status, 0);
@@ -159,7 +147,7 @@ TEST(Info, Demo_IsAFourChannelProTrackerModule)
     EXPECT_EQ(objects[0]["channels"], 4);
 }
 
-TEST(Trace, Json_OneObjectPerTick)
+TEST(Trace, Json_Demo_IsOneObjectPerTick)
 {
     Result result = Host({ "trace", "--json", "--ticks", "12", DemoPath() });
     EXPECT_EQ(result.status, 0) << result.err;
@@ -168,7 +156,7 @@ TEST(Trace, Json_OneObjectPerTick)
     EXPECT_EQ(objects.back()["channels"].size(), 4u);
 }
 
-TEST(Trace, NotAModule_IsNamedAndFails)
+TEST(Trace, Run_NotAModule_NamesItAndFails)
 {
     TempDir dir;
     std::string text = dir.Write("notes.txt", std::string(3000, 'x'));

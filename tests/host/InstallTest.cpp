@@ -16,15 +16,15 @@ TEST(Install, InstalledHostFindsItsPlugin)
     Result install = RunProgram(ZW_CMAKE_COMMAND, { "--install", ZW_BUILD_DIR, "--prefix",
         prefix.path });
     ASSERT_EQ(install.status, 0) << install.out << install.err;
-    std::string host = prefix.Path("bin/zarnowelle");
+    std::string host = prefix.File("bin/zarnowelle");
     ASSERT_TRUE(std::filesystem::exists(host));
-    EXPECT_TRUE(std::filesystem::exists(prefix.Path("lib/zarnowelle/plugins/zarnowelle.so")));
+    EXPECT_TRUE(std::filesystem::exists(prefix.File("lib/zarnowelle/plugins/zarnowelle.so")));
 
     Result types = RunProgram(host, { "types" });
     EXPECT_EQ(types.status, 0) << types.err;
     EXPECT_NE(types.out.find("audio/x-mod"), std::string::npos);
 
-    Result render = RunProgram(host, { "render", DemoPath(), "-o", prefix.Path("demo.wav") });
+    Result render = RunProgram(host, { "render", DemoPath(), "-o", prefix.File("demo.wav") });
     EXPECT_EQ(render.status, 0) << render.err;
-    EXPECT_EQ(ReadSoundFile(prefix.Path("demo.wav")), PluginBlocks(DemoPath()));
+    EXPECT_EQ(ReadSoundFile(prefix.File("demo.wav")), PluginBlocks(DemoPath()));
 }

@@ -24,14 +24,13 @@ protected:
     void
     Start(const std::vector<std::string>& files)
     {
-        std::vector<std::string> args = { HostPath(), "--plugins=" + FakePluginFolder(),
-            "play" };
+        std::vector<std::string> args = { HostPath(), FakePluginsOption(), "play" };
         args.insert(args.end(), files.begin(), files.end());
         pid = forkpty(&master, nullptr, nullptr, nullptr);
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             setenv("SDL_AUDIODRIVER", "disk", 1);
-            setenv("SDL_DISKAUDIOFILE", dir.Path("device.raw").c_str(), 1);
+            setenv("SDL_DISKAUDIOFILE", dir.File("device.raw").c_str(), 1);
             std::vector<char*> argv;
             for (std::string& arg : args)
                 argv.push_back(arg.data());
@@ -92,12 +91,7 @@ protected:
             close(master);
     }
 
-    std::vector<int16_t>
-    Device() const
-    {
-        std::vector<uint8_t> bytes = ReadBytes(dir.Path("device.raw"));
-        return Samples(std::string(bytes.begin(), bytes.end()));
-    }
+    std::vector<int16_t> Device() const { return DeviceSamples(dir.File("device.raw")); }
 
     TempDir         dir;
     pid_t           pid = -1;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "tests/host/HostTestSupport.h"
@@ -17,7 +18,7 @@ using namespace hosttest;
 
 namespace {
 
-const std::string kFakeFolder = "--plugins=" + FakePluginFolder();
+const std::string kFakeFolder = FakePluginsOption();
 
 class Playback : public ::testing::Test
 {
@@ -29,14 +30,8 @@ protected:
             "SDL_DISKAUDIODELAY=0" });
     }
 
-    std::string     Captured() const { return dir.Path("device.raw"); }
-
-    std::vector<int16_t>
-    Device() const
-    {
-        std::vector<uint8_t> bytes = ReadBytes(Captured());
-        return Samples(std::string(bytes.begin(), bytes.end()));
-    }
+    std::string     Captured() const { return dir.File("device.raw"); }
+    std::vector<int16_t> Device() const { return DeviceSamples(Captured()); }
 
     TempDir         dir;
 };
@@ -59,43 +54,39 @@ ExpectSongBetweenSilence(const std::vector<int16_t>& device, const std::vector<i
         [](int16_t s) { return s == 0; }));
 }
 
-TEST_F(Playback, CheckAudio_ReportsWhetherADeviceOpens)
+TEST_F(Playback, CheckAudio_WorkingOrMissingDriver_ReportsWhetherADeviceOpens)
 {
     EXPECT_EQ(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=disk",
         "SDL_DISKAUDIOFILE=" + Captured() }).status, 0);
     EXPECT_NE(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=no-such-driver" }).status, 0);
 }
 
-TEST_F(Playback, FakeSong_ReachesTheDeviceUnchanged)
+// With the play command or with bare file names.
+TEST_F(Playback, Play_FakeSong_ReachesTheDeviceUnchanged)
 {
-    std::string song = dir.Write("song.fake", "FAKE blocks=30");
-    Result result = Play({ kFakeFolder, "play", song });
-    EXPECT_EQ(result.status, 0) << result.err;
-    ExpectSongBetweenSilence(Device(), FakeSignal(0, 30));
+    const struct { bool command; long blocks; } cases[] = { { true, 30 }, { false, 3 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command ? "play" : "bare");
+        std::filesystem::remove(Captured());
+        std::string song = dir.Write("song.fake", "FAKE blocks=" + std::to_string(c.blocks));
+        std::vector<std::string> args = { kFakeFolder, song };
+        if (c.command)
+            args.insert(args.begin() + 1, "play");
+        Result result = Play(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        ExpectSongBetweenSilence(Device(), FakeSignal(0, c.blocks));
+    }
 }
 
-TEST_F(Playback, BareFileNames_PlayToo)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=3");
-    Result result = Play({ kFakeFolder, song });
-    EXPECT_EQ(result.status, 0) << result.err;
-    ExpectSongBetweenSilence(Device(), FakeSignal(0, 3));
-}
-
-TEST_F(Playback, SeveralFiles_PlayInOrderAndBadOnesAreNamed)
+TEST_F(Playback, Play_SeveralFiles_PlayInOrderAndBadOnesAreNamed)
 {
     std::string first = dir.Write("first.fake", "FAKE blocks=4");
-    std::string missing = dir.Path("missing.mod");
+    std::string missing = dir.File("missing.mod");
     std::string foreign = dir.Write("foreign.txt", "not music");
     std::string second = dir.Write("second.fake", "FAKE blocks=2");
     Result result = Play({ kFakeFolder, "play", first, missing, foreign, second });
     EXPECT_NE(result.status, 0);
-    std::vector<std::string> errors = Lines(result.err);
-    std::vector<std::string> ours;
-    for (const std::string& line : errors) {
-        if (line.rfind("zarnowelle: ", 0) == 0)
-            ours.push_back(line);
-    }
+    std::vector<std::string> ours = HostLines(result.err);
     ASSERT_EQ(ours.size(), 2u) << result.err;
     EXPECT_NE(ours[0].find(missing), std::string::npos);
     EXPECT_NE(ours[1].find(foreign), std::string::npos);
@@ -111,7 +102,7 @@ TEST_F(Playback, SeveralFiles_PlayInOrderAndBadOnesAreNamed)
 }
 
 // Without a terminal there are no keys, so Ctrl-C must still end the player.
-TEST_F(Playback, InterruptWithoutTerminal_EndsThePlayer)
+TEST_F(Playback, Interrupt_WithoutTerminal_EndsThePlayer)
 {
     std::string song = dir.Write("long.fake", "FAKE blocks=100000");
     pid_t pid = fork();
@@ -141,7 +132,7 @@ TEST_F(Playback, InterruptWithoutTerminal_EndsThePlayer)
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
 }
 
-TEST_F(Playback, Demo_ReachesTheDeviceAsRendered)
+TEST_F(Playback, Play_Demo_ReachesTheDeviceAsRendered)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";

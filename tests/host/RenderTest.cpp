@@ -10,7 +10,7 @@ using namespace hosttest;
 
 namespace {
 
-const std::string kFakeFolder = "--plugins=" + FakePluginFolder();
+const std::string kFakeFolder = FakePluginsOption();
 
 class Render : public ::testing::Test
 {
@@ -18,84 +18,85 @@ protected:
     TempDir         dir;
 };
 
-TEST_F(Render, RawToStdout_IsEveryBlockInOrder)
+// Whatever the format, the output holds the fake's blocks in order from the first one
+// rendered: exactly for raw PCM on standard output, WAV (16-bit PCM) and FLAC, in
+// length for the lossy Ogg Vorbis; files are stereo at 44100 Hz. Standard error stays
+// empty: no progress bar when it is no terminal, no warning for a song that ends in time.
+TEST_F(Render, Output_EachFormatAndOption_HoldsEveryBlockInOrder)
 {
-    std::string song = dir.Write("song.fake", "FAKE blocks=5");
-    Result result = Host({ kFakeFolder, "render", song, "-o", "-" });
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(Samples(result.out), FakeSignal(0, 5));
-    EXPECT_EQ(result.err, "");  // no progress bar when standard error is no terminal
+    const struct { long blocks; std::vector<std::string> options; const char* output;
+        const char* magic; bool lossless; long first; } cases[] = {
+        { 5, {}, "-", "", true, 0 },
+        { 7, {}, "out.wav", "RIFF", true, 0 },
+        { 4, {}, "out.FLAC", "fLaC", true, 0 },
+        { 20, {}, "out.ogg", "OggS", false, 0 },
+        { 10, { "--seek", "500" }, "-", "", true, 5 },      // from that thousandth on
+        { 10, { "--max-time", "1" }, "-", "", true, 0 },
+    };
+    for (size_t i = 0; i < std::size(cases); i++) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(testing::Message() << "case " << i << ": " << c.output);
+        std::string song = dir.Write("song" + std::to_string(i) + ".fake",
+            "FAKE blocks=" + std::to_string(c.blocks));
+        std::string output = c.output == std::string("-") ? "-" : dir.File(c.output);
+        std::vector<std::string> args = { kFakeFolder, "render", song };
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), { "-o", output });
+        Result result = Host(args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        std::vector<int16_t> expected = FakeSignal(c.first, c.blocks - c.first);
+        if (output == "-") {
+            EXPECT_EQ(Samples(result.out), expected);
+            continue;
+        }
+        std::vector<uint8_t> bytes = ReadBytes(output);
+        ASSERT_GE(bytes.size(), 4u);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), c.magic);
+        int channels = 0, rate = 0;
+        std::vector<int16_t> decoded = ReadSoundFile(output, &channels, &rate);
+        if (c.lossless)
+            EXPECT_EQ(decoded, expected);
+        else
+            EXPECT_EQ(decoded.size(), expected.size());
+        EXPECT_EQ(channels, 2);
+        EXPECT_EQ(rate, 44100);
+    }
 }
 
-TEST_F(Render, Wav_IsPcm16StereoAt44100AndExact)
+// Each is refused, named where there is a name to give, and writes no file.
+TEST_F(Render, Output_BadRequests_AreRefused)
 {
-    std::string song = dir.Write("song.fake", "FAKE blocks=7");
-    Result result = Host({ kFakeFolder, "render", song, "-o", dir.Path("out.wav") });
-    ASSERT_EQ(result.status, 0) << result.err;
-    int channels = 0, rate = 0;
-    EXPECT_EQ(ReadSoundFile(dir.Path("out.wav"), &channels, &rate), FakeSignal(0, 7));
-    EXPECT_EQ(channels, 2);
-    EXPECT_EQ(rate, 44100);
-    std::vector<uint8_t> bytes = ReadBytes(dir.Path("out.wav"));
-    ASSERT_GE(bytes.size(), 12u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    const struct { int files; std::vector<std::string> options; const char* output;
+        const char* named; } cases[] = {
+        { 1, {}, "out.mp3", "out.mp3" },                    // unknown extension
+        { 1, {}, "no/such/out.wav", "out.wav" },            // unwritable
+        { 1, { "--seek", "1000" }, "-", nullptr },          // seeks out of range
+        { 1, { "--seek", "-1" }, "-", nullptr },
+        { 2, {}, "both.wav", nullptr },                     // several files to one file
+    };
+    std::string a = dir.Write("a.fake", "FAKE blocks=10");
+    std::string b = dir.Write("b.fake", "FAKE blocks=1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        std::string output = c.output == std::string("-") ? "-" : dir.File(c.output);
+        std::vector<std::string> args = { kFakeFolder, "render", a };
+        if (c.files == 2)
+            args.push_back(b);
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), { "-o", output });
+        Result result = Host(args);
+        EXPECT_NE(result.status, 0);
+        if (c.named != nullptr) {
+            EXPECT_NE(result.err.find(c.named), std::string::npos) << result.err;
+        }
+        if (output != "-") {
+            EXPECT_FALSE(std::filesystem::exists(output));
+        }
+    }
 }
 
-TEST_F(Render, Flac_IsLossless)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=4");
-    Result result = Host({ kFakeFolder, "render", song, "-o", dir.Path("out.FLAC") });
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(ReadSoundFile(dir.Path("out.FLAC")), FakeSignal(0, 4));
-}
-
-TEST_F(Render, Ogg_HoldsTheWholeSong)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=20");
-    Result result = Host({ kFakeFolder, "render", song, "-o", dir.Path("out.ogg") });
-    ASSERT_EQ(result.status, 0) << result.err;
-    std::vector<uint8_t> bytes = ReadBytes(dir.Path("out.ogg"));
-    ASSERT_GE(bytes.size(), 4u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "OggS");
-    int channels = 0;
-    // Lossy, so only the length can be compared.
-    EXPECT_EQ(ReadSoundFile(dir.Path("out.ogg"), &channels).size(), FakeSignal(0, 20).size());
-    EXPECT_EQ(channels, 2);
-}
-
-TEST_F(Render, UnknownExtension_FailsWithoutWriting)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=2");
-    Result result = Host({ kFakeFolder, "render", song, "-o", dir.Path("out.mp3") });
-    EXPECT_NE(result.status, 0);
-    EXPECT_NE(result.err.find("out.mp3"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("out.mp3")));
-}
-
-TEST_F(Render, UnwritableOutput_Fails)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=2");
-    Result result = Host({ kFakeFolder, "render", song, "-o", dir.Path("no/such/out.wav") });
-    EXPECT_NE(result.status, 0);
-    EXPECT_NE(result.err.find("out.wav"), std::string::npos);
-}
-
-TEST_F(Render, Seek_StartsAtThatThousandth)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=10");
-    Result result = Host({ kFakeFolder, "render", song, "--seek", "500", "-o", "-" });
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(Samples(result.out), FakeSignal(5, 5));
-}
-
-TEST_F(Render, SeekOutOfRange_IsRefused)
-{
-    std::string song = dir.Write("song.fake", "FAKE blocks=10");
-    EXPECT_NE(Host({ kFakeFolder, "render", song, "--seek", "1000", "-o", "-" }).status, 0);
-    EXPECT_NE(Host({ kFakeFolder, "render", song, "--seek", "-1", "-o", "-" }).status, 0);
-}
-
-TEST_F(Render, MaxTime_StopsAnEndlessSongWithAWarning)
+TEST_F(Render, MaxTime_EndlessSong_StopsAtTheFrameWithAWarning)
 {
     std::string song = dir.Write("endless.fake", "FAKE endless");
     Result result = Host({ kFakeFolder, "render", song, "--max-time", "0.5", "-o", "-" });
@@ -109,67 +110,50 @@ TEST_F(Render, MaxTime_StopsAnEndlessSongWithAWarning)
     EXPECT_NE(result.err.find("endless.fake"), std::string::npos);
 }
 
-TEST_F(Render, SongThatEndsInTime_GivesNoWarning)
+TEST_F(Render, FileList_WithBadFiles_NamesThemAndRendersTheRest)
 {
-    std::string song = dir.Write("song.fake", "FAKE blocks=10");
-    Result result = Host({ kFakeFolder, "render", song, "--max-time", "1", "-o", "-" });
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out.size(), 10u * 4096);
-}
-
-TEST_F(Render, BadFilesInAList_AreNamedAndTheRestStillRender)
-{
-    std::filesystem::create_directory(dir.Path("out"));
-    std::string missing = dir.Path("missing.fake");
+    std::filesystem::create_directory(dir.File("out"));
+    std::string missing = dir.File("missing.fake");
     std::string foreign = dir.Write("foreign.txt", "hello");
     std::string failing = dir.Write("failing.fake", "FAKE fail");
     std::string good = dir.Write("good.fake", "FAKE blocks=3");
     Result result = Host({ kFakeFolder, "render", missing, foreign, failing, good, "-o",
-        dir.Path("out") });
+        dir.File("out") });
     EXPECT_NE(result.status, 0);
     std::vector<std::string> lines = Lines(result.err);
     ASSERT_EQ(lines.size(), 3u) << result.err;
     EXPECT_NE(lines[0].find(missing), std::string::npos);
     EXPECT_NE(lines[1].find(foreign), std::string::npos);
     EXPECT_NE(lines[2].find(failing), std::string::npos);
-    EXPECT_EQ(ReadSoundFile(dir.Path("out/good.wav")), FakeSignal(0, 3));
+    EXPECT_EQ(ReadSoundFile(dir.File("out/good.wav")), FakeSignal(0, 3));
 }
 
-TEST_F(Render, FolderWithTrailingSlash_IsMade)
+TEST_F(Render, OutputFolder_WithTrailingSlash_IsMade)
 {
     std::string a = dir.Write("a.fake", "FAKE blocks=1");
     std::string b = dir.Write("b.fake", "FAKE blocks=2");
-    Result result = Host({ kFakeFolder, "render", a, b, "-o", dir.Path("new/folder/") });
+    Result result = Host({ kFakeFolder, "render", a, b, "-o", dir.File("new/folder/") });
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(ReadSoundFile(dir.Path("new/folder/a.wav")), FakeSignal(0, 1));
-    EXPECT_EQ(ReadSoundFile(dir.Path("new/folder/b.wav")), FakeSignal(0, 2));
-}
-
-TEST_F(Render, SeveralFilesToOneFile_IsRefused)
-{
-    std::string a = dir.Write("a.fake", "FAKE blocks=1");
-    std::string b = dir.Write("b.fake", "FAKE blocks=1");
-    Result result = Host({ kFakeFolder, "render", a, b, "-o", dir.Path("both.wav") });
-    EXPECT_NE(result.status, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("both.wav")));
+    EXPECT_EQ(ReadSoundFile(dir.File("new/folder/a.wav")), FakeSignal(0, 1));
+    EXPECT_EQ(ReadSoundFile(dir.File("new/folder/b.wav")), FakeSignal(0, 2));
 }
 
 // With the real plug-in.
 
-TEST_F(Render, Demo_WavEqualsThePluginsBlocks)
+TEST_F(Render, Demo_ToWav_EqualsThePluginsBlocks)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
-    Result result = Host({ "render", DemoPath(), "-o", dir.Path("demo.wav") });
+    Result result = Host({ "render", DemoPath(), "-o", dir.File("demo.wav") });
     ASSERT_EQ(result.status, 0) << result.err;
     std::vector<int16_t> blocks = PluginBlocks(DemoPath());
     // About 45 seconds, and a song that ends by itself.
     EXPECT_GT(blocks.size(), 40u * 44100 * 2);
     EXPECT_LT(blocks.size(), 50u * 44100 * 2);
-    EXPECT_EQ(ReadSoundFile(dir.Path("demo.wav")), blocks);
+    EXPECT_EQ(ReadSoundFile(dir.File("demo.wav")), blocks);
 }
 
-TEST_F(Render, Demo_SeekMatchesJumpTo)
+TEST_F(Render, Demo_Seek_MatchesJumpTo)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
@@ -182,7 +166,7 @@ TEST_F(Render, Demo_SeekMatchesJumpTo)
 }
 
 // The loader reports a broken module on standard output; raw PCM there stays clean.
-TEST_F(Render, RawStream_StaysCleanWhenAModuleFailsToLoad)
+TEST_F(Render, RawStream_AModuleFailsToLoad_StaysClean)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
@@ -198,7 +182,7 @@ TEST_F(Render, RawStream_StaysCleanWhenAModuleFailsToLoad)
 // The player ends every song that loops back on itself, so the real plug-in's case for
 // the limit is a song longer than it: speed 31 at tempo 32 makes one pattern last
 // 64 * 31 * 3445 frames, more than two minutes.
-TEST_F(Render, LongModule_StopsAtMaxTime)
+TEST_F(Render, MaxTime_LongModule_StopsThere)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
