@@ -1,8 +1,7 @@
 // The StarTracker ".nt" companion: found beside the module, read record by record.
 #include "LoaderTestSupport.h"
 
-#include <filesystem>
-#include <unistd.h>
+#include "tests/common/TempDir.h"
 
 using namespace zw;
 
@@ -11,23 +10,11 @@ namespace {
 class AMFileTest : public PlayerTest
 {
 protected:
-    void            SetUp() override
-                    {
-                        dir = std::filesystem::temp_directory_path()
-                            / ("zw_amfile_" + std::to_string(getpid()) + "_"
-                                + testing::UnitTest::GetInstance()->current_test_info()->name());
-                        std::filesystem::create_directories(dir);
-                        modPath = (dir / "song.mod").string();
-                        ModWriter mod("FLT4");
-                        mod.SetPositions({ 0 });
-                        ASSERT_TRUE(mod.Save(modPath));
-                    }
-    void            TearDown() override { std::filesystem::remove_all(dir); }
-
     void            LoadAs(uint32 type)
                     {
                         ModWriter mod("FLT4");
                         mod.SetPositions({ 0 });
+                        ASSERT_TRUE(mod.Save(modPath));
                         ASSERT_EQ(Load(type, mod.Build()), 0);
                     }
     static NtWriter Companion(int records)
@@ -43,13 +30,13 @@ protected:
                         return nt;
                     }
 
-    std::filesystem::path dir;
-    std::string     modPath;
+    TempDir         dir;
+    std::string     modPath = dir.File("song.mod");
 };
 
 }   // namespace
 
-TEST_F(AMFileTest, FiveRecords_FillFiveAndLeaveTheRestZero)
+TEST_F(AMFileTest, ExtraLoad_FiveRecords_FillFiveAndLeaveTheRestZero)
 {
     ASSERT_TRUE(Companion(5).Save(modPath + ".nt"));
     LoadAs(MODTYPE_STARTRACKER);
@@ -70,7 +57,7 @@ TEST_F(AMFileTest, FiveRecords_FillFiveAndLeaveTheRestZero)
         EXPECT_EQ(memcmp(&player.amData[k], &zero, sizeof(AMSample)), 0) << k;
 }
 
-TEST_F(AMFileTest, CutRecord_StaysAnOrdinarySample)
+TEST_F(AMFileTest, ExtraLoad_CutRecord_StaysAnOrdinarySample)
 {
     std::vector<uint8> bytes = Companion(3).Build();
     ASSERT_TRUE(SaveFile(Truncated(bytes, 144 + 120 * 2 + 10), modPath + ".nt"));
@@ -82,32 +69,35 @@ TEST_F(AMFileTest, CutRecord_StaysAnOrdinarySample)
     EXPECT_EQ(player.amData[2].unused1, 0u);
 }
 
-TEST_F(AMFileTest, BaseNameCompanion_IsFoundToo)
+// The companion is "NAME.nt" or "BASE.nt" beside the module, and only a StarTracker
+// module looks for it; without one the module loads without AM sounds.
+TEST_F(AMFileTest, ExtraLoad_WhereAndForWhom_FindsOnlyAStarTrackerCompanion)
 {
-    ASSERT_TRUE(Companion(1).Save((dir / "song.nt").string()));
-    LoadAs(MODTYPE_STARTRACKER);
-    EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    ASSERT_NE(player.amData, nullptr);
-    EXPECT_EQ(player.amData[0].mark, AM_MARK);
+    const struct { const char* companion; uint32 type; bool found; } cases[] = {
+        { "song.mod.nt", MODTYPE_STARTRACKER, true }, { "song.nt", MODTYPE_STARTRACKER, true },
+        { nullptr, MODTYPE_STARTRACKER, false }, { "song.mod.nt", MODTYPE_PROTRACKER, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.companion ? c.companion : "none") << " type " << c.type);
+        std::filesystem::remove(dir.File("song.mod.nt"));
+        std::filesystem::remove(dir.File("song.nt"));
+        if (c.companion != nullptr) {
+            ASSERT_TRUE(Companion(1).Save(dir.File(c.companion)));
+        }
+        player.Cleanup();
+        LoadAs(c.type);
+        uint32 before = player.GetExtraFilesSize();
+        EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
+        ASSERT_EQ(player.amData != nullptr, c.found);
+        if (c.found) {
+            EXPECT_EQ(player.amData[0].mark, AM_MARK);
+        }
+        // Another type opens nothing at all.
+        EXPECT_EQ(player.GetExtraFilesSize() - before, c.found ? 144u + 120u : 0u);
+    }
 }
 
-TEST_F(AMFileTest, NoCompanion_LoadsWithoutAmSounds)
-{
-    LoadAs(MODTYPE_STARTRACKER);
-    EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    EXPECT_EQ(player.amData, nullptr);
-}
-
-TEST_F(AMFileTest, OtherTypes_OpenNothing)
-{
-    ASSERT_TRUE(Companion(5).Save(modPath + ".nt"));
-    LoadAs(MODTYPE_PROTRACKER);
-    EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    EXPECT_EQ(player.amData, nullptr);
-    EXPECT_EQ(player.GetExtraFilesSize(), 0u);
-}
-
-TEST_F(AMFileTest, Cleanup_FreesTheRecords)
+TEST_F(AMFileTest, Cleanup_AfterTwoReads_FreesTheRecords)
 {
     ASSERT_TRUE(Companion(31).Save(modPath + ".nt"));
     LoadAs(MODTYPE_STARTRACKER);

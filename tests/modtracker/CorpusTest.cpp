@@ -2,49 +2,25 @@
 // loads, and a StarTracker one finds its companion.
 #include "LoaderTestSupport.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "support/PCacheFile.h"
+#include "tests/common/ModtrackerHostCorpus.h"
 
 namespace {
-
-struct CorpusFile
-{
-    const char*     name;
-    int32           type;
-    bool            amSounds;
-    bool            loads = true;
-};
-
-const CorpusFile kCorpus[] = {
-    // Its sample 14 lacks all 7100 bytes of its data, far past the 512 bytes a last sample
-    // may be short of: refused with error 5.
-    { "sll7.mod", 0, false, false },
-    // Its position list names 68 patterns, the file holds about 17 of them and its
-    // samples: 51836 bytes short, refused with error 5.
-    { "order_of_death_ii.mod", 1, false, false },
-    { "ZONE-2A.mod", 2, false }, { "PatternJump.mod", 2, false },
-    { "PortaTarget.mod", 2, false }, { "PatternDelaysRetrig.mod", 2, false },
-    { "zob-the-zob.mod", 3, true }, { "flt_am_envelope.mod", 3, true },
-    { "reborning.mod", 4, false }, { "TempoChange.mod", 4, false },
-    { "VibratoReset.mod", 4, false }, { "bonus.ft", 5, false }, { "TDZ3.MOD", 6, false },
-    { "fall1.mtm", 7, false }, { "TEMPO2.MTM", 7, false },
-};
 
 class CorpusTest : public PlayerTest {};
 
 }   // namespace
 
-TEST_F(CorpusTest, EachFileDetectsAsItsTypeAndLoads)
+TEST_F(CorpusTest, Load_EachKnownFile_DetectsAsItsTypeAndLoads)
 {
-    std::filesystem::path dir = ZW_CORPUS_DIR;
-    if (!std::filesystem::exists(dir))
-        GTEST_SKIP() << "no corpus at " << dir;
-    for (const CorpusFile& c : kCorpus) {
+    if (!corpus::Present())
+        GTEST_SKIP() << "no corpus at " << corpus::Folder();
+    for (const corpus::KnownModule& c : corpus::kKnownModules) {
         SCOPED_TRACE(c.name);
-        std::string path = (dir / c.name).string();
+        std::string path = corpus::Folder() + "/" + c.name;
         PCacheFile file(path.c_str(), PFile::pModeRead, 32768);
         ASSERT_EQ(player.TestModule(&file), c.type);
         file.SeekToBegin();
@@ -52,7 +28,7 @@ TEST_F(CorpusTest, EachFileDetectsAsItsTypeAndLoads)
         int32 result = player.LoadModule(uint32(c.type), &file);
         std::string out = testing::internal::GetCapturedStdout();
         if (!c.loads) {
-            EXPECT_EQ(out, "Ravlo Mod plugin ERROR: Error 5:\nCouldn't read the module samples\n");
+            EXPECT_EQ(out, ErrorLine(5));
             EXPECT_EQ(result, 1);
             ExpectNothingOwned();
             continue;
@@ -60,7 +36,7 @@ TEST_F(CorpusTest, EachFileDetectsAsItsTypeAndLoads)
         EXPECT_EQ(out, "");
         ASSERT_EQ(result, 0);
         EXPECT_EQ(player.ExtraLoad(path.c_str()), 0);
-        EXPECT_EQ(player.amData != nullptr, c.amSounds);
+        EXPECT_EQ(player.amData != nullptr, c.type == int(MODTYPE_STARTRACKER));
         for (uint16 i = 0; i < player.sampleNum; i++)
             ExpectLoopInside(player.samples[i], c.type <= int32(MODTYPE_SOUNDTRACKER31));
         ASSERT_TRUE(player.InitPlayer());
@@ -72,9 +48,9 @@ TEST_F(CorpusTest, EachFileDetectsAsItsTypeAndLoads)
 
 // This song has samples of odd byte length: each later sample must still be read from
 // where the file has it, which the header's own offsets say.
-TEST_F(CorpusTest, MtmOddSamplesKeepTheirPlaces)
+TEST_F(CorpusTest, LoadMtm_OddSamples_KeepTheirPlaces)
 {
-    std::filesystem::path path = std::filesystem::path(ZW_CORPUS_DIR) / "fall1.mtm";
+    std::string path = corpus::Folder() + "/fall1.mtm";
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no corpus";
     std::ifstream in(path, std::ios::binary);

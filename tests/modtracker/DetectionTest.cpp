@@ -30,7 +30,7 @@ class DetectionTest : public PlayerTest {};
 
 }   // namespace
 
-TEST_F(DetectionTest, Length_MtmNeeds68Bytes)
+TEST_F(DetectionTest, Length_Mtm_Needs68BytesAndVersion16)
 {
     EXPECT_EQ(Detect(Padded(MtmHead(), 67)), -1);
     EXPECT_EQ(Detect(Padded(MtmHead(), 68)), MODTYPE_MULTITRACKER);
@@ -38,14 +38,14 @@ TEST_F(DetectionTest, Length_MtmNeeds68Bytes)
     EXPECT_EQ(Detect(Padded(MtmHead(17), 2000)), -1);
 }
 
-TEST_F(DetectionTest, Length_MarkNeeds1148Bytes)
+TEST_F(DetectionTest, Length_MarkedMod_Needs1148Bytes)
 {
     std::vector<uint8> mod = MarkedMod("M.K.").Build();
     EXPECT_EQ(Detect(Truncated(mod, 1147)), -1);
     EXPECT_EQ(Detect(Truncated(mod, 1148)), MODTYPE_NOISETRACKER);
 }
 
-TEST_F(DetectionTest, Marks_GiveTheirTypes)
+TEST_F(DetectionTest, Marks_Each_GiveTheirTypes)
 {
     const struct { const char* mark; int32 type; } cases[] = {
         { "M.K.", MODTYPE_NOISETRACKER }, { "M!K!", MODTYPE_NOISETRACKER },
@@ -65,49 +65,42 @@ TEST_F(DetectionTest, Marks_GiveTheirTypes)
     }
 }
 
-TEST_F(DetectionTest, TempoScan_RestartByte127IsProTracker)
+// An M.K. file is ProTracker for restart byte 127, or for a tempo command (F20 and up)
+// in the first 1024 bytes of the first listed pattern: four channels whatever the file.
+TEST_F(DetectionTest, TempoScan_MarkedFile_TellsProTrackerFromNoiseTracker)
 {
-    ModWriter mod = MarkedMod("M.K.");
-    mod.restart = 127;
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_PROTRACKER);
-    mod.restart = 126;
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_NOISETRACKER);
+    struct TempoCell { int pattern, row, channel; uint8 effect, param; };
+    const struct { const char* what; uint8 restart; int channels;
+        std::vector<uint8> positions; std::vector<TempoCell> cells; int32 type; } cases[] = {
+        { "restart 127", 127, 4, { 0 }, {}, MODTYPE_PROTRACKER },
+        { "restart 126", 126, 4, { 0 }, {}, MODTYPE_NOISETRACKER },
+        { "F1F is a speed", 0, 4, { 0 }, { { 0, 63, 3, 0xF, 0x1F } }, MODTYPE_NOISETRACKER },
+        { "F20 is a tempo", 0, 4, { 0 }, { { 0, 63, 3, 0xF, 0x20 } }, MODTYPE_PROTRACKER },
+        { "E20 is no tempo", 0, 4, { 0 }, { { 0, 63, 3, 0xE, 0x20 } }, MODTYPE_NOISETRACKER },
+        { "tempos in later listed patterns", 0, 4, { 2, 0, 1 },
+            { { 0, 0, 0, 0xF, 0x7D }, { 1, 0, 0, 0xF, 0x7D } }, MODTYPE_NOISETRACKER },
+        { "tempo in the first listed pattern", 0, 4, { 2, 0, 1 }, { { 2, 10, 2, 0xF, 0x7D } },
+            MODTYPE_PROTRACKER },
+        { "8 channels, byte 40 * 32 + 28: past 1024", 0, 8, { 0 }, { { 0, 40, 7, 0xF, 0x7D } },
+            MODTYPE_NOISETRACKER },
+        { "8 channels, byte 1020: the last scanned", 0, 8, { 0 }, { { 0, 31, 7, 0xF, 0x7D } },
+            MODTYPE_PROTRACKER },
+    };
+    for (const auto& c : cases) {
+        ModWriter mod("M.K.");
+        mod.restart = c.restart;
+        mod.channels = c.channels;
+        mod.positions = {};
+        for (size_t i = 0; i < c.positions.size(); i++)
+            mod.positions[i] = c.positions[i];
+        mod.songLength = uint8(c.positions.size());
+        for (const TempoCell& t : c.cells)
+            mod.Cell(t.pattern, t.row, t.channel) = { 0, 0, t.effect, t.param };
+        EXPECT_EQ(Detect(mod.Build()), c.type) << c.what;
+    }
 }
 
-TEST_F(DetectionTest, TempoScan_OnlyTempoValuesCount)
-{
-    ModWriter mod = MarkedMod("M.K.");
-    mod.Cell(0, 63, 3) = { 0, 0, 0xF, 0x1F };
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_NOISETRACKER);
-    mod.Cell(0, 63, 3) = { 0, 0, 0xF, 0x20 };
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_PROTRACKER);
-    mod.Cell(0, 63, 3) = { 0, 0, 0xE, 0x20 };
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_NOISETRACKER);
-}
-
-TEST_F(DetectionTest, TempoScan_LooksOnlyAtTheFirstListedPattern)
-{
-    ModWriter mod = MarkedMod("M.K.");
-    mod.SetPositions({ 2, 0, 1 });
-    mod.Cell(0, 0, 0) = { 0, 0, 0xF, 0x7D };
-    mod.Cell(1, 0, 0) = { 0, 0, 0xF, 0x7D };
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_NOISETRACKER);
-    mod.Cell(2, 10, 2) = { 0, 0, 0xF, 0x7D };
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_PROTRACKER);
-}
-
-// The scan reads 1024 bytes from the pattern's start: four channels, whatever the file.
-TEST_F(DetectionTest, TempoScan_CoversFourChannelsOnly)
-{
-    ModWriter mod = MarkedMod("M.K.");
-    mod.channels = 8;
-    mod.Cell(0, 40, 7) = { 0, 0, 0xF, 0x7D };   // byte 40 * 32 + 28, past 1024
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_NOISETRACKER);
-    mod.Cell(0, 31, 7) = { 0, 0, 0xF, 0x7D };   // byte 1020, the last one scanned
-    EXPECT_EQ(Detect(mod.Build()), MODTYPE_PROTRACKER);
-}
-
-TEST_F(DetectionTest, Unmarked_FifteenAndThirtyOneSamples)
+TEST_F(DetectionTest, Unmarked_FifteenOrThirtyOneSamples_NeedASongLength)
 {
     ModWriter st15("", 15);
     st15.SetPositions({ 0 });
@@ -124,7 +117,7 @@ TEST_F(DetectionTest, Unmarked_FifteenAndThirtyOneSamples)
     EXPECT_EQ(Detect(st31.Build()), -1);
 }
 
-TEST_F(DetectionTest, SampleNames_OnlyTextAndZeros)
+TEST_F(DetectionTest, SampleNames_Unmarked_OnlyTextAndZeros)
 {
     ModWriter mod("", 31);
     mod.SetPositions({ 0 });
@@ -139,7 +132,7 @@ TEST_F(DetectionTest, SampleNames_OnlyTextAndZeros)
     }
 }
 
-TEST_F(DetectionTest, CheckSampleName_ReadsHeaderN)
+TEST_F(DetectionTest, CheckSampleName_IndexN_ReadsHeaderN)
 {
     ModWriter mod("", 31);
     mod.Sample(5).name = "\x10";
@@ -148,7 +141,7 @@ TEST_F(DetectionTest, CheckSampleName_ReadsHeaderN)
     EXPECT_FALSE(player.CheckSampleName(file.get(), 4));
 }
 
-TEST_F(DetectionTest, ModuleCheck_AnswersForItsTypeOnly)
+TEST_F(DetectionTest, ModuleCheck_OtherType_AnswersForItsTypeOnly)
 {
     auto file = MemFile(MarkedMod("FLT4").Build());
     EXPECT_EQ(player.ModuleCheck(MODTYPE_NOISETRACKER, file.get()), 2);

@@ -19,14 +19,6 @@ protected:
     }
 };
 
-const char* const kErrorLines[] = {
-    "Ravlo Mod plugin ERROR: Error 1:\nOut of memory\n",
-    "Ravlo Mod plugin ERROR: Error 2:\nCouldn't read the module header\n",
-    "Ravlo Mod plugin ERROR: Error 3:\nCouldn't read the module patterns\n",
-    "Ravlo Mod plugin ERROR: Error 4:\nCouldn't read the module sample information\n",
-    "Ravlo Mod plugin ERROR: Error 5:\nCouldn't read the module samples\n",
-};
-
 }   // namespace
 
 TEST_F(LoadModTest, Layout_PatternsStartAt600_1080_1084)
@@ -138,11 +130,8 @@ TEST_F(LoadModTest, Errors_EachTruncationHasItsLine)
         { 3132 + 200 + 2048 - 513, 1005 }, { 3132, 1005 },
     };
     for (const auto& c : cases) {
-        int32 result = 0;
-        std::string out = LoadOutput(MODTYPE_NOISETRACKER, Truncated(bytes, c.cut), &result);
-        EXPECT_EQ(result, 1) << c.cut;
-        EXPECT_EQ(out, kErrorLines[c.error - 1001]) << c.cut;
-        ExpectNothingOwned();
+        SCOPED_TRACE(c.cut);
+        ExpectLoadError(MODTYPE_NOISETRACKER, Truncated(bytes, c.cut), c.error - 1000);
     }
 }
 
@@ -163,10 +152,8 @@ TEST_F(LoadModTest, Errors_ChannelCountOutsideOneTo32IsRefused)
         ModWriter mod(mark);
         mod.channels = 4;
         mod.SetPositions({ 0 });
-        int32 result = 0;
-        EXPECT_EQ(LoadOutput(MODTYPE_TAKETRACKER, mod.Build(), &result), kErrorLines[1]);
-        EXPECT_EQ(result, 1) << mark;
-        ExpectNothingOwned();
+        SCOPED_TRACE(mark);
+        ExpectLoadError(MODTYPE_TAKETRACKER, mod.Build(), 2);
     }
 }
 
@@ -200,16 +187,15 @@ TEST_F(LoadModTest, Bounds_SongLengthAndRestart)
     }
 }
 
-TEST_F(LoadModTest, Bounds_VolumeClampedTo64)
+TEST_F(LoadModTest, Bounds_VolumeAbove64_ClampedTo64)
 {
     ModWriter mod = Module(MODTYPE_PROTRACKER);
-    mod.Sample(1).volume = 64;
-    mod.Sample(2).volume = 65;
-    mod.Sample(3).volume = 255;
+    const uint8 volumes[] = { 64, 65, 255 };
+    for (int i = 0; i < 3; i++)
+        mod.Sample(i + 1).volume = volumes[i];
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
-    EXPECT_EQ(player.samples[0].volume, 64);
-    EXPECT_EQ(player.samples[1].volume, 64);
-    EXPECT_EQ(player.samples[2].volume, 64);
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(player.samples[i].volume, 64) << int(volumes[i]);
 }
 
 // Hostile loops, read as words (NoiseTracker on) or as bytes (SoundTracker).

@@ -30,7 +30,7 @@ protected:
 
 }   // namespace
 
-TEST_F(LoadMtmTest, Layout_HeaderTracksAndSequences)
+TEST_F(LoadMtmTest, Layout_GoodFile_GivesHeaderTracksAndSequences)
 {
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
     EXPECT_EQ(player.GetModuleName(), "mtm song");
@@ -58,7 +58,7 @@ TEST_F(LoadMtmTest, Layout_HeaderTracksAndSequences)
     EXPECT_EQ(player.tracks[3][63].sample, 1);
 }
 
-TEST_F(LoadMtmTest, EmptyTrack_ExistsEvenWithoutStoredTracks)
+TEST_F(LoadMtmTest, EmptyTrack_NoStoredTracks_StillExists)
 {
     MtmWriter mtm(2, 32);
     mtm.Sequence(0, 0) = 0;
@@ -71,20 +71,26 @@ TEST_F(LoadMtmTest, EmptyTrack_ExistsEvenWithoutStoredTracks)
     }
 }
 
-TEST_F(LoadMtmTest, SampleData_UnsignedBecomesSigned)
+// Unsigned bytes become signed; bytes a short read lacks (the last sample misses two
+// of its four) are silence.
+TEST_F(LoadMtmTest, SampleData_UnsignedOrMissing_BecomesSignedOrSilence)
 {
-    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
-    const int8* data = player.samples[1].data;
-    EXPECT_EQ(data[0], -128);
-    EXPECT_EQ(data[1], 0);
-    EXPECT_EQ(data[2], 127);
-    EXPECT_EQ(data[3], -1);
-    EXPECT_EQ(player.samples[0].data[99], 0x10);
+    const struct { size_t missing; std::vector<int8> want; } cases[] = {
+        { 0, { -128, 0, 127, -1 } }, { 2, { -128, 0, 0, 0 } },
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8> bytes = Module().Build();
+        bytes.resize(bytes.size() - c.missing);
+        ASSERT_EQ(Load(MODTYPE_MULTITRACKER, bytes), 0);
+        const int8* data = player.samples[1].data;
+        EXPECT_EQ(std::vector<int8>(data, data + 4), c.want) << c.missing;
+        EXPECT_EQ(player.samples[0].data[99], 0x10);
+    }
 }
 
 // The data section holds every byte of a sample: what the record cannot keep (an odd
 // last byte, words past 65535) is stepped over, so the next sample reads its own bytes.
-TEST_F(LoadMtmTest, SampleData_OddAndOverlongSamplesKeepTheNextInPlace)
+TEST_F(LoadMtmTest, SampleData_OddAndOverlong_KeepTheNextInPlace)
 {
     MtmWriter mtm = Module();
     mtm.SetSample(1, std::vector<uint8>(5, 0x81));
@@ -102,19 +108,7 @@ TEST_F(LoadMtmTest, SampleData_OddAndOverlongSamplesKeepTheNextInPlace)
     EXPECT_EQ(player.samples[3].data[1], 5);
 }
 
-TEST_F(LoadMtmTest, SampleData_ShortReadLeavesSilence)
-{
-    std::vector<uint8> bytes = Module().Build();
-    bytes.resize(bytes.size() - 2);         // the last sample lacks two of its four bytes
-    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, bytes), 0);
-    const int8* data = player.samples[1].data;
-    EXPECT_EQ(data[0], -128);
-    EXPECT_EQ(data[1], 0);
-    EXPECT_EQ(data[2], 0);
-    EXPECT_EQ(data[3], 0);
-}
-
-TEST_F(LoadMtmTest, Bounds_Loops)
+TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
 {
     const struct { uint32 length, start, end; uint16 wantStart, wantLength; } cases[] = {
         { 200, 20, 120, 10, 50 },           // inside: kept, in words
@@ -139,7 +133,7 @@ TEST_F(LoadMtmTest, Bounds_Loops)
     }
 }
 
-TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans)
+TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans_OutOfRangeBecomeSafe)
 {
     MtmWriter mtm = Module();
     mtm.positions[1] = 2;                   // only patterns 0 and 1 exist
@@ -162,7 +156,7 @@ TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans)
     EXPECT_EQ(player.samples[1].volume, 64);
 }
 
-TEST_F(LoadMtmTest, Bounds_SongLengthAndRows)
+TEST_F(LoadMtmTest, Bounds_SongLengthAndRows_CappedOrKept)
 {
     MtmWriter mtm = Module();
     mtm.lastPosition = 255;
@@ -177,43 +171,31 @@ TEST_F(LoadMtmTest, Bounds_SongLengthAndRows)
     EXPECT_EQ(player.tracks[1][199].note, 18);
 }
 
-TEST_F(LoadMtmTest, Errors_RefusedHeaders)
+TEST_F(LoadMtmTest, Errors_BadChannelsOrRows_RefuseTheHeader)
 {
     const struct { int channels; int rows; } cases[] = { { 0, 64 }, { 33, 64 }, { 4, 0 } };
     for (const auto& c : cases) {
         MtmWriter mtm = Module();
         mtm.channels = uint8(c.channels);
         mtm.rowsPerTrack = uint8(c.rows);
-        int32 result = 0;
-        EXPECT_EQ(LoadOutput(MODTYPE_MULTITRACKER, mtm.Build(), &result),
-            "Ravlo Mod plugin ERROR: Error 2:\nCouldn't read the module header\n");
-        EXPECT_EQ(result, 1);
-        ExpectNothingOwned();
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.rows << " rows");
+        ExpectLoadError(MODTYPE_MULTITRACKER, mtm.Build(), 2);
     }
 }
 
-TEST_F(LoadMtmTest, Errors_EachTruncationHasItsLine)
+TEST_F(LoadMtmTest, Errors_EachTruncation_HasItsLine)
 {
     MtmWriter mtm = Module();
     std::vector<uint8> bytes = mtm.Build();
     const size_t samples = 66, positions = samples + 2 * 37, tracks = positions + 128,
         sequences = tracks + 3 * 64 * 3, comment = sequences + 2 * 64, data = comment + 9;
     ASSERT_EQ(bytes.size(), data + 104);
-    const struct { size_t cut; const char* line; } cases[] = {
-        { 40, "Error 2:\nCouldn't read the module header" },
-        { 65, "Error 2:\nCouldn't read the module header" },
-        { samples + 36, "Error 4:\nCouldn't read the module sample information" },
-        { positions + 10, "Error 3:\nCouldn't read the module patterns" },
-        { sequences - 1, "Error 3:\nCouldn't read the module patterns" },
-        { comment - 1, "Error 3:\nCouldn't read the module patterns" },
-        { comment, "Error 5:\nCouldn't read the module samples" },
-        { data + 100, "Error 5:\nCouldn't read the module samples" },
+    const struct { size_t cut; int error; } cases[] = {
+        { 40, 2 }, { 65, 2 }, { samples + 36, 4 }, { positions + 10, 3 }, { sequences - 1, 3 },
+        { comment - 1, 3 }, { comment, 5 }, { data + 100, 5 },
     };
     for (const auto& c : cases) {
-        int32 result = 0;
-        std::string out = LoadOutput(MODTYPE_MULTITRACKER, Truncated(bytes, c.cut), &result);
-        EXPECT_EQ(result, 1) << c.cut;
-        EXPECT_EQ(out, std::string("Ravlo Mod plugin ERROR: ") + c.line + "\n") << c.cut;
-        ExpectNothingOwned();
+        SCOPED_TRACE(c.cut);
+        ExpectLoadError(MODTYPE_MULTITRACKER, Truncated(bytes, c.cut), c.error);
     }
 }

@@ -14,6 +14,17 @@
 #include "support/PMemFile.h"
 #include "tools/modwriter/ModWriter.h"
 
+// The line the loaders print for load error 1000 + n (1 memory, 2 header, 3 patterns,
+// 4 sample information, 5 samples).
+inline std::string
+ErrorLine(int n)
+{
+    const char* const what[] = { "Out of memory", "Couldn't read the module header",
+        "Couldn't read the module patterns", "Couldn't read the module sample information",
+        "Couldn't read the module samples" };
+    return "Ravlo Mod plugin ERROR: Error " + std::to_string(n) + ":\n" + what[n - 1] + "\n";
+}
+
 inline std::unique_ptr<PMemFile>
 MemFile(const std::vector<uint8>& bytes)
 {
@@ -42,6 +53,14 @@ protected:
                         testing::internal::CaptureStdout();
                         *result = Load(type, bytes);
                         return testing::internal::GetCapturedStdout();
+                    }
+    // The load fails with error 1000 + n, prints its line and keeps nothing.
+    void            ExpectLoadError(uint32 type, const std::vector<uint8>& bytes, int n)
+                    {
+                        int32 result = 0;
+                        EXPECT_EQ(LoadOutput(type, bytes, &result), ErrorLine(n));
+                        EXPECT_EQ(result, 1);
+                        ExpectNothingOwned();
                     }
     void            ExpectNothingOwned()
                     {

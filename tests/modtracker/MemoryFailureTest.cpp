@@ -62,7 +62,7 @@ protected:
                             if (!raised) {
                                 errors++;
                                 EXPECT_EQ(result, 1);
-                                EXPECT_EQ(out, "Ravlo Mod plugin ERROR: Error 1:\nOut of memory\n");
+                                EXPECT_EQ(out, ErrorLine(1));
                             }
                             ExpectNothingOwned();
                         }

@@ -29,7 +29,8 @@ public:
 
 }   // namespace
 
-TEST_F(SetupTest, Description_FixedAnswers)
+// The fixed answers the framework reads, then each type's name, MIME type and text.
+TEST_F(SetupTest, Description_EveryType_HasItsNameMimeTypeAndText)
 {
     EXPECT_FLOAT_EQ(player.GetVersion(), 1.42f);
     EXPECT_EQ(player.GetCount(), 8u);
@@ -39,10 +40,6 @@ TEST_F(SetupTest, Description_FixedAnswers)
     EXPECT_EQ(words.Word(1), 3u);
     EXPECT_EQ(words.Word(2), 5u);
     EXPECT_EQ(words.Word(3), 3u);
-}
-
-TEST_F(SetupTest, Description_NamesTypesAndTexts)
-{
     const char* names[] = { "SoundTracker15", "SoundTracker31", "NoiseTracker", "StarTracker",
         "ProTracker", "FastTracker", "TakeTracker", "MultiTracker" };
     const char* third[] = { nullptr, nullptr, nullptr,
@@ -64,7 +61,7 @@ TEST_F(SetupTest, Description_NamesTypesAndTexts)
     EXPECT_TRUE(player.GetDescription(100).IsEmpty());
 }
 
-TEST_F(SetupTest, Info_LabelsAndValues)
+TEST_F(SetupTest, Info_EachLine_HasItsLabelAndValue)
 {
     LoadMod();
     const char* labels[] = { "Song Length:", "Used Patterns:", "Supported/Used Samples:",
@@ -81,17 +78,29 @@ TEST_F(SetupTest, Info_LabelsAndValues)
     EXPECT_TRUE(player.GetInfoString(4, RV_INFO_VALUE).IsEmpty());
 }
 
-TEST_F(SetupTest, Info_MtmShowsItsSampleCount)
+// A MultiTracker module shows its own sample count, and its pans reach the channels.
+TEST_F(SetupTest, MultiTracker_ThreeChannels_ShowItsSamplesAndPans)
 {
     MtmWriter mtm(3, 64);
     mtm.SetSample(5, { 0x80, 0x80 });
+    mtm.pan = { 0, 7, 15 };
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
     EXPECT_EQ(player.GetInfoString(2, RV_INFO_VALUE), "5");
     EXPECT_EQ(player.GetVirtualChannels(), 3);
+    ASSERT_TRUE(player.InitPlayer());
+    player.InitSound(0);
+    EXPECT_EQ(player.channels[0].panning, 0);
+    EXPECT_EQ(player.channels[1].panning, 112);
+    EXPECT_EQ(player.channels[2].panning, 240);
 }
 
+// Cleanup on a fresh player frees nothing; InitPlayer makes channels and mutex, and
+// EndPlayer frees all.
 TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
 {
+    player.Cleanup();
+    player.Cleanup();
+    ExpectNothingOwned();
     LoadMod("TDZ3");
     ASSERT_TRUE(player.InitPlayer());
     EXPECT_NE(player.mutex, nullptr);
@@ -99,13 +108,6 @@ TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
     ASSERT_TRUE(player.InitPlayer());       // again: replaces, the ASan build sees no leak
     player.EndPlayer();
     ExpectNothingOwned();
-    player.Cleanup();
-    ExpectNothingOwned();
-}
-
-TEST_F(SetupTest, Cleanup_OnAFreshPlayerFreesNothing)
-{
-    player.Cleanup();
     player.Cleanup();
     ExpectNothingOwned();
 }
@@ -143,19 +145,7 @@ TEST_F(SetupTest, InitSound_ResetsReplayStateAndChannels)
     EXPECT_EQ(memcmp(player.amWaveforms, amWaveformTable, sizeof(amWaveformTable)), 0);
 }
 
-TEST_F(SetupTest, InitSound_PansOnlyMultiTrackerChannels)
-{
-    MtmWriter mtm(3, 64);
-    mtm.pan = { 0, 7, 15 };
-    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    ASSERT_TRUE(player.InitPlayer());
-    player.InitSound(0);
-    EXPECT_EQ(player.channels[0].panning, 0);
-    EXPECT_EQ(player.channels[1].panning, 112);
-    EXPECT_EQ(player.channels[2].panning, 240);
-}
-
-TEST_F(SetupTest, AmWaveforms_EachPlayerHasItsOwnCopy)
+TEST_F(SetupTest, AmWaveforms_TwoPlayers_EachHasItsOwnCopy)
 {
     ModTracker other(&global);
     player.amWaveforms[3][5] = 42;
@@ -184,7 +174,7 @@ TEST_F(SetupTest, Positions_SetResetsTheRowAndStaysOnTheList)
     EXPECT_EQ(player.GetSongPosition(), 0);
 }
 
-TEST(TablesTest, PeriodRowsFollowTheirFineTunes)
+TEST(TablesTest, Periods_EachFineTuneRow_IsOrderedByPitch)
 {
     for (int note = 0; note < PERIOD_NOTES; note++) {
         for (int row = 1; row < 8; row++)
