@@ -1,52 +1,12 @@
 // StarTracker AM sounds: envelope, pitch fall, vibrato, waveforms and noise.
 #include "ReplayTest.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <set>
 
 using namespace replaytest;
 
 namespace {
-
-// A StarTracker module with the note on row 0 and its ".nt" companion beside it.
-class AMSong
-{
-public:
-    AMSong(const AMSample& record, const char* note = "C-2", bool withCompanion = true,
-        std::function<void(zw::ModWriter&)> moreCells = nullptr)
-    {
-        static int serial = 0;
-        path = testing::TempDir() + "zw_am_" + std::to_string(getpid()) + "_"
-            + std::to_string(serial++) + ".mod";
-        zw::ModWriter mod("FLT4");
-        mod.SetSample(1, Ramp(64), 64);
-        mod.SetSample(2, Ramp(64), 48);
-        SetCell(mod, 0, 0, 0, note, 1, 0, 0);
-        if (moreCells)
-            moreCells(mod);
-        EXPECT_TRUE(mod.Save(path));
-        if (withCompanion) {
-            zw::NtWriter nt;
-            nt.Record(0) = record;
-            nt.Record(1).mark = 0;
-            EXPECT_TRUE(nt.Save(path + ".nt"));
-        }
-        song = std::make_unique<Song>(path, MODTYPE_STARTRACKER);
-    }
-
-    ~AMSong()
-    {
-        std::remove(path.c_str());
-        std::remove((path + ".nt").c_str());
-    }
-
-    std::string path;
-    std::unique_ptr<Song> song;
-};
 
 AMSample
 Envelope()
@@ -66,10 +26,9 @@ Envelope()
 
 }   // namespace
 
-
 // From the note's tick: 64 128 192 256 (phase 2 on the fourth tick), then attack 2 and
 // decay are at their levels at once, sustain lasts one tick, release falls by 64 to 0.
-TEST(AMSounds, EnvelopeRunsThroughItsPhases)
+TEST(AMSounds, Envelope_FullRun_GoesThroughEveryPhase)
 {
     AMSong am(Envelope());
     Song& song = *am.song;
@@ -93,33 +52,27 @@ TEST(AMSounds, EnvelopeRunsThroughItsPhases)
     EXPECT_FALSE(song.Player()->channels[0].amSound);
 }
 
-
-// Octave shift 1 doubles the period: C-3 (428) starts at 856.
-TEST(AMSounds, OctaveShiftOnTheNote)
+// Octave shift 1 doubles the period (C-3, 428, starts at 856); the pitch fall
+// accumulates in the period a tick at a time from the note's tick on.
+TEST(AMSounds, Pitch_OctaveShiftAndPitchFall_MoveThePeriod)
 {
-    AMSample r = Envelope();
-    r.octaveShift = 1;
-    AMSong am(r, "C-3");
-    ASSERT_TRUE(am.song->Loaded());
-    EXPECT_EQ(am.song->PlayTo(6).channels[0].frequency, Hz(856));
+    AMSample shifted = Envelope();
+    shifted.octaveShift = 1;
+    AMSong octave(shifted, "C-3");
+    ASSERT_TRUE(octave.song->Loaded());
+    EXPECT_EQ(octave.song->PlayTo(6).channels[0].frequency, Hz(856));
+
+    AMSample falling = Envelope();
+    falling.pitchFall = 4;
+    AMSong fall(falling);
+    ASSERT_TRUE(fall.song->Loaded());
+    EXPECT_EQ(fall.song->PlayTo(6).channels[0].frequency, Hz(860));
+    EXPECT_EQ(fall.song->PlayTo(7).channels[0].frequency, Hz(864));
+    EXPECT_EQ(fall.song->PlayTo(8).channels[0].frequency, Hz(868));
 }
-
-
-// The pitch fall accumulates in the period, a tick at a time from the note's tick on.
-TEST(AMSounds, PitchFallAccumulates)
-{
-    AMSample r = Envelope();
-    r.pitchFall = 4;
-    AMSong am(r);
-    ASSERT_TRUE(am.song->Loaded());
-    EXPECT_EQ(am.song->PlayTo(6).channels[0].frequency, Hz(860));
-    EXPECT_EQ(am.song->PlayTo(7).channels[0].frequency, Hz(864));
-    EXPECT_EQ(am.song->PlayTo(8).channels[0].frequency, Hz(868));
-}
-
 
 // Speed 100: angles 0, 100, 200, 300, 40; from 180 on the half sine is negated.
-TEST(AMSounds, VibratoFollowsTheHalfSine)
+TEST(AMSounds, Vibrato_EitherDepthSign_FollowsTheHalfSine)
 {
     for (int16 depth : { int16(64), int16(-64) }) {
         AMSample r = Envelope();
@@ -136,9 +89,8 @@ TEST(AMSounds, VibratoFollowsTheHalfSine)
     }
 }
 
-
 // A speed of a whole turn or more stays within the table: 400 steps by 40.
-TEST(AMSounds, VibratoSpeedAboveATurn)
+TEST(AMSounds, Vibrato_SpeedAboveATurn_StaysInTheTable)
 {
     AMSample r = Envelope();
     r.vibratoDepth = 64;
@@ -154,9 +106,8 @@ TEST(AMSounds, VibratoSpeedAboveATurn)
     }
 }
 
-
 // Waveform numbers above 3 play the waveform of their low two bits.
-TEST(AMSounds, WaveformNumberAboveThree)
+TEST(AMSounds, Waveform_NumberAboveThree_PlaysItsLowTwoBits)
 {
     for (uint16 wave : { uint16(1), uint16(5), uint16(0xFFFE) }) {
         AMSample r = Envelope();
@@ -169,9 +120,8 @@ TEST(AMSounds, WaveformNumberAboveThree)
     }
 }
 
-
 // The noise waveform is new on every tick; the other three never change.
-TEST(AMSounds, NoiseIsRewrittenEveryTick)
+TEST(AMSounds, Waveform_Noise_IsRewrittenEveryTick)
 {
     AMSample r = Envelope();
     r.waveform = 3;
@@ -188,9 +138,8 @@ TEST(AMSounds, NoiseIsRewrittenEveryTick)
     EXPECT_EQ(memcmp(player->amWaveforms, amWaveformTable, 3 * 32), 0);
 }
 
-
 // Without the companion file the slot plays its ordinary sample.
-TEST(AMSounds, NoCompanionPlaysTheSample)
+TEST(AMSounds, NoCompanion_Note_PlaysTheSample)
 {
     AMSong am(Envelope(), "C-2", false);
     ASSERT_TRUE(am.song->Loaded());
@@ -201,8 +150,7 @@ TEST(AMSounds, NoCompanionPlaysTheSample)
     EXPECT_FALSE(player->channels[0].amSound);
 }
 
-
-TEST(AMSounds, RandomStaysInItsRange)
+TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
 {
     EXPECT_EQ(ModTracker::Random(0), 0u);
     std::set<uint32> seen;
@@ -216,16 +164,13 @@ TEST(AMSounds, RandomStaysInItsRange)
         ASSERT_LE(ModTracker::Random(1), 1u);
 }
 
-
 // A sample change to an unmarked slot ends AM control at once; the next note plays the
 // ordinary sample at its own volume.
-TEST(AMSounds, UnmarkedSampleEndsAMControl)
+TEST(AMSounds, UnmarkedSample_NextNote_EndsAMControl)
 {
-    AMSong am(Envelope(), "C-2", true, [](zw::ModWriter& mod) {
-        SetCell(mod, 0, 1, 0, "D-2", 2, 0, 0);
-    });
+    AMSong am(Envelope(), "C-2", true, { { 0, 1, 0, "D-2", 2, 0, 0 } });
     ASSERT_TRUE(am.song->Loaded());
-    EXPECT_TRUE(am.song->PlayTo(11).channels[0].volume == 256u);
+    EXPECT_EQ(am.song->PlayTo(11).channels[0].volume, 256u);
     const zw::TraceTick& next = am.song->PlayTo(12);
     ModTracker* player = am.song->Player();
     EXPECT_FALSE(player->channels[0].amSound);
@@ -235,10 +180,9 @@ TEST(AMSounds, UnmarkedSampleEndsAMControl)
     EXPECT_EQ(am.song->PlayTo(13).channels[0].volume, 48u * 4);
 }
 
-
 // A start amplitude beyond full gives the channel full volume, not a wrapped one; the
 // envelope itself is sent at most at full volume.
-TEST(AMSounds, AmplitudeBeyondFullVolume)
+TEST(AMSounds, Amplitude_BeyondFull_IsFullVolume)
 {
     AMSample r = Envelope();
     r.startAmplitude = 1000;

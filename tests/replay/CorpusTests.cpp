@@ -23,7 +23,7 @@ IsModuleFile(const std::filesystem::path& path)
 }   // namespace
 
 
-TEST(Corpus, EveryModulePlays)
+TEST(Corpus, Play_EveryCorpusModule_StaysInsideSongAndVolume)
 {
     std::filesystem::path folder(ZW_CORPUS_DIR);
     if (!std::filesystem::is_directory(folder))
@@ -60,7 +60,7 @@ TEST(Corpus, EveryModulePlays)
 
 
 // The text and JSON renderings of a real song carry one line per tick.
-TEST(Corpus, TraceWritesOneLinePerTick)
+TEST(Corpus, TraceModule_RealSong_WritesOneLinePerTick)
 {
     std::filesystem::path file = std::filesystem::path(ZW_CORPUS_DIR) / "ZONE-2A.mod";
     if (!std::filesystem::exists(file))

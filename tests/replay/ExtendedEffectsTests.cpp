@@ -7,26 +7,6 @@ using namespace replaytest;
 namespace {
 
 std::vector<int32>
-Rows(const std::vector<zw::TraceTick>& ticks, size_t first, size_t count)
-{
-    std::vector<int32> rows;
-    for (size_t i = first; i < first + count && i < ticks.size(); i++)
-        rows.push_back(ticks[i].row);
-    return rows;
-}
-
-std::vector<uint32>
-TriggerPlays(const std::vector<zw::TraceTick>& ticks, int channel = 0)
-{
-    std::vector<uint32> plays;
-    for (const zw::TraceTick& tick : ticks) {
-        if (tick.channels[channel].triggered)
-            plays.push_back(tick.index);
-    }
-    return plays;
-}
-
-std::vector<int32>
 IncreasingRows(int32 first, int32 last)
 {
     std::vector<int32> rows;
@@ -37,71 +17,50 @@ IncreasingRows(int32 first, int32 last)
 
 }   // namespace
 
-
-// Speed 1 (one Play per row from Play 6): E60 on row 8, E62 on row 15.
-TEST(ExtendedEffects, PatternLoopPlaysTheRowsThreeTimes)
+// Songs at speed 1 (F01 on channel 3 of row 0: one Play per row from Play 6): the rows
+// read from Play 6 on, and the Plays on which channel 0 started a note.
+TEST(ExtendedEffects, PatternLoop_LoopsAndDelays_PlayTheRowsInOrder)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 3, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 8, 1, "", 0, 0xE, 0x60);
-    SetCell(mod, 0, 15, 1, "", 0, 0xE, 0x62);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(38);
-
-    std::vector<int32> expected = IncreasingRows(0, 15);
+    std::vector<int32> threeTimes = IncreasingRows(0, 15);
     for (int pass = 0; pass < 2; pass++) {
         std::vector<int32> again = IncreasingRows(8, 15);
-        expected.insert(expected.end(), again.begin(), again.end());
+        threeTimes.insert(threeTimes.end(), again.begin(), again.end());
     }
-    expected.push_back(16);
-    EXPECT_EQ(Rows(ticks, 5, 33), expected);
-    EXPECT_FALSE(ticks.back().ended);
+    threeTimes.push_back(16);
+    struct Case { const char* what; std::vector<At> cells; std::vector<int32> rows;
+        std::vector<uint32> triggers; };
+    const Case cases[] = {
+        { "E60 on row 8, E62 on row 15: rows 8-15 three times",
+            { { 0, 8, 1, "", 0, 0xE, 0x60 }, { 0, 15, 1, "", 0, 0xE, 0x62 } }, threeTimes, {} },
+        { "overlapping loops: rows 0-3 on channel 0, rows 2-5 on channel 1",
+            { { 0, 0, 0, "", 0, 0xE, 0x60 }, { 0, 3, 0, "", 0, 0xE, 0x61 },
+              { 0, 2, 1, "", 0, 0xE, 0x60 }, { 0, 5, 1, "", 0, 0xE, 0x61 } },
+            { 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 2, 3, 0, 1, 2, 3, 4, 5, 6 }, {} },
+        // The delay plays out before the loop jumps, and the loop runs once more only.
+        { "EE1 and E61 on one row: 0, 1, (1), 0, 1, (1), 2, 3",
+            { { 0, 1, 0, "D-2", 1, 0xE, 0x61 }, { 0, 1, 1, "", 0, 0xE, 0xE1 } },
+            { 0, 1, 1, 0, 1, 1, 2, 3 }, { 7, 10 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        zw::ModWriter mod = ProTrackerModule({ { 0, 0, 3, "C-2", 1, 0xF, 0x01 } });
+        for (const At& cell : c.cells)
+            SetCells(mod, { cell });
+        Song song(mod, MODTYPE_PROTRACKER);
+        ASSERT_TRUE(song.Loaded());
+        std::vector<zw::TraceTick> ticks = song.Record(uint32(5 + c.rows.size()));
+        EXPECT_EQ(Rows(ticks, 5, c.rows.size()), c.rows);
+        EXPECT_EQ(TriggerPlays(ticks), c.triggers);
+        EXPECT_TRUE(EndTicks(ticks).empty());
+    }
 }
-
-
-// Loops on two channels that overlap: rows 0-3 on channel 0, rows 2-5 on channel 1.
-TEST(ExtendedEffects, PatternLoopsNestedAcrossChannels)
-{
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 3, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 0, 0, "", 0, 0xE, 0x60);
-    SetCell(mod, 0, 3, 0, "", 0, 0xE, 0x61);
-    SetCell(mod, 0, 2, 1, "", 0, 0xE, 0x60);
-    SetCell(mod, 0, 5, 1, "", 0, 0xE, 0x61);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(24);
-    EXPECT_EQ(Rows(ticks, 5, 19), (std::vector<int32>{
-        0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 2, 3, 0, 1, 2, 3, 4, 5, 6 }));
-}
-
-
-// EE1 and E61 on one row: the delay plays out before the loop jumps, and the loop runs
-// once more only. Rows: 0, 1, (1 repeated), 0, 1, (1), 2, 3.
-TEST(ExtendedEffects, PatternDelayInsideALoopEnds)
-{
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 3, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 1, 0, "D-2", 1, 0xE, 0x61);
-    SetCell(mod, 0, 1, 1, "", 0, 0xE, 0xE1);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(13);
-    EXPECT_EQ(Rows(ticks, 5, 8), (std::vector<int32>{ 0, 1, 1, 0, 1, 1, 2, 3 }));
-    EXPECT_EQ(TriggerPlays(ticks), (std::vector<uint32>{ 7, 10 }));
-}
-
 
 // Two E61 on one channel share its counter and loop for ever; the replay keeps playing
 // inside the pattern and, after 4096 loop jumps in a pass, reports the song as ended.
-TEST(ExtendedEffects, EndlessLoopIsReportedAsAnEnd)
+TEST(ExtendedEffects, PatternLoop_Endless_IsReportedAsAnEnd)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 3, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 2, 0, "", 0, 0xE, 0x61);
-    SetCell(mod, 0, 4, 0, "", 0, 0xE, 0x61);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 3, "C-2", 1, 0xF, 0x01 }, { 0, 2, 0, "", 0, 0xE, 0x61 },
+        { 0, 4, 0, "", 0, 0xE, 0x61 } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     uint32 ends = 0;
     for (int t = 0; t < 25000; t++) {
@@ -113,15 +72,12 @@ TEST(ExtendedEffects, EndlessLoopIsReportedAsAnEnd)
     EXPECT_EQ(ends, 1u);
 }
 
-
 // EE2 on row 1 at speed 6: row 1 is read on Play 12 and repeated on the row ticks of
 // Plays 18 and 24 without its note; row 2 follows on Play 30.
-TEST(ExtendedEffects, PatternDelayMakesTheRowThreeTimesAsLong)
+TEST(ExtendedEffects, PatternDelay_Two_MakesTheRowThreeTimesAsLong)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0x0, 0x00);
-    SetCell(mod, 0, 1, 0, "D-2", 1, 0xE, 0xE2);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x0, 0x00 }, { 0, 1, 0, "D-2", 1, 0xE, 0xE2 } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(30);
     for (int i = 11; i < 29; i++)
@@ -132,16 +88,17 @@ TEST(ExtendedEffects, PatternDelayMakesTheRowThreeTimesAsLong)
     EXPECT_EQ(TriggerPlays(ticks), (std::vector<uint32>{ 6, 12 }));
 }
 
-
-// ED3: the note starts on tick 3 (Play 9); EC3 cuts the volume on tick 3. NoiseTracker
-// ignores both, except that the delayed note never sounds.
-TEST(ExtendedEffects, NoteDelayAndNoteCutOnTickThree)
+// ED3: the note starts on tick 3 (Play 9); EC3 cuts the volume on tick 3; E51 plays C-2
+// at 850 in every type. NoiseTracker ignores delay and cut, except that the delayed
+// note never sounds.
+TEST(ExtendedEffects, NoteDelayCutAndFineTune_ProTrackerAndNoiseTracker_ActAsTheTypeDoes)
 {
     for (bool pro : { true, false }) {
-        zw::ModWriter mod = pro ? ProTrackerModule() : NoiseTrackerModule();
-        SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0xD3);
-        SetCell(mod, 0, 0, 1, "C-2", 1, 0xE, 0xC3);
-        Song song(mod.Build(), pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
+        SCOPED_TRACE(pro ? "ProTracker" : "NoiseTracker");
+        std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 1, 0xE, 0xD3 },
+            { 0, 0, 1, "C-2", 1, 0xE, 0xC3 }, { 0, 0, 2, "C-2", 1, 0xE, 0x51 } };
+        Song song(pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells),
+            pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
         EXPECT_EQ(TriggerPlays(ticks, 0), pro ? std::vector<uint32>{ 9 } : std::vector<uint32>{});
@@ -151,51 +108,31 @@ TEST(ExtendedEffects, NoteDelayAndNoteCutOnTickThree)
         EXPECT_EQ(TriggerPlays(ticks, 1), (std::vector<uint32>{ 6 }));
         EXPECT_EQ(ticks[7].channels[1].volume, 256u);
         EXPECT_EQ(ticks[8].channels[1].volume, pro ? 0u : 256u);
+        EXPECT_EQ(ticks[5].channels[2].frequency, Hz(850));
     }
 }
-
 
 // E93 at speed 6: with a note, ticks 0 (the note) and 3; without one, ticks 0 and 3.
-TEST(ExtendedEffects, RetriggerEveryThirdTick)
+TEST(ExtendedEffects, Retrigger_E93_RestartsEveryThirdTick)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0x93);
-    SetCell(mod, 0, 1, 0, "", 0, 0xE, 0x93);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0x93 }, { 0, 1, 0, "", 0, 0xE, 0x93 } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(17);
-    EXPECT_EQ(TriggerPlays(ticks), (std::vector<uint32>{ 6, 9, 12, 15 }));
+    EXPECT_EQ(TriggerPlays(song.Record(17)), (std::vector<uint32>{ 6, 9, 12, 15 }));
 }
-
-
-// E5x gives the note in its cell finetune x in every type: E51 plays C-2 at 850.
-TEST(ExtendedEffects, FineTuneAppliesToTheNoteInItsCell)
-{
-    for (bool pro : { true, false }) {
-        zw::ModWriter mod = pro ? ProTrackerModule() : NoiseTrackerModule();
-        SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0x51);
-        Song song(mod.Build(), pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
-        ASSERT_TRUE(song.Loaded());
-        EXPECT_EQ(song.PlayTo(6).channels[0].frequency, Hz(850));
-    }
-}
-
 
 // EA4 on volume 40 adds 4 once per row; from 62 it stops at 64. EB4 and E12/E22 act
 // once per row as well. NoiseTracker ignores them all.
-TEST(ExtendedEffects, FineSlidesOncePerRow)
+TEST(ExtendedEffects, FineSlides_ProTracker_ActOncePerRow)
 {
     for (bool pro : { true, false }) {
-        zw::ModWriter mod = pro ? ProTrackerModule() : NoiseTrackerModule();
+        std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 2, 0xE, 0xA4 }, { 0, 1, 0, "", 0, 0xE, 0xA4 },
+            { 0, 0, 1, "C-2", 3, 0xE, 0xA4 }, { 0, 0, 2, "C-2", 2, 0xE, 0x12 },
+            { 0, 1, 2, "", 0, 0xE, 0x12 }, { 0, 0, 3, "C-2", 3, 0xE, 0xB4 } };
+        zw::ModWriter mod = pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells);
         mod.SetSample(2, Ramp(64), 40);
         mod.SetSample(3, Ramp(64), 62);
-        SetCell(mod, 0, 0, 0, "C-2", 2, 0xE, 0xA4);
-        SetCell(mod, 0, 1, 0, "", 0, 0xE, 0xA4);
-        SetCell(mod, 0, 0, 1, "C-2", 3, 0xE, 0xA4);
-        SetCell(mod, 0, 0, 2, "C-2", 2, 0xE, 0x12);
-        SetCell(mod, 0, 1, 2, "", 0, 0xE, 0x12);
-        SetCell(mod, 0, 0, 3, "C-2", 3, 0xE, 0xB4);
-        Song song(mod.Build(), pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
+        Song song(mod, pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
         EXPECT_EQ(ticks[5].channels[0].volume, pro ? 44u * 4 : 40u * 4);
@@ -208,23 +145,15 @@ TEST(ExtendedEffects, FineSlidesOncePerRow)
     }
 }
 
-
 // E31: the tone portamento from C-2 towards D-2 (762) at 4 a tick is heard in
 // semitones (808, the first note at or above the sliding pitch) while the period
 // slides on smoothly. E30 switches glissando off without touching the funk speed.
-TEST(ExtendedEffects, GlissandoRoundsToSemitones)
+TEST(ExtendedEffects, Glissando_On_RoundsToSemitones)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0x31);
-    SetCell(mod, 0, 1, 0, "D-2", 0, 0x3, 0x04);
-    SetCell(mod, 0, 2, 0, "", 0, 0xE, 0xF5);
-    SetCell(mod, 0, 3, 0, "", 0, 0xE, 0x30);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0x31 }, { 0, 1, 0, "D-2", 0, 0x3, 0x04 },
+        { 0, 2, 0, "", 0, 0xE, 0xF5 }, { 0, 3, 0, "", 0, 0xE, 0x30 } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    std::vector<uint32> heard;
-    for (uint32 play = 12; play < 18; play++)
-        heard.push_back(song.PlayTo(play).channels[0].frequency);
-    EXPECT_EQ(heard, (std::vector<uint32>{ Hz(856), Hz(808), Hz(808), Hz(808), Hz(808), Hz(808) }));
+    EXPECT_EQ(song.RowFrequencies(12), Hz({ 856, 808, 808, 808, 808, 808 }));
     EXPECT_EQ(song.Player()->channels[0].period, 856 - 5 * 4);
     song.PlayTo(18);
     EXPECT_EQ(song.Player()->channels[0].glissFunk, 0x51);
@@ -232,20 +161,17 @@ TEST(ExtendedEffects, GlissandoRoundsToSemitones)
     EXPECT_EQ(song.Player()->channels[0].glissFunk, 0x50);
 }
 
-
 // EFF on a sample whose loop is bytes 32..47: one loop byte inverted per tick, from 33
 // on, none on the row ticks of the later rows, wrapping to 32 after 47.
 //   Play  6..11: 33..38   Play 12: -   Play 13..17: 39..43   Play 18: -
 //   Play 19..22: 44..47   Play 23: 32
-TEST(ExtendedEffects, FunkInvertsOneLoopBytePerTick)
+TEST(ExtendedEffects, Funk_FastestSpeed_InvertsOneLoopBytePerTick)
 {
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0xFF } });
     mod.SetSample(1, Ramp(64), 64, 16, 8);
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0xFF);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const int8* data = song.Player()->samples[0].data;
-    std::vector<int8> original = Ramp(64);
 
     std::vector<int> expected(24, -1);
     for (int play = 6; play <= 11; play++)
@@ -256,7 +182,7 @@ TEST(ExtendedEffects, FunkInvertsOneLoopBytePerTick)
         expected[play] = 44 + play - 19;
     expected[23] = 32;
 
-    std::vector<int8> before = original;
+    std::vector<int8> before = Ramp(64);
     for (int play = 1; play <= 23; play++) {
         song.PlayTo(play);
         std::vector<int> changed;
@@ -275,14 +201,12 @@ TEST(ExtendedEffects, FunkInvertsOneLoopBytePerTick)
     }
 }
 
-
 // EF1 adds 5 a step: the 26th step (Play 35) is the first to invert a byte.
-TEST(ExtendedEffects, SlowFunkInvertsEveryTwentySixthStep)
+TEST(ExtendedEffects, Funk_SlowestSpeed_InvertsOnTheTwentySixthStep)
 {
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0xF1 } });
     mod.SetSample(1, Ramp(64), 64, 16, 8);
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xE, 0xF1);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const int8* data = song.Player()->samples[0].data;
     std::vector<int8> original = Ramp(64);
@@ -292,16 +216,13 @@ TEST(ExtendedEffects, SlowFunkInvertsEveryTwentySixthStep)
     EXPECT_EQ(data[33], int8(~original[33]));
 }
 
-
 // Funk on a sample without data writes nothing; without a loop it stays in the sample.
-TEST(ExtendedEffects, FunkStaysInsideItsSample)
+TEST(ExtendedEffects, Funk_EmptyOrUnloopedSample_StaysInsideTheSample)
 {
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 2, 0xE, 0xFF }, { 0, 0, 1, "C-2", 3, 0xE, 0xFF } });
     mod.SetSample(2, {}, 64);
     mod.SetSample(3, Ramp(2), 64);
-    SetCell(mod, 0, 0, 0, "C-2", 2, 0xE, 0xFF);
-    SetCell(mod, 0, 0, 1, "C-2", 3, 0xE, 0xFF);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& row = song.PlayTo(6);
     EXPECT_TRUE(row.channels[0].mute);

@@ -98,7 +98,7 @@ FillRandomCells(zw::ModWriter& mod, std::mt19937& random, int patterns)
 }   // namespace
 
 
-TEST(HostileModules, RandomCellsInEveryModFlavour)
+TEST(HostileModules, RandomCells_EveryModFlavour_StayInsideSongAndSamples)
 {
     struct Flavour { const char* mark; int samples; uint8 restart; uint32 type; };
     const Flavour flavours[] = {
@@ -140,7 +140,7 @@ TEST(HostileModules, RandomCellsInEveryModFlavour)
 }
 
 
-TEST(HostileModules, RandomRowsInAMultiTrackerModule)
+TEST(HostileModules, RandomRows_MultiTracker_StayInsideSongAndSamples)
 {
     uint32 triggers = 0;
     for (uint32 seed = 1; seed <= 6; seed++) {
@@ -172,7 +172,7 @@ TEST(HostileModules, RandomRowsInAMultiTrackerModule)
 
 
 // Breaks, jumps, loops and delays on every row of a song: it keeps moving and ends.
-TEST(HostileModules, FlowCommandsEverywhere)
+TEST(HostileModules, FlowCommands_OnEveryRow_KeepTheSongMovingToItsEnd)
 {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> byte(0, 255), pick(0, 5);

@@ -3,52 +3,25 @@
 
 using namespace replaytest;
 
-namespace {
-
-// Play numbers (1-based) of the ticks on which ModuleEnds was called.
-std::vector<uint32>
-EndTicks(const std::vector<zw::TraceTick>& ticks)
-{
-    std::vector<uint32> ends;
-    for (const zw::TraceTick& tick : ticks) {
-        if (tick.ended)
-            ends.push_back(tick.index);
-    }
-    return ends;
-}
-
-std::vector<int32>
-Rows(const std::vector<zw::TraceTick>& ticks, size_t first, size_t count)
-{
-    std::vector<int32> rows;
-    for (size_t i = first; i < first + count && i < ticks.size(); i++)
-        rows.push_back(ticks[i].row);
-    return rows;
-}
-
-}   // namespace
-
-
 // Speed 6: counter runs 1..5 on Plays 1..5, the row tick (counter 0) is Play 6.
 //   Play  1..5 : no row yet; the tick dispatcher re-sends period 0 (frequency 0)
 //   Play  6    : pos 0 row 0 tick 0, C-2 (856) triggers sample 1, 4143 Hz, volume 256
 //   Play  7..11: ticks 1..5 of row 0
 //   Play 12    : row 1
-TEST(ReplayDriver, FirstRowIsReadOnTheSixthPlay)
+TEST(ReplayDriver, Play_FirstTicks_ReadTheFirstRowOnTheSixth)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0, 0);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0, 0 } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(12);
 
     for (int i = 0; i < 5; i++) {
+        const zw::TraceChannel& ch = ticks[i].channels[0];
         EXPECT_EQ(ticks[i].row, -1) << "Play " << i + 1;
         EXPECT_EQ(ticks[i].tick, uint32(i + 1));
-        EXPECT_FALSE(ticks[i].channels[0].triggered);
-        EXPECT_EQ(ticks[i].channels[0].told, uint32(RV_CHANNEL_FREQUENCY));
-        EXPECT_EQ(ticks[i].channels[0].frequency, 0u);
-        EXPECT_TRUE(ticks[i].channels[0].mute);
+        EXPECT_FALSE(ch.triggered);
+        EXPECT_EQ(ch.told, uint32(RV_CHANNEL_FREQUENCY));
+        EXPECT_EQ(ch.frequency, 0u);
+        EXPECT_TRUE(ch.mute);
     }
     const zw::TraceChannel& first = ticks[5].channels[0];
     EXPECT_EQ(ticks[5].pos, 0);
@@ -73,61 +46,44 @@ TEST(ReplayDriver, FirstRowIsReadOnTheSixthPlay)
     EXPECT_EQ(ticks[11].tick, 0u);
 }
 
-
-// Two positions of 64 rows at speed 1 (F01 on the first row): row 0 on Play 6, the last
-// row of the song on Play 6 + 127 = 133, which ends the song; the second pass ends on 261.
-TEST(ReplayDriver, ModuleEndsOncePerPassAtTheEndOfTheList)
+// Each song at speed 1 (F01 on the first row: one Play per row from Play 6) ends on the
+// Plays listed, once per pass.
+TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    mod.SetPositions({ 0, 1 });
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 1, 63, 0, "D-2", 1, 0, 0);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(300);
-
+    // Two positions of 64 rows: the last row of the song on Play 6 + 127 = 133 ends it;
+    // the second pass ends on 261.
+    Song list(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 63, 0, "D-2", 1, 0, 0 } },
+        { 0, 1 }), MODTYPE_PROTRACKER);
+    ASSERT_TRUE(list.Loaded());
+    std::vector<zw::TraceTick> ticks = list.Record(300);
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 133, 261 }));
     EXPECT_EQ(ticks[132].pos, 1);
     EXPECT_EQ(ticks[132].row, 63);
     EXPECT_EQ(ticks[133].pos, 0);
     EXPECT_EQ(ticks[133].row, 0);
-    EXPECT_EQ(song.Player()->GetSongPosition(), 0);
-}
+    EXPECT_EQ(list.Player()->GetSongPosition(), 0);
 
-
-// B00 on the first row of the fourth position: the jump back ends each pass, the end of
-// the list is never reached. Row 0 of position 3 is read on Play 6 + 192 = 198; the
-// second pass starts on Play 199 and reaches it on 199 + 192 = 391.
-TEST(ReplayDriver, JumpBackEndsOncePerPass)
-{
-    zw::ModWriter mod = ProTrackerModule();
-    mod.SetPositions({ 0, 1, 2, 3 });
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 3, 0, 1, "", 0, 0xB, 0x00);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(400);
-
+    // B00 on the first row of the fourth position: the jump back ends each pass, the end
+    // of the list is never reached. Row 0 of position 3 is read on Play 6 + 192 = 198;
+    // the second pass starts on Play 199 and reaches it on 199 + 192 = 391.
+    Song back(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 3, 0, 1, "", 0, 0xB, 0x00 } },
+        { 0, 1, 2, 3 }), MODTYPE_PROTRACKER);
+    ASSERT_TRUE(back.Loaded());
+    ticks = back.Record(400);
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 198, 391 }));
     EXPECT_EQ(ticks[197].pos, 3);
     EXPECT_EQ(ticks[198].pos, 0);
     EXPECT_EQ(ticks[198].row, 0);
 }
 
-
 // ch0 B00, ch1 a note, ch2 B05 on one row of position 3: the later jump wins, so the song
 // moves forward and does not end, and ch1 still reads position 3's pattern.
-TEST(ReplayDriver, LaterChannelsOfAJumpRowReadTheSamePattern)
+TEST(ReplayDriver, PositionJump_LaterChannelsOfTheRow_ReadTheSamePatternAndLastJumpWins)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    mod.SetPositions({ 0, 1, 2, 3, 4, 5 });
-    SetCell(mod, 0, 0, 0, "", 0, 0xB, 0x03);    // straight to position 3
-    SetCell(mod, 3, 0, 0, "", 0, 0xB, 0x00);
-    SetCell(mod, 3, 0, 1, "E-2", 1, 0, 0);
-    SetCell(mod, 3, 0, 2, "", 0, 0xB, 0x05);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "", 0, 0xB, 0x03 }, { 3, 0, 0, "", 0, 0xB, 0x00 },
+        { 3, 0, 1, "E-2", 1, 0, 0 }, { 3, 0, 2, "", 0, 0xB, 0x05 } }, { 0, 1, 2, 3, 4, 5 }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-
     EXPECT_FALSE(song.PlayTo(6).ended);
     const zw::TraceTick& jumpRow = song.PlayTo(12);
     EXPECT_EQ(jumpRow.pos, 3);
@@ -139,78 +95,52 @@ TEST(ReplayDriver, LaterChannelsOfAJumpRowReadTheSamePattern)
     EXPECT_EQ(next.row, 0);
 }
 
-
 // A jump to the position that plays, onto rows not yet heard, plays on; onto a row
 // already heard in this pass, it ends the song. Rows played: 0 3 2 1 | 0 3 2 1 | ...
-TEST(ReplayDriver, JumpToThisPositionEndsOnlyOnARowAlreadyHeard)
+TEST(ReplayDriver, JumpToThisPosition_RowsNotHeard_PlayOnUntilOneWasHeard)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 0, 1, "", 0, 0xB, 0x00);
-    SetCell(mod, 0, 0, 2, "", 0, 0xD, 0x03);
-    for (int row = 3; row >= 1; row--) {
-        SetCell(mod, 0, row, 1, "", 0, 0xB, 0x00);
-        SetCell(mod, 0, row, 2, "", 0, 0xD, uint8(row - 1));
-    }
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 },
+        { 0, 0, 1, "", 0, 0xB, 0x00 }, { 0, 0, 2, "", 0, 0xD, 0x03 } });
+    for (int row = 3; row >= 1; row--)
+        SetCells(mod, { { 0, row, 1, "", 0, 0xB, 0x00 }, { 0, row, 2, "", 0, 0xD, uint8(row - 1) } });
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(17);
-
     EXPECT_EQ(Rows(ticks, 5, 12), (std::vector<int32>{ 0, 3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1 }));
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 9, 13, 17 }));
 }
 
-
 // Row 2 jumps to row 10 of this position, row 12 back to row 2, heard: the song ends.
-TEST(ReplayDriver, JumpOntoARowHeardInThisPassEndsTheSong)
+// A seek back to position 0 forgets the rows heard: after it the jump from row 2 onto
+// row 10 is new to this pass and plays on.
+TEST(ReplayDriver, JumpOntoARowHeard_InThisPass_EndsTheSongUnlessASeekCameBetween)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 2, 1, "", 0, 0xB, 0x00);
-    SetCell(mod, 0, 2, 2, "", 0, 0xD, 0x10);
-    SetCell(mod, 0, 12, 1, "", 0, 0xB, 0x00);
-    SetCell(mod, 0, 12, 2, "", 0, 0xD, 0x02);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 },
+        { 0, 2, 1, "", 0, 0xB, 0x00 }, { 0, 2, 2, "", 0, 0xD, 0x10 },
+        { 0, 12, 1, "", 0, 0xB, 0x00 }, { 0, 12, 2, "", 0, 0xD, 0x02 } });
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-
-    // Rows 0 1 2 10 11 12 on Plays 6..11; the jump from row 12 finds row 2 heard.
     std::vector<zw::TraceTick> ticks = song.Record(11);
     EXPECT_EQ(Rows(ticks, 5, 6), (std::vector<int32>{ 0, 1, 2, 10, 11, 12 }));
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 11 }));
-}
 
-
-TEST(ReplayDriver, SeekForgetsTheRowsHeard)
-{
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 2, 1, "", 0, 0xB, 0x00);
-    SetCell(mod, 0, 2, 2, "", 0, 0xD, 0x10);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-
-    // Rows 0 1 2 10 on Plays 6..9, then a seek back to position 0: after it the jump
-    // from row 2 onto row 10 is new to this pass and plays on.
-    std::vector<zw::TraceTick> ticks = song.Record(9);
+    Song seek(mod, MODTYPE_PROTRACKER);
+    ASSERT_TRUE(seek.Loaded());
+    ticks = seek.Record(9);
     EXPECT_EQ(Rows(ticks, 5, 4), (std::vector<int32>{ 0, 1, 2, 10 }));
-    song.Player()->SetSongPosition(0);
-    ticks = song.Record(4);
+    seek.Player()->SetSongPosition(0);
+    ticks = seek.Record(4);
     EXPECT_EQ(Rows(ticks, 0, 4), (std::vector<int32>{ 0, 1, 2, 10 }));
     EXPECT_TRUE(EndTicks(ticks).empty());
 }
 
-
 // F00 in ProTracker: speed 6, tempo 125, ModuleEnds, next position. Row 0 sets tempo 64,
 // row 2 (Play 18) stops; position 1 row 0 follows on Play 24.
-TEST(ReplayDriver, SpeedZeroStopsAProTrackerSong)
+TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    mod.SetPositions({ 0, 1 });
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x40);
-    SetCell(mod, 0, 2, 0, "", 0, 0xF, 0x00);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x40 }, { 0, 2, 0, "", 0, 0xF, 0x00 } },
+        { 0, 1 }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-
     EXPECT_EQ(song.PlayTo(6).bpm, 64u);
     const zw::TraceTick& stop = song.PlayTo(18);
     EXPECT_EQ(stop.row, 2);
@@ -223,17 +153,13 @@ TEST(ReplayDriver, SpeedZeroStopsAProTrackerSong)
     EXPECT_EQ(next.tick, 0u);
 }
 
-
 // The SoundTracker types have no tempo: F00 is speed 1, F40 speed 31, and nothing ends.
-TEST(ReplayDriver, SpeedCommandOfASoundTrackerModule)
+TEST(ReplayDriver, SpeedCommand_SoundTracker_IsSpeedOnly)
 {
-    zw::ModWriter mod = SoundTracker15Module();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x00);
-    SetCell(mod, 0, 1, 0, "", 0, 0xF, 0x40);
-    Song song(mod.Build(), MODTYPE_SOUNDTRACKER15);
+    Song song(SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0xF, 0x00 }, { 0, 1, 0, "", 0, 0xF, 0x40 } }),
+        MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
-
     EXPECT_EQ(ticks[5].speed, 1u);
     EXPECT_EQ(ticks[6].row, 1);
     EXPECT_EQ(ticks[6].speed, 31u);
@@ -243,19 +169,13 @@ TEST(ReplayDriver, SpeedCommandOfASoundTrackerModule)
     EXPECT_TRUE(EndTicks(ticks).empty());
 }
 
-
 // Fxx extremes in ProTracker: F01 speed 1, F1F speed 31, F20 tempo 32, FFF tempo 255.
-TEST(ReplayDriver, SpeedAndTempoExtremes)
+TEST(ReplayDriver, SpeedCommand_Extremes_SetSpeedOrTempo)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    SetCell(mod, 0, 1, 0, "", 0, 0xF, 0x20);
-    SetCell(mod, 0, 2, 0, "", 0, 0xF, 0xFF);
-    SetCell(mod, 0, 3, 0, "", 0, 0xF, 0x1F);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 0, 1, 0, "", 0, 0xF, 0x20 },
+        { 0, 2, 0, "", 0, 0xF, 0xFF }, { 0, 3, 0, "", 0, 0xF, 0x1F } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
-
     EXPECT_EQ(ticks[5].speed, 1u);
     EXPECT_EQ(ticks[6].bpm, 32u);
     EXPECT_EQ(ticks[6].speed, 1u);
@@ -266,51 +186,30 @@ TEST(ReplayDriver, SpeedAndTempoExtremes)
     EXPECT_EQ(ticks[39].row, 4);
 }
 
-
-// Pattern breaks to rows the pattern does not have continue at row 0 of the next position.
-TEST(ReplayDriver, PatternBreakPastThePatternGoesToRowZero)
+// Breaks read decimal digits (D10 row 10, D0F row 15); rows the pattern does not have
+// (D99, DFF, D64) continue at row 0 of the next position, without ending the song.
+TEST(ReplayDriver, PatternBreak_Parameter_GoesToThatRowOfTheNextPosition)
 {
-    for (uint8 param : { uint8(0x99), uint8(0xFF), uint8(0x64) }) {
-        zw::ModWriter mod = ProTrackerModule();
-        mod.SetPositions({ 0, 1 });
-        SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-        SetCell(mod, 0, 0, 1, "", 0, 0xD, param);
-        Song song(mod.Build(), MODTYPE_PROTRACKER);
+    const struct { uint8 param; int32 row; } cases[] = {
+        { 0x10, 10 }, { 0x0F, 15 }, { 0x99, 0 }, { 0xFF, 0 }, { 0x64, 0 },
+    };
+    for (const auto& c : cases) {
+        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 0, 0, 1, "", 0, 0xD, c.param } },
+            { 0, 1 }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& next = song.PlayTo(7);
-        EXPECT_EQ(next.pos, 1) << int(param);
-        EXPECT_EQ(next.row, 0) << int(param);
-        EXPECT_FALSE(next.ended);
+        EXPECT_EQ(next.pos, 1) << int(c.param);
+        EXPECT_EQ(next.row, c.row) << int(c.param);
+        EXPECT_FALSE(next.ended) << int(c.param);
     }
 }
-
-
-// D10 and D0F: decimal digits, rows 10 and 15 of the next position.
-TEST(ReplayDriver, PatternBreakReadsDecimalDigits)
-{
-    for (auto [param, row] : { std::pair<uint8, int32>{ 0x10, 10 }, { 0x0F, 15 } }) {
-        zw::ModWriter mod = ProTrackerModule();
-        mod.SetPositions({ 0, 1 });
-        SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-        SetCell(mod, 0, 0, 1, "", 0, 0xD, param);
-        Song song(mod.Build(), MODTYPE_PROTRACKER);
-        ASSERT_TRUE(song.Loaded());
-        const zw::TraceTick& next = song.PlayTo(7);
-        EXPECT_EQ(next.pos, 1);
-        EXPECT_EQ(next.row, row);
-    }
-}
-
 
 // Jumps past the song end it and restart; B80 wraps to position 0, a jump back.
-TEST(ReplayDriver, PositionJumpPastTheSong)
+TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
 {
     for (uint8 target : { uint8(0x02), uint8(0x7F), uint8(0x80), uint8(0xFF) }) {
-        zw::ModWriter mod = ProTrackerModule();
-        mod.SetPositions({ 0, 1 });
-        SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-        SetCell(mod, 1, 0, 0, "", 0, 0xB, target);
-        Song song(mod.Build(), MODTYPE_PROTRACKER);
+        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 0, 0, "", 0, 0xB, target } },
+            { 0, 1 }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& jump = song.PlayTo(70);
         EXPECT_EQ(jump.pos, 1);
@@ -322,20 +221,15 @@ TEST(ReplayDriver, PositionJumpPastTheSong)
     }
 }
 
-
 // A position list that names a pattern the module lacks plays silence there, and the
 // song still ends at the end of its list.
-TEST(ReplayDriver, PositionOfAMissingPatternPlaysEmptyRows)
+TEST(ReplayDriver, Position_OfAMissingPattern_PlaysEmptyRows)
 {
-    zw::ModWriter mod = ProTrackerModule();
-    mod.SetPositions({ 0, 1 });
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0xF, 0x01);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 } }, { 0, 1 }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     ModTracker* player = song.Player();
     player->positions[1] = uint8(player->patternNum + 3);
     std::vector<zw::TraceTick> ticks = song.Record(140);
-
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 133 }));
     EXPECT_FALSE(ticks[80].channels[0].triggered);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "framework/RVChannel.h"
 #include "modtracker/ModTracker.h"
 #include "modtracker/Tables.h"
+#include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
 #include "tools/trace/Trace.h"
 
@@ -24,6 +26,15 @@ Hz(uint32 period)
     return period != 0 ? AMIGA_CLOCK / period : 0;
 }
 
+inline std::vector<uint32>
+Hz(std::initializer_list<uint32> periods)
+{
+    std::vector<uint32> result;
+    for (uint32 period : periods)
+        result.push_back(Hz(period));
+    return result;
+}
+
 // Distinct, recognisable sample bytes.
 inline std::vector<int8>
 Ramp(size_t bytes)
@@ -34,38 +45,53 @@ Ramp(size_t bytes)
     return data;
 }
 
-// M.K. with restart byte 127 is detected as ProTracker, below 127 as NoiseTracker.
-inline zw::ModWriter
-ProTrackerModule()
+// One cell of a module written in code: pattern, row, channel, note name ("" for none),
+// sample, effect, parameter.
+struct At
 {
-    zw::ModWriter mod("M.K.");
-    mod.restart = 127;
-    mod.SetSample(1, Ramp(512), 64);
-    return mod;
-}
-
-inline zw::ModWriter
-NoiseTrackerModule()
-{
-    zw::ModWriter mod("M.K.");
-    mod.restart = 0;
-    mod.SetSample(1, Ramp(512), 64);
-    return mod;
-}
-
-inline zw::ModWriter
-SoundTracker15Module()
-{
-    zw::ModWriter mod("", 15);
-    mod.SetSample(1, Ramp(512), 64);
-    return mod;
-}
+    int             pattern, row, channel;
+    const char*     note;
+    uint8           sample, effect, param;
+};
 
 inline void
-SetCell(zw::ModWriter& mod, int pattern, int row, int channel, const char* note,
-    uint8 sample, uint8 effect, uint8 param)
+SetCells(zw::ModWriter& mod, std::initializer_list<At> cells)
 {
-    mod.Cell(pattern, row, channel) = { zw::NotePeriod(note), sample, effect, param };
+    for (const At& c : cells)
+        mod.Cell(c.pattern, c.row, c.channel) = { zw::NotePeriod(c.note), c.sample, c.effect, c.param };
+}
+
+// Sample 1 is 512 ramp bytes at volume 64. M.K. with restart byte 127 is detected as
+// ProTracker, below 127 as NoiseTracker.
+inline zw::ModWriter
+Module(const std::string& mark, int samples, uint8 restart, std::initializer_list<At> cells,
+    std::initializer_list<uint8> positions)
+{
+    zw::ModWriter mod(mark, samples);
+    mod.restart = restart;
+    mod.SetSample(1, Ramp(512), 64);
+    SetCells(mod, cells);
+    if (positions.size() != 0)
+        mod.SetPositions(positions);
+    return mod;
+}
+
+inline zw::ModWriter
+ProTrackerModule(std::initializer_list<At> cells = {}, std::initializer_list<uint8> positions = {})
+{
+    return Module("M.K.", 31, 127, cells, positions);
+}
+
+inline zw::ModWriter
+NoiseTrackerModule(std::initializer_list<At> cells = {})
+{
+    return Module("M.K.", 31, 0, cells, {});
+}
+
+inline zw::ModWriter
+SoundTracker15Module(std::initializer_list<At> cells = {})
+{
+    return Module("", 15, 0, cells, {});
 }
 
 // A loaded module, ready to play from InitSound.
@@ -78,6 +104,8 @@ public:
         EXPECT_EQ(error, "");
         EXPECT_EQ(recorder.ModuleType(), expectedType);
     }
+
+    Song(const zw::ModWriter& mod, uint32 expectedType) : Song(mod.Build(), expectedType) {}
 
     Song(const std::string& path, uint32 expectedType)
     {
@@ -107,11 +135,90 @@ public:
         return result;
     }
 
+    // What channel `channel` sent on the six ticks of the row read on Play `rowPlay`.
+    std::vector<uint32> RowFrequencies(uint32 rowPlay, int channel = 0)
+    {
+        std::vector<uint32> result;
+        for (uint32 play = rowPlay; play < rowPlay + 6; play++)
+            result.push_back(PlayTo(play).channels[channel].frequency);
+        return result;
+    }
+
+    std::vector<uint32> RowVolumes(uint32 rowPlay, int channel = 0)
+    {
+        std::vector<uint32> result;
+        for (uint32 play = rowPlay; play < rowPlay + 6; play++)
+            result.push_back(PlayTo(play).channels[channel].volume);
+        return result;
+    }
+
     ModTracker* Player() { return recorder.Player(); }
 
     zw::TraceRecorder recorder;
     std::string     error;
+};
 
+// Play numbers (1-based) of the ticks on which ModuleEnds was called.
+inline std::vector<uint32>
+EndTicks(const std::vector<zw::TraceTick>& ticks)
+{
+    std::vector<uint32> ends;
+    for (const zw::TraceTick& tick : ticks) {
+        if (tick.ended)
+            ends.push_back(tick.index);
+    }
+    return ends;
+}
+
+// Play numbers of the ticks on which `channel` (re)started its sample.
+inline std::vector<uint32>
+TriggerPlays(const std::vector<zw::TraceTick>& ticks, int channel = 0)
+{
+    std::vector<uint32> plays;
+    for (const zw::TraceTick& tick : ticks) {
+        if (tick.channels[channel].triggered)
+            plays.push_back(tick.index);
+    }
+    return plays;
+}
+
+// The rows read on `count` ticks from index `first`.
+inline std::vector<int32>
+Rows(const std::vector<zw::TraceTick>& ticks, size_t first, size_t count)
+{
+    std::vector<int32> rows;
+    for (size_t i = first; i < first + count && i < ticks.size(); i++)
+        rows.push_back(ticks[i].row);
+    return rows;
+}
+
+// A StarTracker module with `note` on row 0 (samples 1 and 2: 64 ramp bytes, volumes 64
+// and 48) and, unless told otherwise, its ".nt" companion: `record` for sample 1, an
+// unmarked record for sample 2. The files are removed with the object.
+class AMSong
+{
+public:
+    AMSong(const AMSample& record, const char* note = "C-2", bool withCompanion = true,
+        std::initializer_list<At> moreCells = {})
+    {
+        zw::ModWriter mod("FLT4");
+        mod.SetSample(1, Ramp(64), 64);
+        mod.SetSample(2, Ramp(64), 48);
+        SetCells(mod, { { 0, 0, 0, note, 1, 0, 0 } });
+        SetCells(mod, moreCells);
+        EXPECT_TRUE(mod.Save(path));
+        if (withCompanion) {
+            zw::NtWriter nt;
+            nt.Record(0) = record;
+            nt.Record(1).mark = 0;
+            EXPECT_TRUE(nt.Save(path + ".nt"));
+        }
+        song = std::make_unique<Song>(path, MODTYPE_STARTRACKER);
+    }
+
+    TempDir         dir;
+    std::string     path = dir.File("song.mod");
+    std::unique_ptr<Song> song;
 };
 
 }   // namespace replaytest

@@ -4,48 +4,38 @@
 
 using namespace replaytest;
 
-
 // Loop start 100 and loop length 50 words on a 400-byte sample. SoundTracker reads the
 // start in bytes and plays the loop alone: 100 bytes from byte 100, all looped.
 // NoiseTracker reads words: 300 bytes from the start, looping the last 100.
-TEST(Samples, SoundTrackerLoopStartsInBytes)
+TEST(Samples, Loop_SoundTrackerOrNoiseTracker_StartsInBytesOrWords)
 {
-    zw::ModWriter st = SoundTracker15Module();
-    st.SetSample(1, Ramp(400), 64, 100, 50);
-    SetCell(st, 0, 0, 0, "C-2", 1, 0, 0);
-    Song old(st.Build(), MODTYPE_SOUNDTRACKER15);
-    ASSERT_TRUE(old.Loaded());
-    const zw::TraceChannel& a = old.PlayTo(6).channels[0];
-    EXPECT_TRUE(a.triggered);
-    EXPECT_EQ(a.start, 100u);
-    EXPECT_EQ(a.length, 100u);
-    EXPECT_TRUE(a.looping);
-    EXPECT_EQ(a.loopStart, 0u);
-    EXPECT_EQ(a.loopLength, 100u);
-
-    zw::ModWriter nt = NoiseTrackerModule();
-    nt.SetSample(1, Ramp(400), 64, 100, 50);
-    SetCell(nt, 0, 0, 0, "C-2", 1, 0, 0);
-    Song noise(nt.Build(), MODTYPE_NOISETRACKER);
-    ASSERT_TRUE(noise.Loaded());
-    const zw::TraceChannel& b = noise.PlayTo(6).channels[0];
-    EXPECT_EQ(b.start, 0u);
-    EXPECT_EQ(b.length, 300u);
-    EXPECT_TRUE(b.looping);
-    EXPECT_EQ(b.loopStart, 200u);
-    EXPECT_EQ(b.loopLength, 100u);
+    const struct { bool old; uint32 start, length, loopStart; } cases[] = {
+        { true, 100, 100, 0 }, { false, 0, 300, 200 },
+    };
+    for (const auto& c : cases) {
+        zw::ModWriter mod = c.old ? SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 } })
+            : NoiseTrackerModule({ { 0, 0, 0, "C-2", 1, 0, 0 } });
+        mod.SetSample(1, Ramp(400), 64, 100, 50);
+        Song song(mod, c.old ? MODTYPE_SOUNDTRACKER15 : MODTYPE_NOISETRACKER);
+        ASSERT_TRUE(song.Loaded());
+        const zw::TraceChannel& ch = song.PlayTo(6).channels[0];
+        EXPECT_TRUE(ch.triggered);
+        EXPECT_EQ(ch.start, c.start);
+        EXPECT_EQ(ch.length, c.length);
+        EXPECT_TRUE(ch.looping);
+        EXPECT_EQ(ch.loopStart, c.loopStart);
+        EXPECT_EQ(ch.loopLength, 100u);
+    }
 }
-
 
 // Loops that reach past the data are cut at its end, so no voice plays beyond it. The
 // loader bounds loops already; the records are spoilt after loading to show the replay
 // keeps to the data on its own.
-TEST(Samples, LoopPastTheEndIsCut)
+TEST(Samples, Loop_PastTheEnd_IsCut)
 {
-    zw::ModWriter pro = ProTrackerModule();
+    zw::ModWriter pro = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0, 0 } });
     pro.SetSample(1, Ramp(64), 64, 24, 4);
-    SetCell(pro, 0, 0, 0, "C-2", 1, 0, 0);
-    Song song(pro.Build(), MODTYPE_PROTRACKER);
+    Song song(pro, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     song.Player()->samples[0].loopLength = 20;          // words 24..43 of 32
     const zw::TraceChannel& a = song.PlayTo(6).channels[0];
@@ -53,12 +43,10 @@ TEST(Samples, LoopPastTheEndIsCut)
     EXPECT_EQ(a.loopStart, 48u);
     EXPECT_EQ(a.loopLength, 16u);
 
-    zw::ModWriter st = SoundTracker15Module();
+    zw::ModWriter st = SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 }, { 0, 0, 1, "C-2", 2, 0, 0 } });
     st.SetSample(1, Ramp(64), 64, 32, 4);
     st.SetSample(2, Ramp(64), 64, 8, 4);
-    SetCell(st, 0, 0, 0, "C-2", 1, 0, 0);
-    SetCell(st, 0, 0, 1, "C-2", 2, 0, 0);
-    Song old(st.Build(), MODTYPE_SOUNDTRACKER15);
+    Song old(st, MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(old.Loaded());
     old.Player()->samples[0].loopLength = 40;          // bytes 32..111 of 64
     old.Player()->samples[1].loopStart = 200;          // starts past the data
@@ -70,18 +58,14 @@ TEST(Samples, LoopPastTheEndIsCut)
     EXPECT_TRUE(row.channels[1].mute);
 }
 
-
 // A sample of length 0 mutes the voice; one of one word plays its two bytes unlooped.
-TEST(Samples, EmptyAndOneWordSamples)
+TEST(Samples, ShortSample_EmptyOrOneWord_MutesOrPlaysTwoBytes)
 {
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0, 0 }, { 0, 1, 0, "C-2", 2, 0, 0 },
+        { 0, 0, 1, "C-2", 3, 0, 0 }, { 0, 1, 1, "C-2", 3, 0x9, 0x01 } });
     mod.SetSample(2, {}, 64);
     mod.SetSample(3, Ramp(2), 64);
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0, 0);
-    SetCell(mod, 0, 1, 0, "C-2", 2, 0, 0);
-    SetCell(mod, 0, 0, 1, "C-2", 3, 0, 0);
-    SetCell(mod, 0, 1, 1, "C-2", 3, 0x9, 0x01);
-    Song song(mod.Build(), MODTYPE_PROTRACKER);
+    Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& row0 = song.PlayTo(6);
     EXPECT_TRUE(row0.channels[1].triggered);
@@ -96,17 +80,14 @@ TEST(Samples, EmptyAndOneWordSamples)
     EXPECT_EQ(row1.channels[1].length, 2u);
 }
 
-
 // Sample 20 in a 15-sample module is no sample change: the note plays sample 1 on.
 // On a channel that never had a sample, it stays silent.
-TEST(Samples, SampleNumberBeyondTheModuleIsNoChange)
+TEST(Samples, SampleNumber_BeyondTheModule_IsNoChange)
 {
-    zw::ModWriter mod = SoundTracker15Module();
+    zw::ModWriter mod = SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 }, { 0, 1, 0, "D-2", 20, 0, 0 },
+        { 0, 0, 1, "C-2", 31, 0, 0 } });
     mod.SetSample(1, Ramp(512), 40);
-    SetCell(mod, 0, 0, 0, "C-2", 1, 0, 0);
-    SetCell(mod, 0, 1, 0, "D-2", 20, 0, 0);
-    SetCell(mod, 0, 0, 1, "C-2", 31, 0, 0);
-    Song song(mod.Build(), MODTYPE_SOUNDTRACKER15);
+    Song song(mod, MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
     ASSERT_EQ(song.Player()->sampleNum, 15);
     const zw::TraceTick& row0 = song.PlayTo(6);
@@ -119,9 +100,8 @@ TEST(Samples, SampleNumberBeyondTheModuleIsNoChange)
     EXPECT_EQ(row1.channels[0].volume, 160u);
 }
 
-
 // MultiTracker cells reach sample 63; a module with two samples plays only those.
-TEST(Samples, MultiTrackerSampleBeyondTheModule)
+TEST(Samples, SampleNumber_BeyondAMultiTrackerModule_IsNoChange)
 {
     zw::MtmWriter mtm(4, 64);
     mtm.SetSample(1, std::vector<uint8>(64, 200), 64);

@@ -10,9 +10,8 @@ namespace {
 std::vector<zw::TraceTick>
 OneNoteSong(uint32 ticks)
 {
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 1, "A-3", 2, 0xC, 0x30 } });
     mod.SetSample(2, Ramp(200), 32, 50, 25);
-    SetCell(mod, 0, 0, 1, "A-3", 2, 0xC, 0x30);
     Song song(mod.Build(), MODTYPE_PROTRACKER);
     EXPECT_TRUE(song.Loaded());
     return song.Record(ticks);
@@ -23,7 +22,7 @@ OneNoteSong(uint32 ticks)
 
 // Play 6: channel 1 starts sample 2 (A-3, period 254: 13964 Hz) at volume 0x30 * 4,
 // 150 bytes looping bytes 100..149; the other channels have never sounded.
-TEST(TraceFormat, JsonObjectPerTick)
+TEST(TraceFormat, FormatJson_OneNoteSong_IsOneObjectPerTick)
 {
     std::vector<zw::TraceTick> ticks = OneNoteSong(6);
     nlohmann::json before = nlohmann::json::parse(zw::FormatJson(ticks[4]));
@@ -42,7 +41,7 @@ TEST(TraceFormat, JsonObjectPerTick)
 }
 
 
-TEST(TraceFormat, TextLinePerTick)
+TEST(TraceFormat, FormatText_OneNoteSong_IsOneLinePerTick)
 {
     std::vector<zw::TraceTick> ticks = OneNoteSong(7);
     std::string first = zw::FormatText(ticks[0]);
