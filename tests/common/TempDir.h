@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/xattr.h>
+
 #include "beos/SupportDefs.h"
 
 class TempDir
@@ -53,5 +55,12 @@ public:
 
     std::string     path;
 };
+
+// Whether the file system takes user extended attributes (where file types are kept).
+inline bool
+UserXattrsWork(const std::string& file)
+{
+    return setxattr(file.c_str(), "user.zw_probe", "1", 1, 0) == 0;
+}
 
 #endif

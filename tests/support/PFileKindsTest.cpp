@@ -39,11 +39,13 @@ protected:
 
 TEST_P(PFileKindsTest, ReadLineWithCrLf_TextAndPositionAfterNewline)
 {
-    std::unique_ptr<PFile> file = Holding("abc\r\nsecond\nthird");
+    std::unique_ptr<PFile> file = Holding("abc\r\n\r\nsecond\nthird");
     EXPECT_STREQ("abc", (const char*)file->ReadLine());
     EXPECT_EQ(5, file->GetPosition());
+    EXPECT_STREQ("", (const char*)file->ReadLine());     // an empty line: the CR goes too
+    EXPECT_EQ(7, file->GetPosition());
     EXPECT_STREQ("second", (const char*)file->ReadLine());
-    EXPECT_EQ(12, file->GetPosition());
+    EXPECT_EQ(14, file->GetPosition());
     EXPECT_STREQ("third", (const char*)file->ReadLine());     // last line, no newline
     EXPECT_STREQ("", (const char*)file->ReadLine());
 }

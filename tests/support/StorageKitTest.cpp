@@ -32,11 +32,6 @@ protected:
         real = resolved;
     }
 
-    bool XattrsWork(const std::string& path)
-    {
-        return setxattr(path.c_str(), "user.zw_probe", "1", 1, 0) == 0;
-    }
-
     TempDir dir;
     std::string real;   // the directory with symbolic links resolved
 };
@@ -233,7 +228,7 @@ TEST_F(StorageKitTest, BEntryRename_RelativeToItsDirectory)
     EXPECT_NE(0, access(from.c_str(), F_OK));
 }
 
-TEST_F(StorageKitTest, BEntryRenameNoClobber_RefusesExisting)
+TEST_F(StorageKitTest, BEntryRenameNoClobber_RefusesExistingFileOrDirectory)
 {
     std::string from = dir.Write("from", "new");
     std::string to = dir.Write("to", "old");
@@ -243,18 +238,13 @@ TEST_F(StorageKitTest, BEntryRenameNoClobber_RefusesExisting)
     EXPECT_EQ("new", TempDir::Read(from));
     EXPECT_EQ(B_OK, entry.Rename(to.c_str(), true));
     EXPECT_EQ("new", TempDir::Read(to));
-}
 
-TEST_F(StorageKitTest, BEntryRenameDirectory_NoClobber)
-{
-    std::string a = dir.File("da");
-    std::string b = dir.File("db");
-    ASSERT_EQ(0, mkdir(a.c_str(), 0755));
-    ASSERT_EQ(0, mkdir(b.c_str(), 0755));
-    BEntry entry(a.c_str());
-    EXPECT_EQ(B_FILE_EXISTS, entry.Rename(b.c_str()));
-    EXPECT_EQ(B_OK, entry.Rename(dir.File("dc").c_str()));
-    EXPECT_TRUE(entry.IsDirectory());
+    ASSERT_EQ(0, mkdir(dir.File("da").c_str(), 0755));
+    ASSERT_EQ(0, mkdir(dir.File("db").c_str(), 0755));
+    BEntry directory(dir.File("da").c_str());
+    EXPECT_EQ(B_FILE_EXISTS, directory.Rename(dir.File("db").c_str()));
+    EXPECT_EQ(B_OK, directory.Rename(dir.File("dc").c_str()));
+    EXPECT_TRUE(directory.IsDirectory());
 }
 
 TEST_F(StorageKitTest, BEntryRemove_FileAndEmptyDirectory)
@@ -278,7 +268,7 @@ TEST_F(StorageKitTest, BEntryRemove_FileAndEmptyDirectory)
 TEST_F(StorageKitTest, BNodeInfoType_RoundTripInUserMimeType)
 {
     std::string path = dir.Write("t.mod", "x");
-    if (!XattrsWork(path))
+    if (!UserXattrsWork(path))
         GTEST_SKIP() << "the file system refuses user extended attributes";
     BNode node(path.c_str());
     BNodeInfo info(&node);
