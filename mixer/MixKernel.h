@@ -153,6 +153,8 @@ ClipTo16(int32 sum)
 
 // Accumulator to output through the active set.
 void                Convert16(int16* output, const int32* buffer, int64 count);
+// The same, leaving the converted sums cleared for the next pass.
+void                Convert16AndClear(int16* output, int32* buffer, int64 count);
 
 }   // namespace MixKernel
 

@@ -6,6 +6,7 @@
 
 #include "framework/RVAddOnPlayer.h"
 #include "framework/RVChannelParser.h"
+#include "mixer/MixKernel.h"
 #include "support/PException.h"
 
 namespace {
@@ -249,7 +250,6 @@ void
 RVMixer::MixPass(int8* output, uint32 frames)
 {
     const uint32 values = (mode & MIX_STEREO) ? frames * 2 : frames;
-    memset(mixBuffer, 0, values * sizeof(int32));
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
@@ -273,11 +273,15 @@ RVMixer::MixPass(int8* output, uint32 frames)
 }
 
 
+// Passes start from a cleared accumulator without clearing it themselves: InitMixer
+// allocates it cleared, and each conversion clears the sums it has read.
 void
 RVMixer::ConvertPass(int8* output, uint32 values)
 {
-    if (mode & MIX_16BIT)
-        Mix32To16(reinterpret_cast<int16*>(output), mixBuffer, values);
-    else
+    if (mode & MIX_16BIT) {
+        MixKernel::Convert16AndClear(reinterpret_cast<int16*>(output), mixBuffer, values);
+    } else {
         Mix32To8(output, mixBuffer, values);
+        memset(mixBuffer, 0, values * sizeof(int32));
+    }
 }

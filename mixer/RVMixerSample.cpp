@@ -66,7 +66,6 @@ void
 RVMixer::MixSamplePass(int8* output, uint32 frames)
 {
     const uint32 values = FramesToValues(frames);
-    memset(mixBuffer, 0, values * sizeof(int32));
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
