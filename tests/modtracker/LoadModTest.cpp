@@ -32,10 +32,8 @@ TEST_F(LoadModTest, Layout_PatternsStartAt600_1080_1084)
         ASSERT_EQ(bytes.size(), patterns + 1024 + 200);
         ASSERT_EQ(Load(type, bytes), 0) << type;
         TrackLine first = player.tracks[0][0];
-        EXPECT_EQ(first.note, 25);
-        EXPECT_EQ(first.sample, 1);
-        EXPECT_EQ(first.effect, 0xC);
-        EXPECT_EQ(first.effectArg, 0x20);
+        EXPECT_EQ(std::tuple(first.note, first.sample, first.effect, first.effectArg),
+            std::tuple(25, 1, 0xC, 0x20));
         EXPECT_EQ(player.tracks[3][63].note, 60);
         EXPECT_EQ(player.samples[0].data[199], 9);
         EXPECT_EQ(player.sampleNum, type == 0 ? 15 : 31);
@@ -62,9 +60,7 @@ TEST_F(LoadModTest, Layout_TracksAndSequencesFromEveryPosition)
     mod.positions[100] = 2;                 // past the song, still counted
     mod.Cell(2, 5, 5) = { 0, 3, 1, 2 };
     ASSERT_EQ(Load(MODTYPE_FASTTRACKER, mod.Build()), 0);
-    EXPECT_EQ(player.channelNum, 6);
-    EXPECT_EQ(player.patternNum, 3);
-    EXPECT_EQ(player.trackNum, 18);
+    EXPECT_EQ(std::tuple(player.channelNum, player.patternNum, player.trackNum), std::tuple(6, 3, 18));
     for (int p = 0; p < 3; p++) {
         for (int c = 0; c < 6; c++)
             EXPECT_EQ(player.sequences[p * 32 + c], p * 6 + c);
@@ -141,9 +137,8 @@ TEST_F(LoadModTest, Errors_LastSampleMayLack512Bytes)
     mod.SetSample(2, std::vector<int8>(2048, 5));
     std::vector<uint8> bytes = Truncated(mod.Build(), 1084 + 1024 + 200 + 2048 - 512);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, bytes), 0);
-    EXPECT_EQ(player.samples[1].data[2048 - 513], 5);
-    EXPECT_EQ(player.samples[1].data[2048 - 512], 0);
-    EXPECT_EQ(player.samples[1].data[2047], 0);
+    const int8* data = player.samples[1].data;
+    EXPECT_EQ(std::tuple(data[2048 - 513], data[2048 - 512], data[2047]), std::tuple(5, 0, 0));
 }
 
 TEST_F(LoadModTest, Errors_ChannelCountOutsideOneTo32IsRefused)
@@ -226,13 +221,11 @@ TEST_F(LoadModTest, Bounds_GoodLoopsStayAsTheFileHasThem)
     mod.SetSample(2, std::vector<int8>(200, 1), 40, 50, 50);
     mod.SetSample(3, std::vector<int8>(200, 1), 40, 0, 1);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
-    EXPECT_EQ(player.samples[1].loopStart, 50);
-    EXPECT_EQ(player.samples[1].loopLength, 50);
-    EXPECT_EQ(player.samples[2].loopStart, 0);
-    EXPECT_EQ(player.samples[2].loopLength, 1);
+    EXPECT_EQ(std::tuple(player.samples[1].loopStart, player.samples[1].loopLength,
+        player.samples[2].loopStart, player.samples[2].loopLength), std::tuple(50, 50, 0, 1));
     ASSERT_EQ(Load(MODTYPE_SOUNDTRACKER31, mod.Build()), 0);
-    EXPECT_EQ(player.samples[1].loopStart, 50);     // bytes: 50..150 of 200
-    EXPECT_EQ(player.samples[1].loopLength, 50);
+    // Bytes: 50..150 of 200.
+    EXPECT_EQ(std::tuple(player.samples[1].loopStart, player.samples[1].loopLength), std::tuple(50, 50));
 }
 
 TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
@@ -241,9 +234,8 @@ TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
     mod.SetSample(1, {}, 64, 4, 8);
     mod.SetSample(2, std::vector<int8>(4, 7));
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
-    EXPECT_EQ(player.samples[0].data, nullptr);
-    EXPECT_EQ(player.samples[0].loopStart, 0);
-    EXPECT_EQ(player.samples[0].loopLength, 0);
+    EXPECT_EQ(std::tuple(player.samples[0].data, player.samples[0].loopStart,
+        player.samples[0].loopLength), std::tuple(nullptr, 0, 0));
     ASSERT_NE(player.samples[1].data, nullptr);
     EXPECT_EQ(player.samples[1].data[0], 7);
 }

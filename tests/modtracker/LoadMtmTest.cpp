@@ -34,26 +34,16 @@ TEST_F(LoadMtmTest, Layout_GoodFile_GivesHeaderTracksAndSequences)
 {
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
     EXPECT_EQ(player.GetModuleName(), "mtm song");
-    EXPECT_EQ(player.patternNum, 2);
-    EXPECT_EQ(player.channelNum, 4);
-    EXPECT_EQ(player.sampleNum, 2);
-    EXPECT_EQ(player.songLength, 3);
-    EXPECT_EQ(player.trackNum, 3);
-    EXPECT_EQ(player.rowsPerPattern, 64);
-    EXPECT_EQ(player.restartPos, 0);
-    EXPECT_EQ(player.minPeriod, 45);
-    EXPECT_EQ(player.maxPeriod, 1616);
-    EXPECT_EQ(player.panning[3], 15);
-    EXPECT_EQ(player.sequences[0], 1);
-    EXPECT_EQ(player.sequences[1], 2);
-    EXPECT_EQ(player.sequences[2], 0);
-    EXPECT_EQ(player.sequences[32 + 3], 3);
-
+    EXPECT_EQ(std::tuple(player.patternNum, player.channelNum, player.sampleNum, player.songLength,
+        player.trackNum, player.rowsPerPattern, player.restartPos),
+        std::tuple(2, 4, 2, 3, 3, 64, 0));
+    EXPECT_EQ(std::tuple(player.minPeriod, player.maxPeriod, player.panning[3]),
+        std::tuple(45, 1616, 15));
+    EXPECT_EQ(std::tuple(player.sequences[0], player.sequences[1], player.sequences[2],
+        player.sequences[32 + 3]), std::tuple(1, 2, 0, 3));
     TrackLine line = player.tracks[1][0];
-    EXPECT_EQ(line.note, NoteNumber("C-2"));
-    EXPECT_EQ(line.sample, 2);
-    EXPECT_EQ(line.effect, 0xA);
-    EXPECT_EQ(line.effectArg, 0x0F);
+    EXPECT_EQ(std::tuple(line.note, line.sample, line.effect, line.effectArg),
+        std::tuple(NoteNumber("C-2"), 2, 0xA, 0x0F));
     EXPECT_EQ(player.tracks[3][63].note, 14);       // MTM note 1
     EXPECT_EQ(player.tracks[3][63].sample, 1);
 }
@@ -98,14 +88,12 @@ TEST_F(LoadMtmTest, SampleData_OddAndOverlong_KeepTheNextInPlace)
     mtm.SetSample(3, std::vector<uint8>(1, 0x83));
     mtm.SetSample(4, { 0x84, 0x85 });
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(player.samples[0].length, 2);
-    EXPECT_EQ(player.samples[1].length, 65535);
+    EXPECT_EQ(std::tuple(player.samples[0].length, player.samples[1].length, player.samples[2].length),
+        std::tuple(2, 65535, 0));
     EXPECT_EQ(player.samples[1].data[131069], 2);
-    EXPECT_EQ(player.samples[2].length, 0);
     EXPECT_EQ(player.samples[2].data, nullptr);
     ASSERT_EQ(player.samples[3].length, 1);
-    EXPECT_EQ(player.samples[3].data[0], 4);
-    EXPECT_EQ(player.samples[3].data[1], 5);
+    EXPECT_EQ(std::tuple(player.samples[3].data[0], player.samples[3].data[1]), std::tuple(4, 5));
 }
 
 TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
@@ -127,8 +115,8 @@ TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
     for (size_t i = 0; i < std::size(cases); i++) {
         SCOPED_TRACE(testing::Message() << "case " << i);
-        EXPECT_EQ(player.samples[i].loopStart, cases[i].wantStart);
-        EXPECT_EQ(player.samples[i].loopLength, cases[i].wantLength);
+        EXPECT_EQ(std::tuple(player.samples[i].loopStart, player.samples[i].loopLength),
+            std::tuple(cases[i].wantStart, cases[i].wantLength));
         ExpectLoopInside(player.samples[i], false);
     }
 }
@@ -145,14 +133,11 @@ TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans_OutOfRangeBecomeSafe)
     mtm.pan[31] = 255;
     mtm.SetSample(2, { 0x80, 0x80 }, 200);
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(player.positions[1], 0);
-    EXPECT_EQ(player.positions[127], 0);
-    EXPECT_EQ(player.sequences[32], 0);
-    EXPECT_EQ(player.sequences[32 + 31], 0);
-    EXPECT_EQ(player.sequences[32 + 3], 3);
+    EXPECT_EQ(std::tuple(player.positions[1], player.positions[127]), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(player.sequences[32], player.sequences[32 + 31], player.sequences[32 + 3]),
+        std::tuple(0, 0, 3));
     EXPECT_EQ(player.tracks[2][0].sample, 0);
-    EXPECT_EQ(player.panning[0], 15);
-    EXPECT_EQ(player.panning[31], 15);
+    EXPECT_EQ(std::tuple(player.panning[0], player.panning[31]), std::tuple(15, 15));
     EXPECT_EQ(player.samples[1].volume, 64);
 }
 

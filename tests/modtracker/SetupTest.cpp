@@ -37,9 +37,7 @@ TEST_F(SetupTest, Description_EveryType_HasItsNameMimeTypeAndText)
     EXPECT_EQ(player.GetSupportFlags(), 64u);
     EXPECT_EQ(player.GetInfoCount(), 4u);
     WordsOf words(&global);
-    EXPECT_EQ(words.Word(1), 3u);
-    EXPECT_EQ(words.Word(2), 5u);
-    EXPECT_EQ(words.Word(3), 3u);
+    EXPECT_EQ(std::tuple(words.Word(1), words.Word(2), words.Word(3)), std::tuple(3u, 5u, 3u));
     const char* names[] = { "SoundTracker15", "SoundTracker31", "NoiseTracker", "StarTracker",
         "ProTracker", "FastTracker", "TakeTracker", "MultiTracker" };
     const char* third[] = { nullptr, nullptr, nullptr,
@@ -89,9 +87,8 @@ TEST_F(SetupTest, MultiTracker_ThreeChannels_ShowItsSamplesAndPans)
     EXPECT_EQ(player.GetVirtualChannels(), 3);
     ASSERT_TRUE(player.InitPlayer());
     player.InitSound(0);
-    EXPECT_EQ(player.channels[0].panning, 0);
-    EXPECT_EQ(player.channels[1].panning, 112);
-    EXPECT_EQ(player.channels[2].panning, 240);
+    EXPECT_EQ(std::tuple(player.channels[0].panning, player.channels[1].panning,
+        player.channels[2].panning), std::tuple(0, 112, 240));
 }
 
 // Cleanup on a fresh player frees nothing; InitPlayer makes channels and mutex, and
@@ -129,15 +126,9 @@ TEST_F(SetupTest, InitSound_ResetsReplayStateAndChannels)
     player.amWaveforms[3][0] = 99;
 
     player.InitSound(0);
-    EXPECT_EQ(player.speed, 6);
-    EXPECT_EQ(player.counter, 0);
-    EXPECT_EQ(player.songPos, 0);
-    EXPECT_EQ(player.patternPos, 0);
-    EXPECT_EQ(player.breakPos, 0);
-    EXPECT_FALSE(player.posJumpFlag);
-    EXPECT_FALSE(player.loopJumpFlag);
-    EXPECT_EQ(player.patternDelay, 0);
-    EXPECT_EQ(player.patternDelayCount, 0);
+    EXPECT_EQ(std::tuple(player.speed, player.counter, player.songPos, player.patternPos,
+        player.breakPos, player.posJumpFlag, player.loopJumpFlag, player.patternDelay,
+        player.patternDelayCount), std::tuple(6, 0, 0, 0, 0, false, false, 0, 0));
     EXPECT_EQ(player.bpm, 150);
     Channel zero{};
     for (int i = 0; i < 4; i++)
@@ -164,10 +155,8 @@ TEST_F(SetupTest, Positions_SetResetsTheRowAndStaysOnTheList)
     player.patternPos = 30;
     player.patternDelay = player.patternDelayCount = 3;
     player.SetSongPosition(2);
-    EXPECT_EQ(player.GetSongPosition(), 2);
-    EXPECT_EQ(player.patternPos, 0);
-    EXPECT_EQ(player.patternDelay, 0);
-    EXPECT_EQ(player.patternDelayCount, 0);
+    EXPECT_EQ(std::tuple(player.GetSongPosition(), player.patternPos, player.patternDelay,
+        player.patternDelayCount), std::tuple(2, 0, 0, 0));
     player.SetSongPosition(4);              // a seek to the very end
     EXPECT_EQ(player.GetSongPosition(), 3);
     player.SetSongPosition(-5);

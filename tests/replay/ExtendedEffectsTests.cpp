@@ -135,13 +135,12 @@ TEST(ExtendedEffects, FineSlides_ProTracker_ActOncePerRow)
         Song song(mod, pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
-        EXPECT_EQ(ticks[5].channels[0].volume, pro ? 44u * 4 : 40u * 4);
-        EXPECT_EQ(ticks[10].channels[0].volume, pro ? 44u * 4 : 40u * 4);
-        EXPECT_EQ(ticks[11].channels[0].volume, pro ? 48u * 4 : 40u * 4);
-        EXPECT_EQ(ticks[5].channels[1].volume, pro ? 64u * 4 : 62u * 4);
-        EXPECT_EQ(ticks[10].channels[2].frequency, Hz(pro ? 854 : 856));
-        EXPECT_EQ(ticks[11].channels[2].frequency, Hz(pro ? 852 : 856));
-        EXPECT_EQ(ticks[10].channels[3].volume, pro ? 58u * 4 : 62u * 4);
+        auto volume = [&](int i, int c) { return uint32(ticks[i].channels[c].volume); };
+        EXPECT_EQ(std::tuple(volume(5, 0), volume(10, 0), volume(11, 0), volume(5, 1), volume(10, 3)),
+            pro ? std::tuple(44u * 4, 44u * 4, 48u * 4, 64u * 4, 58u * 4)
+                : std::tuple(40u * 4, 40u * 4, 40u * 4, 62u * 4, 62u * 4));
+        EXPECT_EQ(std::tuple(ticks[10].channels[2].frequency, ticks[11].channels[2].frequency),
+            std::tuple(Hz(pro ? 854 : 856), Hz(pro ? 852 : 856)));
     }
 }
 

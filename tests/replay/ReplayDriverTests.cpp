@@ -24,26 +24,15 @@ TEST(ReplayDriver, Play_FirstTicks_ReadTheFirstRowOnTheSixth)
         EXPECT_TRUE(ch.mute);
     }
     const zw::TraceChannel& first = ticks[5].channels[0];
-    EXPECT_EQ(ticks[5].pos, 0);
-    EXPECT_EQ(ticks[5].row, 0);
-    EXPECT_EQ(ticks[5].tick, 0u);
-    EXPECT_EQ(ticks[5].speed, 6u);
-    EXPECT_EQ(ticks[5].bpm, 125u);
-    EXPECT_TRUE(first.triggered);
-    EXPECT_EQ(first.sample, 1u);
-    EXPECT_EQ(first.start, 0u);
-    EXPECT_EQ(first.length, 512u);
-    EXPECT_EQ(first.frequency, 4143u);
-    EXPECT_EQ(first.volume, 256u);
-    EXPECT_FALSE(first.mute);
-    EXPECT_FALSE(first.looping);
+    EXPECT_EQ(Where(ticks[5]), std::tuple(0, 0, 0u, 6u, 125u));
+    EXPECT_EQ(std::tuple(first.triggered, first.sample, first.start, first.length, first.looping),
+        std::tuple(true, 1u, 0u, 512u, false));
+    EXPECT_EQ(std::tuple(first.frequency, first.volume, first.mute), std::tuple(4143u, 256u, false));
     for (int i = 6; i < 11; i++) {
-        EXPECT_EQ(ticks[i].row, 0);
-        EXPECT_EQ(ticks[i].tick, uint32(i - 5));
+        EXPECT_EQ(Where(ticks[i]), std::tuple(0, 0, uint32(i - 5), 6u, 125u));
         EXPECT_FALSE(ticks[i].channels[0].triggered);
     }
-    EXPECT_EQ(ticks[11].row, 1);
-    EXPECT_EQ(ticks[11].tick, 0u);
+    EXPECT_EQ(Where(ticks[11]), std::tuple(0, 1, 0u, 6u, 125u));
 }
 
 // Each song at speed 1 (F01 on the first row: one Play per row from Play 6) ends on the
@@ -57,10 +46,8 @@ TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
     ASSERT_TRUE(list.Loaded());
     std::vector<zw::TraceTick> ticks = list.Record(300);
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 133, 261 }));
-    EXPECT_EQ(ticks[132].pos, 1);
-    EXPECT_EQ(ticks[132].row, 63);
-    EXPECT_EQ(ticks[133].pos, 0);
-    EXPECT_EQ(ticks[133].row, 0);
+    EXPECT_EQ(Where(ticks[132]), std::tuple(1, 63, 0u, 1u, 125u));
+    EXPECT_EQ(Where(ticks[133]), std::tuple(0, 0, 0u, 1u, 125u));
     EXPECT_EQ(list.Player()->GetSongPosition(), 0);
 
     // B00 on the first row of the fourth position: the jump back ends each pass, the end
@@ -72,8 +59,7 @@ TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
     ticks = back.Record(400);
     EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 198, 391 }));
     EXPECT_EQ(ticks[197].pos, 3);
-    EXPECT_EQ(ticks[198].pos, 0);
-    EXPECT_EQ(ticks[198].row, 0);
+    EXPECT_EQ(Where(ticks[198]), std::tuple(0, 0, 0u, 1u, 125u));
 }
 
 // ch0 B00, ch1 a note, ch2 B05 on one row of position 3: the later jump wins, so the song
@@ -86,13 +72,10 @@ TEST(ReplayDriver, PositionJump_LaterChannelsOfTheRow_ReadTheSamePatternAndLastJ
     ASSERT_TRUE(song.Loaded());
     EXPECT_FALSE(song.PlayTo(6).ended);
     const zw::TraceTick& jumpRow = song.PlayTo(12);
-    EXPECT_EQ(jumpRow.pos, 3);
-    EXPECT_FALSE(jumpRow.ended);
-    EXPECT_TRUE(jumpRow.channels[1].triggered);
-    EXPECT_EQ(jumpRow.channels[1].frequency, Hz(678));
+    EXPECT_EQ(std::tuple(jumpRow.pos, jumpRow.ended, jumpRow.channels[1].triggered,
+        jumpRow.channels[1].frequency), std::tuple(3, false, true, Hz(678)));
     const zw::TraceTick& next = song.PlayTo(18);
-    EXPECT_EQ(next.pos, 5);
-    EXPECT_EQ(next.row, 0);
+    EXPECT_EQ(std::tuple(next.pos, next.row), std::tuple(5, 0));
 }
 
 // A jump to the position that plays, onto rows not yet heard, plays on; onto a row
@@ -143,14 +126,9 @@ TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.PlayTo(6).bpm, 64u);
     const zw::TraceTick& stop = song.PlayTo(18);
-    EXPECT_EQ(stop.row, 2);
+    EXPECT_EQ(Where(stop), std::tuple(0, 2, 0u, 6u, 125u));
     EXPECT_TRUE(stop.ended);
-    EXPECT_EQ(stop.speed, 6u);
-    EXPECT_EQ(stop.bpm, 125u);
-    const zw::TraceTick& next = song.PlayTo(24);
-    EXPECT_EQ(next.pos, 1);
-    EXPECT_EQ(next.row, 0);
-    EXPECT_EQ(next.tick, 0u);
+    EXPECT_EQ(Where(song.PlayTo(24)), std::tuple(1, 0, 0u, 6u, 125u));
 }
 
 // The SoundTracker types have no tempo: F00 is speed 1, F40 speed 31, and nothing ends.
@@ -161,11 +139,8 @@ TEST(ReplayDriver, SpeedCommand_SoundTracker_IsSpeedOnly)
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
     EXPECT_EQ(ticks[5].speed, 1u);
-    EXPECT_EQ(ticks[6].row, 1);
-    EXPECT_EQ(ticks[6].speed, 31u);
-    EXPECT_EQ(ticks[6].bpm, 125u);
-    EXPECT_EQ(ticks[36].row, 1);
-    EXPECT_EQ(ticks[37].row, 2);
+    EXPECT_EQ(Where(ticks[6]), std::tuple(0, 1, 0u, 31u, 125u));
+    EXPECT_EQ(std::tuple(ticks[36].row, ticks[37].row), std::tuple(1, 2));
     EXPECT_TRUE(EndTicks(ticks).empty());
 }
 
@@ -177,13 +152,9 @@ TEST(ReplayDriver, SpeedCommand_Extremes_SetSpeedOrTempo)
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
     EXPECT_EQ(ticks[5].speed, 1u);
-    EXPECT_EQ(ticks[6].bpm, 32u);
-    EXPECT_EQ(ticks[6].speed, 1u);
-    EXPECT_EQ(ticks[7].bpm, 255u);
-    EXPECT_EQ(ticks[8].speed, 31u);
-    EXPECT_EQ(ticks[8].row, 3);
-    EXPECT_EQ(ticks[38].row, 3);
-    EXPECT_EQ(ticks[39].row, 4);
+    EXPECT_EQ(std::tuple(ticks[6].speed, ticks[6].bpm, ticks[7].bpm), std::tuple(1u, 32u, 255u));
+    EXPECT_EQ(Where(ticks[8]), std::tuple(0, 3, 0u, 31u, 255u));
+    EXPECT_EQ(std::tuple(ticks[38].row, ticks[39].row), std::tuple(3, 4));
 }
 
 // Breaks read decimal digits (D10 row 10, D0F row 15); rows the pattern does not have
@@ -198,9 +169,8 @@ TEST(ReplayDriver, PatternBreak_Parameter_GoesToThatRowOfTheNextPosition)
             { 0, 1 }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& next = song.PlayTo(7);
-        EXPECT_EQ(next.pos, 1) << int(c.param);
-        EXPECT_EQ(next.row, c.row) << int(c.param);
-        EXPECT_FALSE(next.ended) << int(c.param);
+        EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(1, c.row, false))
+            << int(c.param);
     }
 }
 
@@ -212,11 +182,9 @@ TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
             { 0, 1 }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& jump = song.PlayTo(70);
-        EXPECT_EQ(jump.pos, 1);
-        EXPECT_TRUE(jump.ended) << int(target);
+        EXPECT_EQ(std::tuple(jump.pos, jump.ended), std::tuple(1, true)) << int(target);
         const zw::TraceTick& next = song.PlayTo(71);
-        EXPECT_EQ(next.pos, 0) << int(target);
-        EXPECT_EQ(next.row, 0);
+        EXPECT_EQ(std::tuple(next.pos, next.row), std::tuple(0, 0)) << int(target);
         EXPECT_LT(song.Player()->songPos, song.Player()->songLength);
     }
 }

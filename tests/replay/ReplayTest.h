@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/RVChannel.h"
@@ -157,6 +158,21 @@ public:
     zw::TraceRecorder recorder;
     std::string     error;
 };
+
+// Where a tick is and how fast it goes: pos, row, tick, speed, bpm.
+inline std::tuple<int32, int32, uint32, uint32, uint32>
+Where(const zw::TraceTick& t)
+{
+    return { t.pos, t.row, t.tick, t.speed, t.bpm };
+}
+
+// What a trigger set up on a channel: triggered, start, length, looping, loop start and
+// loop length, in bytes.
+inline std::tuple<bool, uint32, uint32, bool, uint32, uint32>
+Voice(const zw::TraceChannel& c)
+{
+    return { c.triggered, c.start, c.length, c.looping, c.loopStart, c.loopLength };
+}
 
 // Play numbers (1-based) of the ticks on which ModuleEnds was called.
 inline std::vector<uint32>

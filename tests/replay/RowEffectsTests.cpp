@@ -50,9 +50,8 @@ TEST(RowEffects, TonePortamento_ReachesItsTarget_StopsThere)
     Song again(mod, MODTYPE_PROTRACKER);
     std::vector<zw::TraceTick> ticks = again.Record(18);
     EXPECT_FALSE(ticks[11].channels[0].triggered);
-    EXPECT_NE(ticks[14].channels[0].told & RV_CHANNEL_FREQUENCY, 0u);
-    EXPECT_EQ(ticks[15].channels[0].told & RV_CHANNEL_FREQUENCY, 0u);
-    EXPECT_EQ(ticks[16].channels[0].told & RV_CHANNEL_FREQUENCY, 0u);
+    auto sent = [&](int i) { return (ticks[i].channels[0].told & RV_CHANNEL_FREQUENCY) != 0; };
+    EXPECT_EQ(std::tuple(sent(14), sent(15), sent(16)), std::tuple(true, false, false));
 
     EXPECT_EQ(song.RowFrequencies(18), Hz({ 678, 742, 806, 856, 856, 856 }));
 }
@@ -153,11 +152,9 @@ TEST(RowEffects, Volume_SlidesAndSettings_StayWithinSilenceAndFull)
     Song slides(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(slides.Loaded());
     std::vector<zw::TraceTick> ticks = slides.Record(9);
-    EXPECT_EQ(ticks[5].channels[0].volume, 40u);
-    EXPECT_EQ(ticks[6].channels[0].volume, 0u);
-    EXPECT_EQ(ticks[6].channels[1].volume, 256u);
-    EXPECT_EQ(ticks[6].channels[2].volume, 62u * 4);
-    EXPECT_EQ(ticks[7].channels[2].volume, 64u * 4);
+    EXPECT_EQ(std::tuple(ticks[5].channels[0].volume, ticks[6].channels[0].volume,
+        ticks[6].channels[1].volume, ticks[6].channels[2].volume, ticks[7].channels[2].volume),
+        std::tuple(40u, 0u, 256u, 62u * 4, 64u * 4));
 
     zw::ModWriter set = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xC, 0x41 }, { 0, 0, 1, "C-2", 1, 0xC, 0x00 },
         { 0, 0, 2, "C-2", 2, 0x0, 0x00 }, { 0, 1, 2, "", 0, 0xA, 0xF0 } });
@@ -165,9 +162,8 @@ TEST(RowEffects, Volume_SlidesAndSettings_StayWithinSilenceAndFull)
     Song song(set, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& row = song.PlayTo(6);
-    EXPECT_EQ(row.channels[0].volume, 256u);
-    EXPECT_EQ(row.channels[1].volume, 0u);
-    EXPECT_EQ(row.channels[2].volume, 256u);
+    EXPECT_EQ(std::tuple(row.channels[0].volume, row.channels[1].volume, row.channels[2].volume),
+        std::tuple(256u, 0u, 256u));
     EXPECT_EQ(song.PlayTo(13).channels[2].volume, 256u);
 }
 
@@ -181,17 +177,10 @@ TEST(RowEffects, SampleOffset_InsideAndPastTheSample_StartsWhereItCan)
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& row0 = song.PlayTo(6);
-    EXPECT_EQ(row0.channels[0].start, 256u);
-    EXPECT_EQ(row0.channels[0].length, 512u);
-    EXPECT_TRUE(row0.channels[1].triggered);
-    EXPECT_EQ(row0.channels[1].start, 128u);
-    EXPECT_EQ(row0.channels[1].length, 128u);
-    EXPECT_TRUE(row0.channels[1].looping);
-    EXPECT_EQ(row0.channels[1].loopStart, 0u);
-    EXPECT_EQ(row0.channels[1].loopLength, 128u);
-    EXPECT_TRUE(row0.channels[2].triggered);
-    EXPECT_EQ(row0.channels[2].start, 0u);
-    EXPECT_EQ(row0.channels[2].length, 2u);
+    EXPECT_EQ(std::tuple(row0.channels[0].start, row0.channels[0].length), std::tuple(256u, 512u));
+    EXPECT_EQ(Voice(row0.channels[1]), std::tuple(true, 128u, 128u, true, 0u, 128u));
+    const zw::TraceChannel& past = row0.channels[2];
+    EXPECT_EQ(std::tuple(past.triggered, past.start, past.length), std::tuple(true, 0u, 2u));
     EXPECT_EQ(song.PlayTo(12).channels[0].start, 256u);
 }
 

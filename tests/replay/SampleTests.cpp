@@ -18,13 +18,8 @@ TEST(Samples, Loop_SoundTrackerOrNoiseTracker_StartsInBytesOrWords)
         mod.SetSample(1, Ramp(400), 64, 100, 50);
         Song song(mod, c.old ? MODTYPE_SOUNDTRACKER15 : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
-        const zw::TraceChannel& ch = song.PlayTo(6).channels[0];
-        EXPECT_TRUE(ch.triggered);
-        EXPECT_EQ(ch.start, c.start);
-        EXPECT_EQ(ch.length, c.length);
-        EXPECT_TRUE(ch.looping);
-        EXPECT_EQ(ch.loopStart, c.loopStart);
-        EXPECT_EQ(ch.loopLength, 100u);
+        EXPECT_EQ(Voice(song.PlayTo(6).channels[0]),
+            std::tuple(true, c.start, c.length, true, c.loopStart, 100u));
     }
 }
 
@@ -39,9 +34,7 @@ TEST(Samples, Loop_PastTheEnd_IsCut)
     ASSERT_TRUE(song.Loaded());
     song.Player()->samples[0].loopLength = 20;          // words 24..43 of 32
     const zw::TraceChannel& a = song.PlayTo(6).channels[0];
-    EXPECT_EQ(a.length, 64u);
-    EXPECT_EQ(a.loopStart, 48u);
-    EXPECT_EQ(a.loopLength, 16u);
+    EXPECT_EQ(std::tuple(a.length, a.loopStart, a.loopLength), std::tuple(64u, 48u, 16u));
 
     zw::ModWriter st = SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 }, { 0, 0, 1, "C-2", 2, 0, 0 } });
     st.SetSample(1, Ramp(64), 64, 32, 4);
@@ -51,11 +44,9 @@ TEST(Samples, Loop_PastTheEnd_IsCut)
     old.Player()->samples[0].loopLength = 40;          // bytes 32..111 of 64
     old.Player()->samples[1].loopStart = 200;          // starts past the data
     const zw::TraceTick& row = old.PlayTo(6);
-    EXPECT_EQ(row.channels[0].start, 32u);
-    EXPECT_EQ(row.channels[0].length, 32u);
-    EXPECT_EQ(row.channels[0].loopLength, 32u);
-    EXPECT_FALSE(row.channels[1].triggered);
-    EXPECT_TRUE(row.channels[1].mute);
+    const zw::TraceChannel& b = row.channels[0];
+    EXPECT_EQ(std::tuple(b.start, b.length, b.loopLength), std::tuple(32u, 32u, 32u));
+    EXPECT_EQ(std::tuple(row.channels[1].triggered, row.channels[1].mute), std::tuple(false, true));
 }
 
 // A sample of length 0 mutes the voice; one of one word plays its two bytes unlooped.
@@ -67,17 +58,14 @@ TEST(Samples, ShortSample_EmptyOrOneWord_MutesOrPlaysTwoBytes)
     mod.SetSample(3, Ramp(2), 64);
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    const zw::TraceTick& row0 = song.PlayTo(6);
-    EXPECT_TRUE(row0.channels[1].triggered);
-    EXPECT_EQ(row0.channels[1].length, 2u);
-    EXPECT_FALSE(row0.channels[1].looping);
+    const zw::TraceChannel& one = song.PlayTo(6).channels[1];
+    EXPECT_EQ(std::tuple(one.triggered, one.length, one.looping), std::tuple(true, 2u, false));
     const zw::TraceTick& row1 = song.PlayTo(12);
-    EXPECT_FALSE(row1.channels[0].triggered);
-    EXPECT_NE(row1.channels[0].told & RV_CHANNEL_MUTE, 0u);
-    EXPECT_TRUE(row1.channels[0].mute);
+    const zw::TraceChannel& empty = row1.channels[0];
+    EXPECT_EQ(std::tuple(empty.triggered, (empty.told & RV_CHANNEL_MUTE) != 0, empty.mute),
+        std::tuple(false, true, true));
     // An offset past the one word starts at its "loop", the same two bytes.
-    EXPECT_TRUE(row1.channels[1].triggered);
-    EXPECT_EQ(row1.channels[1].length, 2u);
+    EXPECT_EQ(std::tuple(row1.channels[1].triggered, row1.channels[1].length), std::tuple(true, 2u));
 }
 
 // Sample 20 in a 15-sample module is no sample change: the note plays sample 1 on.
@@ -90,14 +78,11 @@ TEST(Samples, SampleNumber_BeyondTheModule_IsNoChange)
     Song song(mod, MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
     ASSERT_EQ(song.Player()->sampleNum, 15);
-    const zw::TraceTick& row0 = song.PlayTo(6);
-    EXPECT_FALSE(row0.channels[1].triggered);
-    EXPECT_TRUE(row0.channels[1].mute);
-    const zw::TraceTick& row1 = song.PlayTo(12);
-    EXPECT_TRUE(row1.channels[0].triggered);
-    EXPECT_EQ(row1.channels[0].sample, 1u);
-    EXPECT_EQ(row1.channels[0].frequency, Hz(762));
-    EXPECT_EQ(row1.channels[0].volume, 160u);
+    const zw::TraceChannel& never = song.PlayTo(6).channels[1];
+    EXPECT_EQ(std::tuple(never.triggered, never.mute), std::tuple(false, true));
+    const zw::TraceChannel& next = song.PlayTo(12).channels[0];
+    EXPECT_EQ(std::tuple(next.triggered, next.sample, next.frequency, next.volume),
+        std::tuple(true, 1u, Hz(762), 160u));
 }
 
 // MultiTracker cells reach sample 63; a module with two samples plays only those.
@@ -114,10 +99,7 @@ TEST(Samples, SampleNumber_BeyondAMultiTrackerModule_IsNoChange)
     mtm.SetPositions({ 0 });
     Song song(mtm.Build(), MODTYPE_MULTITRACKER);
     ASSERT_TRUE(song.Loaded());
-    const zw::TraceTick& row0 = song.PlayTo(6);
-    EXPECT_FALSE(row0.channels[1].triggered);
-    const zw::TraceTick& row1 = song.PlayTo(12);
-    EXPECT_TRUE(row1.channels[0].triggered);
-    EXPECT_EQ(row1.channels[0].sample, 2u);
-    EXPECT_EQ(row1.channels[0].volume, 128u);
+    EXPECT_FALSE(song.PlayTo(6).channels[1].triggered);
+    const zw::TraceChannel& next = song.PlayTo(12).channels[0];
+    EXPECT_EQ(std::tuple(next.triggered, next.sample, next.volume), std::tuple(true, 2u, 128u));
 }
