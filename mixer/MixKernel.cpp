@@ -74,10 +74,17 @@ const uint32 kWindowBytes = 64;
 // false uninitialised-value warning in g++ 12.
 const __mmask16 kAllLanes = 0xFFFF;
 
-// The largest step at which the samples of one pass lie within one window.
+// The largest step at which the samples of `frames` frames lie within one window.
 template<typename Sample>
-constexpr int32 kMaxVectorStep = int32(((kWindowBytes / sizeof(Sample) - 1) * 2048 - 2047)
-    / (kVectorFrames - 1));
+constexpr int32
+MaxWindowStep(uint32 frames)
+{
+    return int32(((kWindowBytes / sizeof(Sample) - 1) * 2048 - 2047) / (frames - 1));
+}
+template<typename Sample>
+constexpr int32 kMaxVectorStep = MaxWindowStep<Sample>(kVectorFrames);
+template<typename Sample>
+constexpr int32 kMaxDoubleStep = MaxWindowStep<Sample>(2 * kVectorFrames);
 
 #define MIXKERNEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
@@ -87,30 +94,35 @@ struct VectorVoice
     __m512i         gainLeft;       // gains in the upper 16 bits of each lane
     __m512i         gainRight;
     __m512i         frameOffsets;   // k * step for the frames k of a pass
+    __m512i         nextOffsets;    // the same for the pass after it
     __m512i         firstHalf;      // lanes of the left and right products that make
     __m512i         secondHalf;     // up the pass's first and second eight frames
     uint32          length;
 };
 
-// One pass of `count` frames (16, or fewer with Partial), the lowest index read at base.
-// The samples a pass reads lie within 64 bytes, loaded with a mask that stops at the
-// sample's end. A byte (or word) permutation puts each frame's sample into the top of
-// its 32-bit lane, where a multiply-add of 16-bit halves against a gain in the upper
-// half gives the exact product; the products are then interleaved into the sums.
-template<typename Sample, bool Partial>
-MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
-MixPass(const VectorVoice& v, const Sample* data, int32* out, int32 position, int32 base,
-    uint32 count)
+// The 64 bytes of data from sample `base` on, masked where the sample ends.
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
+LoadWindow(const VectorVoice& v, const Sample* data, int32 base)
 {
-    // Subtracting whole samples commutes with the shift to an index; shifting left by
-    // 13 (5) instead of right by 11 puts the index straight into the top byte (word)
-    // of each lane, the one the permutation fills.
-    const __m512i relative = _mm512_add_epi32(_mm512_set1_epi32(position - base * 2048),
-        v.frameOffsets);
     const uint32 bytesLeft = (v.length - uint32(base)) * sizeof(Sample);
-    const __m512i window = bytesLeft >= kWindowBytes
+    return bytesLeft >= kWindowBytes
         ? _mm512_loadu_si512(data + base)
         : _mm512_maskz_loadu_epi8((__mmask64(1) << bytesLeft) - 1, data + base);
+}
+
+// Adds `count` frames (16, or fewer with Partial) whose positions relative to the
+// window's first sample are `relative`. A byte (or word) permutation puts each frame's
+// sample into the top of its 32-bit lane, where a multiply-add of 16-bit halves
+// against a gain in the upper half gives the exact product; the products are then
+// interleaved into the sums.
+template<typename Sample, bool Partial>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out,
+    uint32 count)
+{
+    // Shifting left by 13 (5) instead of right by 11 puts the index straight into the
+    // top byte (word) of each lane, the one the permutation fills.
     __m512i samples;
     if constexpr (sizeof(Sample) == 1) {
         samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
@@ -137,8 +149,17 @@ MixPass(const VectorVoice& v, const Sample* data, int32* out, int32 position, in
     }
 }
 
+// Positions relative to sample `base`, for the frames of a pass that starts at
+// `position`: subtracting whole samples commutes with the shift to an index.
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
+Relative(int32 position, int32 base, __m512i offsets)
+{
+    return _mm512_add_epi32(_mm512_set1_epi32(position - base * 2048), offsets);
+}
 
-// Sixteen frames a pass, then one pass of the frames left.
+
+// Sixteen frames a pass; two passes share one window while the samples of both fit in
+// it (slow steps, the common case); one pass of the frames left.
 template<typename Sample>
 MIXKERNEL_AVX512 int32
 MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
@@ -150,25 +171,40 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
     v.frameOffsets = _mm512_mullo_epi32(
         _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
         _mm512_set1_epi32(step));
+    v.nextOffsets = _mm512_add_epi32(v.frameOffsets,
+        _mm512_set1_epi32(int32(kVectorFrames) * step));
     v.firstHalf = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
     v.secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30,
         15, 31);
     v.length = length;
 
-    // Backwards, the lowest index of a pass is its last frame's.
-    const int32 lowestOffset = step > 0 ? 0 : int32(kVectorFrames - 1) * step;
     const int32 passStep = int32(kVectorFrames) * step;
     uint32 i = 0;
+    if (step <= kMaxDoubleStep<Sample> && step >= -kMaxDoubleStep<Sample>) {
+        // Backwards, the lowest index is the last frame's.
+        const int32 lowestOffset = step > 0 ? 0 : int32(2 * kVectorFrames - 1) * step;
+        for (; i + 2 * kVectorFrames <= frames; i += 2 * kVectorFrames) {
+            const int32 base = (position + lowestOffset) >> 11;
+            const __m512i window = LoadWindow(v, data, base);
+            const __m512i relative = Relative(position, base, v.frameOffsets);
+            MixFromWindow<Sample, false>(v, window, relative, buffer + 2 * i, kVectorFrames);
+            MixFromWindow<Sample, false>(v, window,
+                Relative(position, base, v.nextOffsets), buffer + 2 * i + 32, kVectorFrames);
+            position += 2 * passStep;
+        }
+    }
+    const int32 lowestOffset = step > 0 ? 0 : int32(kVectorFrames - 1) * step;
     for (; i + kVectorFrames <= frames; i += kVectorFrames) {
-        MixPass<Sample, false>(v, data, buffer + 2 * i, position,
-            (position + lowestOffset) >> 11, kVectorFrames);
+        const int32 base = (position + lowestOffset) >> 11;
+        MixFromWindow<Sample, false>(v, LoadWindow(v, data, base),
+            Relative(position, base, v.frameOffsets), buffer + 2 * i, kVectorFrames);
         position += passStep;
     }
     const uint32 rest = frames - i;
     if (rest != 0) {
-        const int32 restLowest = step > 0 ? 0 : int32(rest - 1) * step;
-        MixPass<Sample, true>(v, data, buffer + 2 * i, position,
-            (position + restLowest) >> 11, rest);
+        const int32 base = (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> 11;
+        MixFromWindow<Sample, true>(v, LoadWindow(v, data, base),
+            Relative(position, base, v.frameOffsets), buffer + 2 * i, rest);
         position += int32(rest) * step;
     }
     return position;
