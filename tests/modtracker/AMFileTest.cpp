@@ -46,11 +46,8 @@ TEST_F(AMFileTest, ExtraLoad_FiveRecords_FillFiveAndLeaveTheRestZero)
     EXPECT_EQ(player.GetExtraFilesSize() - before, 144u + 120u * 5);
     for (int k = 0; k < 5; k++) {
         const AMSample& r = player.amData[k];
-        EXPECT_EQ(r.mark, AM_MARK);
-        EXPECT_EQ(r.unused1, 0x01020304u + uint32(k));
-        EXPECT_EQ(r.startAmplitude, k + 1);
-        EXPECT_EQ(r.octaveShift, 0x100 + k);
-        EXPECT_EQ(r.unused4[83], k);
+        EXPECT_EQ(std::tuple(r.mark, r.unused1, r.startAmplitude, r.octaveShift, r.unused4[83]),
+            std::tuple(AM_MARK, 0x01020304u + uint32(k), k + 1, 0x100 + k, k)) << k;
     }
     AMSample zero{};
     for (int k = 5; k < 31; k++)
@@ -64,9 +61,8 @@ TEST_F(AMFileTest, ExtraLoad_CutRecord_StaysAnOrdinarySample)
     LoadAs(MODTYPE_STARTRACKER);
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
     ASSERT_NE(player.amData, nullptr);
-    EXPECT_EQ(player.amData[1].mark, AM_MARK);
-    EXPECT_EQ(player.amData[2].mark, 0);
-    EXPECT_EQ(player.amData[2].unused1, 0u);
+    EXPECT_EQ(std::tuple(player.amData[1].mark, player.amData[2].mark, player.amData[2].unused1),
+        std::tuple(AM_MARK, 0, 0u));
 }
 
 // The companion is "NAME.nt" or "BASE.nt" beside the module, and only a StarTracker
