@@ -102,14 +102,18 @@ TEST_F(DemoTune, Samples_UsedByNotes_AreMadeAndInRange)
     }
 }
 
-// Played tick by tick, every channel starts notes and is heard.
+// Traced tick by tick (one JSON object a tick, four channels), every channel starts
+// notes and is heard.
 TEST_F(DemoTune, Trace_EveryChannel_StartsNotesAndSounds)
 {
     Result result = Host({ "trace", "--json", "--ticks", "3000", DemoPath() });
     ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> lines = Lines(result.out);
+    EXPECT_EQ(lines.size(), 3000u);
     std::map<int, int> triggers, loudTicks;
-    for (const std::string& line : Lines(result.out)) {
+    for (const std::string& line : lines) {
         nlohmann::json tick = nlohmann::json::parse(line);
+        ASSERT_EQ(tick["channels"].size(), 4u);
         for (size_t c = 0; c < tick["channels"].size(); c++) {
             const nlohmann::json& channel = tick["channels"][c];
             if (!channel["trigger"].is_null())

@@ -134,25 +134,6 @@ TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
         std::string::npos);
 }
 
-TEST(Info, Json_Demo_IsAFourChannelProTrackerModule)
-{
-    Result result = Host({ "info", "--json", DemoPath() });
-    EXPECT_EQ(result.status, 0);
-    std::vector<json> objects = JsonLines(result.out);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0]["type"], 4);
-    EXPECT_EQ(objects[0]["channels"], 4);
-}
-
-TEST(Trace, Json_Demo_IsOneObjectPerTick)
-{
-    Result result = Host({ "trace", "--json", "--ticks", "12", DemoPath() });
-    EXPECT_EQ(result.status, 0) << result.err;
-    std::vector<json> objects = JsonLines(result.out);
-    ASSERT_EQ(objects.size(), 12u);
-    EXPECT_EQ(objects.back()["channels"].size(), 4u);
-}
-
 TEST(Trace, Run_NotAModule_NamesItAndFails)
 {
     TempDir dir;

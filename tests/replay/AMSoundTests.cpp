@@ -34,10 +34,9 @@ TEST(AMSounds, Envelope_FullRun_GoesThroughEveryPhase)
     Song& song = *am.song;
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& note = song.PlayTo(6);
-    EXPECT_TRUE(note.channels[0].triggered);
-    EXPECT_EQ(note.channels[0].length, 32u);
-    EXPECT_TRUE(note.channels[0].looping);
-    EXPECT_EQ(note.channels[0].loopLength, 32u);
+    const zw::TraceChannel& ch = note.channels[0];
+    EXPECT_EQ(std::tuple(ch.triggered, ch.length, ch.looping, ch.loopLength),
+        std::tuple(true, 32u, true, 32u));
     EXPECT_EQ(song.Player()->virtualChannels[0]->SampleAddress(), song.Player()->amWaveforms[0]);
     EXPECT_EQ(note.channels[0].frequency, Hz(856));
 
@@ -66,9 +65,8 @@ TEST(AMSounds, Pitch_OctaveShiftAndPitchFall_MoveThePeriod)
     falling.pitchFall = 4;
     AMSong fall(falling);
     ASSERT_TRUE(fall.song->Loaded());
-    EXPECT_EQ(fall.song->PlayTo(6).channels[0].frequency, Hz(860));
-    EXPECT_EQ(fall.song->PlayTo(7).channels[0].frequency, Hz(864));
-    EXPECT_EQ(fall.song->PlayTo(8).channels[0].frequency, Hz(868));
+    for (uint32 k = 0; k < 3; k++)
+        EXPECT_EQ(fall.song->PlayTo(6 + k).channels[0].frequency, Hz(860 + 4 * k)) << k;
 }
 
 // Speed 100: angles 0, 100, 200, 300, 40; from 180 on the half sine is negated.
@@ -145,9 +143,8 @@ TEST(AMSounds, NoCompanion_Note_PlaysTheSample)
     ASSERT_TRUE(am.song->Loaded());
     const zw::TraceTick& note = am.song->PlayTo(6);
     ModTracker* player = am.song->Player();
-    EXPECT_EQ(player->virtualChannels[0]->SampleAddress(), player->samples[0].data);
-    EXPECT_EQ(note.channels[0].volume, 256u);
-    EXPECT_FALSE(player->channels[0].amSound);
+    EXPECT_EQ(std::tuple(player->virtualChannels[0]->SampleAddress(), note.channels[0].volume,
+        player->channels[0].amSound), std::tuple(player->samples[0].data, 256u, false));
 }
 
 TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
@@ -173,10 +170,9 @@ TEST(AMSounds, UnmarkedSample_NextNote_EndsAMControl)
     EXPECT_EQ(am.song->PlayTo(11).channels[0].volume, 256u);
     const zw::TraceTick& next = am.song->PlayTo(12);
     ModTracker* player = am.song->Player();
-    EXPECT_FALSE(player->channels[0].amSound);
-    EXPECT_EQ(player->virtualChannels[0]->SampleAddress(), player->samples[1].data);
-    EXPECT_EQ(next.channels[0].volume, 48u * 4);
-    EXPECT_EQ(next.channels[0].frequency, Hz(762));
+    EXPECT_EQ(std::tuple(player->channels[0].amSound, player->virtualChannels[0]->SampleAddress(),
+        next.channels[0].volume, next.channels[0].frequency),
+        std::tuple(false, player->samples[1].data, 48u * 4, Hz(762)));
     EXPECT_EQ(am.song->PlayTo(13).channels[0].volume, 48u * 4);
 }
 
