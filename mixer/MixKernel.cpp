@@ -220,6 +220,7 @@ MixStereoAvx512Of(const Sample* data, int32* buffer, int32 position, int32 step,
     // Fast steps, and stretches that read where `length` says there is nothing, go
     // through the block loop.
     if (frames == 0 || step > kMaxVectorStep<Sample> || step < -kMaxVectorStep<Sample>
+        || position < 0 || last < 0
         || (position >> 11) >= int64(length) || (last >> 11) >= int64(length)) {
         return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
