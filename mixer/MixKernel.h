@@ -13,7 +13,7 @@ namespace MixKernel {
 enum KernelSet {
     KERNELS_REFERENCE,      // one frame or value at a time, exactly as described
     KERNELS_PORTABLE,       // blocks the compiler vectorises (SSE2)
-    KERNELS_AVX2,           // the blocks compiled for AVX2, where the processor has it
+    KERNELS_AVX2,           // byte shuffles in 128-bit halves; where the processor has AVX2
     KERNELS_AVX512,         // byte permutations; where the processor has AVX-512 VBMI
 };
 
@@ -100,11 +100,12 @@ int32               MixStereoAvx512(const int8* data, int32* buffer, int32 posit
                         int32 step, uint32 frames, int32 left, int32 right, uint32 length);
 int32               MixStereoAvx512(const int16* data, int32* buffer, int32 position,
                         int32 step, uint32 frames, int32 left, int32 right, uint32 length);
-// The blocks of the AVX2 set.
+// The same for the AVX2 set, which loads 16-byte windows whole and so leaves the
+// frames near the sample's end to the block loop.
 int32               MixStereoAvx2(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right);
+                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
 int32               MixStereoAvx2(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right);
+                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
 
 // Mixes through the active set.
 template<typename Sample, typename Pos>
@@ -122,7 +123,8 @@ MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 fram
             [[fallthrough]];
         case KERNELS_AVX2:
             if constexpr (sizeof(Pos) == 4)
-                return MixStereoAvx2(data, buffer, position, step, frames, left, right);
+                return MixStereoAvx2(data, buffer, position, step, frames, left, right,
+                    length);
             [[fallthrough]];
         case KERNELS_PORTABLE:
         default:
