@@ -80,6 +80,15 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
+    // The terminal's line editing and echo bits (both set when it is restored).
+    tcflag_t
+    LineModes() const
+    {
+        struct termios modes{};
+        EXPECT_EQ(tcgetattr(master, &modes), 0);
+        return modes.c_lflag & (ICANON | ECHO);
+    }
+
     void
     TearDown() override
     {
@@ -152,14 +161,10 @@ TEST_F(Keys, NextFileAndPause_AndTheTerminalIsRestored)
     Press(" ");
     Press("n");
     ASSERT_TRUE(WaitFor("second.fake")) << screen;
-    struct termios raw;
-    ASSERT_EQ(tcgetattr(master, &raw), 0);
-    EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_EQ(LineModes(), 0u);
     Press("q");
     EXPECT_EQ(Finish(), 0);
-    struct termios after;
-    ASSERT_EQ(tcgetattr(master, &after), 0);
-    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), (tcflag_t)(ICANON | ECHO));
+    EXPECT_EQ(LineModes(), (tcflag_t)(ICANON | ECHO));
 }
 
 TEST_F(Keys, InterruptRestoresTheTerminal)
@@ -170,9 +175,7 @@ TEST_F(Keys, InterruptRestoresTheTerminal)
     ASSERT_TRUE(WaitFor("0:00")) << screen;
     kill(pid, SIGTERM);
     EXPECT_EQ(Finish(), 128 + SIGTERM);
-    struct termios after;
-    ASSERT_EQ(tcgetattr(master, &after), 0);
-    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), (tcflag_t)(ICANON | ECHO));
+    EXPECT_EQ(LineModes(), (tcflag_t)(ICANON | ECHO));
 }
 
 }   // namespace

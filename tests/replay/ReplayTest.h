@@ -137,21 +137,17 @@ public:
     }
 
     // What channel `channel` sent on the six ticks of the row read on Play `rowPlay`.
+    template<typename T>
+    std::vector<uint32> Row(uint32 rowPlay, int channel, T zw::TraceChannel::* field)
+    {
+        std::vector<uint32> result;
+        for (uint32 play = rowPlay; play < rowPlay + 6; play++)
+            result.push_back(PlayTo(play).channels[channel].*field);
+        return result;
+    }
     std::vector<uint32> RowFrequencies(uint32 rowPlay, int channel = 0)
-    {
-        std::vector<uint32> result;
-        for (uint32 play = rowPlay; play < rowPlay + 6; play++)
-            result.push_back(PlayTo(play).channels[channel].frequency);
-        return result;
-    }
-
-    std::vector<uint32> RowVolumes(uint32 rowPlay, int channel = 0)
-    {
-        std::vector<uint32> result;
-        for (uint32 play = rowPlay; play < rowPlay + 6; play++)
-            result.push_back(PlayTo(play).channels[channel].volume);
-        return result;
-    }
+        { return Row(rowPlay, channel, &zw::TraceChannel::frequency); }
+    std::vector<uint32> RowVolumes(uint32 rowPlay) { return Row(rowPlay, 0, &zw::TraceChannel::volume); }
 
     ModTracker* Player() { return recorder.Player(); }
 
