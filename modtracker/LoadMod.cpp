@@ -86,11 +86,13 @@ ModTracker::ShowError(int32 error)
     ThrowUserException();
 }
 
+// A load error (already reported by ShowError) becomes the result 1; anything else
+// that passes through frees the half-built module and travels on.
 int32
-ModTracker::LoadTracker(PFile* file)
+ModTracker::RunLoader(void (ModTracker::*read)(PFile*), PFile* file)
 {
     try {
-        ReadTracker(file);
+        (this->*read)(file);
         return 0;
     } catch (PUserException* e) {
         e->Delete();
@@ -100,6 +102,12 @@ ModTracker::LoadTracker(PFile* file)
         Cleanup();
         throw;
     }
+}
+
+int32
+ModTracker::LoadTracker(PFile* file)
+{
+    return RunLoader(&ModTracker::ReadTracker, file);
 }
 
 void

@@ -27,17 +27,7 @@ const uint32 MAX_WORDS = 0xFFFF;
 int32
 ModTracker::LoadMultiTracker(PFile* file)
 {
-    try {
-        ReadMultiTracker(file);
-        return 0;
-    } catch (PUserException* e) {
-        e->Delete();
-        Cleanup();
-        return 1;
-    } catch (...) {
-        Cleanup();
-        throw;
-    }
+    return RunLoader(&ModTracker::ReadMultiTracker, file);
 }
 
 void

@@ -121,6 +121,7 @@ protected:
 
     // --- loader-private helpers (owned by the loader files) ---
     uint32          trackBuffers;       // entries of tracks, for Cleanup
+    int32           RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
     void            ReadTracker(PFile* file);
     void            ReadModSamples(PFile* file);
     void            ReadModPatterns(PFile* file);
