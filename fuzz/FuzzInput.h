@@ -83,6 +83,17 @@ QuietStandardOutput()
         abort();
 }
 
+// A copy of the module part for a PMemFile to own; the spare byte keeps an empty
+// module allocatable.
+inline uint8*
+CopyModule(const Split& split)
+{
+    uint8* bytes = new uint8[split.moduleBytes + 1];
+    if (split.moduleBytes > 0)
+        memcpy(bytes, split.module, split.moduleBytes);
+    return bytes;
+}
+
 }   // namespace zwfuzz
 
 // An invariant the player promises on any input; a failure is kept by libFuzzer as a crash.

@@ -119,10 +119,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Split split = SplitInput(data, size);
     RVGlobal global;
     CountingTracker player(&global);
-    uint8* bytes = new uint8[split.moduleBytes + 1];
-    if (split.moduleBytes > 0)
-        memcpy(bytes, split.module, split.moduleBytes);
-    PMemFile file(bytes, int32(split.moduleBytes), 0);
+    PMemFile file(CopyModule(split), int32(split.moduleBytes), 0);
 
     int32 type = DetectedType(player, file);
     // A file nobody recognises still goes through a loader now and then: the loaders

@@ -107,10 +107,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Split split = SplitInput(data, size);
     RVGlobal global;
     ModTracker player(&global);
-    uint8* bytes = new uint8[split.moduleBytes + 1];
-    if (split.moduleBytes > 0)
-        memcpy(bytes, split.module, split.moduleBytes);
-    PMemFile file(bytes, int32(split.moduleBytes), 0);
+    PMemFile file(CopyModule(split), int32(split.moduleBytes), 0);
 
     int32 type = -1;
     for (uint32 i = 0; i < player.GetCount() && type < 0; i++) {
