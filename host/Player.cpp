@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/PluginHost.h"
+#include "hostlib/PluginHost.h"
 #include "host/Terminal.h"
 
 namespace {

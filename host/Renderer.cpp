@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "host/Player.h"
-#include "host/PluginHost.h"
+#include "hostlib/PluginHost.h"
 
 namespace fs = std::filesystem;
 

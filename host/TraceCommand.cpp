@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/PluginHost.h"
+#include "hostlib/PluginHost.h"
 #ifdef ZW_HAVE_TRACE
 #include "tools/trace/Trace.h"
 #endif

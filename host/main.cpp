@@ -11,9 +11,18 @@
 #include "beos/MimeType.h"
 #include "host/ModuleInfo.h"
 #include "host/Player.h"
-#include "host/PluginHost.h"
+#include "hostlib/PluginHost.h"
 #include "host/Renderer.h"
 #include "host/TraceCommand.h"
+
+// The host and every add-on link their own copy of the platform layer; through this slot
+// they share one MIME database, so the host reads the types the plug-ins register.
+extern "C" __attribute__((visibility("default"))) void**
+zw_mime_database_slot()
+{
+    static void* slot = nullptr;
+    return &slot;
+}
 
 namespace {
 

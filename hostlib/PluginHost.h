@@ -1,7 +1,7 @@
 // PluginHost: every add-on of one plug-ins folder, loaded with dlopen, each asked in turn
 // whether it plays a file. The host touches a plug-in only through InputPlugin.
-#ifndef HOST_PLUGINHOST_H
-#define HOST_PLUGINHOST_H
+#ifndef HOSTLIB_PLUGINHOST_H
+#define HOSTLIB_PLUGINHOST_H
 
 #include <string>
 #include <vector>

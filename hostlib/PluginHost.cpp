@@ -1,4 +1,4 @@
-#include "host/PluginHost.h"
+#include "hostlib/PluginHost.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -35,15 +35,6 @@ IsSharedObject(const fs::directory_entry& entry)
 }
 
 }   // namespace
-
-// The host and every add-on link their own copy of the platform layer; through this slot
-// they share one MIME database, so the host reads the types the plug-ins register.
-extern "C" __attribute__((visibility("default"))) void**
-zw_mime_database_slot()
-{
-    static void* slot = nullptr;
-    return &slot;
-}
 
 void
 ReportError(const std::string& message)

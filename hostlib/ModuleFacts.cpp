@@ -1,0 +1,162 @@
+#include "hostlib/ModuleFacts.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "framework/RVGlobal.h"
+#include "hostlib/PluginHost.h"
+#include "hostlib/Text.h"
+#include "modtracker/ModTracker.h"
+#include "support/PException.h"
+#include "support/PFile.h"
+
+namespace {
+
+const char kLoaderPrefix[] = "Ravlo Mod plugin ERROR: ";
+
+// The loader reports a failure on standard output itself. While it runs, standard output
+// goes to a scratch file so the message can be named in our own output (and JSON lines
+// stay JSON); whatever else it printed is passed on to standard error.
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        fflush(stdout);
+        scratch = tmpfile();
+        saved = dup(STDOUT_FILENO);
+        if (scratch != nullptr && saved >= 0)
+            dup2(fileno(scratch), STDOUT_FILENO);
+    }
+
+    ~StdoutCapture() { Finish(); }
+
+    std::string
+    Finish()
+    {
+        std::string text;
+        if (saved < 0)
+            return text;
+        fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+        saved = -1;
+        if (scratch == nullptr)
+            return text;
+        rewind(scratch);
+        char buffer[512];
+        size_t count;
+        while ((count = fread(buffer, 1, sizeof(buffer), scratch)) > 0)
+            text.append(buffer, count);
+        fclose(scratch);
+        scratch = nullptr;
+        return text;
+    }
+
+private:
+    FILE*           scratch = nullptr;
+    int             saved = -1;
+};
+
+// The loader's message without its prefix and trailing newline; other output is passed
+// to standard error.
+std::string
+LoaderMessage(const std::string& printed)
+{
+    size_t at = printed.find(kLoaderPrefix);
+    if (at == std::string::npos) {
+        std::cerr << printed;
+        return "";
+    }
+    std::cerr << printed.substr(0, at);
+    std::string message = printed.substr(at + sizeof(kLoaderPrefix) - 1);
+    while (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    return message;
+}
+
+// Names are bytes of the file; they leave the player as ISO-8859-1 text.
+std::string
+Name(const PString& text)
+{
+    const char* chars = text;
+    return Latin1ToUtf8(chars != nullptr ? chars : "");
+}
+
+std::string
+Text(const PString& text)
+{
+    const char* chars = text;
+    return chars != nullptr ? chars : "";
+}
+
+void
+TakeFacts(ModTracker& player, ModuleFacts& facts)
+{
+    facts.name = Name(player.GetModuleName());
+    facts.channels = player.channelNum;
+    facts.patterns = player.patternNum;
+    facts.samples = player.sampleNum;
+    facts.songLength = player.songLength;
+    facts.restart = player.restartPos;
+    for (uint16 i = 0; player.samples != nullptr && i < player.sampleNum; i++) {
+        const Sample& sample = player.samples[i];
+        facts.sampleList.push_back({ Name(sample.name), sample.length * 2u, sample.volume,
+            sample.fineTune, sample.loopStart, sample.loopLength });
+    }
+    for (uint32 line = 0; line < player.GetInfoCount(); line++) {
+        facts.info.emplace_back(Text(player.GetInfoString(line, RV_INFO_LABEL)),
+            Text(player.GetInfoString(line, RV_INFO_VALUE)));
+    }
+}
+
+void
+Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
+{
+    int32 type = player.TestModule(&file);
+    if (type < 0 || type >= (int32)player.GetCount()) {
+        facts.error = "not a module of any known type";
+        return;
+    }
+    facts.type = type;
+    facts.typeName = Text(player.GetName(type));
+    player.modType = type;
+    file.SeekToBegin();
+    StdoutCapture capture;
+    int32 result = player.LoadModule(type, &file);
+    std::string message = LoaderMessage(capture.Finish());
+    if (result != 0) {
+        facts.error = message.empty() ? "load error " + std::to_string(result) : message;
+        return;
+    }
+    TakeFacts(player, facts);
+    player.EndPlayer();
+}
+
+}   // namespace
+
+ModuleFacts
+ReadModuleFacts(const std::string& path)
+{
+    ModuleFacts facts;
+    facts.file = path;
+    std::string reason = UnreadableReason(path);
+    if (!reason.empty()) {
+        facts.error = "cannot read: " + reason;
+        return facts;
+    }
+    RVGlobal global;
+    ModTracker player(&global);
+    PFile file;
+    try {
+        file.Open(path.c_str(), PFile::pModeRead);
+        Examine(player, file, facts);
+    } catch (PException* exception) {
+        exception->Delete();
+        facts.error = "cannot read the file";
+    }
+    player.Cleanup();
+    return facts;
+}

@@ -1,0 +1,43 @@
+// Module facts read with the player library itself rather than through a plug-in, since
+// the plug-in interface carries no module facts: for `info`, tags and titles.
+#ifndef HOSTLIB_MODULEFACTS_H
+#define HOSTLIB_MODULEFACTS_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct SampleFacts
+{
+    std::string     name;               // UTF-8, decoded from ISO-8859-1
+    uint32_t        bytes = 0;          // length of the sample data
+    unsigned        volume = 0;         // 0..64
+    unsigned        fineTune = 0;       // 0..15
+    unsigned        loopStart = 0;      // as the file gives it
+    unsigned        loopLength = 0;     // in words
+};
+
+struct ModuleFacts
+{
+    std::string     file;
+    std::optional<int> type;            // 0..7; empty when the file is no module
+    std::string     typeName;
+    std::string     name;               // UTF-8, decoded from ISO-8859-1
+    int             channels = 0;
+    int             patterns = 0;
+    int             samples = 0;
+    int             songLength = 0;
+    int             restart = 0;
+    std::vector<std::pair<std::string, std::string>> info;  // label, value
+    std::vector<SampleFacts> sampleList;
+    std::vector<std::string> warnings;  // what a damaged file lacked
+    std::optional<std::string> error;   // why the file is not a module that loads
+
+    bool            Loaded() const { return type && !error; }
+};
+
+ModuleFacts         ReadModuleFacts(const std::string& path);
+
+#endif
