@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -105,7 +106,7 @@ PluginHost::Load(const std::string& path)
         dlclose(handle);
         return;
     }
-    addOns.push_back({ path, handle, plugin });
+    addOns.push_back({ path, handle, plugin, create });
 }
 
 InputPlugin*
@@ -118,9 +119,24 @@ PluginHost::FindPlugin(const std::string& path) const
     return nullptr;
 }
 
+std::unique_ptr<InputPlugin>
+PluginHost::NewInstance(const InputPlugin* plugin) const
+{
+    for (const AddOn& addOn : addOns) {
+        if (addOn.plugin == plugin) {
+            int32 version = 0;
+            return std::unique_ptr<InputPlugin>(addOn.create(&version));
+        }
+    }
+    return nullptr;
+}
+
 std::string
 PluginHost::DefaultFolder()
 {
+    const char* chosen = getenv("ZARNOWELLE_PLUGIN_DIR");
+    if (chosen != nullptr && chosen[0] != '\0')
+        return chosen;
     fs::path here = ExecutableFolder();
     std::error_code error;
     if (fs::is_directory(here / "plugins", error))

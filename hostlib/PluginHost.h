@@ -3,6 +3,7 @@
 #ifndef HOSTLIB_PLUGINHOST_H
 #define HOSTLIB_PLUGINHOST_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ public:
         std::string     path;
         void*           handle;
         InputPlugin*    plugin;
+        InputPlugin*    (*create)(int32* version);
     };
 
     // Loads every shared object in `folder`, in name order; prints a warning for each
@@ -27,10 +29,14 @@ public:
 
     // The first plug-in whose IsOur says yes, or null.
     InputPlugin*    FindPlugin(const std::string& path) const;
+    // Another object of the add-on that made `plugin`, for a second playback beside the
+    // first (a timeline scan while the song plays); null when it makes none.
+    std::unique_ptr<InputPlugin> NewInstance(const InputPlugin* plugin) const;
     const std::vector<AddOn>& AddOns() const { return addOns; }
     const std::string& Folder() const { return folder; }
 
-    // plugins/ beside the binary, else ../lib/zarnowelle/plugins relative to it.
+    // $ZARNOWELLE_PLUGIN_DIR when set; else plugins/ beside the binary, else
+    // ../lib/zarnowelle/plugins relative to it.
     static std::string DefaultFolder();
 
 private:

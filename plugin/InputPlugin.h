@@ -11,6 +11,15 @@
 
 class BMimeType;
 
+// Every block a plug-in delivers: 1024 frames of signed 16-bit interleaved stereo (left,
+// right) at 44100 Hz, in the machine's byte order.
+const int32 PLUGIN_SAMPLE_RATE = 44100;
+const int32 PLUGIN_FRAME_BYTES = 4;
+const int32 PLUGIN_BLOCK_FRAMES = 1024;
+const int32 PLUGIN_BLOCK_BYTES = PLUGIN_BLOCK_FRAMES * PLUGIN_FRAME_BYTES;
+// Host positions are thousandths of the song.
+const int32 PLUGIN_POSITION_SCALE = 1000;
+
 // The host's record of the file being played. The plug-in writes only the named fields;
 // the reserved bytes belong to the host and are neither read nor written.
 struct PlayerInfoStruct

@@ -11,12 +11,6 @@ class PFile;
 class RVAddOnPlayer;
 class RVGlobal;
 
-// The fixed output: 1024 frames of two 16-bit samples.
-const int32 PLUGIN_BLOCK_BYTES = 4096;
-const int32 PLUGIN_SAMPLE_RATE = 44100;
-// Host positions are thousandths of the song.
-const int32 PLUGIN_POSITION_SCALE = 1000;
-
 class MyPlugin : public InputPlugin
 {
 public:

@@ -1,0 +1,66 @@
+// PluginPlayback: one file played through an InputPlugin, counting the frames it delivers.
+// Its seek is exact to the frame and sounds as playing from the start would: the song is
+// played silently up to the frame, so notes still ring and the effects' memory, speed and
+// tempo are what a listener would have by then. A jump to a song position gives none of
+// that, and rendering is fast enough that the silent run costs milliseconds.
+#ifndef HOSTLIB_PLUGINPLAYBACK_H
+#define HOSTLIB_PLUGINPLAYBACK_H
+
+#include <cstdint>
+#include <string>
+
+#include "plugin/InputPlugin.h"
+
+class PluginPlayback
+{
+public:
+    // A run of delivered frames. When songEnded is set, the plug-in signalled the end of
+    // the song in this block: it then holds the tail of the last row and the start of the
+    // next pass, which a host that repeats the song plays and a host that stops drops.
+    struct Block
+    {
+        const int16*    frames = nullptr;   // interleaved left, right
+        int             count = 0;
+        bool            songEnded = false;
+    };
+
+    // `plugin` is not owned; it plays one file at a time, so give each playback its own.
+    explicit        PluginPlayback(InputPlugin* plugin);
+                    ~PluginPlayback();
+                    PluginPlayback(const PluginPlayback&) = delete;
+    PluginPlayback& operator=(const PluginPlayback&) = delete;
+
+    // False when the plug-in does not start the file (nothing is playing then).
+    bool            Start(const std::string& path);
+    void            Stop();
+    bool            Playing() const { return playing; }
+
+    // The next frames, at most a block. After a block with songEnded the song plays on
+    // from where the player continues (its restart position).
+    Block           Next();
+
+    // Continues from `frame` of the song as counted from its start. False when the song
+    // ends before it; the player then plays on into its next pass.
+    bool            SeekToFrame(int64_t frame);
+
+    // Frames delivered since the song's start; the block of an end is not counted.
+    int64_t         Frame() const { return frame; }
+    // The plug-in's position after the last block, in thousandths of the song.
+    int32           Permille() const { return info.position; }
+    InputPlugin*    Plugin() const { return plugin; }
+
+private:
+    bool            Restart();
+
+    InputPlugin*    plugin;
+    std::string     path;
+    PlayerInfoStruct info;
+    bool            playing = false;
+    int64_t         frame = 0;
+    bool            ended = false;      // a block with songEnded was handed out
+    const int16*    pending = nullptr;  // frames of the last block not yet handed out
+    int             pendingCount = 0;
+    bool            pendingEnd = false;
+};
+
+#endif
