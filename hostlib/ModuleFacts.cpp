@@ -1,11 +1,7 @@
 #include "hostlib/ModuleFacts.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <iostream>
-
 #include "framework/RVGlobal.h"
+#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/Text.h"
 #include "modtracker/ModTracker.h"
@@ -13,69 +9,6 @@
 #include "support/PFile.h"
 
 namespace {
-
-const char kLoaderPrefix[] = "Ravlo Mod plugin ERROR: ";
-
-// The loader reports a failure on standard output itself. While it runs, standard output
-// goes to a scratch file so the message can be named in our own output (and JSON lines
-// stay JSON); whatever else it printed is passed on to standard error.
-class StdoutCapture
-{
-public:
-    StdoutCapture()
-    {
-        fflush(stdout);
-        scratch = tmpfile();
-        saved = dup(STDOUT_FILENO);
-        if (scratch != nullptr && saved >= 0)
-            dup2(fileno(scratch), STDOUT_FILENO);
-    }
-
-    ~StdoutCapture() { Finish(); }
-
-    std::string
-    Finish()
-    {
-        std::string text;
-        if (saved < 0)
-            return text;
-        fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-        saved = -1;
-        if (scratch == nullptr)
-            return text;
-        rewind(scratch);
-        char buffer[512];
-        size_t count;
-        while ((count = fread(buffer, 1, sizeof(buffer), scratch)) > 0)
-            text.append(buffer, count);
-        fclose(scratch);
-        scratch = nullptr;
-        return text;
-    }
-
-private:
-    FILE*           scratch = nullptr;
-    int             saved = -1;
-};
-
-// The loader's message without its prefix and trailing newline; other output is passed
-// to standard error.
-std::string
-LoaderMessage(const std::string& printed)
-{
-    size_t at = printed.find(kLoaderPrefix);
-    if (at == std::string::npos) {
-        std::cerr << printed;
-        return "";
-    }
-    std::cerr << printed.substr(0, at);
-    std::string message = printed.substr(at + sizeof(kLoaderPrefix) - 1);
-    while (!message.empty() && message.back() == '\n')
-        message.pop_back();
-    return message;
-}
 
 // Names are bytes of the file; they leave the player as ISO-8859-1 text.
 std::string
@@ -124,9 +57,9 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     facts.typeName = Text(player.GetName(type));
     player.modType = type;
     file.SeekToBegin();
-    StdoutCapture capture;
-    int32 result = player.LoadModule(type, &file);
-    std::string message = LoaderMessage(capture.Finish());
+    int32 result = 0;
+    std::string message = RunCapturingLoaderMessage(
+        [&] { result = player.LoadModule(type, &file); });
     if (result != 0) {
         facts.error = message.empty() ? "load error " + std::to_string(result) : message;
         return;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hostlib/LoaderOutput.h"
+
 PluginPlayback::PluginPlayback(InputPlugin* plugin)
     :
     plugin(plugin)
@@ -30,7 +32,8 @@ PluginPlayback::Restart()
     memset(&info, 0, sizeof(info));
     frame = 0;
     ended = false;
-    playing = plugin->InitPlaying(path.c_str(), &info);
+    loadError = RunCapturingLoaderMessage(
+        [this] { playing = plugin->InitPlaying(path.c_str(), &info); });
     if (!playing)
         plugin->CleanupPlaying();
     return playing;

@@ -30,10 +30,14 @@ public:
                     PluginPlayback(const PluginPlayback&) = delete;
     PluginPlayback& operator=(const PluginPlayback&) = delete;
 
-    // False when the plug-in does not start the file (nothing is playing then).
+    // False when the plug-in does not start the file (nothing is playing then). The
+    // loader's report stays off standard output; LoadError() holds it.
     bool            Start(const std::string& path);
     void            Stop();
     bool            Playing() const { return playing; }
+    // Why the last start failed, as the plug-in's loader put it; empty when it said
+    // nothing.
+    const std::string& LoadError() const { return loadError; }
 
     // The next frames, at most a block. After a block with songEnded the song plays on
     // from where the player continues (its restart position).
@@ -54,6 +58,7 @@ private:
 
     InputPlugin*    plugin;
     std::string     path;
+    std::string     loadError;
     PlayerInfoStruct info;
     bool            playing = false;
     int64_t         frame = 0;

@@ -1,0 +1,26 @@
+// Text a module carries beyond its name: the message its author wrote, and the tags a
+// host gives a rendered file. Trackers had no message field in MOD files, so authors
+// wrote their greetings into the sample names; MultiTracker files have a real comment.
+#ifndef HOSTLIB_MODULETEXT_H
+#define HOSTLIB_MODULETEXT_H
+
+#include <string>
+
+#include "hostlib/ModuleFacts.h"
+
+// Tags for a rendered file: TITLE and COMMENT, as UTF-8.
+struct ModuleTags
+{
+    std::string     title;              // the module name
+    std::string     comment;            // the sample names, one a line
+};
+
+// Names lose their trailing spaces, and empty lines at both ends are dropped; empty
+// names inside are kept as blank lines, since they space out the message.
+ModuleTags          TagsFor(const ModuleFacts& facts);
+
+// The comment of a MultiTracker file as UTF-8 lines (40 bytes each in the file);
+// empty for other files and for a file too short to hold it.
+std::string         ReadMtmComment(const std::string& path);
+
+#endif
