@@ -1,13 +1,99 @@
 #include "host/ModuleInfo.h"
 
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 
+#include "host/Arguments.h"
+#include "hostlib/ModuleText.h"
 #include "hostlib/PluginHost.h"
+#include "hostlib/Timeline.h"
+
+namespace {
+
+const int kMultiTracker = 7;
+
+// Loop starts count bytes in SoundTracker files and words in the others; lengths count
+// words. A loop of one word or less is none.
+bool
+HasLoop(const SampleFacts& sample)
+{
+    return sample.loopLength > 1;
+}
+
+unsigned
+LoopStartBytes(const ModuleFacts& facts, const SampleFacts& sample)
+{
+    const int kLastSoundTracker = 1;
+    return facts.type && *facts.type <= kLastSoundTracker ? sample.loopStart
+        : 2 * sample.loopStart;
+}
 
 nlohmann::json
-ToJson(const ModuleFacts& facts)
+SamplesJson(const ModuleFacts& facts)
 {
+    nlohmann::json list = nlohmann::json::array();
+    for (size_t i = 0; i < facts.sampleList.size(); i++) {
+        const SampleFacts& sample = facts.sampleList[i];
+        bool loop = HasLoop(sample);
+        list.push_back({ { "number", i + 1 }, { "name", sample.name },
+            { "length", sample.bytes }, { "volume", sample.volume },
+            { "finetune", sample.fineTune },
+            { "loop_start", loop ? LoopStartBytes(facts, sample) : 0 },
+            { "loop_length", loop ? 2 * sample.loopLength : 0 } });
+    }
+    return list;
+}
+
+std::string
+SamplesText(const ModuleFacts& facts)
+{
+    std::ostringstream text;
+    text << "  samples:\n     #  name                    length  vol  fine  loop\n";
+    for (size_t i = 0; i < facts.sampleList.size(); i++) {
+        const SampleFacts& sample = facts.sampleList[i];
+        char line[160];
+        snprintf(line, sizeof(line), "    %2zu  %-22s %7u  %3u  %4u  ", i + 1,
+            sample.name.c_str(), sample.bytes, sample.volume, sample.fineTune);
+        text << line;
+        if (HasLoop(sample))
+            text << LoopStartBytes(facts, sample) << "+" << 2 * sample.loopLength << "\n";
+        else
+            text << "-\n";
+    }
+    return text.str();
+}
+
+std::string
+DurationLine(const ModuleReport& report, double maxTime)
+{
+    if (report.frames >= 0) {
+        return DurationText(report.frames, PLUGIN_SAMPLE_RATE) + " ("
+            + std::to_string(report.frames) + " frames)";
+    }
+    char seconds[32];
+    snprintf(seconds, sizeof(seconds), "%g", maxTime);
+    return std::string("does not end within ") + seconds + " seconds";
+}
+
+// The frames a plug-in delivers to the song's end, or -1.
+int64_t
+SongFrames(PluginHost& host, const std::string& path, double maxTime)
+{
+    InputPlugin* plugin = host.FindPlugin(path);
+    if (plugin == nullptr)
+        return -1;
+    Timeline timeline = ScanTimeline(plugin, path, std::llround(maxTime * PLUGIN_SAMPLE_RATE));
+    return timeline.loaded && timeline.ends ? timeline.frames : -1;
+}
+
+}   // namespace
+
+nlohmann::json
+ToJson(const ModuleReport& report, bool samples)
+{
+    const ModuleFacts& facts = report.facts;
     nlohmann::json info = nlohmann::json::array();
     for (const auto& [label, value] : facts.info)
         info.push_back({ { "label", label }, { "value", value } });
@@ -21,49 +107,69 @@ ToJson(const ModuleFacts& facts)
     object["samples"] = facts.samples;
     object["song_length"] = facts.songLength;
     object["restart"] = facts.restart;
+    object["duration_s"] = report.frames >= 0
+        ? nlohmann::json(double(report.frames) / PLUGIN_SAMPLE_RATE) : nlohmann::json(nullptr);
+    object["comment"] = report.comment.empty() ? nlohmann::json(nullptr)
+        : nlohmann::json(report.comment);
     object["info"] = info;
+    if (samples)
+        object["sample_list"] = SamplesJson(facts);
     object["error"] = facts.error ? nlohmann::json(*facts.error) : nlohmann::json(nullptr);
     return object;
 }
 
 std::string
-ToText(const ModuleFacts& facts)
+ToText(const ModuleReport& report, bool samples, double maxTime)
 {
+    const ModuleFacts& facts = report.facts;
     std::ostringstream text;
     text << facts.file << "\n";
     if (facts.type)
         text << "  type:            " << *facts.type << " (" << facts.typeName << ")\n";
     else
         text << "  type:            not a module\n";
-    if (facts.Loaded()) {
-        text << "  name:            " << facts.name << "\n"
-             << "  channels:        " << facts.channels << "\n"
-             << "  patterns:        " << facts.patterns << "\n"
-             << "  samples:         " << facts.samples << "\n"
-             << "  song length:     " << facts.songLength << "\n"
-             << "  restart:         " << facts.restart << "\n";
-        for (const auto& [label, value] : facts.info)
-            text << "  " << label << std::string(label.size() < 24 ? 24 - label.size() : 1, ' ')
-                 << value << "\n";
+    if (!facts.Loaded())
+        return text.str();
+    text << "  name:            " << facts.name << "\n"
+         << "  duration:        " << DurationLine(report, maxTime) << "\n"
+         << "  channels:        " << facts.channels << "\n"
+         << "  patterns:        " << facts.patterns << "\n"
+         << "  samples:         " << facts.samples << "\n"
+         << "  restart:         " << facts.restart << "\n";
+    // The info lines carry the song length.
+    for (const auto& [label, value] : facts.info)
+        text << "  " << label << std::string(label.size() < 17 ? 17 - label.size() : 1, ' ')
+             << value << "\n";
+    if (!report.comment.empty()) {
+        text << "  comment:\n";
+        std::istringstream lines(report.comment);
+        for (std::string line; std::getline(lines, line); )
+            text << "    " << line << "\n";
     }
+    if (samples)
+        text << SamplesText(facts);
     return text.str();
 }
 
 int
-PrintModuleInfo(const std::vector<std::string>& files, bool json)
+PrintModuleInfo(PluginHost& host, const InfoOptions& options)
 {
     int status = 0;
-    for (const std::string& path : files) {
-        ModuleFacts facts = ReadModuleFacts(path);
-        if (json)
-            std::cout << ToJson(facts).dump() << std::endl;
+    for (const std::string& path : options.files) {
+        ModuleReport report;
+        report.facts = ReadModuleFacts(path);
+        if (report.facts.Loaded()) {
+            report.frames = SongFrames(host, path, options.maxTime);
+            if (report.facts.type == kMultiTracker)
+                report.comment = ReadMtmComment(path);
+        }
+        if (options.json)
+            std::cout << ToJson(report, options.samples).dump() << std::endl;
         else
-            std::cout << ToText(facts) << std::flush;
-        if (!facts.Loaded()) {
-            std::string reason = *facts.error;
-            for (char& c : reason)
-                c = c == '\n' ? ' ' : c;
-            ReportError(path + ": " + reason);
+            std::cout << ToText(report, options.samples, options.maxTime) << std::flush;
+        if (!report.facts.Loaded()) {
+            const std::string& reason = *report.facts.error;
+            ReportError(path + (report.facts.type ? ": cannot load: " : ": ") + reason);
             status = 1;
         }
     }

@@ -4,133 +4,31 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
+#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
 
-#include "hostlib/PluginHost.h"
+#include "host/Arguments.h"
+#include "host/AudioStream.h"
+#include "host/StatusLine.h"
 #include "host/Terminal.h"
+#include "hostlib/LoaderOutput.h"
+#include "hostlib/PluginHost.h"
+#include "hostlib/PluginPlayback.h"
+#include "hostlib/Timeline.h"
 
 namespace {
 
-const int kSampleRate = 44100;
-const int kFrameBytes = 4;          // 16-bit stereo
-const int kBlockBytes = 4096;
 const int kDeviceFrames = 1024;
-const int kSeekStep = 50;           // thousandths: 5 % of the song
-const int kSeekFine = 7;            // below 1000 / 128, the finest position step
-
-int32
-ReadPosition(const PlayerInfoStruct& info)
-{
-    return info.position;
-}
-
-// What SDL's audio thread plays. The fields the callback owns change only under
-// SDL_LockAudioDevice; the atomics are the terminal thread's window on it.
-class AudioStream
-{
-public:
-    void            Start(InputPlugin* plugin, PlayerInfoStruct* info);
-    void            Stop();
-    void            Fill(uint8* out, int bytes);
-
-    std::atomic<int32>  position{0};
-    std::atomic<int32>  seekSteps{0};   // 5 % steps asked for, + forward, - back
-    std::atomic<bool>   ended{true};
-    std::atomic<int64>  framesPlayed{0};
-
-private:
-    bool            NextBlock();
-    bool            Seek(int32 steps);
-
-    InputPlugin*    plugin = nullptr;
-    PlayerInfoStruct* info = nullptr;
-    char*           block = nullptr;
-    int             blockBytes = 0;
-    int             blockOffset = 0;
-};
-
-void
-AudioStream::Start(InputPlugin* newPlugin, PlayerInfoStruct* newInfo)
-{
-    plugin = newPlugin;
-    info = newInfo;
-    blockBytes = blockOffset = 0;
-    position = 0;
-    seekSteps = 0;
-    framesPlayed = 0;
-    ended = false;
-}
-
-void
-AudioStream::Stop()
-{
-    plugin = nullptr;
-    info = nullptr;
-    ended = true;
-}
-
-bool
-AudioStream::NextBlock()
-{
-    int bytes = plugin->GetAudio(&block, kBlockBytes);
-    if (bytes <= 0 || block == nullptr)
-        return false;
-    blockBytes = bytes - bytes % kFrameBytes;
-    blockOffset = 0;
-    position = ReadPosition(*info);
-    return true;
-}
-
-// Positions move in steps of 1000 / song length, which the host cannot see: 5 % may land
-// in the position now playing, and a jump there restarts it, which would turn a step
-// forward into one back. So the jump widens until the reported position really moves;
-// forward from the last position there is nothing left, and the song ends.
-bool
-AudioStream::Seek(int32 steps)
-{
-    const int32 from = position;
-    const int32 direction = steps > 0 ? 1 : -1;
-    int32 target = from + steps * kSeekStep;
-    for (;;) {
-        target = std::clamp(target, 0, 999);
-        plugin->JumpTo(target);
-        if (!NextBlock())
-            return false;
-        bool moved = direction > 0 ? position > from : position < from;
-        if (moved || (direction < 0 && target == 0))
-            return true;
-        if (direction > 0 && target == 999)
-            return false;
-        target += direction * kSeekFine;
-    }
-}
-
-void
-AudioStream::Fill(uint8* out, int bytes)
-{
-    while (bytes > 0) {
-        if (plugin == nullptr || ended) {
-            memset(out, 0, bytes);
-            return;
-        }
-        int32 steps = seekSteps.exchange(0);
-        // A seek drops the rest of the old block.
-        bool more = steps != 0 ? Seek(steps) : blockOffset < blockBytes || NextBlock();
-        if (!more) {
-            ended = true;
-            continue;
-        }
-        int count = std::min(bytes, blockBytes - blockOffset);
-        memcpy(out, block + blockOffset, count);
-        blockOffset += count;
-        out += count;
-        bytes -= count;
-        framesPlayed += count / kFrameBytes;
-    }
-}
+const int kShortSeek = 5;           // seconds, left and right
+const int kLongSeek = 30;           // seconds, up and down
+const double kGainStep = 1;         // dB
+const int kStereoStep = 10;         // percent
+const int kRedrawMilliseconds = 100;
 
 void
 AudioCallback(void* userData, uint8* out, int bytes)
@@ -143,7 +41,7 @@ OpenDevice(AudioStream* stream)
 {
     SDL_AudioSpec wanted;
     SDL_zero(wanted);
-    wanted.freq = kSampleRate;
+    wanted.freq = PLUGIN_SAMPLE_RATE;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
     wanted.samples = kDeviceFrames;
@@ -158,146 +56,210 @@ OpenDevice(AudioStream* stream)
 void
 Drain()
 {
-    SDL_Delay(2 * kDeviceFrames * 1000 / kSampleRate + 20);
+    SDL_Delay(2 * kDeviceFrames * 1000 / PLUGIN_SAMPLE_RATE + 20);
 }
 
-enum FileResult { PLAYED, FAILED, QUIT };
+enum FileResult { PLAYED, FAILED, PREVIOUS, QUIT };
 
 class Session
 {
 public:
                     Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream,
-                        Terminal& terminal);
-    FileResult      Play(const std::string& path);
+                        Terminal& terminal, const PlayOptions& options);
+    FileResult      Play(const std::string& path, int index, int count);
 
 private:
-    bool            HandleKey(Terminal::Key key, bool& quit);
-    void            ShowStatus(const std::string& name);
+    int64_t         Duration(InputPlugin* plugin, const std::string& path);
+    FileResult      Listen();
+    // True when the key ends this file.
+    bool            HandleKey(Terminal::Key key, FileResult& result);
+    void            Seek(int seconds);
+    void            Change(const Listening& changed);
+    void            ShowStatus();
 
     PluginHost&     host;
     SDL_AudioDeviceID device;
     AudioStream&    stream;
     Terminal&       terminal;
+    const PlayOptions& options;
+    std::map<InputPlugin*, std::unique_ptr<InputPlugin>> scanners;
+    Listening       listening;
     bool            paused = false;
+    bool            looping = false;
     bool            statusLine;
+    StatusFacts     status;
 };
 
 Session::Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream,
-        Terminal& terminal)
+        Terminal& terminal, const PlayOptions& options)
     :
     host(host),
     device(device),
     stream(stream),
     terminal(terminal),
+    options(options),
+    listening(options.listening),
     statusLine(isatty(STDOUT_FILENO))
 {
 }
 
+// The song's frames to its end, found by a second plug-in object playing it silently:
+// -2 when it does not end within the time limit, -1 when that cannot be known.
+int64_t
+Session::Duration(InputPlugin* plugin, const std::string& path)
+{
+    std::unique_ptr<InputPlugin>& scanner = scanners[plugin];
+    if (scanner == nullptr)
+        scanner = host.NewInstance(plugin);
+    if (scanner == nullptr)
+        return -1;
+    Timeline timeline = ScanTimeline(scanner.get(), path,
+        std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
+    return !timeline.loaded ? -1 : timeline.ends ? timeline.frames : -2;
+}
+
 FileResult
-Session::Play(const std::string& path)
+Session::Play(const std::string& path, int index, int count)
 {
     std::string reason = UnreadableReason(path);
-    if (!reason.empty()) {
-        ReportError(path + ": cannot read: " + reason);
+    InputPlugin* plugin = reason.empty() ? host.FindPlugin(path) : nullptr;
+    if (!reason.empty() || plugin == nullptr) {
+        ReportError(path + (reason.empty() ? ": no plug-in plays this file"
+            : ": cannot read: " + reason));
         return FAILED;
     }
-    InputPlugin* plugin = host.FindPlugin(path);
-    if (plugin == nullptr) {
-        ReportError(path + ": no plug-in plays this file");
+    PluginPlayback playback(plugin);
+    if (!playback.Start(path)) {
+        ReportError(path + ": cannot load: " + (playback.LoadError().empty()
+            ? "the plug-in could not load it" : playback.LoadError()));
         return FAILED;
     }
-    PlayerInfoStruct info;
-    memset(&info, 0, sizeof(info));
-    if (!plugin->InitPlaying(path.c_str(), &info)) {
-        ReportError(path + ": the plug-in could not load it");
-        plugin->CleanupPlaying();
+    status = StatusFacts();
+    status.name = std::filesystem::path(path).filename().string();
+    status.index = index + 1;
+    status.count = count;
+    status.total = Duration(plugin, path);
+    status.passes = options.repeat < 0 ? 0 : options.repeat + 1;
+    looping = options.repeat < 0;
+    int64_t start = options.seek > 0 ? std::llround(options.seek * PLUGIN_SAMPLE_RATE) : 0;
+    if (start > 0 && !playback.SeekToFrame(start)) {
+        ReportError(path + ": --seek " + DurationText(start, PLUGIN_SAMPLE_RATE)
+            + " lies past the end of the song");
         return FAILED;
     }
-    std::string name = std::filesystem::path(path).filename().string();
     if (!statusLine)
         printf("Playing %s\n", path.c_str());
     SDL_LockAudioDevice(device);
-    stream.Start(plugin, &info);
+    stream.Start(&playback, options.repeat, std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
+    stream.SetListening(listening);
+    stream.SetLooping(looping);
     SDL_UnlockAudioDevice(device);
     SDL_PauseAudioDevice(device, paused ? 1 : 0);
 
-    bool quit = false;
-    bool next = false;
-    while (!stream.ended && !next && !quit) {
-        next = HandleKey(terminal.ReadKey(100), quit);
-        ShowStatus(name);
-    }
-    if (stream.ended)
-        Drain();
+    FileResult result = Listen();
     SDL_LockAudioDevice(device);
     stream.Stop();
     SDL_UnlockAudioDevice(device);
-    plugin->CleanupPlaying();
-    if (statusLine)
-        printf("\n");
-    return quit ? QUIT : PLAYED;
+    if (stream.limitReached) {
+        char seconds[32];
+        snprintf(seconds, sizeof(seconds), "%g", options.maxTime);
+        ReportError(path + ": warning: stopped after " + seconds
+            + " seconds (--max-time); the song had not ended by then");
+    }
+    return result;
 }
 
-// True for "next file".
-bool
-Session::HandleKey(Terminal::Key key, bool& quit)
+FileResult
+Session::Listen()
 {
+    FileResult result = PLAYED;
+    bool leave = false;
+    while (!stream.ended && !leave) {
+        leave = HandleKey(terminal.ReadKey(kRedrawMilliseconds), result);
+        ShowStatus();
+    }
+    if (stream.ended && !leave)
+        Drain();
+    ShowStatus();
+    if (statusLine) {
+        std::lock_guard<std::mutex> hold(StandardOutputLock());
+        printf("\n");       // the last status stays on its own line
+        fflush(stdout);
+    }
+    return result;
+}
+
+bool
+Session::HandleKey(Terminal::Key key, FileResult& result)
+{
+    Listening changed = listening;
     switch (key) {
         case Terminal::KEY_SPACE:
             paused = !paused;
             SDL_PauseAudioDevice(device, paused ? 1 : 0);
             return false;
-        case Terminal::KEY_LEFT:
-            stream.seekSteps--;
+        case Terminal::KEY_LEFT: Seek(-kShortSeek); return false;
+        case Terminal::KEY_RIGHT: Seek(kShortSeek); return false;
+        case Terminal::KEY_DOWN: Seek(-kLongSeek); return false;
+        case Terminal::KEY_UP: Seek(kLongSeek); return false;
+        case Terminal::KEY_LOOP:
+            looping = !looping;
+            SDL_LockAudioDevice(device);
+            stream.SetLooping(looping);
+            SDL_UnlockAudioDevice(device);
             return false;
-        case Terminal::KEY_RIGHT:
-            stream.seekSteps++;
-            return false;
-        case Terminal::KEY_NEXT:
-            return true;
-        case Terminal::KEY_QUIT:
-            quit = true;
-            return false;
-        default:
-            return false;
+        case Terminal::KEY_GAIN_UP: changed.gain += kGainStep; break;
+        case Terminal::KEY_GAIN_DOWN: changed.gain -= kGainStep; break;
+        case Terminal::KEY_WIDER: changed.stereo += kStereoStep; break;
+        case Terminal::KEY_NARROWER: changed.stereo -= kStereoStep; break;
+        case Terminal::KEY_NEXT: result = PLAYED; return true;
+        case Terminal::KEY_PREVIOUS: result = PREVIOUS; return true;
+        case Terminal::KEY_QUIT: result = QUIT; return true;
+        default: return false;
     }
+    Change(changed);
+    return false;
+}
+
+// Exact to the frame, from the time heard now; back past the start plays from the
+// start, forward past the end ends the song.
+void
+Session::Seek(int seconds)
+{
+    int64_t target = std::max<int64_t>(0,
+        stream.played + int64_t(seconds) * PLUGIN_SAMPLE_RATE);
+    SDL_LockAudioDevice(device);
+    stream.SeekTo(target);
+    SDL_UnlockAudioDevice(device);
 }
 
 void
-Session::ShowStatus(const std::string& name)
+Session::Change(const Listening& changed)
+{
+    listening.gain = std::clamp(changed.gain, Listening::kMinGain, Listening::kMaxGain);
+    listening.stereo = std::clamp(changed.stereo, 0, Listening::kFullStereo);
+    SDL_LockAudioDevice(device);
+    stream.SetListening(listening);
+    SDL_UnlockAudioDevice(device);
+}
+
+void
+Session::ShowStatus()
 {
     if (!statusLine)
         return;
-    std::string shown = name.size() > 32 ? name.substr(0, 29) + "..." : name;
-    int permille = std::clamp((int)stream.position, 0, 1000);
-    long seconds = (long)(stream.framesPlayed / kSampleRate);
-    printf("\r\033[K%s %-32s %s %3d%% %s", paused ? "||" : "> ", shown.c_str(),
-        PositionBar(permille, 30).c_str(), permille / 10, ClockTime(seconds).c_str());
+    status.paused = paused;
+    status.played = stream.played;
+    status.pass = stream.pass;
+    status.looping = looping;
+    status.listening = listening;
+    status.peaks = { stream.peakLeft.exchange(0), stream.peakRight.exchange(0) };
+    Terminal::TakeResize();     // every draw measures the terminal afresh
+    std::string text = StatusText(status, Terminal::Columns() - 1);
+    std::lock_guard<std::mutex> hold(StandardOutputLock());
+    printf("\r\033[K%s", text.c_str());
     fflush(stdout);
 }
-
-}   // namespace
-
-std::string
-PositionBar(int permille, int width)
-{
-    permille = std::clamp(permille, 0, 1000);
-    int filled = permille * width / 1000;
-    std::string bar = "[" + std::string(filled, '=');
-    if (filled < width)
-        bar += '>' + std::string(width - filled - 1, ' ');
-    return bar + "]";
-}
-
-std::string
-ClockTime(long seconds)
-{
-    char text[32];
-    snprintf(text, sizeof(text), "%ld:%02ld", seconds / 60, seconds % 60);
-    return text;
-}
-
-namespace {
 
 // SDL would otherwise catch Ctrl-C and only queue a quit event that nobody reads.
 int
@@ -305,6 +267,35 @@ InitAudio()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_Init(SDL_INIT_AUDIO);
+}
+
+std::vector<std::string>
+PlayOrder(const PlayOptions& options)
+{
+    std::vector<std::string> files = options.files;
+    if (options.shuffle)
+        std::shuffle(files.begin(), files.end(), std::mt19937(std::random_device()()));
+    return files;
+}
+
+int
+PlayList(Session& session, const std::vector<std::string>& files)
+{
+    int status = 0;
+    bool back = false;
+    for (size_t i = 0; i < files.size(); ) {
+        FileResult result = session.Play(files[i], int(i), int(files.size()));
+        if (result == QUIT)
+            break;
+        if (result == FAILED)
+            status = 1;
+        // A file that fails while going back is passed over in the same direction.
+        back = result == PREVIOUS || (result == FAILED && back);
+        if (back && i == 0 && result == FAILED)
+            back = false;
+        i = back ? (i > 0 ? i - 1 : 0) : i + 1;
+    }
+    return status;
 }
 
 }   // namespace
@@ -325,32 +316,30 @@ CheckAudio()
 }
 
 int
-PlayFiles(PluginHost& host, const std::vector<std::string>& files)
+PlayFiles(PluginHost& host, const PlayOptions& options)
 {
+    const std::string hint = "; `zarnowelle render FILE -o FILE.wav` writes a song to a "
+        "file instead";
     if (InitAudio() != 0) {
-        ReportError(std::string("cannot start the audio system: ") + SDL_GetError());
+        ReportError(std::string("cannot start the audio system: ") + SDL_GetError() + hint);
         return 1;
     }
     AudioStream stream;
     SDL_AudioDeviceID device = OpenDevice(&stream);
     if (device == 0) {
-        ReportError(std::string("cannot open an audio device: ") + SDL_GetError());
+        ReportError(std::string("cannot open an audio device: ") + SDL_GetError() + hint);
         SDL_Quit();
         return 1;
     }
     int status = 0;
     {
         Terminal terminal;
-        if (terminal.IsInteractive())
-            printf("space: pause   left/right: seek   n: next file   q: quit\n");
-        Session session(host, device, stream, terminal);
-        for (const std::string& path : files) {
-            FileResult result = session.Play(path);
-            if (result == FAILED)
-                status = 1;
-            if (result == QUIT)
-                break;
+        if (terminal.IsInteractive()) {
+            printf("space: pause  left/right: 5 s  down/up: 30 s  p/n: previous/next file  "
+                "l: loop  -/+: gain  [/]: stereo  q: quit\n");
         }
+        Session session(host, device, stream, terminal, options);
+        status = PlayList(session, PlayOrder(options));
     }
     SDL_CloseAudioDevice(device);
     SDL_Quit();

@@ -1,257 +1,267 @@
 #include "host/Renderer.h"
 
-#include <sndfile.h>
+#include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cmath>
-#include <cstdio>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
 
-#include "host/Player.h"
+#include "host/Arguments.h"
+#include "host/RenderJob.h"
+#include "host/Sinks.h"
 #include "hostlib/PluginHost.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const int kSampleRate = 44100;
-const int kFrameBytes = 4;
-const int kBlockBytes = 4096;
+void
+StopRendering(int signal)
+{
+    gRenderStopSignal = signal;
+}
 
-// Where the blocks go: a sound file or raw little-endian PCM on standard output.
-class Sink
+// SIGINT and SIGTERM let every render close its file properly before the program ends.
+class StopSignals
 {
 public:
-    virtual         ~Sink() {}
-    // False with `error` set when the write failed.
-    virtual bool    Write(const int16* frames, int count, std::string& error) = 0;
-    virtual bool    Finish(std::string& error) = 0;
-};
-
-class SoundFileSink : public Sink
-{
-public:
-                    SoundFileSink(SNDFILE* file) : file(file) {}
-                    ~SoundFileSink() override { if (file) sf_close(file); }
-
-    bool
-    Write(const int16* frames, int count, std::string& error) override
+    StopSignals()
     {
-        if (sf_writef_short(file, frames, count) == count)
-            return true;
-        error = sf_strerror(file);
-        return false;
+        gRenderStopSignal = 0;
+        struct sigaction action;
+        memset(&action, 0, sizeof(action));
+        action.sa_handler = StopRendering;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &savedInt);
+        sigaction(SIGTERM, &action, &savedTerm);
     }
 
-    bool
-    Finish(std::string& error) override
+    ~StopSignals()
     {
-        int result = sf_close(file);
-        file = nullptr;
-        if (result != 0)
-            error = sf_error_number(result);
-        return result == 0;
+        sigaction(SIGINT, &savedInt, nullptr);
+        sigaction(SIGTERM, &savedTerm, nullptr);
     }
 
 private:
-    SNDFILE*        file;
+    struct sigaction savedInt;
+    struct sigaction savedTerm;
 };
-
-class RawSink : public Sink
-{
-public:
-    explicit        RawSink(FILE* out) : out(out) {}
-
-    bool
-    Write(const int16* frames, int count, std::string& error) override
-    {
-        std::vector<uint8> bytes(count * kFrameBytes);
-        for (int i = 0; i < count * 2; i++) {
-            bytes[2 * i] = (uint8)(frames[i] & 0xff);
-            bytes[2 * i + 1] = (uint8)((uint16)frames[i] >> 8);
-        }
-        if (fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size())
-            return true;
-        error = strerror(errno);
-        return false;
-    }
-
-    bool
-    Finish(std::string& error) override
-    {
-        if (fflush(out) == 0)
-            return true;
-        error = strerror(errno);
-        return false;
-    }
-
-private:
-    FILE*           out;
-};
-
-std::string
-Lower(std::string text)
-{
-    for (char& c : text)
-        c = (char)tolower((unsigned char)c);
-    return text;
-}
-
-std::unique_ptr<Sink>
-OpenSink(const std::string& path, FILE* pcm, std::string& error)
-{
-    if (path == "-")
-        return std::make_unique<RawSink>(pcm);
-    SF_INFO format;
-    memset(&format, 0, sizeof(format));
-    format.samplerate = kSampleRate;
-    format.channels = 2;
-    format.format = OutputFormat(path);
-    if (format.format == 0) {
-        error = "unknown output format (use a .wav, .flac or .ogg name, or - for raw PCM)";
-        return nullptr;
-    }
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &format);
-    if (file == nullptr) {
-        error = sf_strerror(nullptr);
-        return nullptr;
-    }
-    return std::make_unique<SoundFileSink>(file);
-}
-
-int32
-ReadPosition(const PlayerInfoStruct& info)
-{
-    return info.position;
-}
-
-class Progress
-{
-public:
-    explicit        Progress(const std::string& name)
-                        : name(name), shown(isatty(STDERR_FILENO)) {}
-
-    void
-    Show(int permille, int64 frames)
-    {
-        if (!shown || permille == last)
-            return;
-        last = permille;
-        fprintf(stderr, "\r\033[K%s %s %3d%% %s", name.c_str(),
-            PositionBar(permille, 30).c_str(), std::clamp(permille, 0, 1000) / 10,
-            ClockTime((long)(frames / kSampleRate)).c_str());
-    }
-
-    void            Done() { if (shown) fprintf(stderr, "\r\033[K"); }
-
-private:
-    std::string     name;
-    bool            shown;
-    int             last = -1;
-};
-
-enum PullResult { SONG_ENDED, TIME_LIMIT, WRITE_FAILED };
-
-PullResult
-Pull(InputPlugin* plugin, PlayerInfoStruct& info, Sink& sink, int64 maxFrames,
-    Progress& progress, std::string& error)
-{
-    int64 frames = 0;
-    while (frames < maxFrames) {
-        char* block = nullptr;
-        int bytes = plugin->GetAudio(&block, kBlockBytes);
-        if (bytes <= 0 || block == nullptr)
-            return SONG_ENDED;
-        int count = (int)std::min<int64>(bytes / kFrameBytes, maxFrames - frames);
-        std::vector<int16> samples(count * 2);
-        memcpy(samples.data(), block, count * kFrameBytes);
-        if (!sink.Write(samples.data(), count, error))
-            return WRITE_FAILED;
-        frames += count;
-        progress.Show(ReadPosition(info), frames);
-    }
-    return TIME_LIMIT;
-}
-
-std::string
-OutputFor(const std::string& input, const RenderOptions& options)
-{
-    std::error_code error;
-    if (options.output != "-" && fs::is_directory(options.output, error))
-        return (fs::path(options.output) / fs::path(input).stem()).string() + ".wav";
-    return options.output;
-}
 
 bool
-RenderFile(PluginHost& host, const std::string& path, const RenderOptions& options, FILE* pcm)
+IsFolderOutput(const RenderOptions& options)
 {
-    std::string reason = UnreadableReason(path);
-    if (!reason.empty()) {
-        ReportError(path + ": cannot read: " + reason);
-        return false;
+    std::error_code error;
+    return options.output != "-" && (options.output.back() == '/'
+        || fs::is_directory(options.output, error));
+}
+
+// NAME.EXT in the folder; inputs that share a base name keep their own extension in it
+// (NAME.mod.wav, NAME.mtm.wav), and a name still taken gets a number.
+std::vector<std::string>
+FolderOutputs(const std::vector<std::string>& inputs, const std::string& folder,
+    const std::string& extension)
+{
+    std::map<std::string, int> stems;
+    for (const std::string& input : inputs)
+        stems[fs::path(input).stem().string()]++;
+    std::set<std::string> taken;
+    std::vector<std::string> outputs;
+    for (const std::string& input : inputs) {
+        fs::path path(input);
+        std::string base = stems[path.stem().string()] > 1 ? path.filename().string()
+            : path.stem().string();
+        std::string name = base + "." + extension;
+        for (int n = 2; taken.count(name) != 0; n++)
+            name = base + "-" + std::to_string(n) + "." + extension;
+        taken.insert(name);
+        outputs.push_back((fs::path(folder) / name).string());
     }
-    InputPlugin* plugin = host.FindPlugin(path);
-    if (plugin == nullptr) {
-        ReportError(path + ": no plug-in plays this file");
-        return false;
+    return outputs;
+}
+
+// Why `task` must not be rendered, or an empty string.
+std::string
+Refusal(const RenderTask& task, const PluginHost& host, const RenderOptions& options,
+    InputPlugin*& plugin)
+{
+    std::string reason = UnreadableReason(task.input);
+    if (!reason.empty())
+        return task.input + ": cannot read: " + reason;
+    plugin = host.FindPlugin(task.input);
+    if (plugin == nullptr)
+        return task.input + ": no plug-in plays this file";
+    std::error_code error;
+    if (task.output == "-" || !fs::exists(task.output, error))
+        return "";
+    for (const std::string& input : options.files) {
+        if (fs::equivalent(input, task.output, error))
+            return task.output + ": is one of the inputs; it is never written over";
     }
-    PlayerInfoStruct info;
-    memset(&info, 0, sizeof(info));
-    if (!plugin->InitPlaying(path.c_str(), &info)) {
-        ReportError(path + ": the plug-in could not load it");
-        plugin->CleanupPlaying();
-        return false;
+    if (!options.force)
+        return task.output + ": exists; give --force to replace it";
+    return "";
+}
+
+int
+ChooseFormat(const RenderOptions& options, bool folder)
+{
+    int chosen = FormatForExtension(options.format.empty() ? "wav" : options.format);
+    if (folder || options.output == "-")
+        return chosen;
+    int named = FormatForExtension(fs::path(options.output).extension().string());
+    if (named == 0) {
+        throw UsageError(options.output + ": unknown output format; name a .wav, .flac or "
+            ".ogg file, or - for raw PCM");
     }
-    std::string output = OutputFor(path, options);
-    std::string error;
-    std::unique_ptr<Sink> sink = OpenSink(output, pcm, error);
-    if (!sink) {
-        ReportError(output + ": cannot write: " + error);
-        plugin->CleanupPlaying();
-        return false;
+    if (!options.format.empty() && named != chosen)
+        throw UsageError("--format " + options.format + " does not match " + options.output);
+    return named;
+}
+
+std::vector<RenderTask>
+PlanTasks(const PluginHost& host, const RenderOptions& options)
+{
+    bool folder = IsFolderOutput(options);
+    if (options.files.size() > 1 && !folder && options.output != "-")
+        throw UsageError("several files need -o to name a folder, or - for raw PCM");
+    int format = ChooseFormat(options, folder);
+    std::vector<std::string> outputs(options.files.size(), options.output);
+    if (folder) {
+        outputs = FolderOutputs(options.files, options.output,
+            options.format.empty() ? "wav" : options.format);
     }
-    if (options.seek >= 0)
-        plugin->JumpTo(options.seek);
-    Progress progress(fs::path(path).filename().string());
-    int64 maxFrames = (int64)std::llround(options.maxTime * kSampleRate);
-    PullResult result = Pull(plugin, info, *sink, maxFrames, progress, error);
-    progress.Done();
-    plugin->CleanupPlaying();
-    if (result == TIME_LIMIT) {
-        char seconds[32];
-        snprintf(seconds, sizeof(seconds), "%g", options.maxTime);
-        ReportError(path + ": warning: stopped after " + seconds
-            + " seconds of audio; the song does not end by itself");
+    std::vector<RenderTask> tasks;
+    for (size_t i = 0; i < options.files.size(); i++) {
+        RenderTask task;
+        task.input = options.files[i];
+        task.output = outputs[i];
+        task.format = format;
+        std::string refusal = Refusal(task, host, options, task.plugin);
+        if (!refusal.empty()) {
+            task.log.push_back(refusal);
+            task.plugin = nullptr;
+        }
+        tasks.push_back(task);
     }
-    if (result == WRITE_FAILED || !sink->Finish(error)) {
-        ReportError(output + ": cannot write: " + error);
-        return false;
+    return tasks;
+}
+
+// Runs the tasks on `workers` threads, each with plug-in objects of its own, and hands
+// every finished task to `report` in input order.
+class TaskRunner
+{
+public:
+    TaskRunner(PluginHost& host, std::vector<RenderTask>& tasks, const RenderOptions& options)
+        : host(host), tasks(tasks), options(options), done(tasks.size(), false) {}
+
+    template<typename Report> void
+    Run(int workers, Report report)
+    {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < workers; i++)
+            threads.emplace_back([this] { Work(); });
+        for (size_t i = 0; i < tasks.size(); i++) {
+            std::unique_lock<std::mutex> hold(lock);
+            finished.wait(hold, [&] { return done[i]; });
+            hold.unlock();
+            report(tasks[i]);
+        }
+        for (std::thread& thread : threads)
+            thread.join();
     }
-    return true;
+
+private:
+    void
+    Work()
+    {
+        std::map<InputPlugin*, std::unique_ptr<InputPlugin>> objects;
+        for (size_t i; (i = next++) < tasks.size(); ) {
+            RenderTask& task = tasks[i];
+            if (task.plugin != nullptr && gRenderStopSignal == 0) {
+                std::unique_ptr<InputPlugin>& own = objects[task.plugin];
+                if (own == nullptr)
+                    own = host.NewInstance(task.plugin);
+                if (own != nullptr)
+                    RunRenderTask(task, own.get(), options, nullptr, false);
+                else
+                    task.log.push_back(task.input + ": the plug-in made no second object");
+            }
+            std::lock_guard<std::mutex> hold(lock);
+            done[i] = true;
+            finished.notify_all();
+        }
+    }
+
+    PluginHost&     host;
+    std::vector<RenderTask>& tasks;
+    const RenderOptions& options;
+    std::atomic<size_t> next{0};
+    std::mutex      lock;
+    std::condition_variable finished;
+    std::vector<bool> done;
+};
+
+// Raw PCM keeps standard output to itself: whatever else would be printed there goes to
+// standard error instead.
+FILE*
+TakeStandardOutput()
+{
+    fflush(stdout);
+    FILE* pcm = fdopen(dup(STDOUT_FILENO), "wb");
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    return pcm;
+}
+
+int
+RunTasks(PluginHost& host, std::vector<RenderTask>& tasks, const RenderOptions& options)
+{
+    int status = 0;
+    auto report = [&status](const RenderTask& task) {
+        for (const std::string& line : task.log)
+            ReportError(line);
+        if (!task.ok && gRenderStopSignal == 0)
+            status = 1;
+    };
+    int workers = std::min<int>(options.jobs, int(tasks.size()));
+    if (options.output != "-" && workers > 1) {
+        TaskRunner(host, tasks, options).Run(workers, report);
+        return status;
+    }
+    FILE* pcm = options.output == "-" ? TakeStandardOutput() : nullptr;
+    if (options.output == "-" && pcm == nullptr) {
+        ReportError(std::string("cannot write to standard output: ") + strerror(errno));
+        return 1;
+    }
+    for (RenderTask& task : tasks) {
+        if (task.plugin != nullptr && gRenderStopSignal == 0)
+            RunRenderTask(task, task.plugin, options, pcm, isatty(STDERR_FILENO) != 0);
+        report(task);
+    }
+    if (pcm != nullptr && fclose(pcm) != 0)
+        status = 1;
+    return status;
 }
 
 }   // namespace
 
 int
-OutputFormat(const std::string& path)
-{
-    std::string extension = Lower(fs::path(path).extension().string());
-    if (extension == ".wav")
-        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    if (extension == ".flac")
-        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    if (extension == ".ogg")
-        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    return 0;
-}
-
-int
 RenderFiles(PluginHost& host, const RenderOptions& options)
 {
+    if (options.output == "-" && isatty(STDOUT_FILENO)) {
+        throw UsageError("-o - writes raw PCM, which is refused on a terminal; pipe it "
+            "to a program or name a file");
+    }
+    StopSignals signals;
+    std::vector<RenderTask> tasks = PlanTasks(host, options);
     std::error_code error;
     // "-o out/" asks for a folder, made if need be.
     if (options.output.size() > 1 && options.output.back() == '/'
@@ -259,29 +269,8 @@ RenderFiles(PluginHost& host, const RenderOptions& options)
         ReportError(options.output + ": cannot make the folder: " + error.message());
         return 1;
     }
-    if (options.files.size() > 1 && options.output != "-"
-        && !fs::is_directory(options.output, error)) {
-        ReportError("several files need -o to name a folder, or - for raw PCM");
-        return 1;
-    }
-    // Raw PCM keeps standard output to itself: whatever a plug-in prints (a loader's
-    // error line) goes to standard error instead.
-    FILE* pcm = nullptr;
-    if (options.output == "-") {
-        fflush(stdout);
-        pcm = fdopen(dup(STDOUT_FILENO), "wb");
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        if (pcm == nullptr) {
-            ReportError(std::string("cannot write to standard output: ") + strerror(errno));
-            return 1;
-        }
-    }
-    int status = 0;
-    for (const std::string& path : options.files) {
-        if (!RenderFile(host, path, options, pcm))
-            status = 1;
-    }
-    if (pcm != nullptr && fclose(pcm) != 0)
-        status = 1;
+    int status = RunTasks(host, tasks, options);
+    if (gRenderStopSignal != 0)
+        return 128 + gRenderStopSignal;
     return status;
 }

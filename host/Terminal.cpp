@@ -2,14 +2,18 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cstring>
 
 namespace {
 
 // Saved for the signal handler, which may only use async-signal-safe calls.
 struct termios sSaved;
 volatile sig_atomic_t sRaw = 0;
+volatile sig_atomic_t sResized = 0;
 
 const int kSignals[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT };
 
@@ -32,6 +36,24 @@ RestoreAndDie(int signal)
     raise(signal);
 }
 
+void
+NoteResize(int)
+{
+    sResized = 1;
+}
+
+// Without SA_RESTART, so that a resize wakes the wait for keys and the line is redrawn
+// at once.
+void
+WatchResizes()
+{
+    struct sigaction action;
+    memset(&action, 0, sizeof(action));
+    action.sa_handler = NoteResize;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGWINCH, &action, nullptr);
+}
+
 }   // namespace
 
 Terminal::Terminal()
@@ -46,6 +68,7 @@ Terminal::Terminal()
     raw.c_cc[VTIME] = 0;
     for (int signal : kSignals)
         ::signal(signal, RestoreAndDie);
+    WatchResizes();
     if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) != 0)
         return;
     sRaw = 1;
@@ -58,7 +81,25 @@ Terminal::~Terminal()
     if (interactive) {
         for (int signal : kSignals)
             ::signal(signal, SIG_DFL);
+        ::signal(SIGWINCH, SIG_DFL);
     }
+}
+
+int
+Terminal::Columns()
+{
+    struct winsize size;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return 80;
+    return size.ws_col;
+}
+
+bool
+Terminal::TakeResize()
+{
+    bool resized = sResized != 0;
+    sResized = 0;
+    return resized;
 }
 
 Terminal::Key
@@ -85,17 +126,29 @@ Terminal::ReadKey(int milliseconds)
 Terminal::Key
 Terminal::TakeKey()
 {
-    // Arrow keys arrive as ESC [ C and ESC [ D.
-    if (pending.size() >= 3 && pending.compare(0, 2, "\033[") == 0) {
+    // Arrow keys arrive as ESC [ A..D, or ESC O A..D in the application cursor mode.
+    if (pending.size() >= 3 && pending[0] == '\033' && (pending[1] == '[' || pending[1] == 'O')) {
         char code = pending[2];
         pending.erase(0, 3);
-        return code == 'C' ? KEY_RIGHT : code == 'D' ? KEY_LEFT : KEY_OTHER;
+        switch (code) {
+            case 'A': return KEY_UP;
+            case 'B': return KEY_DOWN;
+            case 'C': return KEY_RIGHT;
+            case 'D': return KEY_LEFT;
+            default: return KEY_OTHER;
+        }
     }
     char key = pending[0];
     pending.erase(0, 1);
     switch (key) {
         case ' ': return KEY_SPACE;
         case 'n': case 'N': return KEY_NEXT;
+        case 'p': case 'P': return KEY_PREVIOUS;
+        case 'l': case 'L': return KEY_LOOP;
+        case '+': case '=': return KEY_GAIN_UP;
+        case '-': case '_': return KEY_GAIN_DOWN;
+        case ']': return KEY_WIDER;
+        case '[': return KEY_NARROWER;
         case 'q': case 'Q': return KEY_QUIT;
         default: return KEY_OTHER;
     }

@@ -3,7 +3,10 @@
 #include <iostream>
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
+#include "host/Arguments.h"
+#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
 #ifdef ZW_HAVE_TRACE
 #include "tools/trace/Trace.h"
@@ -14,12 +17,15 @@ AddTraceCommand(CLI::App& app, TraceOptions& options)
 {
 #ifdef ZW_HAVE_TRACE
     CLI::App* trace = app.add_subcommand("trace",
-        "Play a module tick by tick without sound and print what the player tells each "
-        "channel (trigger, sample, frequency, volume, panning, loop).");
-    trace->add_option("file", options.file, "module file")->required();
-    trace->add_option("--ticks", options.ticks, "number of ticks to print (default 500, "
-        "10 seconds at the usual tempo)")->check(CLI::PositiveNumber);
+        "Play modules tick by tick without sound and print what the player tells each "
+        "channel (trigger, sample, frequency, volume, panning, loop), up to the song's "
+        "end.");
+    trace->add_option("files", options.files, "module files")->required();
+    trace->add_option("--ticks", options.ticks, "most ticks to print for each file "
+        "(default 500, 10 seconds at the usual tempo)");
     trace->add_flag("--json", options.json, "one JSON object per tick and line");
+    trace->add_flag("--past-end", options.pastEnd, "go on past the tick where the song "
+        "ends, into the player's next pass");
     return trace;
 #else
     (void)app;
@@ -28,23 +34,65 @@ AddTraceCommand(CLI::App& app, TraceOptions& options)
 #endif
 }
 
+#ifdef ZW_HAVE_TRACE
+namespace {
+
+// Why the file cannot be traced, or an empty string. The loader's own report is kept
+// off standard output and given as the reason.
+std::string
+Load(zw::TraceRecorder& recorder, const std::string& path)
+{
+    std::string reason = UnreadableReason(path);
+    if (!reason.empty())
+        return "cannot read: " + reason;
+    std::string loader = RunCapturingLoaderMessage([&] { reason = recorder.Load(path); });
+    if (reason.empty())
+        return "";
+    return "cannot load: " + (loader.empty() ? reason : loader);
+}
+
+bool
+TraceFile(const std::string& path, const TraceOptions& options, long ticks, bool header)
+{
+    zw::TraceRecorder recorder;
+    std::string reason = Load(recorder, path);
+    if (!reason.empty()) {
+        std::cout.flush();
+        ReportError(path + ": " + reason);
+        return false;
+    }
+    // With several files, a line names the file before its ticks.
+    if (header && options.json)
+        std::cout << nlohmann::json({ { "file", path } }).dump() << '\n';
+    else if (header)
+        std::cout << "# " << path << '\n';
+    for (long t = 0; t < ticks; t++) {
+        const zw::TraceTick& tick = recorder.Step();
+        std::cout << (options.json ? zw::FormatJson(tick) : zw::FormatText(tick)) << '\n';
+        if (tick.ended && !options.pastEnd)
+            break;
+    }
+    std::cout.flush();
+    return true;
+}
+
+}   // namespace
+#endif
+
 int
 RunTrace(const TraceOptions& options)
 {
 #ifdef ZW_HAVE_TRACE
-    std::string reason = UnreadableReason(options.file);
-    if (reason.empty())
-        reason = zw::TraceModule(options.file, (uint32)options.ticks, options.json, std::cout);
-    else
-        reason = "cannot read: " + reason;
-    std::cout.flush();
-    if (reason.empty())
-        return 0;
-    for (char& c : reason)
-        c = c == '\n' ? ' ' : c;
-    ReportError(options.file + ": " + reason);
+    long ticks = ParseWhole("--ticks", options.ticks, 1, 100000000,
+        "a positive whole number of ticks");
+    int status = 0;
+    for (const std::string& path : options.files) {
+        if (!TraceFile(path, options, ticks, options.files.size() > 1))
+            status = 1;
+    }
+    return status;
 #else
-    ReportError(options.file + ": this build has no trace recorder");
-#endif
+    ReportError("this build has no trace recorder");
     return 1;
+#endif
 }

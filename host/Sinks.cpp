@@ -1,0 +1,270 @@
+#include "host/Sinks.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <soxr.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "hostlib/ModuleText.h"
+#include "plugin/InputPlugin.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The mode a plain create would give, read once: umask can only be read by setting it.
+mode_t
+CreateMode()
+{
+    static const mode_t mode = [] {
+        mode_t mask = umask(0);
+        umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
+// Renames without replacing an existing file, where the file system allows it.
+bool
+RenameInPlace(const std::string& from, const std::string& to, bool replace)
+{
+    if (replace)
+        return rename(from.c_str(), to.c_str()) == 0;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (link(from.c_str(), to.c_str()) != 0)
+        return false;
+    unlink(from.c_str());
+    return true;
+}
+
+class SoundFileSink : public Sink
+{
+public:
+    SoundFileSink(SNDFILE* file, const std::string& temporary, const std::string& path,
+            bool replace)
+        : file(file), temporary(temporary), path(path), replace(replace) {}
+
+    ~SoundFileSink() override
+    {
+        if (file == nullptr)
+            return;
+        sf_close(file);
+        unlink(temporary.c_str());
+    }
+
+    bool
+    Write(const int16_t* data, int count, std::string& error) override
+    {
+        if (sf_writef_short(file, data, count) != count) {
+            error = sf_strerror(file);
+            return false;
+        }
+        frames += count;
+        return true;
+    }
+
+    bool
+    Finish(std::string& error) override
+    {
+        int result = sf_close(file);
+        file = nullptr;
+        if (result != 0) {
+            error = sf_error_number(result);
+        } else if (!RenameInPlace(temporary, path, replace)) {
+            error = errno == EEXIST ? "the file appeared while rendering; it is kept"
+                : strerror(errno);
+            result = 1;
+        }
+        if (result != 0)
+            unlink(temporary.c_str());
+        return result == 0;
+    }
+
+private:
+    SNDFILE*        file;
+    std::string     temporary;
+    std::string     path;
+    bool            replace;
+};
+
+class RawSink : public Sink
+{
+public:
+    explicit        RawSink(FILE* out) : out(out) {}
+
+    bool
+    Write(const int16_t* data, int count, std::string& error) override
+    {
+        bytes.resize(size_t(count) * PLUGIN_FRAME_BYTES);
+        for (int i = 0; i < count * 2; i++) {
+            bytes[2 * i] = (uint8_t)(data[i] & 0xff);
+            bytes[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
+        }
+        if (fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+            error = strerror(errno);
+            return false;
+        }
+        frames += count;
+        return true;
+    }
+
+    bool
+    Finish(std::string& error) override
+    {
+        if (fflush(out) == 0)
+            return true;
+        error = strerror(errno);
+        return false;
+    }
+
+private:
+    FILE*           out;
+    std::vector<uint8_t> bytes;
+};
+
+class Resampler : public Sink
+{
+public:
+    Resampler(std::unique_ptr<Sink> next, soxr_t soxr, int rate)
+        : next(std::move(next)), soxr(soxr), rate(rate) {}
+    ~Resampler() override { soxr_delete(soxr); }
+
+    bool
+    Write(const int16_t* data, int count, std::string& error) override
+    {
+        return Convert(data, count, error);
+    }
+
+    // No input flushes what the converter still holds.
+    bool
+    Finish(std::string& error) override
+    {
+        return Convert(nullptr, 0, error) && next->Finish(error);
+    }
+
+private:
+    bool
+    Convert(const int16_t* data, int count, std::string& error)
+    {
+        size_t capacity = size_t(count) * rate / PLUGIN_SAMPLE_RATE + 256;
+        converted.resize(2 * capacity);
+        size_t used = 0;
+        do {
+            size_t consumed = 0, made = 0;
+            soxr_error_t failure = soxr_process(soxr, data == nullptr ? nullptr
+                : data + 2 * used, size_t(count) - used, &consumed, converted.data(),
+                capacity, &made);
+            if (failure != nullptr) {
+                error = failure;
+                return false;
+            }
+            used += consumed;
+            if (made > 0 && !next->Write(converted.data(), int(made), error))
+                return false;
+            frames += int64_t(made);
+            if (made == 0 && (data == nullptr || consumed == 0))
+                return true;
+        } while (data == nullptr || used < size_t(count));
+        return true;
+    }
+
+    std::unique_ptr<Sink> next;
+    soxr_t          soxr;
+    int             rate;
+    std::vector<int16_t> converted;
+};
+
+std::string
+Lower(std::string text)
+{
+    for (char& c : text)
+        c = (char)tolower((unsigned char)c);
+    return text;
+}
+
+void
+SetTags(SNDFILE* file, int format, const ModuleTags& tags)
+{
+    int major = format & SF_FORMAT_TYPEMASK;
+    if (major != SF_FORMAT_FLAC && major != SF_FORMAT_OGG)
+        return;
+    if (!tags.title.empty())
+        sf_set_string(file, SF_STR_TITLE, tags.title.c_str());
+    if (!tags.comment.empty())
+        sf_set_string(file, SF_STR_COMMENT, tags.comment.c_str());
+}
+
+}   // namespace
+
+int
+FormatForExtension(const std::string& extension)
+{
+    std::string name = Lower(extension);
+    if (!name.empty() && name[0] == '.')
+        name.erase(0, 1);
+    if (name == "wav")
+        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    if (name == "flac")
+        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    if (name == "ogg")
+        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    return 0;
+}
+
+std::unique_ptr<Sink>
+OpenSoundFile(const std::string& path, int format, int rate, bool replace,
+    const ModuleTags& tags, std::string& error)
+{
+    fs::path target(path);
+    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = strerror(errno);
+        return nullptr;
+    }
+    fchmod(fd, CreateMode());
+    SF_INFO info;
+    memset(&info, 0, sizeof(info));
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = format;
+    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (file == nullptr) {
+        error = sf_strerror(nullptr);
+        close(fd);
+        unlink(temporary.c_str());
+        return nullptr;
+    }
+    SetTags(file, format, tags);
+    return std::make_unique<SoundFileSink>(file, temporary, path, replace);
+}
+
+std::unique_ptr<Sink>
+OpenRawOutput(FILE* out)
+{
+    return std::make_unique<RawSink>(out);
+}
+
+std::unique_ptr<Sink>
+OpenResampler(std::unique_ptr<Sink> next, int rate, std::string& error)
+{
+    soxr_error_t failure = nullptr;
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_t soxr = soxr_create(PLUGIN_SAMPLE_RATE, rate, 2, &failure, &io, &quality, nullptr);
+    if (failure != nullptr) {
+        error = failure;
+        return nullptr;
+    }
+    return std::make_unique<Resampler>(std::move(next), soxr, rate);
+}
