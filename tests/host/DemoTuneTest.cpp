@@ -103,10 +103,10 @@ TEST_F(DemoTune, Samples_UsedByNotes_AreMadeAndInRange)
 }
 
 // Traced tick by tick (one JSON object a tick, four channels), every channel starts
-// notes and is heard.
+// notes and is heard, on into the player's next pass.
 TEST_F(DemoTune, Trace_EveryChannel_StartsNotesAndSounds)
 {
-    Result result = Host({ "trace", "--json", "--ticks", "3000", DemoPath() });
+    Result result = Host({ "trace", "--json", "--past-end", "--ticks", "3000", DemoPath() });
     ASSERT_EQ(result.status, 0) << result.err;
     std::vector<std::string> lines = Lines(result.out);
     EXPECT_EQ(lines.size(), 3000u);

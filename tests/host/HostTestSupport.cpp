@@ -145,6 +145,19 @@ ReadSoundFile(const std::string& path, int* channels, int* rate)
     return samples;
 }
 
+std::string
+SoundFileString(const std::string& path, int type)
+{
+    SF_INFO info;
+    memset(&info, 0, sizeof(info));
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    const char* text = file != nullptr ? sf_get_string(file, type) : nullptr;
+    std::string result = text != nullptr ? text : "";
+    if (file != nullptr)
+        sf_close(file);
+    return result;
+}
+
 std::vector<int16_t>
 FakeSignal(long first, long blocks)
 {

@@ -41,6 +41,8 @@ std::vector<int16_t> DeviceSamples(const std::string& path);
 // A sound file read back through libsndfile, with its channel count and rate.
 std::vector<int16_t> ReadSoundFile(const std::string& path, int* channels = nullptr,
                         int* rate = nullptr);
+// A string a sound file carries (SF_STR_TITLE, SF_STR_COMMENT, ...), empty when none.
+std::string         SoundFileString(const std::string& path, int type);
 // The fake plug-in's signal for `blocks` blocks, from block `first` on.
 std::vector<int16_t> FakeSignal(long first, long blocks);
 // Every block the real plug-in delivers for `path`, straight through dlopen; at most

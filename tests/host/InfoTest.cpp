@@ -134,6 +134,69 @@ TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
         std::string::npos);
 }
 
+// The sample table, the song length said once, and a MultiTracker comment, as text and
+// as JSON (sample lengths and loops in bytes).
+TEST(Info, SamplesAndComment_AreListed)
+{
+    TempDir dir;
+    zw::ModWriter mod("M.K.");
+    mod.restart = 127;                  // ProTracker, which keeps finetunes
+    mod.SetSample(1, std::vector<int8>(512, 20), 40, 100, 50).name = "lead";
+    mod.Sample(1).fineTune = 3;
+    mod.SetSample(2, std::vector<int8>(64, 20), 64).name = "drum";
+    mod.SetPositions({ 0 });
+    std::string song = dir.Write("samples.mod", mod.Build());
+    zw::MtmWriter mtm(4);
+    mtm.SetSample(1, std::vector<uint8_t>(64, 140));
+    mtm.SetPositions({ 0 });
+    mtm.Sequence(0, 0) = 0;
+    mtm.comment = std::string("first line") + std::string(30, '\0') + "second line"
+        + std::string(29, ' ');
+    std::string commented = dir.Write("comment.mtm", mtm.Build());
+
+    Result result = Host({ "info", "--json", "--samples", song, commented });
+    std::vector<json> objects = JsonLines(result.out);
+    ASSERT_EQ(objects.size(), 2u) << result.err;
+    const json& lead = objects[0]["sample_list"][0];
+    EXPECT_EQ(std::tuple(lead["number"], lead["name"], lead["length"], lead["volume"],
+        lead["finetune"], lead["loop_start"], lead["loop_length"]),
+        std::tuple(1, "lead", 512, 40, 3, 200, 100));
+    EXPECT_EQ(objects[0]["sample_list"][1]["loop_length"], 0);
+    EXPECT_EQ(objects[0]["sample_list"].size(), 31u);
+    EXPECT_TRUE(objects[0]["comment"].is_null());
+    EXPECT_EQ(objects[1]["comment"], "first line\nsecond line");
+
+    Result text = Host({ "info", "--samples", song, commented });
+    for (const char* shown : { "  1  lead                       512   40     3  200+100",
+            "  2  drum                        64   64     0  -", "  comment:\n    first line\n"
+            "    second line\n" })
+        EXPECT_NE(text.out.find(shown), std::string::npos) << shown << "\n" << text.out;
+    size_t said = 0;
+    for (size_t at = 0; (at = text.out.find("ong ", at)) != std::string::npos; at++)
+        said += text.out.compare(at - 1, 8, "Song Len") == 0 || text.out.compare(at - 1, 8,
+            "song len") == 0;
+    EXPECT_EQ(said, 2u) << "once for each file";
+}
+
+// The trace ends with the tick that ends the song, unless asked to go on; with several
+// files a line names each.
+TEST(Trace, Run_StopsAtTheEnd_AndTakesSeveralFiles)
+{
+    TempDir dir;
+    std::string song = dir.Write("one.mod", Mod("M.K.", 31, 127));
+    std::vector<std::string> ticks = Lines(Host({ "trace", "--ticks", "5000", song }).out);
+    ASSERT_GT(ticks.size(), 100u);
+    EXPECT_LT(ticks.size(), 5000u);
+    EXPECT_NE(ticks.back().find(" END"), std::string::npos) << ticks.back();
+    EXPECT_EQ(Lines(Host({ "trace", "--past-end", "--ticks", "5000", song }).out).size(), 5000u);
+
+    Result both = Host({ "trace", "--json", "--ticks", "3", song, song });
+    std::vector<std::string> lines = Lines(both.out);
+    ASSERT_EQ(lines.size(), 8u) << both.out;
+    EXPECT_EQ(json::parse(lines[0]), json({ { "file", song } }));
+    EXPECT_EQ(json::parse(lines[4]), json({ { "file", song } }));
+}
+
 TEST(Trace, Run_NotAModule_NamesItAndFails)
 {
     TempDir dir;

@@ -1,8 +1,10 @@
-// The player on a terminal: keys read raw, the terminal put back afterwards.
+// The player on a terminal: keys read raw, the terminal put back afterwards, and a
+// status line that fits the terminal.
 #include <gtest/gtest.h>
 
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,11 +24,20 @@ class Keys : public ::testing::Test
 {
 protected:
     void
-    Start(const std::vector<std::string>& files)
+    Start(const std::vector<std::string>& files, unsigned short columns = 0)
     {
-        std::vector<std::string> args = { HostPath(), FakePluginsOption(), "play" };
+        std::vector<std::string> args = { "play" };
         args.insert(args.end(), files.begin(), files.end());
-        pid = forkpty(&master, nullptr, nullptr, nullptr);
+        Run(args, columns);
+    }
+
+    // The host with `args` on a terminal of `columns` (0: one that gives no size).
+    void
+    Run(std::vector<std::string> args, unsigned short columns = 0)
+    {
+        args.insert(args.begin(), { HostPath(), FakePluginsOption() });
+        struct winsize size = { 24, columns, 0, 0 };
+        pid = forkpty(&master, nullptr, nullptr, &size);
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -40,13 +51,15 @@ protected:
         }
     }
 
-    // Reads the terminal until one of `texts` shows or the time is up.
+    // Reads the terminal until one of `texts` shows after the last key pressed, or the
+    // time is up.
     bool
     WaitFor(const std::vector<std::string>& texts, int milliseconds = 5000)
     {
         auto shown = [&] {
-            return std::any_of(texts.begin(), texts.end(),
-                [&](const std::string& text) { return screen.find(text) != std::string::npos; });
+            return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+                return screen.find(text, pressedAt) != std::string::npos;
+            });
         };
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < end) {
@@ -67,8 +80,12 @@ protected:
     bool            WaitFor(const std::string& text, int milliseconds = 5000)
                         { return WaitFor(std::vector<std::string>{ text }, milliseconds); }
 
-    void            Press(const std::string& keys) { ASSERT_EQ(write(master, keys.data(),
-                        keys.size()), (ssize_t)keys.size()); }
+    void
+    Press(const std::string& keys)
+    {
+        pressedAt = screen.size();
+        ASSERT_EQ(write(master, keys.data(), keys.size()), (ssize_t)keys.size());
+    }
 
     int
     Finish()
@@ -106,51 +123,61 @@ protected:
     pid_t           pid = -1;
     int             master = -1;
     std::string     screen;
+    size_t          pressedAt = 0;
 };
 
-// The fake's block number of every frame the device heard after the leading silence.
-std::vector<long>
-BlocksHeard(const std::vector<int16_t>& device)
+// The fake's frame numbers in what the device heard, from the first sound to the
+// trailing silence: the left channel is a formula of the frame, the right its block.
+std::vector<int64_t>
+FramesHeard(const std::vector<int16_t>& device)
 {
     size_t first = std::find_if(device.begin(), device.end(),
         [](int16_t s) { return s != 0; }) - device.begin();
-    std::vector<long> blocks;
+    std::vector<int64_t> frames;
     for (size_t i = first - first % 2; i + 1 < device.size(); i += 2) {
         if (device[i] == 0 && device[i + 1] == 0)
             break;
-        blocks.push_back(device[i + 1]);
+        int64_t frame = int64_t(device[i + 1]) * fake::kBlockFrames;
+        while (fake::Sample(frame, 0) != device[i] && frame % fake::kBlockFrames != 1023)
+            frame++;
+        frames.push_back(frame);
     }
-    return blocks;
+    return frames;
 }
 
-TEST_F(Keys, RightSeeksForwardAndQQuits)
+// Each seek moves on from the frame heard last by exactly its time, and the clock
+// follows.
+TEST_F(Keys, ArrowKeys_SeekByTheirTimeToTheFrame_AndQQuits)
 {
     std::string song = dir.Write("long.fake", "FAKE blocks=4000");
     Start({ song });
     ASSERT_TRUE(WaitFor("long.fake")) << screen;
-    ASSERT_TRUE(WaitFor("0:01")) << screen;
-    Press("\x1b[C");
-    // A second or so in, 5 % of 4000 blocks further on.
-    ASSERT_TRUE(WaitFor(std::vector<std::string>{ "  6%", "  7%", "  8%", "  9%", " 10%" }))
-        << screen.substr(screen.size() - 200);
+    ASSERT_TRUE(WaitFor("0:01 / 1:32")) << screen;
+    const struct { const char* key; std::vector<std::string> clock; int seconds; } seeks[] = {
+        { "\x1b[C", { "0:06", "0:07" }, 5 }, { "\x1b[A", { "0:36", "0:37" }, 30 },
+        { "\x1b[B", { "0:06", "0:07" }, -30 }, { "\x1b[D", { "0:01", "0:02" }, -5 },
+    };
+    for (const auto& seek : seeks) {
+        Press(seek.key);
+        ASSERT_TRUE(WaitFor(seek.clock)) << seek.seconds << screen.substr(pressedAt);
+        WaitFor("\x01never", 250);     // for the device to hear where the seek went
+    }
     Press("q");
     EXPECT_EQ(Finish(), 0);
-    // The device heard block 0 on, then one jump of about 200 blocks.
-    std::vector<long> blocks = BlocksHeard(Device());
-    ASSERT_FALSE(blocks.empty());
-    EXPECT_EQ(blocks.front(), 0);
-    int jumps = 0;
-    for (size_t i = 1; i < blocks.size(); i++) {
-        if (blocks[i] != blocks[i - 1] && blocks[i] != blocks[i - 1] + 1) {
-            jumps++;
-            EXPECT_GE(blocks[i] - blocks[i - 1], 190);
-            EXPECT_LE(blocks[i] - blocks[i - 1], 210);
-        }
+    std::vector<int64_t> frames = FramesHeard(Device());
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front(), 0);
+    std::vector<int64_t> jumps;
+    for (size_t i = 1; i < frames.size(); i++) {
+        if (frames[i] != frames[i - 1] + 1)
+            jumps.push_back(frames[i] - frames[i - 1] - 1);
     }
-    EXPECT_EQ(jumps, 1);
+    ASSERT_EQ(jumps.size(), std::size(seeks));
+    for (size_t i = 0; i < jumps.size(); i++)
+        EXPECT_EQ(jumps[i], seeks[i].seconds * 44100LL) << i;
 }
 
-TEST_F(Keys, NextFileAndPause_AndTheTerminalIsRestored)
+TEST_F(Keys, NextPreviousAndPause_AndTheTerminalIsRestored)
 {
     std::string first = dir.Write("first.fake", "FAKE blocks=4000");
     std::string second = dir.Write("second.fake", "FAKE blocks=4000");
@@ -161,6 +188,8 @@ TEST_F(Keys, NextFileAndPause_AndTheTerminalIsRestored)
     Press(" ");
     Press("n");
     ASSERT_TRUE(WaitFor("second.fake")) << screen;
+    Press("p");
+    ASSERT_TRUE(WaitFor("first.fake")) << screen.substr(pressedAt);
     EXPECT_EQ(LineModes(), 0u);
     Press("q");
     EXPECT_EQ(Finish(), 0);
@@ -176,6 +205,73 @@ TEST_F(Keys, InterruptRestoresTheTerminal)
     kill(pid, SIGTERM);
     EXPECT_EQ(Finish(), 128 + SIGTERM);
     EXPECT_EQ(LineModes(), (tcflag_t)(ICANON | ECHO));
+}
+
+
+// Columns of the status lines drawn: every character of the test's names is ASCII or
+// a wide CJK one.
+std::vector<int>
+DrawnWidths(const std::string& screen)
+{
+    std::vector<int> widths;
+    for (size_t at = 0; (at = screen.find("\r\x1b[K", at)) != std::string::npos; ) {
+        at += 4;
+        size_t end = screen.find_first_of("\r\n", at);
+        int width = 0;
+        for (size_t i = at; i < std::min(end, screen.size()); i++) {
+            unsigned char c = (unsigned char)screen[i];
+            width += c < 0x80 ? 1 : c >= 0xE0 ? 2 : 0;
+        }
+        widths.push_back(width);
+    }
+    return widths;
+}
+
+// Cut by display width to the terminal, drawn anew at its new width after a resize,
+// with a peak meter (the fake's left side is at full scale, its right side quiet), and
+// left standing when the song ends.
+TEST_F(Keys, StatusLine_FitsTheTerminal_AndStaysWhenTheSongEnds)
+{
+    std::string song = dir.Write("日本語の長い曲名です.fake", "FAKE blocks=120");
+    Start({ song }, 30);
+    ASSERT_TRUE(WaitFor("0:00 / 0:02")) << screen;
+    WaitFor("\x01never", 300);
+    std::vector<int> narrow = DrawnWidths(screen);
+    ASSERT_FALSE(narrow.empty());
+    EXPECT_LE(*std::max_element(narrow.begin(), narrow.end()), 29);
+    EXPECT_EQ(screen.find("日本"), std::string::npos) << "the name is the first to go";
+
+    struct winsize wide = { 24, 100, 0, 0 };
+    ioctl(master, TIOCSWINSZ, &wide);
+    pressedAt = screen.size();
+    // The last status shows the whole song and ends its line.
+    ASSERT_TRUE(WaitFor("0:02 / 0:02  L[")) << screen.substr(pressedAt);
+    ASSERT_TRUE(WaitFor("日本語の長い曲名です.fake\r\n")) << screen.substr(pressedAt);
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_NE(screen.find("L[##########] R[", pressedAt), std::string::npos);
+    EXPECT_EQ(screen.find("R[##########]", pressedAt), std::string::npos);
+}
+
+// With `l` the song plays on past its end into a second pass.
+TEST_F(Keys, LoopKey_PlaysTheSongAgain)
+{
+    std::string song = dir.Write("short.fake", "FAKE blocks=60");
+    Start({ song });
+    ASSERT_TRUE(WaitFor("short.fake")) << screen;
+    Press("l");
+    ASSERT_TRUE(WaitFor("loop")) << screen;
+    ASSERT_TRUE(WaitFor("pass 2")) << screen.substr(pressedAt);
+    Press("q");
+    EXPECT_EQ(Finish(), 0);
+}
+
+// Raw PCM would fill the terminal with noise.
+TEST_F(Keys, RawOutputToATerminal_IsRefused)
+{
+    std::string song = dir.Write("song.fake", "FAKE blocks=3");
+    Run({ "render", song, "-o", "-" });
+    ASSERT_TRUE(WaitFor("zarnowelle: -o - writes raw PCM")) << screen;
+    EXPECT_EQ(Finish(), 2);
 }
 
 }   // namespace

@@ -132,6 +132,24 @@ TEST_F(Playback, Interrupt_WithoutTerminal_EndsThePlayer)
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
 }
 
+// A start time, a repeat and the listening controls sound in play as render writes
+// them.
+TEST_F(Playback, Play_WithOptions_ReachesTheDeviceAsRendered)
+{
+    std::string song = dir.Write("song.fake", "FAKE blocks=30");
+    const std::vector<std::string> options = { "--seek", "0.25", "--repeat", "1",
+        "--stereo", "30", "--gain", "-3.5", song };
+    std::vector<std::string> play = { kFakeFolder, "play" };
+    play.insert(play.end(), options.begin(), options.end());
+    Result result = Play(play);
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> render = { kFakeFolder, "render", "-q", "-o", "-" };
+    render.insert(render.end(), options.begin(), options.end());
+    std::vector<int16_t> rendered = Samples(Host(render).out);
+    EXPECT_EQ(rendered.size(), size_t(2 * (30 * 1024 - 11025) + 2 * 30 * 1024));
+    ExpectSongBetweenSilence(Device(), rendered);
+}
+
 TEST_F(Playback, Play_Demo_ReachesTheDeviceAsRendered)
 {
     if (!HavePlugin())

@@ -20,8 +20,9 @@ protected:
 
 // Whatever the format, the output holds the fake's blocks in order from the first one
 // rendered: exactly for raw PCM on standard output, WAV (16-bit PCM) and FLAC, in
-// length for the lossy Ogg Vorbis; files are stereo at 44100 Hz. Standard error stays
-// empty: no progress bar when it is no terminal, no warning for a song that ends in time.
+// length for the lossy Ogg Vorbis; files are stereo at 44100 Hz. Standard error holds
+// only the summary line: no progress bar when it is no terminal, no warning for a song
+// that ends in time.
 TEST_F(Render, Output_EachFormatAndOption_HoldsEveryBlockInOrder)
 {
     const struct { long blocks; std::vector<std::string> options; const char* output;
@@ -30,7 +31,7 @@ TEST_F(Render, Output_EachFormatAndOption_HoldsEveryBlockInOrder)
         { 7, {}, "out.wav", "RIFF", true, 0 },
         { 4, {}, "out.FLAC", "fLaC", true, 0 },
         { 20, {}, "out.ogg", "OggS", false, 0 },
-        { 10, { "--seek", "500" }, "-", "", true, 5 },      // from that thousandth on
+        { 10, { "--seek-permille", "500" }, "-", "", true, 5 },  // from that thousandth on
         { 10, { "--max-time", "1" }, "-", "", true, 0 },
     };
     for (size_t i = 0; i < std::size(cases); i++) {
@@ -44,7 +45,9 @@ TEST_F(Render, Output_EachFormatAndOption_HoldsEveryBlockInOrder)
         args.insert(args.end(), { "-o", output });
         Result result = Host(args);
         ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(Lines(result.err), std::vector<std::string>{ "zarnowelle: " + song + " -> "
+            + (output == "-" ? "standard output" : output) + " (0:00."
+            + std::to_string((c.blocks - c.first) * 10240 / 44100) + ")" });
         std::vector<int16_t> expected = FakeSignal(c.first, c.blocks - c.first);
         if (output == "-") {
             EXPECT_EQ(Samples(result.out), expected);
@@ -71,7 +74,7 @@ TEST_F(Render, Output_BadRequests_AreRefused)
         const char* named; } cases[] = {
         { 1, {}, "out.mp3", "out.mp3" },                    // unknown extension
         { 1, {}, "no/such/out.wav", "out.wav" },            // unwritable
-        { 1, { "--seek", "1000" }, "-", nullptr },          // seeks out of range
+        { 1, { "--seek-permille", "1000" }, "-", nullptr },  // seeks out of range
         { 1, { "--seek", "-1" }, "-", nullptr },
         { 2, {}, "both.wav", nullptr },                     // several files to one file
     };
@@ -121,10 +124,11 @@ TEST_F(Render, FileList_WithBadFiles_NamesThemAndRendersTheRest)
         dir.File("out") });
     EXPECT_NE(result.status, 0);
     std::vector<std::string> lines = Lines(result.err);
-    ASSERT_EQ(lines.size(), 3u) << result.err;
+    ASSERT_EQ(lines.size(), 4u) << result.err;
     EXPECT_NE(lines[0].find(missing), std::string::npos);
     EXPECT_NE(lines[1].find(foreign), std::string::npos);
     EXPECT_NE(lines[2].find(failing), std::string::npos);
+    EXPECT_NE(lines[3].find(good + " -> "), std::string::npos);     // the summary
     EXPECT_EQ(ReadSoundFile(dir.File("out/good.wav")), FakeSignal(0, 3));
 }
 
@@ -153,7 +157,7 @@ TEST_F(Render, Demo_ToWavAndFromASeek_EqualsThePluginsBlocks)
     EXPECT_LT(blocks.size(), 50u * 44100 * 2);
     EXPECT_EQ(ReadSoundFile(dir.File("demo.wav")), blocks);
 
-    Result seek = Host({ "render", DemoPath(), "--seek", "600", "-o", "-" });
+    Result seek = Host({ "render", DemoPath(), "--seek-permille", "600", "-o", "-" });
     ASSERT_EQ(seek.status, 0);
     std::vector<int16_t> rest = PluginBlocks(DemoPath(), 600);
     EXPECT_FALSE(rest.empty());

@@ -1,0 +1,92 @@
+// The host as a Unix command: exit statuses, messages that name the program, option
+// values checked with sentences, and standard output kept for what was asked for.
+#include <gtest/gtest.h>
+
+#include "tests/host/HostTestSupport.h"
+
+using namespace hosttest;
+
+namespace {
+
+// 0 for success, 1 for a failure, 2 for a command line that cannot run; every message
+// starts with the program's name.
+TEST(Conventions, ExitStatusAndMessages_EachCommandLine)
+{
+    TempDir dir;
+    const std::string fake = FakePluginsOption();
+    std::string song = dir.Write("song.fake", "FAKE blocks=2");
+    std::string missing = dir.File("missing.fake");
+    const struct { std::vector<std::string> args; int status; const char* said; } cases[] = {
+        { { "--version" }, 0, "zarnowelle 1.1" },
+        { { fake, "render", song, "-q", "-o", dir.File("a.wav") }, 0, "" },
+        { { fake, "render", missing, "-o", dir.File("b.wav") }, 1, "missing.fake: cannot read" },
+        { { fake, "info", song }, 1, "song.fake: not a module" },
+        { { "plya", song }, 2, "plya: no such file or command" },
+        { { fake, "render", "--no-such-option", song, "-o", "-" }, 2, "--no-such-option" },
+        { { fake, "render", song, "-o", "-", "--max-time", "nan" }, 2,
+            "--max-time must be a positive number of seconds" },
+        { { fake, "render", song, "-o", "-", "--max-time", "inf" }, 2, "--max-time must be" },
+        { { fake, "info", "--max-time", "0", song }, 2, "--max-time must be" },
+        { { fake, "render", song, "-o", "-", "--seek", "1:75" }, 2,
+            "--seek must be a time: seconds (90 or 12.5) or minutes and seconds (1:30)" },
+        { { fake, "render", song, "-o", "-", "--stereo", "101" }, 2,
+            "--stereo must be a whole number from 0 (mono) to 100 (full stereo)" },
+        { { fake, "render", song, "-o", "-", "--gain", "-inf" }, 2, "--gain must be" },
+        { { fake, "render", song, "-o", "-", "--repeat", "-1" }, 2, "cannot be rendered" },
+        { { fake, "render", song, "-o", dir.File("c.wav"), "--format", "mp3" }, 2,
+            "--format must be wav, flac or ogg" },
+        { { fake, "render", song, "-o", "-", "--samplerate", "100" }, 2, "--samplerate must" },
+        { { fake, "render", song, "-o", "-", "-j", "0" }, 2, "--jobs must" },
+        { { fake, "trace", "--ticks", "many", song }, 2, "--ticks must" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        Result result = Host(c.args);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE((c.args[0] == "--version" ? result.out : result.err).find(c.said),
+            std::string::npos) << result.err;
+        EXPECT_EQ(HostLines(result.err), Lines(result.err));
+    }
+}
+
+// The loader's own report of a broken module never reaches standard output; one line
+// on standard error names the file instead.
+TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
+{
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    TempDir dir;
+    std::vector<uint8_t> demo = ReadBytes(DemoPath());
+    std::string cut = dir.Write("cut.mod", std::vector<uint8_t>(demo.begin(),
+        demo.begin() + 1500));
+    const std::vector<std::string> commands[] = {
+        { "play", cut }, { "render", cut, "-o", dir.File("cut.wav") },
+        { "render", cut, "-o", "-" }, { "trace", cut }, { "info", "--json", cut },
+    };
+    for (const std::vector<std::string>& args : commands) {
+        SCOPED_TRACE(args[0] + " " + args.back());
+        Result result = Host(args, { "SDL_AUDIODRIVER=disk",
+            "SDL_DISKAUDIOFILE=" + dir.File("device.raw") });
+        EXPECT_EQ(result.status, 1);
+        if (args[0] != "info") {
+            EXPECT_EQ(result.out, "");
+        }
+        EXPECT_EQ(result.out.find("ERROR"), std::string::npos) << result.out;
+        std::vector<std::string> lines = HostLines(result.err);    // not SDL's own
+        ASSERT_EQ(lines.size(), 1u) << result.err;
+        EXPECT_EQ(lines[0].rfind("zarnowelle: " + cut + ": cannot load: Error ", 0), 0u)
+            << lines[0];
+    }
+}
+
+TEST(Conventions, About_IsPlainText)
+{
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    Result result = Host({ "about" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.rfind("Zarnowelle\nVersion 1.1\n", 0), 0u) << result.out;
+    EXPECT_EQ(result.out.find('<'), std::string::npos) << result.out;
+}
+
+}   // namespace
