@@ -22,7 +22,7 @@ AddTraceCommand(CLI::App& app, TraceOptions& options)
         "end.");
     trace->add_option("files", options.files, "module files")->required();
     trace->add_option("--ticks", options.ticks, "most ticks to print for each file "
-        "(default 500, 10 seconds at the usual tempo)");
+        "(default 500, 10 seconds at the usual tempo)")->type_name("N");
     trace->add_flag("--json", options.json, "one JSON object per tick and line");
     trace->add_flag("--past-end", options.pastEnd, "go on past the tick where the song "
         "ends, into the player's next pass");

@@ -46,15 +46,15 @@ void
 AddListening(CLI::App* command, ListeningArgs& args)
 {
     command->add_option("--seek", args.seek, "start at this time: seconds (90, 12.5) or "
-        "minutes and seconds (1:30)");
+        "minutes and seconds (1:30)")->type_name("TIME");
     command->add_option("--max-time", args.maxTime, "seconds a song may play before it "
-        "counts as one that does not end (default 1800)");
+        "counts as one that does not end (default 1800)")->type_name("SECONDS");
     command->add_option("--repeat", args.repeat, "play each song this many more times "
-        "(default 0: once)");
+        "(default 0: once; -1: for ever, in play only)")->type_name("N");
     command->add_option("--stereo", args.stereo, "stereo width in percent: 100 is the "
-        "plug-in's own panning (default), 0 is mono");
+        "plug-in's own panning (default), 0 is mono")->type_name("PERCENT");
     command->add_option("--gain", args.gain, "gain in dB, -60 to 30 (default 0); loud "
-        "peaks saturate");
+        "peaks saturate")->type_name("DB");
 }
 
 double
@@ -144,15 +144,15 @@ AddRender(CLI::App& app, RenderArgs& args)
         "output file, - for raw PCM, or a folder for several files")->required();
     AddListening(command, args.listening);
     command->add_option("--seek-permille", args.seekPermille, "start at this position, in "
-        "thousandths of the song (jumps to the song position)");
+        "thousandths of the song (jumps to the song position)")->type_name("N");
     command->add_option("--samplerate", args.sampleRate, "rate of the output in Hz "
-        "(default 44100, the plug-in's own)");
+        "(default 44100, the plug-in's own)")->type_name("HZ");
     command->add_option("--format", args.format, "wav, flac or ogg: the format of the "
-        "files a folder gets (default wav)");
+        "files a folder gets (default wav)")->type_name("FORMAT");
     command->add_flag("--force", args.force, "replace output files that exist");
     command->add_flag("-q,--quiet", args.quiet, "no summary line for each file");
     command->add_option("-j,--jobs", args.jobs, "files rendered at once (default: the "
-        "number of cores)");
+        "number of cores)")->type_name("N");
     return command;
 }
 
@@ -211,7 +211,7 @@ AddInfo(CLI::App& app, InfoArgs& args)
     command->add_flag("--samples", args.samples, "list the samples: number, name, length, "
         "volume, finetune, loop");
     command->add_option("--max-time", args.maxTime, "seconds a song may play before its "
-        "duration counts as none (default 1800)");
+        "duration counts as none (default 1800)")->type_name("SECONDS");
     return command;
 }
 
