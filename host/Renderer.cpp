@@ -30,19 +30,15 @@ StopRendering(int signal)
 }
 
 // SIGINT and SIGTERM let every render close its file properly before the program ends.
+// A signal the caller ignores (a job started in the background) stays ignored.
 class StopSignals
 {
 public:
     StopSignals()
     {
         gRenderStopSignal = 0;
-        struct sigaction action;
-        memset(&action, 0, sizeof(action));
-        action.sa_handler = StopRendering;
-        action.sa_flags = SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &savedInt);
-        sigaction(SIGTERM, &action, &savedTerm);
+        Catch(SIGINT, savedInt);
+        Catch(SIGTERM, savedTerm);
     }
 
     ~StopSignals()
@@ -52,6 +48,20 @@ public:
     }
 
 private:
+    static void
+    Catch(int signal, struct sigaction& saved)
+    {
+        sigaction(signal, nullptr, &saved);
+        if (saved.sa_handler == SIG_IGN)
+            return;
+        struct sigaction action;
+        memset(&action, 0, sizeof(action));
+        action.sa_handler = StopRendering;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+
     struct sigaction savedInt;
     struct sigaction savedTerm;
 };
