@@ -7,7 +7,7 @@
 
 struct Listening
 {
-    static const int kFullStereo = 100;
+    static constexpr int kFullStereo = 100;
     static constexpr double kMinGain = -60;
     static constexpr double kMaxGain = 30;
 

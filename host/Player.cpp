@@ -261,10 +261,18 @@ Session::ShowStatus()
     fflush(stdout);
 }
 
+// SDL's own log lines (its disk driver announces itself on every run) are left out:
+// every message is this program's, and SDL's failures reach it through SDL_GetError.
+void
+IgnoreSdlMessage(void*, int, SDL_LogPriority, const char*)
+{
+}
+
 // SDL would otherwise catch Ctrl-C and only queue a quit event that nobody reads.
 int
 InitAudio()
 {
+    SDL_LogSetOutputFunction(IgnoreSdlMessage, nullptr);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_Init(SDL_INIT_AUDIO);
 }

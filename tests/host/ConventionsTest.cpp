@@ -72,7 +72,7 @@ TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
             EXPECT_EQ(result.out, "");
         }
         EXPECT_EQ(result.out.find("ERROR"), std::string::npos) << result.out;
-        std::vector<std::string> lines = HostLines(result.err);    // not SDL's own
+        std::vector<std::string> lines = Lines(result.err);
         ASSERT_EQ(lines.size(), 1u) << result.err;
         EXPECT_EQ(lines[0].rfind("zarnowelle: " + cut + ": cannot load: Error ", 0), 0u)
             << lines[0];
