@@ -164,6 +164,8 @@ RunRender(PluginHost& host, const RenderArgs& args)
     if (options.output.empty())
         throw UsageError("-o must name a file, a folder or -");
     options.seek = args.listening.seek.empty() ? -1 : ParseTime("--seek", args.listening.seek);
+    if (!args.seekPermille.empty() && options.seek >= 0)
+        throw UsageError("give --seek or --seek-permille, not both");
     if (!args.seekPermille.empty()) {
         options.seekPermille = int(ParseWhole("--seek-permille", args.seekPermille, 0, 999,
             "a whole number from 0 to 999"));
