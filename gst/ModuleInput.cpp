@@ -3,11 +3,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include <glib.h>
 
@@ -64,15 +62,16 @@ ModuleInput::LocalFileHoldsBytes() const
 {
     if (localPath.empty())
         return false;
-    std::ifstream file(localPath, std::ios::binary | std::ios::ate);
-    if (!file || size_t(file.tellg()) != bytes.size())
-        return false;
-    file.seekg(0);
-    std::vector<char> content((std::istreambuf_iterator<char>(file)),
-        std::istreambuf_iterator<char>());
-    return content.size() == bytes.size()
-        && std::equal(content.begin(), content.end(), bytes.begin(),
-            [](char a, uint8_t b) { return uint8_t(a) == b; });
+    std::ifstream file(localPath, std::ios::binary);
+    char chunk[65536];
+    size_t done = 0;
+    while (file.read(chunk, sizeof(chunk)) || file.gcount() > 0) {
+        size_t count = size_t(file.gcount());
+        if (count > bytes.size() - done || memcmp(chunk, bytes.data() + done, count) != 0)
+            return false;
+        done += count;
+    }
+    return file.eof() && done == bytes.size();
 }
 
 std::string
