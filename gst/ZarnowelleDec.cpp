@@ -1,6 +1,7 @@
 #include "gst/ZarnowelleDec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 
 #include "gst/ModuleDecoder.h"
@@ -21,7 +22,7 @@ struct DecoderState
 {
     zwgst::ModuleInput input;
     zwgst::ModuleDecoder decoder;
-    bool            gathered = false;   // upstream's end of stream arrived
+    std::atomic<bool> gathered{ false };  // upstream's end of stream arrived
     GstSegment      segment;            // in time
     guint32         seqnum = GST_SEQNUM_INVALID;   // of the seek being played
     bool            seekPending = true; // go to segment.start before the next block
@@ -140,10 +141,12 @@ SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event)
                 self->state->input.Reset();
             gst_event_unref(event);
             return TRUE;
-        // Bytes in, audio out: upstream's caps, segments and flushes stay here.
+        // Bytes in, audio out: upstream's caps, segments and flushes stay here, and its
+        // tags would come before the caps; the module's own follow them.
         case GST_EVENT_CAPS:
         case GST_EVENT_SEGMENT:
         case GST_EVENT_FLUSH_START:
+        case GST_EVENT_TAG:
             gst_event_unref(event);
             return TRUE;
         default:

@@ -96,7 +96,7 @@ TEST(Tools, SoundTracker15_IsTypefoundAsAModule)
 }
 
 
-TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTitle)
+TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir dir;
@@ -111,8 +111,11 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTitle)
         EXPECT_EQ(found.status, 0) << found.err;
         EXPECT_NE(found.out.find("Duration: " + ClockText(gst_util_uint64_scale(frames, GST_SECOND, 44100))),
             std::string::npos) << found.out;
-        EXPECT_NE(found.out.find("title: " + ReadModuleFacts(file).name + "\n"), std::string::npos)
-            << found.out;
+        ModuleFacts facts = ReadModuleFacts(file);
+        for (const std::string& tag : { "title: " + facts.name + "\n",
+                 "container format: " + facts.typeName + "\n",
+                 "comment: " + facts.sampleList.front().name })
+            EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
     }
 }
 
