@@ -71,12 +71,12 @@ G_DEFINE_TYPE(GstZarnowelleDec, gst_zarnowelle_dec, GST_TYPE_ELEMENT)
 
 namespace {
 
-void Loop(GstZarnowelleDec* self);
+void Loop(gpointer element);
 
 void
 StartTask(GstZarnowelleDec* self)
 {
-    gst_pad_start_task(self->srcpad, (GstTaskFunction)Loop, self, nullptr);
+    gst_pad_start_task(self->srcpad, Loop, self, nullptr);
 }
 
 // Asks upstream where the bytes come from, for the companion files and for messages.
@@ -270,8 +270,9 @@ NewBuffer(const int16* frames, int64_t first, int count)
 }
 
 void
-Loop(GstZarnowelleDec* self)
+Loop(gpointer element)
 {
+    GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(element);
     DecoderState& state = *self->state;
     if (!state.decoder.IsOpen() && !Open(self))
         return;

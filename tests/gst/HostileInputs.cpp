@@ -3,7 +3,7 @@
 // sanitizers, whose reports end the run. Files are fed as filesrc reads them (a ".nt"
 // companion beside a module is found), or through appsrc, which names no file. Fuzz
 // inputs carry their companion after a separator; it is written beside the module.
-// Usage: zw_gst_hostile_inputs FOLDER...
+// Usage: zw_gst_hostile_inputs FOLDER...   (a folder that does not exist is passed over)
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -102,6 +102,9 @@ main(int argc, char** argv)
     int counts[3] = {}, files = 0;
     for (int i = 1; i < argc; i++) {
         std::vector<fs::path> inputs;
+        std::error_code missing;
+        if (!fs::is_directory(argv[i], missing))
+            continue;
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(argv[i])) {
             if (entry.is_regular_file() && entry.path().extension() != ".nt")
                 inputs.push_back(entry.path());
