@@ -130,3 +130,13 @@ TEST(ElementErrors, FailuresReachTheBusWithTheFilesName)
     EXPECT_TRUE(atLimit.eos) << atLimit.error;
     EXPECT_FALSE(atLimit.samples.empty());
 }
+
+
+// A song that never ends stops at max-time, mid-block, as the host's --max-time does.
+TEST(ElementInput, MaxTime_StopsTheSongAtItsFrame)
+{
+    const std::string demo = hosttest::DemoPath();
+    Outcome run = PlayFile(demo, nullptr, 2.0);
+    EXPECT_TRUE(run.eos) << run.error;
+    EXPECT_TRUE(run.samples == Slice(Rendered(demo), 0, 88200)) << run.samples.size();
+}

@@ -35,7 +35,7 @@ const bool kEnvironmentSet = [] {
 struct Recorder
 {
     std::mutex      lock;
-    Outcome             run;
+    Outcome         run;
 };
 
 GstPadProbeReturn

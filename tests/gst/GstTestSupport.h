@@ -52,11 +52,11 @@ struct Seek
 };
 
 // Plays `path` through filesrc ! zarnowelledec ! fakesink; with a seek, sent once the
-// pipeline has prerolled.
-Outcome                 PlayFile(const std::string& path, const Seek* seek = nullptr,
+// pipeline has prerolled; with a time limit, the element's max-time.
+Outcome             PlayFile(const std::string& path, const Seek* seek = nullptr,
                         double maxTime = 0);
 // The same with the bytes pushed by appsrc, which names no file.
-Outcome                 PlayBytes(const std::vector<uint8_t>& bytes);
+Outcome             PlayBytes(const std::vector<uint8_t>& bytes);
 
 // A short SoundTracker15 song (15 samples, no mark).
 std::vector<uint8_t> SoundTracker15Song();
