@@ -7,7 +7,7 @@ FUZZB     ?= build-fuzz
 FUZZ_SECONDS ?= 600
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean
+.PHONY: all deps build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean install-user
 
 all: build
 
@@ -20,6 +20,13 @@ build: deps
 
 play: build
 	@scripts/play-demo $(BUILD)
+
+# For this user alone, under ~/.local: the host and the add-on as `cmake --install` puts
+# them, and the GStreamer plug-in where GStreamer looks for a user's plug-ins.
+install-user: build
+	cmake --install $(BUILD) --prefix $(HOME)/.local --component Unspecified
+	install -D -m 644 $(BUILD)/gst/libgstzarnowelle.so \
+		$(HOME)/.local/share/gstreamer-1.0/plugins/libgstzarnowelle.so
 
 test: build
 	@scripts/run-tests "$(BUILD)" "$(ASAN)" "$(TSAN)" "$(FUZZB)"

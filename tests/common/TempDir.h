@@ -36,10 +36,20 @@ public:
     const std::string& Path() const { return path; }
     std::string File(const std::string& leaf) const { return path + "/" + leaf; }
 
-    // Writes bytes into a new file in the directory and returns its path.
+    // Writes bytes into a new file in the directory and returns its path. With
+    // ZW_KEEP_TEST_FILES set, a copy goes to a folder of the same name under it, so that
+    // other hosts can be fed the same inputs later.
     std::string Write(const std::string& leaf, const std::string& bytes) const
     {
         std::ofstream(File(leaf), std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+        const char* keep = getenv("ZW_KEEP_TEST_FILES");
+        if (keep != nullptr && keep[0] != '\0') {
+            std::filesystem::path copy = std::filesystem::path(keep)
+                / std::filesystem::path(path).filename() / leaf;
+            std::error_code ignored;
+            std::filesystem::create_directories(copy.parent_path(), ignored);
+            std::ofstream(copy, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+        }
         return File(leaf);
     }
     std::string Write(const std::string& leaf, const std::vector<uint8>& bytes) const
