@@ -1,53 +1,119 @@
 // Kernel kit over POSIX threads. A semaphore is a mutex + condition variable around a
-// count, kept in a table keyed by sem_id. Unlike Haiku's build stand-in it really locks.
+// count. Unlike Haiku's build stand-in it really locks.
+//
+// Semaphores live in slots that are never freed, in chunks made as the number alive at
+// once grows. An id names a slot and the generation of its use, so finding a semaphore
+// is an index into the chunks, with no lock; the id kept in the slot, read under the
+// slot's own mutex, tells whether the caller's semaphore still lives there. A deleted
+// slot is used again only when no waiter is left in it, under a new generation, so an
+// id is never given out twice.
 #include "beos/OS.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
+#include <cstring>
 #include <mutex>
 #include <new>
-#include <string>
 #include <time.h>
-#include <unordered_map>
+#include <vector>
 
 namespace {
+
+const int32 kSlotBits = 16;
+const int32 kSlotCount = 1 << kSlotBits;            // semaphores alive at once
+const int32 kChunkBits = 6;
+const int32 kChunkSlots = 1 << kChunkBits;
+const int32 kChunkCount = kSlotCount / kChunkSlots;
+// Ids are generation << kSlotBits | slot: positive, and below 2^31.
+const int32 kMaxGeneration = INT32_MAX >> kSlotBits;
 
 struct Semaphore
 {
     std::mutex              lock;
     std::condition_variable wakeUp;
+    sem_id                  id = 0;         // 0 while the slot is free or deleted
     int32                   count = 0;
     int32                   waiting = 0;
-    bool                    deleted = false;
-    std::string             name;
+    char                    name[B_OS_NAME_LENGTH] = {};
+    // Under the table's lock.
+    int32                   generation = 0;
 };
 
-struct SemTable
+// Zero before any constructor runs and never destroyed, so semaphores work from any
+// static constructor or destructor.
+constinit std::atomic<Semaphore*> sChunks[kChunkCount] = {};
+
+// What only creating and deleting touch.
+struct SlotTable
 {
-    std::mutex                                          lock;
-    std::unordered_map<sem_id, std::shared_ptr<Semaphore>> sems;
-    sem_id                                              nextId = 1;
+    std::mutex              lock;
+    std::vector<int32>      freeSlots;
+    int32                   usedSlots = 0;      // slots handed out at least once
 };
 
-// Never destroyed, so semaphores may be used from any static constructor or destructor.
-SemTable&
+SlotTable&
 Table()
 {
-    static SemTable* table = new SemTable;
+    static SlotTable* table = new SlotTable;
     return *table;
 }
 
-std::shared_ptr<Semaphore>
-FindSem(sem_id id)
+Semaphore*
+SlotAt(int32 slot)
 {
-    if (id <= 0)
-        return nullptr;
-    SemTable& table = Table();
+    Semaphore* chunk = sChunks[slot >> kChunkBits].load(std::memory_order_acquire);
+    return chunk != nullptr ? &chunk[slot & (kChunkSlots - 1)] : nullptr;
+}
+
+int32
+SlotOf(sem_id id)
+{
+    return id & (kSlotCount - 1);
+}
+
+// The slot an id names, or null when the id cannot name one; whether the semaphore
+// still lives there is for the caller to check under the slot's mutex.
+Semaphore*
+FindSlot(sem_id id)
+{
+    return id > 0 ? SlotAt(SlotOf(id)) : nullptr;
+}
+
+// A slot for a new semaphore, with its generation raised; -1 when none is left.
+// Called with the table locked.
+int32
+TakeSlot(SlotTable& table)
+{
+    for (;;) {
+        int32 slot;
+        if (!table.freeSlots.empty()) {
+            slot = table.freeSlots.back();
+            table.freeSlots.pop_back();
+        } else if (table.usedSlots < kSlotCount) {
+            slot = table.usedSlots;
+            if ((slot & (kChunkSlots - 1)) == 0)
+                sChunks[slot >> kChunkBits].store(new Semaphore[kChunkSlots],
+                    std::memory_order_release);
+            table.usedSlots++;
+        } else {
+            return -1;
+        }
+        Semaphore* sem = SlotAt(slot);
+        // A slot whose generations are used up retires, so no id comes back.
+        if (sem->generation < kMaxGeneration) {
+            sem->generation++;
+            return slot;
+        }
+    }
+}
+
+void
+FreeSlot(sem_id id)
+{
+    SlotTable& table = Table();
     std::lock_guard<std::mutex> guard(table.lock);
-    auto it = table.sems.find(id);
-    return it == table.sems.end() ? nullptr : it->second;
+    table.freeSlots.push_back(SlotOf(id));
 }
 
 }   // namespace
@@ -57,39 +123,47 @@ create_sem(int32 count, const char* name)
 {
     if (count < 0)
         return B_BAD_VALUE;
+    Semaphore* sem;
+    sem_id id;
     try {
-        auto sem = std::make_shared<Semaphore>();
-        sem->count = count;
-        sem->name = std::string(name != nullptr ? name : "").substr(0, B_OS_NAME_LENGTH - 1);
-        SemTable& table = Table();
+        SlotTable& table = Table();
         std::lock_guard<std::mutex> guard(table.lock);
-        if (table.nextId <= 0)
+        // Room for the slot's return first, so that deleting never needs memory.
+        table.freeSlots.reserve(size_t(table.usedSlots) + kChunkSlots);
+        const int32 slot = TakeSlot(table);
+        if (slot < 0)
             return B_NO_MORE_SEMS;
-        sem_id id = table.nextId++;
-        table.sems.emplace(id, std::move(sem));
-        return id;
+        sem = SlotAt(slot);
+        id = sem->generation << kSlotBits | slot;
     } catch (const std::bad_alloc&) {
         return B_NO_MEMORY;
     }
+    std::lock_guard<std::mutex> guard(sem->lock);
+    sem->id = id;
+    sem->count = count;
+    strncpy(sem->name, name != nullptr ? name : "", B_OS_NAME_LENGTH - 1);
+    return id;
 }
 
 status_t
 delete_sem(sem_id id)
 {
-    std::shared_ptr<Semaphore> sem;
+    Semaphore* sem = FindSlot(id);
+    if (sem == nullptr)
+        return B_BAD_SEM_ID;
+    bool free;
     {
-        SemTable& table = Table();
-        std::lock_guard<std::mutex> guard(table.lock);
-        auto it = table.sems.find(id);
-        if (it == table.sems.end())
+        std::lock_guard<std::mutex> guard(sem->lock);
+        if (sem->id != id)
             return B_BAD_SEM_ID;
-        sem = std::move(it->second);
-        table.sems.erase(it);
+        // Waiters wake up and see B_BAD_SEM_ID, as on BeOS; the last of them frees
+        // the slot.
+        sem->id = 0;
+        sem->wakeUp.notify_all();
+        free = sem->waiting == 0;
     }
-    // Waiters wake up and see B_BAD_SEM_ID, as on BeOS.
-    std::lock_guard<std::mutex> guard(sem->lock);
-    sem->deleted = true;
-    sem->wakeUp.notify_all();
+    if (free)
+        FreeSlot(id);
     return B_OK;
 }
 
@@ -104,13 +178,16 @@ acquire_sem_etc(sem_id id, int32 count, uint32 flags, bigtime_t timeout)
 {
     if (count < 1)
         return B_BAD_VALUE;
-    std::shared_ptr<Semaphore> sem = FindSem(id);
+    Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
 
     std::unique_lock<std::mutex> guard(sem->lock);
-    auto ready = [&] { return sem->deleted || sem->count >= count; };
+    if (sem->id != id)
+        return B_BAD_SEM_ID;
+    auto ready = [&] { return sem->id != id || sem->count >= count; };
     if (!ready()) {
+        bool got = true;
         if ((flags & (B_RELATIVE_TIMEOUT | B_ABSOLUTE_TIMEOUT)) != 0) {
             bigtime_t wait = timeout;
             if ((flags & B_ABSOLUTE_TIMEOUT) != 0)
@@ -118,23 +195,25 @@ acquire_sem_etc(sem_id id, int32 count, uint32 flags, bigtime_t timeout)
             if (wait <= 0)
                 return B_WOULD_BLOCK;
             sem->waiting++;
-            bool got = true;
-            if (wait >= B_INFINITE_TIMEOUT / 2) {
+            if (wait >= B_INFINITE_TIMEOUT / 2)
                 sem->wakeUp.wait(guard, ready);
-            } else {
+            else
                 got = sem->wakeUp.wait_for(guard, std::chrono::microseconds(wait), ready);
-            }
-            sem->waiting--;
-            if (!got)
-                return B_TIMED_OUT;
         } else {
             sem->waiting++;
             sem->wakeUp.wait(guard, ready);
-            sem->waiting--;
         }
+        sem->waiting--;
+        if (sem->id != id) {
+            const bool free = sem->waiting == 0;
+            guard.unlock();
+            if (free)
+                FreeSlot(id);
+            return B_BAD_SEM_ID;
+        }
+        if (!got)
+            return B_TIMED_OUT;
     }
-    if (sem->deleted)
-        return B_BAD_SEM_ID;
     sem->count -= count;
     return B_OK;
 }
@@ -150,14 +229,15 @@ release_sem_etc(sem_id id, int32 count, uint32 /*flags*/)
 {
     if (count < 1)
         return B_BAD_VALUE;
-    std::shared_ptr<Semaphore> sem = FindSem(id);
+    Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
     std::lock_guard<std::mutex> guard(sem->lock);
-    if (sem->deleted)
+    if (sem->id != id)
         return B_BAD_SEM_ID;
     sem->count += count;
-    sem->wakeUp.notify_all();
+    if (sem->waiting != 0)
+        sem->wakeUp.notify_all();
     return B_OK;
 }
 
@@ -166,10 +246,12 @@ get_sem_count(sem_id id, int32* threadCount)
 {
     if (threadCount == nullptr)
         return B_BAD_VALUE;
-    std::shared_ptr<Semaphore> sem = FindSem(id);
+    Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
     std::lock_guard<std::mutex> guard(sem->lock);
+    if (sem->id != id)
+        return B_BAD_SEM_ID;
     // BeOS reports waiting threads as a negative count.
     *threadCount = sem->count > 0 ? sem->count : -sem->waiting;
     return B_OK;
