@@ -1,12 +1,14 @@
-// Kernel kit over POSIX threads. A semaphore is a mutex + condition variable around a
-// count. Unlike Haiku's build stand-in it really locks.
+// Kernel kit over POSIX threads. Unlike Haiku's build stand-in it really locks.
 //
 // Semaphores live in slots that are never freed, in chunks made as the number alive at
 // once grows. An id names a slot and the generation of its use, so finding a semaphore
-// is an index into the chunks, with no lock; the id kept in the slot, read under the
-// slot's own mutex, tells whether the caller's semaphore still lives there. A deleted
-// slot is used again only when no waiter is left in it, under a new generation, so an
-// id is never given out twice.
+// is an index into the chunks, with no lock. The slot keeps the id of the semaphore in
+// it and its count together in one atomic word: a count is taken or given with one
+// compare-and-swap that also checks the id, so a caller holding a deleted id never
+// touches the count of the semaphore that lives in the slot after it. Only a thread
+// that has to wait takes the slot's mutex and sleeps on its condition variable. A
+// deleted slot is used again only when no waiter is left in it, under a new
+// generation, so an id is never given out twice.
 #include "beos/OS.h"
 
 #include <atomic>
@@ -30,15 +32,50 @@ const int32 kMaxGeneration = INT32_MAX >> kSlotBits;
 
 struct Semaphore
 {
+    // id << 32 | count; the id is 0 while the slot is free or deleted.
+    std::atomic<uint64>     state{0};
+    // Threads in the slow path, changed under `lock`; releasers read it to know
+    // whether anyone needs waking.
+    std::atomic<int32>      waiting{0};
     std::mutex              lock;
     std::condition_variable wakeUp;
-    sem_id                  id = 0;         // 0 while the slot is free or deleted
-    int32                   count = 0;
-    int32                   waiting = 0;
     char                    name[B_OS_NAME_LENGTH] = {};
     // Under the table's lock.
     int32                   generation = 0;
 };
+
+inline uint64
+State(sem_id id, uint32 count)
+{
+    return uint64(uint32(id)) << 32 | count;
+}
+
+inline sem_id
+IdOf(uint64 state)
+{
+    return sem_id(state >> 32);
+}
+
+inline int32
+CountOf(uint64 state)
+{
+    return int32(uint32(state));
+}
+
+// Takes `count` if the semaphore `id` has that much; false when it has not, or when it
+// is not there (then `alive` is false).
+bool
+TryTake(Semaphore* sem, sem_id id, int32 count, bool& alive)
+{
+    uint64 state = sem->state.load();
+    for (;;) {
+        alive = IdOf(state) == id;
+        if (!alive || CountOf(state) < count)
+            return false;
+        if (sem->state.compare_exchange_weak(state, state - uint32(count)))
+            return true;
+    }
+}
 
 // Zero before any constructor runs and never destroyed, so semaphores work from any
 // static constructor or destructor.
@@ -139,9 +176,8 @@ create_sem(int32 count, const char* name)
         return B_NO_MEMORY;
     }
     std::lock_guard<std::mutex> guard(sem->lock);
-    sem->id = id;
-    sem->count = count;
     strncpy(sem->name, name != nullptr ? name : "", B_OS_NAME_LENGTH - 1);
+    sem->state.store(State(id, uint32(count)));
     return id;
 }
 
@@ -154,13 +190,16 @@ delete_sem(sem_id id)
     bool free;
     {
         std::lock_guard<std::mutex> guard(sem->lock);
-        if (sem->id != id)
-            return B_BAD_SEM_ID;
+        uint64 state = sem->state.load();
+        do {
+            if (IdOf(state) != id)
+                return B_BAD_SEM_ID;
+        } while (!sem->state.compare_exchange_weak(state, 0));
         // Waiters wake up and see B_BAD_SEM_ID, as on BeOS; the last of them frees
         // the slot.
-        sem->id = 0;
-        sem->wakeUp.notify_all();
         free = sem->waiting == 0;
+        if (!free)
+            sem->wakeUp.notify_all();
     }
     if (free)
         FreeSlot(id);
@@ -181,41 +220,52 @@ acquire_sem_etc(sem_id id, int32 count, uint32 flags, bigtime_t timeout)
     Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
-
-    std::unique_lock<std::mutex> guard(sem->lock);
-    if (sem->id != id)
+    bool alive;
+    if (TryTake(sem, id, count, alive))
+        return B_OK;
+    if (!alive)
         return B_BAD_SEM_ID;
-    auto ready = [&] { return sem->id != id || sem->count >= count; };
-    if (!ready()) {
-        bool got = true;
-        if ((flags & (B_RELATIVE_TIMEOUT | B_ABSOLUTE_TIMEOUT)) != 0) {
-            bigtime_t wait = timeout;
-            if ((flags & B_ABSOLUTE_TIMEOUT) != 0)
-                wait = timeout - system_time();
-            if (wait <= 0)
-                return B_WOULD_BLOCK;
-            sem->waiting++;
-            if (wait >= B_INFINITE_TIMEOUT / 2)
-                sem->wakeUp.wait(guard, ready);
-            else
-                got = sem->wakeUp.wait_for(guard, std::chrono::microseconds(wait), ready);
-        } else {
-            sem->waiting++;
-            sem->wakeUp.wait(guard, ready);
+
+    bool timed = (flags & (B_RELATIVE_TIMEOUT | B_ABSOLUTE_TIMEOUT)) != 0;
+    bigtime_t wait = timeout;
+    if ((flags & B_ABSOLUTE_TIMEOUT) != 0)
+        wait = timeout - system_time();
+    if (timed && wait >= B_INFINITE_TIMEOUT / 2)
+        timed = false;
+    const auto deadline = std::chrono::steady_clock::now()
+        + std::chrono::microseconds(timed && wait > 0 ? wait : 0);
+
+    // Counted as waiting before the count is looked at again: a release either sees
+    // the waiter or leaves a count this thread sees.
+    std::unique_lock<std::mutex> guard(sem->lock);
+    sem->waiting++;
+    status_t result;
+    bool expired = timed && wait <= 0;
+    for (;;) {
+        if (TryTake(sem, id, count, alive)) {
+            result = B_OK;
+            break;
         }
-        sem->waiting--;
-        if (sem->id != id) {
-            const bool free = sem->waiting == 0;
-            guard.unlock();
-            if (free)
-                FreeSlot(id);
-            return B_BAD_SEM_ID;
+        if (!alive) {
+            result = B_BAD_SEM_ID;
+            break;
         }
-        if (!got)
-            return B_TIMED_OUT;
+        if (expired) {
+            result = timed && wait <= 0 ? B_WOULD_BLOCK : B_TIMED_OUT;
+            break;
+        }
+        if (timed)
+            expired = sem->wakeUp.wait_until(guard, deadline) == std::cv_status::timeout;
+        else
+            sem->wakeUp.wait(guard);
     }
-    sem->count -= count;
-    return B_OK;
+    // While this thread was counted the slot could not be used again, so a semaphore
+    // that is not there was deleted, and the last waiter out frees its slot.
+    const bool free = --sem->waiting == 0 && IdOf(sem->state.load()) == 0;
+    guard.unlock();
+    if (free)
+        FreeSlot(id);
+    return result;
 }
 
 status_t
@@ -232,12 +282,18 @@ release_sem_etc(sem_id id, int32 count, uint32 /*flags*/)
     Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
-    std::lock_guard<std::mutex> guard(sem->lock);
-    if (sem->id != id)
-        return B_BAD_SEM_ID;
-    sem->count += count;
-    if (sem->waiting != 0)
+    uint64 state = sem->state.load();
+    do {
+        if (IdOf(state) != id)
+            return B_BAD_SEM_ID;
+        // The count must not carry into the id.
+        if (CountOf(state) > INT32_MAX - count)
+            return B_BAD_VALUE;
+    } while (!sem->state.compare_exchange_weak(state, state + uint32(count)));
+    if (sem->waiting.load() != 0) {
+        std::lock_guard<std::mutex> guard(sem->lock);
         sem->wakeUp.notify_all();
+    }
     return B_OK;
 }
 
@@ -249,11 +305,11 @@ get_sem_count(sem_id id, int32* threadCount)
     Semaphore* sem = FindSlot(id);
     if (sem == nullptr)
         return B_BAD_SEM_ID;
-    std::lock_guard<std::mutex> guard(sem->lock);
-    if (sem->id != id)
+    const uint64 state = sem->state.load();
+    if (IdOf(state) != id)
         return B_BAD_SEM_ID;
     // BeOS reports waiting threads as a negative count.
-    *threadCount = sem->count > 0 ? sem->count : -sem->waiting;
+    *threadCount = CountOf(state) > 0 ? CountOf(state) : -sem->waiting.load();
     return B_OK;
 }
 
