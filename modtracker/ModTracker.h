@@ -184,6 +184,8 @@ protected:
 
 public:
     static uint32   Random(uint32 max);
+    // The 32 bytes of the noise waveform: Random(255) each, in order.
+    static void     RefreshNoise(int8* wave);
 };
 
 #endif
