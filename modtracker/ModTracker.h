@@ -112,6 +112,7 @@ public:
     void            VibratoStep(RVChannel* voice, Channel& ch);
     bool            RowPlayed(uint16 pos, uint16 row) const;
     void            ReportTempo();
+    void            PrepareTempoTexts();    // from InitSound
 
 protected:
     // Loading (ModTrackerLoad*.cpp).
