@@ -258,9 +258,19 @@ Convert16AndClearVector(int16* output, int32* buffer, int64 count)
     return i;
 }
 
-// The tiles of a pass: 32 frames whose left and right sums stay apart in four
-// registers (frames 0-15 and 16-31) until every stretch in the tile is added.
-const uint32 kTileFrames = 2 * kVectorFrames;
+// The tiles of a pass: 64 frames whose left and right sums stay apart in eight
+// registers (a pair for each 16 frames) until every stretch in the tile is added.
+const uint32 kTileFrames = 4 * kVectorFrames;
+
+struct TileSums
+{
+    __m512i         left[4];
+    __m512i         right[4];
+};
+
+// The fastest step at which the samples of a whole tile lie within one window.
+template<typename Sample>
+constexpr int32 kMaxTileStep = MaxWindowStep<Sample>(kTileFrames);
 
 // Adds the frames `lanes` of 16 (bit k: frame k) at positions `relative` to the
 // window's first sample: the permutation and multiply-add of MixFromWindow, the lanes
@@ -283,56 +293,69 @@ AddLanes(__m512i window, __m512i relative, __mmask16 lanes, __m512i gainLeft,
 }
 
 
-// Adds the frames of one stretch that fall in the tile starting at pass frame `first`.
-// `zero` is the position the stretch would have at the tile's frame 0; frames before
-// the stretch only count from it and are masked off.
+// A whole tile from one forward stretch at `zero`: one window for all 64 frames when
+// the step allows, else one for each half or each quarter, and no lanes to mask.
 template<typename Sample>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
-AddStretchToTile(const PassStretch& s, uint32 first, __m512i& left0, __m512i& right0,
-    __m512i& left1, __m512i& right1)
+AddWholeTile(const PassStretch& s, uint32 zero, TileSums& sums)
+{
+    const Sample* data = static_cast<const Sample*>(s.data);
+    const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
+    const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
+    const __m512i quarter = _mm512_set1_epi32(s.step * int32(kVectorFrames));
+    const __m512i offsets = _mm512_load_si512(s.offsets);
+    __m512i window;
+    __m512i relative;
+#pragma GCC unroll 4
+    for (uint32 q = 0; q < 4; q++) {
+        if (q == 0 || (q == 2 && s.step > kMaxTileStep<Sample>)
+            || s.step > kMaxDoubleStep<Sample>) {
+            const uint32 from = zero + q * kVectorFrames * uint32(s.step);
+            const int32 base = int32(from) >> 11;
+            window = LoadWindow(s.length, data, base);
+            relative = _mm512_add_epi32(_mm512_set1_epi32(int32(from - uint32(base) * 2048)),
+                offsets);
+        } else {
+            relative = _mm512_add_epi32(relative, quarter);
+        }
+        AddLanes<Sample>(window, relative, kAllLanes, gainLeft, gainRight, sums.left[q],
+            sums.right[q]);
+    }
+}
+
+
+// Adds the frames of one stretch that fall in the tile starting at pass frame `first`,
+// 16 at a time, each with its own window. `zero` is the position the stretch would have
+// at the tile's frame 0; frames outside the stretch only count from it and are masked
+// off.
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+AddStretchToTile(const PassStretch& s, uint32 first, TileSums& sums)
 {
     const Sample* data = static_cast<const Sample*>(s.data);
     const uint32 lo = s.first > first ? s.first - first : 0;
     const uint32 hi = s.end - first < kTileFrames ? s.end - first : kTileFrames;
-    const uint32 lanes = uint32((uint64(1) << hi) - (uint64(1) << lo));
+    const uint64 lanes = (hi == kTileFrames ? ~uint64(0) : (uint64(1) << hi) - 1)
+        & ~((uint64(1) << lo) - 1);
     const uint32 step = uint32(s.step);
     const uint32 zero = uint32(s.position) + (first - s.first) * step;
     const __m512i offsets = _mm512_load_si512(s.offsets);
     const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
     const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
-
-    if (s.step <= kMaxDoubleStep<Sample> && s.step >= -kMaxDoubleStep<Sample>) {
-        // Backwards, the lowest index is the last frame's.
-        const uint32 lowest = s.step >= 0 ? lo : hi - 1;
-        const int32 base = int32(zero + lowest * step) >> 11;
-        const __m512i window = LoadWindow(s.length, data, base);
-        const __m512i relative = _mm512_add_epi32(
-            _mm512_set1_epi32(int32(zero - uint32(base) * 2048)), offsets);
-        AddLanes<Sample>(window, relative, __mmask16(lanes), gainLeft, gainRight, left0,
-            right0);
-        AddLanes<Sample>(window,
-            _mm512_add_epi32(relative, _mm512_set1_epi32(int32(kVectorFrames * step))),
-            __mmask16(lanes >> kVectorFrames), gainLeft, gainRight, left1, right1);
-        return;
-    }
-    for (uint32 half = 0; half < 2; half++) {
-        const uint32 halfLanes = (lanes >> (half * kVectorFrames)) & 0xFFFF;
-        if (halfLanes == 0)
+#pragma GCC unroll 4
+    for (uint32 q = 0; q < 4; q++) {
+        const uint32 quarterLanes = uint32(lanes >> (q * kVectorFrames)) & 0xFFFF;
+        if (quarterLanes == 0)
             continue;
-        const uint32 halfZero = zero + half * kVectorFrames * step;
-        const uint32 lowest = s.step >= 0 ? __builtin_ctz(halfLanes)
-            : 31 - __builtin_clz(halfLanes);
-        const int32 base = int32(halfZero + lowest * step) >> 11;
+        const uint32 from = zero + q * kVectorFrames * step;
+        // Backwards, the lowest index is the last frame's.
+        const uint32 lowest = s.step >= 0 ? __builtin_ctz(quarterLanes)
+            : 31 - __builtin_clz(quarterLanes);
+        const int32 base = int32(from + lowest * step) >> 11;
         const __m512i relative = _mm512_add_epi32(
-            _mm512_set1_epi32(int32(halfZero - uint32(base) * 2048)), offsets);
-        const __m512i window = LoadWindow(s.length, data, base);
-        if (half == 0) {
-            AddLanes<Sample>(window, relative, __mmask16(halfLanes), gainLeft, gainRight,
-                left0, right0);
-        } else {
-            AddLanes<Sample>(window, relative, __mmask16(halfLanes), gainLeft, gainRight,
-                left1, right1);
-        }
+            _mm512_set1_epi32(int32(from - uint32(base) * 2048)), offsets);
+        AddLanes<Sample>(LoadWindow(s.length, data, base), relative, __mmask16(quarterLanes),
+            gainLeft, gainRight, sums.left[q], sums.right[q]);
     }
 }
 
@@ -501,8 +524,7 @@ TilesTakeStretch(PassStretch& stretch, int64 position, int64 step)
         return false;
     stretch.position = int32(position);
     stretch.step = int32(step);
-    stretch.slow = step >= 0
-        && step <= (stretch.wide ? kMaxDoubleStep<int16> : kMaxDoubleStep<int8>);
+    stretch.forwards = step >= 0;
     _mm512_store_si512(stretch.offsets, _mm512_mullo_epi32(
         _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
         _mm512_set1_epi32(int32(step))));
@@ -526,27 +548,8 @@ ZeroAt(const PassStretch& s, uint32 first)
 }
 
 
-// The whole tile from one slow stretch: one window, no lanes to mask.
-template<typename Sample>
-MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
-AddWholeTile(const PassStretch& s, uint32 zero, __m512i& left0, __m512i& right0,
-    __m512i& left1, __m512i& right1)
-{
-    const int32 base = int32(zero) >> 11;
-    const __m512i window = LoadWindow(s.length, static_cast<const Sample*>(s.data), base);
-    const __m512i relative = _mm512_add_epi32(
-        _mm512_set1_epi32(int32(zero - uint32(base) * 2048)), _mm512_load_si512(s.offsets));
-    const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
-    const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
-    AddLanes<Sample>(window, relative, kAllLanes, gainLeft, gainRight, left0, right0);
-    AddLanes<Sample>(window,
-        _mm512_add_epi32(relative, _mm512_set1_epi32(s.step * int32(kVectorFrames))),
-        kAllLanes, gainLeft, gainRight, left1, right1);
-}
-
-
 // Each voice's stretches are visited in frame order, from where the last tile left it;
-// a slow stretch that covers a whole tile takes the short way.
+// a forward stretch that covers a whole tile takes the short way.
 MIXKERNEL_AVX512 void
 MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
 {
@@ -558,28 +561,30 @@ MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
 
     for (uint32 first = 0; first < frames; first += kTileFrames) {
         const uint32 end = first + kTileFrames;
-        __m512i left0 = _mm512_setzero_si512();
-        __m512i right0 = _mm512_setzero_si512();
-        __m512i left1 = _mm512_setzero_si512();
-        __m512i right1 = _mm512_setzero_si512();
+        TileSums tile;
+#pragma GCC unroll 4
+        for (uint32 q = 0; q < 4; q++) {
+            tile.left[q] = _mm512_setzero_si512();
+            tile.right[q] = _mm512_setzero_si512();
+        }
         for (uint32 g = 0; g < plan.groups; g++) {
             TileCursor& cursor = cursors[g];
             const PassStretch* s = cursor.stretch;
             if (s == cursor.end)
                 continue;
-            if (s->slow && s->first <= first && s->end > end) {
+            if (s->forwards && s->first <= first && s->end > end) {
                 if (s->wide)
-                    AddWholeTile<int16>(*s, cursor.zero, left0, right0, left1, right1);
+                    AddWholeTile<int16>(*s, cursor.zero, tile);
                 else
-                    AddWholeTile<int8>(*s, cursor.zero, left0, right0, left1, right1);
+                    AddWholeTile<int8>(*s, cursor.zero, tile);
                 cursor.zero += uint32(s->step) * kTileFrames;
                 continue;
             }
             for (; s != cursor.end && s->first < end; s++) {
                 if (s->wide)
-                    AddStretchToTile<int16>(*s, first, left0, right0, left1, right1);
+                    AddStretchToTile<int16>(*s, first, tile);
                 else
-                    AddStretchToTile<int8>(*s, first, left0, right0, left1, right1);
+                    AddStretchToTile<int8>(*s, first, tile);
                 if (s->end > end)
                     break;
             }
@@ -587,22 +592,19 @@ MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
             if (s != cursor.end)
                 cursor.zero = ZeroAt(*s, end);
         }
-        if (plan.sumsUsed) {
-            TakeSums(sums + 2 * first, left0, right0);
-            TakeSums(sums + 2 * first + 2 * kVectorFrames, left1, right1);
-        }
-        const __m512i out0 = ClipFrames(left0, right0);
-        const __m512i out1 = ClipFrames(left1, right1);
         int16* out = output + 2 * first;
-        if (end <= frames) {
-            _mm512_storeu_si512(out, out0);
-            _mm512_storeu_si512(out + 2 * kVectorFrames, out1);
-        } else {
-            const uint32 values = 2 * (frames - first);
-            _mm512_mask_storeu_epi16(out, values >= 32 ? ~__mmask32(0)
-                : (__mmask32(1) << values) - 1, out0);
-            if (values > 32)
-                _mm512_mask_storeu_epi16(out + 32, (__mmask32(1) << (values - 32)) - 1, out1);
+        const uint32 values = end <= frames ? 2 * kTileFrames : 2 * (frames - first);
+#pragma GCC unroll 4
+        for (uint32 q = 0; q < 4; q++) {
+            if (plan.sumsUsed)
+                TakeSums(sums + 2 * first + 2 * kVectorFrames * q, tile.left[q], tile.right[q]);
+            const __m512i clipped = ClipFrames(tile.left[q], tile.right[q]);
+            const uint32 from = 2 * kVectorFrames * q;
+            if (values >= from + 2 * kVectorFrames)
+                _mm512_storeu_si512(out + from, clipped);
+            else if (values > from)
+                _mm512_mask_storeu_epi16(out + from, (__mmask32(1) << (values - from)) - 1,
+                    clipped);
         }
     }
 }

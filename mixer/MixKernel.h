@@ -173,7 +173,7 @@ struct PassStretch
     int32           gainLeft;       // in the upper 16 bits, as the multiply-add takes it
     int32           gainRight;
     bool            wide;           // 16-bit samples
-    bool            slow;           // forwards, 32 frames' samples within 64 bytes
+    bool            forwards;       // a step of 0 or more
 };
 
 // What a pass collects: its stretches, voice by voice and in frame order within each

@@ -184,8 +184,9 @@ RandomVoice(std::mt19937& rng, VoicePool& pool, bool huge)
     return v;
 }
 
-// Whole passes of random voices: each fast set against the reference loops, output and
-// every voice's position, step, direction and activity after it.
+// Whole passes of random voices, their loops moved between blocks: each fast set against
+// the reference loops, output and every voice's position, step, direction and activity
+// after it.
 TEST(ReferenceRender, Passes_RandomVoices_MatchReference)
 {
     for (KernelSet set : kFastSets) {
@@ -213,6 +214,17 @@ TEST(ReferenceRender, Passes_RandomVoices_MatchReference)
                     got = fast.Render(frames);
                 }
                 ASSERT_EQ(expected, got) << SetName(set) << " round " << round;
+                // A loop the player moves between ticks meets the position the last
+                // pass left.
+                for (uint16 i = 0; i < channels; i++) {
+                    if (rng() % 3 != 0)
+                        continue;
+                    VINFO& a = reference.probe.Voice(i);
+                    a.loopStart = uint32(rng() % a.length);
+                    a.loopEnd = a.loopStart + 1 + uint32(rng() % a.length);
+                    fast.probe.Voice(i).loopStart = a.loopStart;
+                    fast.probe.Voice(i).loopEnd = a.loopEnd;
+                }
             }
             for (uint16 i = 0; i < channels; i++) {
                 const VINFO& a = reference.probe.Voice(i);
