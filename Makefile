@@ -32,7 +32,7 @@ test: build
 	@scripts/run-tests "$(BUILD)" "$(ASAN)" "$(TSAN)" "$(FUZZB)"
 
 bench: deps
-	@scripts/install-deps libxmp-dev libopenmpt-dev
+	@scripts/install-deps libxmp-dev libopenmpt-dev openmpt123
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZW_PEERS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)

@@ -1,4 +1,5 @@
-// The kernel sets: which one runs, the AVX-512 mixing loops and the 16-bit conversion.
+// The kernel sets: which one runs, the AVX-512 mixing loops and pass tiles, and the
+// 16-bit conversion.
 #include "mixer/MixKernel.h"
 
 #include <cstdint>
@@ -103,9 +104,9 @@ struct VectorVoice
 // The 64 bytes of data from sample `base` on, masked where the sample ends.
 template<typename Sample>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
-LoadWindow(const VectorVoice& v, const Sample* data, int32 base)
+LoadWindow(uint32 length, const Sample* data, int32 base)
 {
-    const uint32 bytesLeft = (v.length - uint32(base)) * sizeof(Sample);
+    const uint32 bytesLeft = (length - uint32(base)) * sizeof(Sample);
     return bytesLeft >= kWindowBytes
         ? _mm512_loadu_si512(data + base)
         : _mm512_maskz_loadu_epi8((__mmask64(1) << bytesLeft) - 1, data + base);
@@ -185,7 +186,7 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
         const int32 lowestOffset = step > 0 ? 0 : int32(2 * kVectorFrames - 1) * step;
         for (; i + 2 * kVectorFrames <= frames; i += 2 * kVectorFrames) {
             const int32 base = (position + lowestOffset) >> 11;
-            const __m512i window = LoadWindow(v, data, base);
+            const __m512i window = LoadWindow(v.length, data, base);
             const __m512i relative = Relative(position, base, v.frameOffsets);
             MixFromWindow<Sample, false>(v, window, relative, buffer + 2 * i, kVectorFrames);
             MixFromWindow<Sample, false>(v, window,
@@ -196,14 +197,14 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
     const int32 lowestOffset = step > 0 ? 0 : int32(kVectorFrames - 1) * step;
     for (; i + kVectorFrames <= frames; i += kVectorFrames) {
         const int32 base = (position + lowestOffset) >> 11;
-        MixFromWindow<Sample, false>(v, LoadWindow(v, data, base),
+        MixFromWindow<Sample, false>(v, LoadWindow(v.length, data, base),
             Relative(position, base, v.frameOffsets), buffer + 2 * i, kVectorFrames);
         position += passStep;
     }
     const uint32 rest = frames - i;
     if (rest != 0) {
         const int32 base = (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> 11;
-        MixFromWindow<Sample, true>(v, LoadWindow(v, data, base),
+        MixFromWindow<Sample, true>(v, LoadWindow(v.length, data, base),
             Relative(position, base, v.frameOffsets), buffer + 2 * i, rest);
         position += int32(rest) * step;
     }
@@ -255,6 +256,139 @@ Convert16AndClearVector(int16* output, int32* buffer, int64 count)
             _mm512_maskz_cvtsepi32_epi16(kAllLanes, _mm512_maskz_srai_epi32(kAllLanes, sums, 9)));
     }
     return i;
+}
+
+// The tiles of a pass: 64 frames whose left and right sums stay apart in eight
+// registers (a pair for each 16 frames) until every stretch in the tile is added.
+const uint32 kTileFrames = 4 * kVectorFrames;
+
+struct TileSums
+{
+    __m512i         left[4];
+    __m512i         right[4];
+};
+
+// The fastest step at which the samples of a whole tile lie within one window.
+template<typename Sample>
+constexpr int32 kMaxTileStep = MaxWindowStep<Sample>(kTileFrames);
+
+// Adds the frames `lanes` of 16 (bit k: frame k) at positions `relative` to the
+// window's first sample: the permutation and multiply-add of MixFromWindow, the lanes
+// outside the stretch masked off.
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+AddLanes(__m512i window, __m512i relative, __mmask16 lanes, __m512i gainLeft,
+    __m512i gainRight, __m512i& left, __m512i& right)
+{
+    __m512i samples;
+    if constexpr (sizeof(Sample) == 1) {
+        samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
+            _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
+    } else {
+        samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
+            _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
+    }
+    left = _mm512_add_epi32(left, _mm512_maskz_madd_epi16(lanes, samples, gainLeft));
+    right = _mm512_add_epi32(right, _mm512_maskz_madd_epi16(lanes, samples, gainRight));
+}
+
+
+// A whole tile from one forward stretch at `zero`: one window for all 64 frames when
+// the step allows, else one for each half or each quarter, and no lanes to mask.
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+AddWholeTile(const PassStretch& s, uint32 zero, TileSums& sums)
+{
+    const Sample* data = static_cast<const Sample*>(s.data);
+    const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
+    const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
+    const __m512i quarter = _mm512_set1_epi32(s.step * int32(kVectorFrames));
+    const __m512i offsets = _mm512_load_si512(s.offsets);
+    __m512i window;
+    __m512i relative;
+#pragma GCC unroll 4
+    for (uint32 q = 0; q < 4; q++) {
+        if (q == 0 || (q == 2 && s.step > kMaxTileStep<Sample>)
+            || s.step > kMaxDoubleStep<Sample>) {
+            const uint32 from = zero + q * kVectorFrames * uint32(s.step);
+            const int32 base = int32(from) >> 11;
+            window = LoadWindow(s.length, data, base);
+            relative = _mm512_add_epi32(_mm512_set1_epi32(int32(from - uint32(base) * 2048)),
+                offsets);
+        } else {
+            relative = _mm512_add_epi32(relative, quarter);
+        }
+        AddLanes<Sample>(window, relative, kAllLanes, gainLeft, gainRight, sums.left[q],
+            sums.right[q]);
+    }
+}
+
+
+// Adds the frames of one stretch that fall in the tile starting at pass frame `first`,
+// 16 at a time, each with its own window. `zero` is the position the stretch would have
+// at the tile's frame 0; frames outside the stretch only count from it and are masked
+// off.
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+AddStretchToTile(const PassStretch& s, uint32 first, TileSums& sums)
+{
+    const Sample* data = static_cast<const Sample*>(s.data);
+    const uint32 lo = s.first > first ? s.first - first : 0;
+    const uint32 hi = s.end - first < kTileFrames ? s.end - first : kTileFrames;
+    const uint64 lanes = (hi == kTileFrames ? ~uint64(0) : (uint64(1) << hi) - 1)
+        & ~((uint64(1) << lo) - 1);
+    const uint32 step = uint32(s.step);
+    const uint32 zero = uint32(s.position) + (first - s.first) * step;
+    const __m512i offsets = _mm512_load_si512(s.offsets);
+    const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
+    const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
+#pragma GCC unroll 4
+    for (uint32 q = 0; q < 4; q++) {
+        const uint32 quarterLanes = uint32(lanes >> (q * kVectorFrames)) & 0xFFFF;
+        if (quarterLanes == 0)
+            continue;
+        const uint32 from = zero + q * kVectorFrames * step;
+        // Backwards, the lowest index is the last frame's.
+        const uint32 lowest = s.step >= 0 ? __builtin_ctz(quarterLanes)
+            : 31 - __builtin_clz(quarterLanes);
+        const int32 base = int32(from + lowest * step) >> 11;
+        const __m512i relative = _mm512_add_epi32(
+            _mm512_set1_epi32(int32(from - uint32(base) * 2048)), offsets);
+        AddLanes<Sample>(LoadWindow(s.length, data, base), relative, __mmask16(quarterLanes),
+            gainLeft, gainRight, sums.left[q], sums.right[q]);
+    }
+}
+
+
+// 16 frames of left and right sums clipped to interleaved 16-bit values: a saturating
+// pack puts four left then four right values in each 128-bit lane, and a byte shuffle
+// within the lanes interleaves them, so the lanes hold frames 0-3, 4-7, 8-11, 12-15.
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
+ClipFrames(__m512i left, __m512i right)
+{
+    // Bytes 0 1 8 9, 2 3 10 11, 4 5 12 13, 6 7 14 15 of each lane.
+    const __m512i interleave = _mm512_set4_epi32(0x0F0E0706, 0x0D0C0504, 0x0B0A0302,
+        0x09080100);
+    const __m512i packed = _mm512_packs_epi32(_mm512_maskz_srai_epi32(kAllLanes, left, 9),
+        _mm512_maskz_srai_epi32(kAllLanes, right, 9));
+    return _mm512_shuffle_epi8(packed, interleave);
+}
+
+
+// Adds 16 frames of interleaved sums from the accumulator to the left and right sums,
+// and clears them there.
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
+TakeSums(int32* sums, __m512i& left, __m512i& right)
+{
+    const __m512i evens = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24,
+        26, 28, 30);
+    const __m512i odds = _mm512_add_epi32(evens, _mm512_set1_epi32(1));
+    const __m512i a = _mm512_loadu_si512(sums);
+    const __m512i b = _mm512_loadu_si512(sums + 16);
+    left = _mm512_add_epi32(left, _mm512_permutex2var_epi32(a, evens, b));
+    right = _mm512_add_epi32(right, _mm512_permutex2var_epi32(a, odds, b));
+    _mm512_storeu_si512(sums, _mm512_setzero_si512());
+    _mm512_storeu_si512(sums + 16, _mm512_setzero_si512());
 }
 
 // AVX2 passes of eight frames: each 128-bit half of a register takes four frames and a
@@ -377,6 +511,104 @@ MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
     return MixStereoAvx512Of(data, buffer, position, step, frames, left, right, length);
 }
 
+
+MIXKERNEL_AVX512 bool
+TilesTakeStretch(PassStretch& stretch, int64 position, int64 step)
+{
+    const int64 maxStep = stretch.wide ? kMaxVectorStep<int16> : kMaxVectorStep<int8>;
+    const int64 last = position + step * (int64(stretch.end - stretch.first) - 1);
+    const int64 length = stretch.length;
+    if (stretch.end <= stretch.first || step > maxStep || step < -maxStep
+        || position < 0 || last < 0 || position > INT32_MAX || last > INT32_MAX
+        || (position >> 11) >= length || (last >> 11) >= length)
+        return false;
+    stretch.position = int32(position);
+    stretch.step = int32(step);
+    stretch.forwards = step >= 0;
+    _mm512_store_si512(stretch.offsets, _mm512_mullo_epi32(
+        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+        _mm512_set1_epi32(int32(step))));
+    return true;
+}
+
+
+// Where each voice's stretches have got to: the stretch the next tile starts in, and
+// its position at that tile's frame 0.
+struct TileCursor
+{
+    const PassStretch* stretch;
+    const PassStretch* end;
+    uint32          zero;
+};
+
+inline uint32
+ZeroAt(const PassStretch& s, uint32 first)
+{
+    return uint32(s.position) + (first - s.first) * uint32(s.step);
+}
+
+
+// Each voice's stretches are visited in frame order, from where the last tile left it;
+// a forward stretch that covers a whole tile takes the short way.
+MIXKERNEL_AVX512 void
+MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
+{
+    TileCursor cursors[PassPlan::kCapacity];
+    for (uint32 g = 0; g < plan.groups; g++) {
+        const PassStretch* begin = plan.stretches + (g == 0 ? 0 : plan.groupEnds[g - 1]);
+        cursors[g] = { begin, plan.stretches + plan.groupEnds[g], ZeroAt(*begin, 0) };
+    }
+
+    for (uint32 first = 0; first < frames; first += kTileFrames) {
+        const uint32 end = first + kTileFrames;
+        TileSums tile;
+#pragma GCC unroll 4
+        for (uint32 q = 0; q < 4; q++) {
+            tile.left[q] = _mm512_setzero_si512();
+            tile.right[q] = _mm512_setzero_si512();
+        }
+        for (uint32 g = 0; g < plan.groups; g++) {
+            TileCursor& cursor = cursors[g];
+            const PassStretch* s = cursor.stretch;
+            if (s == cursor.end)
+                continue;
+            if (s->forwards && s->first <= first && s->end > end) {
+                if (s->wide)
+                    AddWholeTile<int16>(*s, cursor.zero, tile);
+                else
+                    AddWholeTile<int8>(*s, cursor.zero, tile);
+                cursor.zero += uint32(s->step) * kTileFrames;
+                continue;
+            }
+            for (; s != cursor.end && s->first < end; s++) {
+                if (s->wide)
+                    AddStretchToTile<int16>(*s, first, tile);
+                else
+                    AddStretchToTile<int8>(*s, first, tile);
+                if (s->end > end)
+                    break;
+            }
+            cursor.stretch = s;
+            if (s != cursor.end)
+                cursor.zero = ZeroAt(*s, end);
+        }
+        int16* out = output + 2 * first;
+        const uint32 values = end <= frames ? 2 * kTileFrames : 2 * (frames - first);
+#pragma GCC unroll 4
+        for (uint32 q = 0; q < 4; q++) {
+            if (plan.sumsUsed)
+                TakeSums(sums + 2 * first + 2 * kVectorFrames * q, tile.left[q], tile.right[q]);
+            const __m512i clipped = ClipFrames(tile.left[q], tile.right[q]);
+            const uint32 from = 2 * kVectorFrames * q;
+            if (values >= from + 2 * kVectorFrames)
+                _mm512_storeu_si512(out + from, clipped);
+            else if (values > from)
+                _mm512_mask_storeu_epi16(out + from, (__mmask32(1) << (values - from)) - 1,
+                    clipped);
+        }
+    }
+}
+
 #else
 
 int32
@@ -408,6 +640,19 @@ MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
     uint32 frames, int32 left, int32 right, uint32)
 {
     return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+}
+
+
+bool
+TilesTakeStretch(PassStretch&, int64, int64)
+{
+    return false;
+}
+
+
+void
+MixPassTiles(int16*, uint32, const PassPlan&, int32*)
+{
 }
 
 #endif

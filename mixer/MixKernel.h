@@ -153,6 +153,53 @@ ClipTo16(int32 sum)
     return int16(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
 }
 
+// A pass mixed in tiles of frames whose sums stay in registers, voice after voice, and
+// are clipped into the output once: none of the per-voice stores to the accumulator
+// and no separate conversion. Used with the AVX-512 set; what it does not take (fast
+// steps, positions beyond 32 bits, more stretches than fit) goes through the kernels
+// into the accumulator, which the tiles then add in and clear.
+
+// One stretch of one voice: frames [first, end) of the pass, with no loop or end
+// boundary inside (as a kernel call would get it).
+struct PassStretch
+{
+    alignas(64) int32 offsets[16];  // k * step for the frames k of 16
+    const void*     data;
+    uint32          length;         // samples that may be read from data
+    uint32          first;
+    uint32          end;
+    int32           position;       // at `first`, 11 fraction bits
+    int32           step;
+    int32           gainLeft;       // in the upper 16 bits, as the multiply-add takes it
+    int32           gainRight;
+    bool            wide;           // 16-bit samples
+    bool            forwards;       // a step of 0 or more
+};
+
+// What a pass collects: its stretches, voice by voice and in frame order within each
+// voice, each voice's run of them ending at groupEnds[g].
+struct PassPlan
+{
+    static const uint32 kCapacity = 128;
+
+    PassStretch     stretches[kCapacity];
+    uint16          groupEnds[kCapacity];
+    uint32          count;
+    uint32          groups;
+    const void*     groupOwner;     // the voice of the last group
+    bool            sumsUsed;       // some stretch went into the accumulator
+};
+
+// Completes a stretch whose data, length, frames, gains and width are set, from its
+// 64-bit position and step: false when the tiles do not take it (a frame would read
+// outside the sample, or the step is too fast for the vector windows).
+bool                TilesTakeStretch(PassStretch& stretch, int64 position, int64 step);
+
+// Mixes a pass of `frames` frames into interleaved 16-bit output: the plan's stretches,
+// and the accumulator's sums when the plan says so (leaving them cleared).
+void                MixPassTiles(int16* output, uint32 frames, const PassPlan& plan,
+                        int32* sums);
+
 // Accumulator to output through the active set.
 void                Convert16(int16* output, const int32* buffer, int64 count);
 // The same, leaving the converted sums cleared for the next pass.

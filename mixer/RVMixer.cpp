@@ -35,7 +35,9 @@ RVMixer::RVMixer()
     loopFinish(0),
     mixBuffer(nullptr),
     voices(nullptr),
-    currentVoice(nullptr)
+    currentVoice(nullptr),
+    passPlan(nullptr),
+    planning(false)
 {
 }
 
@@ -62,11 +64,16 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
         // A second InitMixer without EndMixer must not leak the first set of buffers.
         delete[] mixBuffer;
         delete[] voices;
+        delete passPlan;
         mixBuffer = nullptr;
         voices = nullptr;
+        passPlan = nullptr;
 
         mixBuffer = new (std::nothrow) int32[MIX_BUFFER_VALUES]();
         if (mixBuffer == nullptr)
+            ThrowMemoryException();
+        passPlan = new (std::nothrow) MixKernel::PassPlan;
+        if (passPlan == nullptr)
             ThrowMemoryException();
 
         voices = new (std::nothrow) VINFO[channelCount]();
@@ -113,8 +120,10 @@ RVMixer::EndMixer()
     }
     delete[] voices;
     delete[] mixBuffer;
+    delete passPlan;
     voices = nullptr;
     mixBuffer = nullptr;
+    passPlan = nullptr;
     currentVoice = nullptr;
     player = nullptr;
 }
@@ -250,6 +259,13 @@ void
 RVMixer::MixPass(int8* output, uint32 frames)
 {
     const uint32 values = (mode & MIX_STEREO) ? frames * 2 : frames;
+    planning = UsesTiles();
+    if (planning) {
+        passPlan->count = 0;
+        passPlan->groups = 0;
+        passPlan->groupOwner = nullptr;
+        passPlan->sumsUsed = false;
+    }
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
@@ -269,7 +285,22 @@ RVMixer::MixPass(int8* output, uint32 frames)
         if (channel != nullptr)
             channel->Active(currentVoice->active);
     }
-    ConvertPass(output, values);
+    if (planning) {
+        planning = false;
+        MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan,
+            mixBuffer);
+    } else {
+        ConvertPass(output, values);
+    }
+}
+
+
+// Tiles mix 16-bit stereo without interpolation, with the AVX-512 set.
+bool
+RVMixer::UsesTiles() const
+{
+    return passPlan != nullptr && MixKernel::ActiveKernels() == MixKernel::KERNELS_AVX512
+        && (mode & (MIX_16BIT | MIX_STEREO | MIX_INTERP)) == (MIX_16BIT | MIX_STEREO);
 }
 
 

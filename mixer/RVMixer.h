@@ -8,6 +8,7 @@
 
 class RVAddOnPlayer;
 struct SamplePlayerInfo;
+namespace MixKernel { struct PassPlan; }
 
 enum : uint32 {
     MIX_16BIT    = 0x001,
@@ -148,6 +149,10 @@ private:
     void            AddStretches(const Sample* data, int32* buffer, int64 frames);
     template<typename Sample>
     void            AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
+    template<typename Sample>
+    bool            PlanStretch(const Sample* data, const int32* buffer, int64 frames);
+    bool            UsesTiles() const;
+    bool            IsSurround() const;
 
     bool            LoopIsUsable() const;
     bool            CheckBoundary(bool looping);
@@ -173,6 +178,8 @@ private:
     int32*          mixBuffer;
     VINFO*          voices;
     VINFO*          currentVoice;
+    MixKernel::PassPlan* passPlan;      // the pass's stretches, while tiles mix it
+    bool            planning;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "mixer/RVMixerKernelSelect.h"
 
 #include "framework/RVChannel.h"
+#include "mixer/MixKernel.h"
 
 namespace {
 
@@ -116,13 +117,63 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
 
         if (voice->volume == 0) {
             voice->position += done * voice->step;
-        } else {
+        } else if (!PlanStretch(data, buffer, done)) {
             voice->position = MixStretch(kernels, data, buffer, voice->position, voice->step,
                 uint32(done));
         }
         frames -= done;
         buffer += FramesToValues(uint32(done));
     }
+}
+
+
+// While a pass is mixed in tiles, a stretch they take is only noted, and the voice moves
+// on as the kernel would have moved it. One they do not take goes through the kernel
+// into the accumulator, which the tiles then add in.
+template<typename Sample>
+bool
+RVMixer::PlanStretch(const Sample* data, const int32* buffer, int64 frames)
+{
+    if (!planning)
+        return false;
+    MixKernel::PassPlan& plan = *passPlan;
+    VINFO* voice = currentVoice;
+    MixKernel::PassStretch& stretch = plan.stretches[plan.count];
+    int32 left = voice->leftVolume;
+    int32 right = voice->rightVolume;
+    if (IsSurround())
+        MixKernel::SurroundGains(voice->leftVolume, voice->rightVolume, left, right);
+    stretch.data = data;
+    stretch.length = voice->length;
+    stretch.first = uint32(buffer - mixBuffer) / 2;
+    stretch.end = stretch.first + uint32(frames);
+    stretch.gainLeft = int32(uint32(left) << 16);
+    stretch.gainRight = int32(uint32(right) << 16);
+    stretch.wide = sizeof(Sample) == 2;
+    if (plan.count == MixKernel::PassPlan::kCapacity - 1
+        || !MixKernel::TilesTakeStretch(stretch, voice->position, voice->step)) {
+        plan.sumsUsed = true;
+        return false;
+    }
+
+    // A voice's stretches follow one another; a new voice starts a new group.
+    if (plan.groups == 0 || plan.groupOwner != voice) {
+        plan.groupOwner = voice;
+        plan.groups++;
+    }
+    plan.count++;
+    plan.groupEnds[plan.groups - 1] = uint16(plan.count);
+    voice->position += frames * voice->step;
+    return true;
+}
+
+
+// The current voice plays through the surround kernels.
+bool
+RVMixer::IsSurround() const
+{
+    return (mode & MIX_STEREO) != 0 && currentVoice->panning == RV_PANNING_SURROUND
+        && (mode & MIX_SURROUND) != 0;
 }
 
 

@@ -14,8 +14,7 @@ RVMixer::SelectKernels() const
 {
     const bool interp = (mode & MIX_INTERP) != 0;
     const bool mono = (mode & MIX_STEREO) == 0;
-    const bool surround = !mono && currentVoice->panning == RV_PANNING_SURROUND
-        && (mode & MIX_SURROUND) != 0;
+    const bool surround = IsSurround();
 
     if constexpr (sizeof(Sample) == 1) {
         if (interp) {

@@ -13,6 +13,8 @@ namespace {
 
 const uint16 AM_RECORDS = 31;
 const uint16 AM_WAVE_WORDS = 16;
+const int AM_WAVE_BYTES = 2 * AM_WAVE_WORDS;
+const int AM_NOISE_WAVE = 3;
 const uint16 AM_DEGREES = 360;
 const uint16 AM_HALF_TURN = 180;
 const int32 MAX_VOICE_VOLUME = 256;
@@ -102,6 +104,24 @@ VibratoOffset(const Channel& ch, const AMSample& r)
 }
 
 
+void
+SeedRandomOnce()
+{
+    static const bool seeded = (srand(unsigned(real_time_clock_usecs())), true);
+    (void)seeded;
+}
+
+
+// A draw of the generator scaled to 0..max.
+uint32
+ScaleRandom(int draw, uint32 max)
+{
+    double value = (double(max) + 1) * double(draw) * RANDOM_SCALE;
+    // The scale is a little above 2^-31, so the top of the range would round to max + 1.
+    return std::min(uint32(value), max);
+}
+
+
 // The record of the channel's sample, or null when the channel has none to follow.
 const AMSample*
 AMRecord(const AMSample* amData, const Channel& ch)
@@ -154,8 +174,21 @@ ModTracker::AMHandler()
         // Speeds of a whole turn or more are taken modulo one turn.
         ch.amVibPos = uint16((ch.amVibPos + r->vibratoSpeed) % AM_DEGREES);
     }
-    for (int k = 0; k < 32; k++)
-        amWaveforms[3][k] = int8(uint8(Random(255)));
+    RefreshNoise(amWaveforms[AM_NOISE_WAVE]);
+}
+
+
+// Random(255) for each byte, in order; the generator is drawn in one run and the
+// scaling done after, which keeps the numbers and spares a call per byte.
+void
+ModTracker::RefreshNoise(int8* wave)
+{
+    SeedRandomOnce();
+    int draws[AM_WAVE_BYTES];
+    for (int k = 0; k < AM_WAVE_BYTES; k++)
+        draws[k] = rand();
+    for (int k = 0; k < AM_WAVE_BYTES; k++)
+        wave[k] = int8(uint8(ScaleRandom(draws[k], 255)));
 }
 
 
@@ -164,9 +197,6 @@ ModTracker::Random(uint32 max)
 {
     if (max == 0)
         return 0;
-    static const bool seeded = (srand(unsigned(real_time_clock_usecs())), true);
-    (void)seeded;
-    double value = (double(max) + 1) * double(rand()) * RANDOM_SCALE;
-    // The scale is a little above 2^-31, so the top of the range would round to max + 1.
-    return std::min(uint32(value), max);
+    SeedRandomOnce();
+    return ScaleRandom(rand(), max);
 }

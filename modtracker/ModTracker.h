@@ -112,6 +112,7 @@ public:
     void            VibratoStep(RVChannel* voice, Channel& ch);
     bool            RowPlayed(uint16 pos, uint16 row) const;
     void            ReportTempo();
+    void            PrepareTempoTexts();    // from InitSound
 
 protected:
     // Loading (ModTrackerLoad*.cpp).
@@ -184,6 +185,8 @@ protected:
 
 public:
     static uint32   Random(uint32 max);
+    // The 32 bytes of the noise waveform: Random(255) each, in order.
+    static void     RefreshNoise(int8* wave);
 };
 
 #endif

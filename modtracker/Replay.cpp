@@ -67,10 +67,7 @@ ModTracker::ResetReplayState()
     positionJumped = false;
     memset(sampleBounds, 0, sizeof(sampleBounds));
     memcpy(amWaveforms, amWaveformTable, sizeof(amWaveforms));
-    for (uint32 tempo = 0; tempo < 256; tempo++) {
-        if (tempoTexts[tempo].IsEmpty())
-            tempoTexts[tempo].Format("%u", tempo);
-    }
+    PrepareTempoTexts();
     NewPass();
 }
 
@@ -317,7 +314,12 @@ ModTracker::NextPos()
 void
 ModTracker::ReportTempo()
 {
-    ChangeModuleInfo(TEMPO_INFO_LINE, RV_INFO_VALUE, tempoTexts[bpm & 255]);
+    PString& text = tempoTexts[bpm & 255];
+    // Made beforehand for every tempo the song sets; only cells changed since then
+    // are formatted here.
+    if (text.IsEmpty())
+        text.Format("%u", bpm & 255);
+    ChangeModuleInfo(TEMPO_INFO_LINE, RV_INFO_VALUE, text);
 }
 
 

@@ -14,6 +14,8 @@ const uint32 INFO_LABEL_STRING = 30;
 const uint32 INFO_LINES = 4;
 const uint8 START_SPEED = 6;
 const uint8 PAN_SCALE = 16;         // MTM pan 0..15 -> channel panning 0..240
+const uint16 DEFAULT_TEMPO = 125;
+const uint8 FIRST_TEMPO = 32;       // effect 15 sets the tempo from here on
 
 // Holds the player's mutex, waiting for ever, while a scope runs.
 class Locker
@@ -115,6 +117,30 @@ ModTracker::InitSound(uint16 /*subSong*/)
         }
     }
     ResetReplayState();
+}
+
+// "%u" of every tempo the song can report, so that Play never formats: the tempos its
+// speed commands set and the default a stop restores. Made once per player; formatting
+// all 256 cost more than the rest of a start.
+void
+ModTracker::PrepareTempoTexts()
+{
+    bool wanted[256] = {};
+    wanted[DEFAULT_TEMPO] = true;
+    if (HasTempoCommand() && tracks != nullptr) {
+        uint32 trackCount = IsMultiTracker() ? uint32(trackNum) + 1 : trackNum;
+        for (uint32 t = 0; t < trackCount; t++) {
+            const TrackLine* track = tracks[t];
+            for (uint16 row = 0; track != nullptr && row < rowsPerPattern; row++) {
+                if (track[row].effect == 15 && track[row].effectArg >= FIRST_TEMPO)
+                    wanted[track[row].effectArg] = true;
+            }
+        }
+    }
+    for (uint32 tempo = 0; tempo < 256; tempo++) {
+        if (wanted[tempo] && tempoTexts[tempo].IsEmpty())
+            tempoTexts[tempo].Format("%u", tempo);
+    }
 }
 
 PString

@@ -13,6 +13,9 @@
 namespace {
 
 const int32 kModuleCacheSize = 32768;
+// Detection reads the header and often the first pattern in small pieces, once for
+// every type asked: through this cache they cost one read, not a seek and a read each.
+const int32 kProbeCacheSize = 4096;
 
 // Fixed values the host expects in its record from this plug-in.
 const int32 kInfoFlags = 29;
@@ -204,7 +207,7 @@ MyPlugin::IsOur(const char* path)
         return false;
     bool found = false;
     try {
-        std::unique_ptr<PFile> file(new PFile);
+        std::unique_ptr<PFile> file(new PCacheFile(kProbeCacheSize));
         std::unique_ptr<RVGlobal> probeGlobal(new RVGlobal);
         std::unique_ptr<RVAddOnPlayer> probe(NewPlayer(probeGlobal.get()));
         if (probe == nullptr)

@@ -37,7 +37,8 @@ PCacheFile::PCacheFile(int32 cacheSize)
     cacheSize(UsableCacheSize(cacheSize)),
     valid(0),
     index(0),
-    bufferStart(0)
+    bufferStart(0),
+    knownLength(-1)
 {
     cacheBuffer = NewCache(this->cacheSize);
 }
@@ -48,7 +49,8 @@ PCacheFile::PCacheFile(PString name, uint16 openFlags, int32 cacheSize)
     cacheSize(UsableCacheSize(cacheSize)),
     valid(0),
     index(0),
-    bufferStart(0)
+    bufferStart(0),
+    knownLength(-1)
 {
     cacheBuffer = NewCache(this->cacheSize);
     try {
@@ -70,6 +72,7 @@ PCacheFile::Close()
 {
     EmptyCache();
     bufferStart = 0;
+    knownLength = -1;
     PFile::Close();
 }
 
@@ -120,6 +123,7 @@ PCacheFile::Write(const void* buffer, int32 count)
         EmptyCache();
         bufferStart = logical;
     }
+    knownLength = -1;
     int32 written = PFile::Write(buffer, count);
     bufferStart += written;
     return written;
@@ -163,4 +167,24 @@ PCacheFile::GetPosition()
     if (valid > 0)
         return bufferStart + index;
     return PFile::GetPosition();
+}
+
+
+// Detection and loading ask for the length again and again. A read cache already takes
+// the file as unchanging while it is open, so it keeps the length as well; writing
+// through it asks the platform again.
+int32
+PCacheFile::GetLength()
+{
+    if (knownLength < 0)
+        knownLength = PFile::GetLength();
+    return knownLength;
+}
+
+
+void
+PCacheFile::SetLength(int32 length)
+{
+    knownLength = -1;
+    PFile::SetLength(length);
 }

@@ -16,6 +16,8 @@ public:
     virtual int32   Write(const void* buffer, int32 count) override;
     virtual int32   Seek(int32 offset, PSeekFlags from) override;
     virtual int32   GetPosition() override;
+    virtual int32   GetLength() override;
+    virtual void    SetLength(int32 length) override;
 
 private:
     void            EmptyCache() { valid = index = 0; }
@@ -25,6 +27,7 @@ private:
     int32           valid;          // bytes of the buffer that hold file data
     int32           index;          // read position inside the buffer
     int32           bufferStart;    // file offset of the buffer's first byte
+    int32           knownLength;    // -1 until asked while open
 };
 
 #endif

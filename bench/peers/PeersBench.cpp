@@ -1,13 +1,23 @@
-// zw_bench_peers PLUGIN DEMO [CORPUS]: renders the same modules, whole songs, with this
-// plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt, alternating them and
-// repeating, and prints each one's speed as seconds of audio per CPU second.
+// zw_bench_peers [--host HOST] PLUGIN DEMO [CORPUS]: renders the same modules, whole
+// songs, with this plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt,
+// alternating them and repeating, and prints each one's speed as seconds of audio per
+// CPU second.
 //
 // All three render 44100 Hz signed 16-bit stereo in 1024-frame blocks, without
 // interpolation, volume ramping or filters, at full stereo separation, and stop at the
 // end of the song. Only the render calls are timed, on the thread's CPU clock.
+//
+// With --host, the same modules are then rendered by whole processes, `HOST render FILE
+// -o -` against openmpt123 writing the same raw PCM to standard output, and each
+// process's CPU time (user and system, start-up included) is compared.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 #include <xmp.h>
 
 #include <algorithm>
@@ -240,14 +250,91 @@ PrintCell(double speed, bool refused)
         printf(" %11.0f", speed);
 }
 
+// The CPU time, user and system, of one run of a program whose standard output and
+// error go to /dev/null; negative when it cannot run or fails.
+double
+ProcessSeconds(const std::vector<std::string>& command)
+{
+    std::vector<char*> args;
+    for (const std::string& arg : command)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)
+        || WEXITSTATUS(status) != 0)
+        return -1;
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// openmpt123 with the settings of the library comparison: 44100 Hz 16-bit stereo raw
+// PCM on standard output, nearest neighbour, no ramping, full separation, no dither.
+std::vector<std::string>
+Openmpt123(const std::string& module)
+{
+    return { "openmpt123", "--batch", "--stdout", "--quiet", "--samplerate", "44100",
+        "--no-float", "--filter", "1", "--ramping", "0", "--stereo", "100", "--dither", "0",
+        "--ctl", "render.resampler.emulate_amiga=0", "--", module };
+}
+
+// Whole processes, alternating, median CPU seconds of each per module.
+void
+CompareProcesses(const std::string& host, const std::vector<std::string>& modules,
+    int repeats)
+{
+    printf("\nWhole processes, CPU seconds (user + system, start-up included), median of %d:\n"
+        "%s render FILE -o -  against  openmpt123 --batch --stdout (same format, nearest\n"
+        "neighbour, no ramping, no dither); both write to /dev/null.\n\n", repeats,
+        fs::path(host).filename().c_str());
+    printf("%-24s %11s %11s %9s\n", "module", "zarnowelle", "openmpt123", "ratio");
+    for (const std::string& module : modules) {
+        std::vector<double> own, peer;
+        for (int rep = 0; rep < repeats; rep++) {
+            const double a = ProcessSeconds({ host, "render", module, "-o", "-" });
+            const double b = ProcessSeconds(Openmpt123(module));
+            if (a >= 0)
+                own.push_back(a);
+            if (b >= 0)
+                peer.push_back(b);
+        }
+        printf("%-24.24s", fs::path(module).filename().c_str());
+        for (const std::vector<double>* runs : { &own, &peer }) {
+            if (runs->empty())
+                printf(" %11s", "-");
+            else
+                printf(" %11.4f", Median(*runs));
+        }
+        if (own.empty() || peer.empty())
+            printf(" %9s\n", "-");
+        else
+            printf(" %8.3f\n", Median(own) / Median(peer));
+    }
+}
+
 }   // namespace
 
 
 int
 main(int argc, char** argv)
 {
+    std::string host;
+    if (argc > 2 && std::string(argv[1]) == "--host") {
+        host = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: zw_bench_peers PLUGIN.so DEMO.mod [CORPUS-DIR]\n");
+        fprintf(stderr, "usage: zw_bench_peers [--host HOST] PLUGIN.so DEMO.mod [CORPUS-DIR]\n");
         return 2;
     }
     const int repeats = getenv("ZW_BENCH_REPEATS") ? atoi(getenv("ZW_BENCH_REPEATS"))
@@ -326,6 +413,9 @@ main(int argc, char** argv)
         }
         printf("\n");
     }
+
+    if (!host.empty())
+        CompareProcesses(host, modules, repeats);
 
     std::error_code error;
     fs::remove_all(tempDir, error);

@@ -1,6 +1,7 @@
 // Every kernel set renders exactly what the plain per-frame loops render: kernels on
-// random stretches near both ends of their samples, the 16-bit conversion, and whole
-// songs through the plug-in.
+// random stretches near both ends of their samples, the 16-bit conversion, whole passes
+// of random voices (which the AVX-512 set mixes in tiles), and whole songs through the
+// plug-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,18 +15,8 @@
 #include "mixer/MixKernel.h"
 #include "mixer/RVMixer.h"
 #include "plugin/MyPlugin.h"
+#include "tests/mixer/MixerTestSupport.h"
 #include "tools/busysongs/BusySongs.h"
-
-// The mixer's test access: the voice its kernels read the gains and length from.
-class RVMixerProbe
-{
-public:
-    explicit        RVMixerProbe(RVMixer& mixer) : mixer(mixer) {}
-    void            SetCurrent(VINFO* voice) { mixer.currentVoice = voice; }
-
-private:
-    RVMixer&        mixer;
-};
 
 namespace {
 
@@ -151,6 +142,97 @@ TEST(ReferenceRender, Mix32To16_EveryCountAndExtremeSums_MatchReference)
                 continue;
             mixer.Mix32To16(got.data(), sums.data(), count);
             ASSERT_EQ(expected, got) << SetName(set) << " count " << count;
+        }
+    }
+}
+
+// Sample data that outlives the mixers of a round; the voices point into it.
+struct VoicePool
+{
+    std::vector<std::vector<int8>> bytes;
+    std::vector<std::vector<int16>> words;
+};
+
+// A voice anywhere in its sample or loop, at a step from 0 to past what the vector
+// windows take (the tiles' limits lie near 4096 and 8192 for 8-bit data), with short
+// loops that end a stretch every few frames, and now and then a sample over a million
+// samples long played beyond 32-bit positions.
+VINFO
+RandomVoice(std::mt19937& rng, VoicePool& pool, bool huge)
+{
+    auto pick = [&](uint32 n) { return uint32(rng() % n); };
+    const bool wide = pick(3) == 0;
+    const uint32 length = huge ? 1100000 : (pick(4) == 0 ? 2 + pick(5000) : 1 + pick(300));
+    const void* data;
+    if (wide) {
+        pool.words.push_back(RandomSamples<int16>(rng, length));
+        data = pool.words.back().data();
+    } else {
+        pool.bytes.push_back(RandomSamples<int8>(rng, length));
+        data = pool.bytes.back().data();
+    }
+    const uint32 steps[] = { 0, 1 + pick(2048), 2048 + pick(2048), 4000 + pick(200),
+        8100 + pick(200), 1 + pick(20000) };
+    VINFO v = MakeVoice(data, length, FrequencyForStep(steps[pick(6)]),
+        uint16(pick(5) == 0 ? 0 : pick(257)), uint16(pick(4) == 0 ? 512 : pick(256)),
+        uint16((wide ? VINFO_16BIT : 0) | (pick(3) != 0 ? VINFO_LOOP : 0)
+            | (pick(3) == 0 ? VINFO_PINGPONG : 0) | (pick(4) == 0 ? VINFO_BACKWARDS : 0)));
+    v.loopStart = pick(length);
+    v.loopEnd = v.loopStart + 1 + (pick(2) ? pick(4) : pick(length + 5));
+    v.position = huge ? int64(1048000 + pick(1000)) * 2048 + pick(2048)
+        : int64(pick(length)) * 2048 + pick(2048);
+    return v;
+}
+
+// Whole passes of random voices, their loops moved between blocks: each fast set against
+// the reference loops, output and every voice's position, step, direction and activity
+// after it.
+TEST(ReferenceRender, Passes_RandomVoices_MatchReference)
+{
+    for (KernelSet set : kFastSets) {
+        if (!MixKernel::KernelsAvailable(set))
+            continue;
+        std::mt19937 rng(5);
+        for (int round = 0; round < 300; round++) {
+            const uint16 channels = uint16(1 + rng() % 32);
+            VoicePool pool;
+            MixerRig reference(channels), fast(channels);
+            for (uint16 i = 0; i < channels; i++) {
+                const VINFO voice = RandomVoice(rng, pool, round % 50 == 49 && i == 0);
+                reference.probe.Voice(i) = voice;
+                fast.probe.Voice(i) = voice;
+            }
+            for (int block = 0; block < 4; block++) {
+                const uint32 frames = 1 + rng() % 1500;
+                std::vector<int16> expected, got;
+                {
+                    KernelScope scope(MixKernel::KERNELS_REFERENCE);
+                    expected = reference.Render(frames);
+                }
+                {
+                    KernelScope scope(set);
+                    got = fast.Render(frames);
+                }
+                ASSERT_EQ(expected, got) << SetName(set) << " round " << round;
+                // A loop the player moves between ticks meets the position the last
+                // pass left.
+                for (uint16 i = 0; i < channels; i++) {
+                    if (rng() % 3 != 0)
+                        continue;
+                    VINFO& a = reference.probe.Voice(i);
+                    a.loopStart = uint32(rng() % a.length);
+                    a.loopEnd = a.loopStart + 1 + uint32(rng() % a.length);
+                    fast.probe.Voice(i).loopStart = a.loopStart;
+                    fast.probe.Voice(i).loopEnd = a.loopEnd;
+                }
+            }
+            for (uint16 i = 0; i < channels; i++) {
+                const VINFO& a = reference.probe.Voice(i);
+                const VINFO& b = fast.probe.Voice(i);
+                ASSERT_EQ(std::tuple(a.position, a.step, a.flags, a.active),
+                    std::tuple(b.position, b.step, b.flags, b.active))
+                    << SetName(set) << " round " << round << " voice " << i;
+            }
         }
     }
 }

@@ -1,8 +1,10 @@
 // StarTracker AM sounds: envelope, pitch fall, vibrato, waveforms and noise.
 #include "ReplayTest.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <set>
+#include <vector>
 
 using namespace replaytest;
 
@@ -159,6 +161,24 @@ TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
     EXPECT_GT(seen.size(), 200u);
     for (int i = 0; i < 1000; i++)
         ASSERT_LE(ModTracker::Random(1), 1u);
+}
+
+// The noise refresh draws the generator exactly as 32 calls of Random(255) in a row.
+TEST(AMSounds, NoiseRefresh_SameBytesAsRandomInOrder)
+{
+    ModTracker::Random(255);    // the first call seeds; the test seeds after it
+    for (unsigned seed : { 1u, 7u, 123456u }) {
+        srand(seed);
+        std::vector<int8> expected;
+        for (int k = 0; k < 32; k++)
+            expected.push_back(int8(uint8(ModTracker::Random(255))));
+        const int next = rand();
+        srand(seed);
+        std::vector<int8> wave(32);
+        ModTracker::RefreshNoise(wave.data());
+        EXPECT_EQ(expected, wave) << seed;
+        EXPECT_EQ(next, rand()) << seed;
+    }
 }
 
 // A sample change to an unmarked slot ends AM control at once; the next note plays the

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../plugin/TempDir.h"
+#include "beos/OS.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
 #include "support/PException.h"
@@ -272,4 +273,31 @@ TEST(ThreadStress, SharedStringCopiedAcrossThreads_OriginalUnchanged)
         t.join();
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_EQ(original, "shared text");
+}
+
+// Semaphores made, used and deleted on several threads while each also tries the ids
+// the others deleted: a stale id is refused, and a live one keeps its own count.
+TEST(ThreadStress, SemaphoresMadeAndDeletedOnManyThreads_StaleIdsRefused)
+{
+    std::atomic<sem_id> lastDeleted{0};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 2000; i++) {
+                const sem_id sem = create_sem(1, "stress");
+                const sem_id stale = lastDeleted.load();
+                if (stale != 0 && acquire_sem_etc(stale, 1, B_RELATIVE_TIMEOUT, 0) != B_BAD_SEM_ID)
+                    wrong++;
+                int32 count = 0;
+                if (acquire_sem(sem) != B_OK || get_sem_count(sem, &count) != B_OK || count != 0
+                    || release_sem(sem) != B_OK || delete_sem(sem) != B_OK)
+                    wrong++;
+                lastDeleted = sem;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, wrong.load());
 }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,81 @@ TEST(Semaphore, MutualExclusion_CounterStaysExact)
     });
     EXPECT_EQ(20000, counter);
     delete_sem(sem);
+}
+
+// Deleted semaphores leave their slots to new ones: an old id stays refused and no id
+// is given out twice, however often slots are used again.
+TEST(Semaphore, CreateDeleteManyTimes_OldIdsRefusedIdsNeverRepeat)
+{
+    std::set<sem_id> seen;
+    std::vector<sem_id> gone;
+    for (int i = 0; i < 3000; i++) {
+        sem_id sem = create_sem(1, "brief");
+        ASSERT_GT(sem, 0);
+        ASSERT_TRUE(seen.insert(sem).second) << "id " << sem << " given twice";
+        if (i % 100 == 0)
+            gone.push_back(sem);
+        ASSERT_EQ(B_OK, delete_sem(sem));
+    }
+    sem_id live = create_sem(2, "live");
+    int32 count = 0;
+    for (sem_id id : gone) {
+        EXPECT_EQ(B_BAD_SEM_ID, acquire_sem_etc(id, 1, B_RELATIVE_TIMEOUT, 0));
+        EXPECT_EQ(B_BAD_SEM_ID, release_sem(id));
+        EXPECT_EQ(B_BAD_SEM_ID, get_sem_count(id, &count));
+        EXPECT_EQ(B_BAD_SEM_ID, delete_sem(id));
+    }
+    EXPECT_EQ(B_OK, get_sem_count(live, &count));
+    EXPECT_EQ(2, count);
+    delete_sem(live);
+}
+
+// Hundreds alive at once, each with its own count.
+TEST(Semaphore, ManyAlive_CountsKeptApart)
+{
+    std::vector<sem_id> sems;
+    for (int i = 0; i < 700; i++)
+        sems.push_back(create_sem(i % 5, "many"));
+    EXPECT_EQ(sems.size(), std::set<sem_id>(sems.begin(), sems.end()).size());
+    for (size_t i = 0; i < sems.size(); i += 7)
+        EXPECT_EQ(B_OK, release_sem_etc(sems[i], 3, 0));
+    for (size_t i = 0; i < sems.size(); i++) {
+        int32 count = -1;
+        EXPECT_EQ(B_OK, get_sem_count(sems[i], &count));
+        EXPECT_EQ(int32(i % 5 + (i % 7 == 0 ? 3 : 0)), count) << i;
+        EXPECT_EQ(B_OK, delete_sem(sems[i]));
+    }
+}
+
+// Waiters woken by a delete leave nothing behind in the semaphores made after it.
+TEST(Semaphore, DeleteWithWaitersThenCreate_NewSemaphoreStartsClean)
+{
+    for (int round = 0; round < 20; round++) {
+        sem_id doomed = create_sem(0, "doomed");
+        std::atomic<int> refused{0};
+        std::vector<std::thread> waiters;
+        for (int w = 0; w < 3; w++)
+            waiters.emplace_back([&] { refused += acquire_sem(doomed) == B_BAD_SEM_ID; });
+        int32 count = 0;
+        while (get_sem_count(doomed, &count) == B_OK && count > -3)
+            std::this_thread::yield();
+        EXPECT_EQ(-3, count);
+        EXPECT_EQ(B_OK, delete_sem(doomed));
+        std::vector<sem_id> next;
+        for (int i = 0; i < 4; i++)
+            next.push_back(create_sem(0, "next"));
+        for (std::thread& waiter : waiters)
+            waiter.join();
+        EXPECT_EQ(3, refused.load());
+        for (sem_id sem : next) {
+            EXPECT_EQ(B_OK, get_sem_count(sem, &count));
+            EXPECT_EQ(0, count);
+            EXPECT_EQ(B_WOULD_BLOCK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0));
+            EXPECT_EQ(B_OK, release_sem(sem));
+            EXPECT_EQ(B_OK, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0));
+            delete_sem(sem);
+        }
+    }
 }
 
 TEST(FindThread, Null_NonZeroAndPerThread)

@@ -203,3 +203,21 @@ TEST_F(PCacheFileTest, SeekBeforeBeginning_RaisesAndKeepsPosition)
     EXPECT_EQ(7, file.GetPosition());
     EXPECT_EQ('7', file.Read_UINT8());
 }
+
+// The length is asked of the platform once while the file is open: it follows writes
+// and length changes through the cache and a new Open, not a writer behind its back.
+TEST_F(PCacheFileTest, Length_KeptWhileOpenNewAfterWriteOrReopen)
+{
+    std::string path = Numbered("length.bin", 100);
+    PCacheFile cached(path.c_str(), PFile::pModeReadWrite, 16);
+    EXPECT_EQ(100, cached.GetLength());
+    Poke(path, 150, "x");
+    EXPECT_EQ(100, cached.GetLength());
+    cached.Seek(151, PFile::pSeekBegin);
+    cached.Write("abcdefghij", 10);
+    EXPECT_EQ(161, cached.GetLength());
+    cached.SetLength(40);
+    EXPECT_EQ(40, cached.GetLength());
+    cached.Open(Numbered("other.bin", 7).c_str(), PFile::pModeRead);
+    EXPECT_EQ(7, cached.GetLength());
+}
