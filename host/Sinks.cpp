@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -104,12 +105,18 @@ public:
     bool
     Write(const int16_t* data, int count, std::string& error) override
     {
-        bytes.resize(size_t(count) * PLUGIN_FRAME_BYTES);
-        for (int i = 0; i < count * 2; i++) {
-            bytes[2 * i] = (uint8_t)(data[i] & 0xff);
-            bytes[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
+        const void* little = data;
+        size_t size = size_t(count) * PLUGIN_FRAME_BYTES;
+        // The plug-in delivers the machine's byte order; raw output is little-endian.
+        if constexpr (std::endian::native != std::endian::little) {
+            bytes.resize(size);
+            for (int i = 0; i < count * 2; i++) {
+                bytes[2 * i] = (uint8_t)(data[i] & 0xff);
+                bytes[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
+            }
+            little = bytes.data();
         }
-        if (fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+        if (fwrite(little, 1, size, out) != size) {
             error = strerror(errno);
             return false;
         }
