@@ -89,6 +89,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     counter(0),
     patternDelay(0),
     patternDelayCount(0),
+    endPending(false),
     trackBuffers(0)
 {
     addOnWord1 = 3;

@@ -96,6 +96,7 @@ public:
     uint16          rowSongPos;         // position and row read last (NO_ROW before the first)
     uint16          rowPatternPos;
     bool            positionJumped;     // a Bxx on the row just read
+    bool            endPending;         // the song ended; told on the next row tick
     uint32          loopJumps;          // pattern-loop jumps in this pass
     SampleBounds    sampleBounds[32];   // the buffer each channel's sample data lies in
     uint64          playedRows[128][MAX_PASS_ROWS / 64];   // rows heard in this pass

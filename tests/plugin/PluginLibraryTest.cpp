@@ -175,8 +175,9 @@ TEST_F(PluginLibrary, Positions_ThousandthsAndSeeks)
 
 TEST_F(PluginLibrary, EndOfSong_ZeroBlockKeepsThePosition)
 {
-    // Position 0 sets speed 1 and breaks at once; position 1 then runs 64 ticks and the
-    // song ends when the list wraps back to position 0.
+    // Position 0 sets speed 1 and breaks at once; position 1 then runs 64 ticks, the
+    // list wraps back to position 0 in block 59 (tick 70), and the song ends with the
+    // next row tick, in block 60.
     zw::ModWriter mod = SquareSong(2);
     mod.SetPositions({0, 1});
     mod.Cell(0, 0, 1) = {0, 0, 0xF, 0x01};
@@ -193,9 +194,9 @@ TEST_F(PluginLibrary, EndOfSong_ZeroBlockKeepsThePosition)
     }
     ASSERT_LT(blocks, 1000) << "the song never ended";
     // At least 65 ticks of 882 frames: past block 55 of 1024 frames.
-    EXPECT_GE(blocks, 55);
-    EXPECT_EQ(before, 500);
-    EXPECT_EQ(record.position, 500);
+    EXPECT_EQ(blocks, 60);
+    EXPECT_EQ(before, 0);
+    EXPECT_EQ(record.position, 0);
     plugin->CleanupPlaying();
 }
 
