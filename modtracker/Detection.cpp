@@ -1,27 +1,20 @@
 // ModTracker: which of the eight module types a file is.
 #include "modtracker/ModTracker.h"
 
+#include "modtracker/ModHeader.h"
 #include "support/PFile.h"
 
 namespace {
 
 const int32 MIN_MTM_LENGTH = 68;
+const int32 MTM_SHAPE_OFFSET = 32;  // rows per track, then channels
 const int32 MIN_MOD_LENGTH = 1148;
-const int32 MARK_OFFSET = 1080;
 const int32 RESTART_OFFSET = 951;
-const int32 PATTERN_OFFSET = 1084;
 const int32 PATTERN_BYTES = 1024;   // 64 rows of 4 channels
 const int32 SONG_LENGTH_15 = 470;
 const int32 SONG_LENGTH_31 = 950;
 const uint8 PROTRACKER_RESTART = 127;
 const uint8 TEMPO_FLOOR = 32;       // F parameters from here on set the tempo
-
-constexpr uint32
-Mark(const char text[5])
-{
-    return uint32(uint8(text[0])) << 24 | uint32(uint8(text[1])) << 16
-        | uint32(uint8(text[2])) << 8 | uint8(text[3]);
-}
 
 bool
 IsPrintable(uint8 c)
@@ -32,9 +25,9 @@ IsPrintable(uint8 c)
 bool
 IsTakeTrackerMark(uint32 mark)
 {
-    return (mark & 0x00FFFFFF) == (Mark("xCHN") & 0x00FFFFFF)
-        || (mark & 0x0000FFFF) == (Mark("xxCH") & 0x0000FFFF)
-        || (mark & 0xFFFFFF00) == (Mark("TDZx") & 0xFFFFFF00);
+    return (mark & 0x00FFFFFF) == (ModMark("xCHN") & 0x00FFFFFF)
+        || (mark & 0x0000FFFF) == (ModMark("xxCH") & 0x0000FFFF)
+        || (mark & 0xFFFFFF00) == (ModMark("TDZx") & 0xFFFFFF00);
 }
 
 // M.K. files from the tracker with the tempo command carry restart byte 127 or set a
@@ -46,7 +39,7 @@ TestNoiseTracker(PFile* file)
     if (file->Read_UINT8() >= PROTRACKER_RESTART)
         return MODTYPE_PROTRACKER;
     uint8 first = file->Read_UINT8();
-    file->Seek(PATTERN_OFFSET + first * PATTERN_BYTES, PFile::pSeekBegin);
+    file->Seek(MOD_PATTERN_OFFSET + first * PATTERN_BYTES, PFile::pSeekBegin);
     uint8 cells[PATTERN_BYTES] = {};
     file->Read(cells, PATTERN_BYTES);
     for (int i = 0; i < PATTERN_BYTES; i += 4) {
@@ -76,21 +69,27 @@ ModTracker::TestModule(PFile* file)
     uint8 head[4] = {};
     file->Seek(0, PFile::pSeekBegin);
     file->Read(head, 4);
-    if (head[0] == 'M' && head[1] == 'T' && head[2] == 'M' && head[3] == 16)
-        return MODTYPE_MULTITRACKER;
+    if (head[0] == 'M' && head[1] == 'T' && head[2] == 'M' && head[3] == 16) {
+        file->Seek(MTM_SHAPE_OFFSET, PFile::pSeekBegin);
+        uint8 rows = file->Read_UINT8();
+        uint8 channels = file->Read_UINT8();
+        return MtmShapeValid(channels, rows) ? int32(MODTYPE_MULTITRACKER) : -1;
+    }
     if (length < MIN_MOD_LENGTH)
         return -1;
 
-    file->Seek(MARK_OFFSET, PFile::pSeekBegin);
+    file->Seek(MOD_MARK_OFFSET, PFile::pSeekBegin);
     uint32 mark = file->Read_B_UINT32();
-    if (mark == Mark("M.K.") || mark == Mark("M!K!") || mark == Mark("M&K!"))
+    if (mark == ModMark("M.K.") && ModChannels(file, mark) == 8)
+        return MODTYPE_FASTTRACKER;
+    if (mark == ModMark("M.K.") || mark == ModMark("M!K!") || mark == ModMark("M&K!"))
         return TestNoiseTracker(file);
-    if (mark == Mark("FLT4"))
+    if (mark == ModMark("FLT4"))
         return MODTYPE_STARTRACKER;
-    if (mark == Mark("6CHN") || mark == Mark("8CHN"))
+    if (mark == ModMark("6CHN") || mark == ModMark("8CHN"))
         return MODTYPE_FASTTRACKER;
     if (IsTakeTrackerMark(mark))
-        return MODTYPE_TAKETRACKER;
+        return ModChannels(file, mark) != 0 ? int32(MODTYPE_TAKETRACKER) : -1;
     if (IsPrintable(uint8(mark >> 24)) && IsPrintable(uint8(mark >> 16))
             && IsPrintable(uint8(mark >> 8)) && IsPrintable(uint8(mark)))
         return -1;
@@ -109,7 +108,9 @@ ModTracker::TestModule(PFile* file)
             return -1;
     }
     file->Seek(SONG_LENGTH_31, PFile::pSeekBegin);
-    return file->Read_UINT8() != 0 ? int32(MODTYPE_SOUNDTRACKER31) : -1;
+    if (file->Read_UINT8() == 0 || IsTrackListFormat(file))
+        return -1;
+    return MODTYPE_SOUNDTRACKER31;
 }
 
 bool

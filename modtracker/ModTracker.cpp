@@ -66,6 +66,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     resourceId(0),
     modType(0),
     patternNum(0),
+    namedPatterns(0),
     channelNum(0),
     sampleNum(0),
     songLength(0),

@@ -14,6 +14,7 @@
 
 #include "beos/MimeType.h"
 #include "plugin/InputPlugin.h"
+#include "tests/common/ModtrackerHostCorpus.h"
 #include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
 
@@ -258,8 +259,9 @@ TEST_F(PluginLibrary, GetMimeType_ThroughTheSlots)
     EXPECT_FALSE(plugin->Prefs(true));
 }
 
-// Every corpus module is recognised. One that starts must deliver sound with valid
-// positions; one the loader refuses must say so on the error line and leave nothing.
+// Every corpus module but the one of another format is recognised. One that starts must
+// deliver sound with valid positions; one the loader refuses must say so on the error
+// line and leave nothing.
 TEST_F(PluginLibrary, Corpus_ModulesAreRecognisedAndPlayOrReportWhy)
 {
     const std::filesystem::path corpus(ZW_CORPUS_DIR);
@@ -272,7 +274,11 @@ TEST_F(PluginLibrary, Corpus_ModulesAreRecognisedAndPlayOrReportWhy)
         if (name == "README.md" || extension == ".nt")
             continue;
         std::string path = entry.path();
-        EXPECT_TRUE(plugin->IsOur(path.c_str())) << name;
+        const corpus::KnownModule* known = corpus::Find(name);
+        bool ours = known == nullptr || known->type >= 0;
+        EXPECT_EQ(plugin->IsOur(path.c_str()), ours) << name;
+        if (!ours)
+            continue;
 
         testing::internal::CaptureStdout();
         bool started = plugin->InitPlaying(path.c_str(), &record);
