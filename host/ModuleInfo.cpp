@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "hostlib/PluginHost.h"
+#include "modtracker/ModuleTypes.h"
 
 nlohmann::json
 ToJson(const ModuleFacts& facts)
@@ -22,9 +23,23 @@ ToJson(const ModuleFacts& facts)
     object["song_length"] = facts.songLength;
     object["restart"] = facts.restart;
     object["info"] = info;
+    object["warnings"] = facts.warnings;
+    object["companion"] = facts.companion ? nlohmann::json(*facts.companion) : nlohmann::json(nullptr);
     object["error"] = facts.error ? nlohmann::json(*facts.error) : nlohmann::json(nullptr);
     return object;
 }
+
+namespace {
+
+std::string
+CompanionText(const ModuleFacts& facts)
+{
+    if (facts.companion)
+        return *facts.companion;
+    return facts.amSoundsSilent ? "none found; its AM sounds will be silent" : "none found";
+}
+
+}   // namespace
 
 std::string
 ToText(const ModuleFacts& facts)
@@ -45,6 +60,12 @@ ToText(const ModuleFacts& facts)
         for (const auto& [label, value] : facts.info)
             text << "  " << label << std::string(label.size() < 24 ? 24 - label.size() : 1, ' ')
                  << value << "\n";
+        if (*facts.type == int(MODTYPE_STARTRACKER))
+            text << "  companion:       " << CompanionText(facts) << "\n";
+        for (size_t i = 0; i < facts.warnings.size(); i++)
+            text << (i == 0 ? "  warnings:        " : "; ") << facts.warnings[i];
+        if (!facts.warnings.empty())
+            text << "\n";
     }
     return text.str();
 }
@@ -56,7 +77,9 @@ PrintModuleInfo(const std::vector<std::string>& files, bool json)
     for (const std::string& path : files) {
         ModuleFacts facts = ReadModuleFacts(path);
         if (json)
-            std::cout << ToJson(facts).dump() << std::endl;
+            // File names need not be UTF-8: such bytes become U+FFFD, not an exception.
+            std::cout << ToJson(facts).dump(-1, ' ', false,
+                nlohmann::json::error_handler_t::replace) << std::endl;
         else
             std::cout << ToText(facts) << std::flush;
         if (!facts.Loaded()) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "hostlib/ModuleFacts.h"
 #include "hostlib/PluginHost.h"
 #include "host/Terminal.h"
 
@@ -213,6 +214,7 @@ Session::Play(const std::string& path)
         plugin->CleanupPlaying();
         return FAILED;
     }
+    WarnOfSilentAMSounds(path);
     std::string name = std::filesystem::path(path).filename().string();
     if (!statusLine)
         printf("Playing %s\n", path.c_str());

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "host/Player.h"
+#include "hostlib/ModuleFacts.h"
 #include "hostlib/PluginHost.h"
 
 namespace fs = std::filesystem;
@@ -206,6 +207,7 @@ RenderFile(PluginHost& host, const std::string& path, const RenderOptions& optio
         plugin->CleanupPlaying();
         return false;
     }
+    WarnOfSilentAMSounds(path);
     std::string output = OutputFor(path, options);
     std::string error;
     std::unique_ptr<Sink> sink = OpenSink(output, pcm, error);
