@@ -53,15 +53,16 @@ MarkChannels(uint32 mark)
 bool
 IsEightChannelMK(PFile* file)
 {
-    uint8 positions[POSITIONS] = {};
-    file->Seek(POSITION_LIST_OFFSET, PFile::pSeekBegin);
-    file->Read(positions, POSITIONS);
+    uint8 header[MOD_MARK_OFFSET] = {};
+    file->Seek(0, PFile::pSeekBegin);
+    file->Read(header, MOD_MARK_OFFSET);
+    const uint8* positions = header + POSITION_LIST_OFFSET;
     int64 patterns = *std::max_element(positions, positions + POSITIONS) + 1;
     int64 sampleBytes = 0;
     for (int n = 0; n < MARKED_SAMPLES; n++) {
-        file->Seek(SAMPLE_HEADERS_OFFSET + n * SAMPLE_HEADER_BYTES + SAMPLE_LENGTH_FIELD,
-            PFile::pSeekBegin);
-        sampleBytes += 2 * int64(file->Read_B_UINT16());
+        const uint8* length = header + SAMPLE_HEADERS_OFFSET + n * SAMPLE_HEADER_BYTES
+            + SAMPLE_LENGTH_FIELD;
+        sampleBytes += 2 * int64(length[0] << 8 | length[1]);
     }
     int64 eightChannelSize = MOD_PATTERN_OFFSET + patterns * 2 * FOUR_CHANNEL_PATTERN + sampleBytes;
     int64 length = file->GetLength();
