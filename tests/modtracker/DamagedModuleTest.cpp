@@ -168,18 +168,3 @@ TEST_F(DamagedModuleTest, UnusedPositionsNameMissingPatterns_TheSongsPatternsLoa
     ExpectLoadError(MODTYPE_NOISETRACKER, spoiled, 3);
     ExpectLoadError(MODTYPE_NOISETRACKER, Truncated(bytes, 1084 + 2047), 3);
 }
-
-// MTM sample data cut short loads too, the missing part silent.
-TEST_F(DamagedModuleTest, MtmCutInsideTheSamples_LoadsWhatIsThere)
-{
-    MtmWriter mtm(4, 64);
-    mtm.SetPositions({ 0 });
-    mtm.SetSample(1, std::vector<uint8>(1000, 0x90));
-    mtm.Row(1, 0) = { MtmNote("C-3"), 1, 0, 0 };
-    mtm.Sequence(0, 0) = 1;
-    std::vector<uint8> bytes = mtm.Build();
-    ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Truncated(bytes, bytes.size() - 600)), 0);
-    const Sample& s = player.samples[0];
-    EXPECT_EQ(std::tuple(s.length, s.missing, s.data[399], s.data[400]),
-        std::tuple(500, 600u, int8(0x10), int8(0)));
-}
