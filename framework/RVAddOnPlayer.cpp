@@ -1,6 +1,8 @@
 #include "framework/RVAddOnPlayer.h"
 
+#include <filesystem>
 #include <new>
+#include <string>
 
 #include "framework/RVGlobalData.h"
 #include "support/PCacheFile.h"
@@ -176,30 +178,28 @@ RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
         ThrowMemoryException();
     try {
         if (extension.IsEmpty()) {
-            if (TryCandidates(file, {fileName}))
+            if (TryCandidates(file, "", {fileName}))
                 return file;
             ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, fileName);
         }
-        if (TryCandidates(file, {fileName + "." + extension, fileName + "." + lower,
-                fileName + "." + upper}))
-            return file;
-
         int32 leafStart = fileName.ReverseFind('/') + 1;
         PString directory = fileName.Left(leafStart);
         PString leaf = fileName.Mid(leafStart);
+        std::vector<PString> leaves = { leaf + "." + extension, leaf + "." + lower,
+            leaf + "." + upper };
+        PString lastTried = fileName + "." + extension;
         int32 lastDot = leaf.ReverseFind('.');
-        if (lastDot < 0)
-            ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, fileName + "." + extension);
-        PString base = directory + leaf.Left(lastDot);
-        if (TryCandidates(file, {base + "." + extension, base + "." + lower,
-                base + "." + upper}))
+        if (lastDot >= 0) {
+            PString base = leaf.Left(lastDot);
+            PString rest = leaf.Mid(leaf.Find('.') + 1);
+            leaves.insert(leaves.end(), { base + "." + extension, base + "." + lower,
+                base + "." + upper, extension + "." + rest, lower + "." + rest,
+                upper + "." + rest });
+            lastTried = directory + extension + "." + rest;
+        }
+        if (TryCandidates(file, directory, leaves) || TryCaseless(file, directory, leaves))
             return file;
-
-        PString rest = leaf.Mid(leaf.Find('.') + 1);
-        if (TryCandidates(file, {directory + extension + "." + rest,
-                directory + lower + "." + rest, directory + upper + "." + rest}))
-            return file;
-        ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, directory + extension + "." + rest);
+        ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, lastTried);
     } catch (...) {
         delete file;
         throw;
@@ -208,12 +208,39 @@ RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
 
 
 bool
-RVAddOnPlayer::TryCandidates(PFile* file, std::initializer_list<PString> names)
+RVAddOnPlayer::TryCandidates(PFile* file, const PString& directory,
+    const std::vector<PString>& leaves)
 {
-    for (const PString& name : names) {
-        OpenFile(file, name);
+    for (const PString& leaf : leaves) {
+        OpenFile(file, directory + leaf);
         if (file->IsOpen())
             return true;
+    }
+    return false;
+}
+
+
+// Modules from DOS and Amiga collections come with names in any case ("NAME.MOD.NT"
+// beside "name.mod"): the same candidates, in the same order, matched without regard
+// to case among the files of the module's folder.
+bool
+RVAddOnPlayer::TryCaseless(PFile* file, const PString& directory,
+    const std::vector<PString>& leaves)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator entry(directory.IsEmpty() ? "." : (const char*)directory,
+        error);
+    std::vector<std::string> names;
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error))
+        names.push_back(entry->path().filename().string());
+    for (const PString& leaf : leaves) {
+        for (const std::string& name : names) {
+            if (leaf.CompareNoCase(name.c_str()) != 0)
+                continue;
+            OpenFile(file, directory + name.c_str());
+            if (file->IsOpen())
+                return true;
+        }
     }
     return false;
 }

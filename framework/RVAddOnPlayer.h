@@ -2,7 +2,7 @@
 #ifndef FRAMEWORK_RVADDONPLAYER_H
 #define FRAMEWORK_RVADDONPLAYER_H
 
-#include <initializer_list>
+#include <vector>
 
 #include "framework/RVAddOn.h"
 #include "framework/SamplePlayerInfo.h"
@@ -65,8 +65,11 @@ public:
     uint32          GetExtraFilesSize();
 
 private:
-    // Opens the first of names that exists; true when one did.
-    bool            TryCandidates(PFile* file, std::initializer_list<PString> names);
+    // Open the first of the names in directory that exists; true when one did.
+    bool            TryCandidates(PFile* file, const PString& directory,
+                        const std::vector<PString>& leaves);
+    bool            TryCaseless(PFile* file, const PString& directory,
+                        const std::vector<PString>& leaves);
 
 public:
     RVChannel**     virtualChannels;    // made and freed by the mixer

@@ -3,6 +3,10 @@
 #ifndef FUZZ_FUZZINPUT_H
 #define FUZZ_FUZZINPUT_H
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,17 +36,23 @@ struct Split
     size_t          companionBytes;
 };
 
+// The separator is looked for with memchr: a memcmp at every byte costs a traced call
+// each and made up a tenth of a run, telling the fuzzer nothing the dictionary does not.
 inline Split
 SplitInput(const uint8* data, size_t size)
 {
     Split split = { data, size, nullptr, 0 };
-    if (size < kSeparatorBytes)
-        return split;
-    for (size_t i = 0; i + kSeparatorBytes <= size; i++) {
-        if (memcmp(data + i, kCompanionSeparator, kSeparatorBytes) == 0) {
-            split.moduleBytes = i;
-            split.companion = data + i + kSeparatorBytes;
-            split.companionBytes = size - i - kSeparatorBytes;
+    const uint8* end = data + size;
+    for (const uint8* at = data; end - at >= ptrdiff_t(kSeparatorBytes); at++) {
+        at = static_cast<const uint8*>(memchr(at, kCompanionSeparator[0],
+            size_t(end - at) - kSeparatorBytes + 1));
+        if (at == nullptr)
+            break;
+        if (at[1] == kCompanionSeparator[1] && at[2] == kCompanionSeparator[2]
+                && at[3] == kCompanionSeparator[3]) {
+            split.moduleBytes = size_t(at - data);
+            split.companion = at + kSeparatorBytes;
+            split.companionBytes = size_t(end - split.companion);
             break;
         }
     }
@@ -72,6 +82,23 @@ WriteFile(const std::string& path, const uint8* data, size_t size)
     if (size != 0 && fwrite(data, 1, size, out) != size)
         abort();
     fclose(out);
+}
+
+// Writes the companion part of an input as the file at `path`, or makes sure there is
+// none; the file system is touched only when that changes something.
+inline void
+PlaceCompanion(const std::string& path, const Split& split)
+{
+    static std::vector<std::string> written;
+    auto known = std::find(written.begin(), written.end(), path);
+    if (split.companion != nullptr) {
+        WriteFile(path, split.companion, split.companionBytes);
+        if (known == written.end())
+            written.push_back(path);
+    } else if (known != written.end()) {
+        unlink(path.c_str());
+        written.erase(known);
+    }
 }
 
 // The loaders report failures on standard output; thousands of inputs a second would

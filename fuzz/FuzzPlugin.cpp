@@ -72,10 +72,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string module = ScratchFolder() + "/plugin.mod";
     const std::string companion = ScratchFolder() + "/plugin.nt";
     WriteFile(module, split.module, split.moduleBytes);
-    if (split.companion != nullptr)
-        WriteFile(companion, split.companion, split.companionBytes);
-    else
-        unlink(companion.c_str());
+    PlaceCompanion(companion, split);
 
     bool recognised = plugin->IsOur(module.c_str());
     PlayerInfoStruct info = {};

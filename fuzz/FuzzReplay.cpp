@@ -2,6 +2,7 @@
 // tick each voice the player started must lie inside the module's sample data (or the
 // AM waveforms), its loop inside the voice, and the replay state on the song. Bytes
 // after "|NT|" are the ".nt" companion of a StarTracker module.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <unistd.h>
@@ -18,6 +19,7 @@ using namespace zwfuzz;
 namespace {
 
 const int kTicks = 600;
+const int kTicksAfterTheEnd = 64;
 const int kSeekEvery = 150;
 
 // True when [begin, begin + bytes) lies inside one sample's data or one AM waveform.
@@ -62,15 +64,20 @@ CheckState(const ModTracker& player)
 }
 
 void
-Run(ModTracker& player, const Split& split)
+Run(ModTracker& player, RVGlobal& global, const Split& split)
 {
     RVMixer mixer;      // makes the virtual channels, as in a playback
     ZW_FUZZ_CHECK(mixer.InitMixer(&player));
     player.InitSound(0);
     const uint16 channels = player.GetVirtualChannels();
     std::unique_ptr<VINFO[]> voices(new VINFO[channels]());
-    for (int tick = 0; tick < kTicks; tick++) {
+    // A song that ended plays again from its restart: a few rows of that are enough.
+    int lastTick = kTicks;
+    for (int tick = 0; tick < lastTick; tick++) {
+        global.moduleEnded = false;
         player.Play();
+        if (global.moduleEnded)
+            lastTick = std::min(lastTick, tick + kTicksAfterTheEnd);
         CheckState(player);
         for (uint16 i = 0; i < channels; i++) {
             auto* voice = static_cast<RVChannelParser*>(player.virtualChannels[i]);
@@ -125,16 +132,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (type == MODTYPE_STARTRACKER) {
         const std::string module = ScratchFolder() + "/replay";
-        const std::string companion = module + ".nt";
-        if (split.companion != nullptr)
-            WriteFile(companion, split.companion, split.companionBytes);
-        else
-            unlink(companion.c_str());
+        PlaceCompanion(module + ".nt", split);
         player.ExtraLoad(PString(module.c_str()));
     }
     global.currentPlayer = &player;
     ZW_FUZZ_CHECK(player.InitPlayer());
-    Run(player, split);
+    Run(player, global, split);
     player.EndPlayer();
     return 0;
 }

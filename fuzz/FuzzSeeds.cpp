@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpus: small modules of every type, each playing one effect
 // (every command and every extended command), and StarTracker modules with a ".nt"
 // companion after the separator. Usage: zw_fuzz_seeds <folder>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -179,6 +180,41 @@ WriteCompanionSeeds(const std::string& folder)
     }
 }
 
+// What detection and the loaders tell apart by more than a mark: 8-channel "M.K." files
+// (and the 4-channel ones of the same length), files of another format under a 31-sample
+// layout, and modules cut short in their samples or lacking patterns past the song.
+void
+WriteLayoutSeeds(const std::string& folder)
+{
+    zw::ModWriter eight = ModWithEffect(kFlavours[2], 0xA, 0x0F);
+    eight.channels = 8;
+    eight.patterns.clear();
+    for (int c = 0; c < 8; c++)
+        eight.Cell(1, c * 7, c) = { zw::NotePeriod("D-3"), uint8(1 + c % 3), 0xC, 0x20 };
+    Save(folder, "mk8", eight.Build());
+    std::vector<uint8> four = ModWithEffect(kFlavours[2], 0, 0).Build();
+    four.resize(four.size() + 2 * 1024, 0x11);
+    Save(folder, "mk4-trailing", four);
+
+    for (const char* tag : { "IT10", "MTN" }) {
+        std::vector<uint8> bytes = ModWithEffect(kFlavours[1], 0, 0).Build();
+        bytes.resize(std::max<size_t>(bytes.size(), 1468));
+        std::copy(tag, tag + 4, bytes.begin() + 1464);
+        Save(folder, std::string("st31-") + (tag[0] == 'I' ? "it10" : "mtn"), bytes);
+    }
+
+    zw::ModWriter whole = ModWithEffect(kFlavours[6], 0x9, 0x02);
+    whole.SetSample(1, Wave(2000, 7), 64, 100, 800);
+    std::vector<uint8> cut = whole.Build();
+    Save(folder, "pt-cut-samples", zw::Truncated(cut, cut.size() - 1500));
+    zw::ModWriter unused = ModWithEffect(kFlavours[6], 0xB, 0x01);
+    unused.positions[100] = 60;
+    unused.fillPatterns = false;
+    Save(folder, "pt-unused-positions", unused.Build());
+    std::vector<uint8> mtm = MtmWithEffect(0x9, 0x01).Build();
+    Save(folder, "mtm-cut-samples", zw::Truncated(mtm, mtm.size() - 250));
+}
+
 }   // namespace
 
 
@@ -194,5 +230,6 @@ main(int argc, char** argv)
     WriteModSeeds(folder);
     WriteMtmSeeds(folder);
     WriteCompanionSeeds(folder);
+    WriteLayoutSeeds(folder);
     return 0;
 }

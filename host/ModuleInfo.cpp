@@ -9,10 +9,9 @@
 #include "hostlib/ModuleText.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/Timeline.h"
+#include "modtracker/ModuleTypes.h"
 
 namespace {
-
-const int kMultiTracker = 7;
 
 // Loop starts count bytes in SoundTracker files and words in the others; lengths count
 // words. A loop of one word or less is none.
@@ -112,11 +111,25 @@ ToJson(const ModuleReport& report, bool samples)
     object["comment"] = report.comment.empty() ? nlohmann::json(nullptr)
         : nlohmann::json(report.comment);
     object["info"] = info;
+    object["warnings"] = facts.warnings;
+    object["companion"] = facts.companion ? nlohmann::json(*facts.companion) : nlohmann::json(nullptr);
     if (samples)
         object["sample_list"] = SamplesJson(facts);
     object["error"] = facts.error ? nlohmann::json(*facts.error) : nlohmann::json(nullptr);
     return object;
 }
+
+namespace {
+
+std::string
+CompanionText(const ModuleFacts& facts)
+{
+    if (facts.companion)
+        return *facts.companion;
+    return facts.amSoundsSilent ? "none found; its AM sounds will be silent" : "none found";
+}
+
+}   // namespace
 
 std::string
 ToText(const ModuleReport& report, bool samples, double maxTime)
@@ -140,6 +153,12 @@ ToText(const ModuleReport& report, bool samples, double maxTime)
     for (const auto& [label, value] : facts.info)
         text << "  " << label << std::string(label.size() < 17 ? 17 - label.size() : 1, ' ')
              << value << "\n";
+    if (*facts.type == int(MODTYPE_STARTRACKER))
+        text << "  companion:       " << CompanionText(facts) << "\n";
+    for (size_t i = 0; i < facts.warnings.size(); i++)
+        text << (i == 0 ? "  warnings:        " : "; ") << facts.warnings[i];
+    if (!facts.warnings.empty())
+        text << "\n";
     if (!report.comment.empty()) {
         text << "  comment:\n";
         std::istringstream lines(report.comment);
@@ -160,11 +179,13 @@ PrintModuleInfo(PluginHost& host, const InfoOptions& options)
         report.facts = ReadModuleFacts(path);
         if (report.facts.Loaded()) {
             report.frames = SongFrames(host, path, options.maxTime);
-            if (report.facts.type == kMultiTracker)
+            if (report.facts.type == int(MODTYPE_MULTITRACKER))
                 report.comment = ReadMtmComment(path);
         }
         if (options.json)
-            std::cout << ToJson(report, options.samples).dump() << std::endl;
+            // File names need not be UTF-8: such bytes become U+FFFD, not an exception.
+            std::cout << ToJson(report, options.samples).dump(-1, ' ', false,
+                nlohmann::json::error_handler_t::replace) << std::endl;
         else
             std::cout << ToText(report, options.samples, options.maxTime) << std::flush;
         if (!report.facts.Loaded()) {

@@ -17,6 +17,7 @@
 #include "host/StatusLine.h"
 #include "host/Terminal.h"
 #include "hostlib/LoaderOutput.h"
+#include "hostlib/ModuleFacts.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/PluginPlayback.h"
 #include "hostlib/Timeline.h"
@@ -147,6 +148,9 @@ Session::Play(const std::string& path, int index, int count)
             + " lies past the end of the song");
         return FAILED;
     }
+    std::string warning = SilentAMSoundsWarning(path);
+    if (!warning.empty())
+        ReportError(warning);
     if (!statusLine)
         printf("Playing %s\n", path.c_str());
     SDL_LockAudioDevice(device);

@@ -206,6 +206,9 @@ RunRenderTask(RenderTask& task, InputPlugin* plugin, const RenderOptions& option
     }
     if (!Seek(playback, task, options))
         return;
+    std::string warning = SilentAMSoundsWarning(task.input);
+    if (!warning.empty())
+        task.log.push_back(warning);
     std::string error;
     std::unique_ptr<Sink> sink = OpenOutput(task, options, pcm, error);
     if (sink == nullptr) {

@@ -45,6 +45,59 @@ TakeFacts(ModTracker& player, ModuleFacts& facts)
     }
 }
 
+std::string
+SampleNumbers(const std::vector<int>& numbers)
+{
+    std::string text = numbers.size() == 1 ? "sample " : "samples ";
+    for (size_t i = 0; i < numbers.size(); i++)
+        text += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
+    return text;
+}
+
+// What a damaged file lacked, as the player remembers it.
+std::vector<std::string>
+Warnings(const ModTracker& player)
+{
+    std::vector<std::string> warnings;
+    if (player.namedPatterns > player.patternNum) {
+        warnings.push_back("the file lacks patterns " + std::to_string(player.patternNum)
+            + " to " + std::to_string(player.namedPatterns - 1)
+            + ", named only by positions past the song");
+    }
+    uint64_t missing = 0;
+    uint64_t total = 0;
+    std::vector<int> cut;
+    for (uint16 i = 0; player.samples != nullptr && i < player.sampleNum; i++) {
+        total += 2u * player.samples[i].length;
+        missing += player.samples[i].missing;
+        if (player.samples[i].missing != 0)
+            cut.push_back(i + 1);
+    }
+    if (missing != 0) {
+        warnings.push_back("the sample data is cut short: " + std::to_string(missing) + " of "
+            + std::to_string(total) + " bytes missing (" + SampleNumbers(cut)
+            + "), played as silence");
+    }
+    return warnings;
+}
+
+// AM sounds play on sample slots without data; without their companion they are silent.
+bool
+AMSoundsSilent(const ModTracker& player)
+{
+    if (!player.IsStarTracker() || player.amData != nullptr || player.tracks == nullptr)
+        return false;
+    for (uint32 t = 0; t < uint32(player.patternNum) * player.channelNum; t++) {
+        for (uint16 row = 0; player.tracks[t] != nullptr && row < player.rowsPerPattern; row++) {
+            const TrackLine& line = player.tracks[t][row];
+            if (line.note != 0 && line.sample != 0 && line.sample <= player.sampleNum
+                    && player.samples[line.sample - 1].length == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 void
 Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
 {
@@ -64,7 +117,12 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
         facts.error = message.empty() ? "load error " + std::to_string(result) : message;
         return;
     }
+    player.ExtraLoad(facts.file.c_str());
     TakeFacts(player, facts);
+    facts.warnings = Warnings(player);
+    if (!player.companionPath.IsEmpty())
+        facts.companion = Text(player.companionPath);
+    facts.amSoundsSilent = AMSoundsSilent(player);
     player.EndPlayer();
 }
 
@@ -92,4 +150,12 @@ ReadModuleFacts(const std::string& path)
     }
     player.Cleanup();
     return facts;
+}
+
+std::string
+SilentAMSoundsWarning(const std::string& path)
+{
+    if (!ReadModuleFacts(path).amSoundsSilent)
+        return "";
+    return path + ": warning: no companion \".nt\" file found; its AM sounds will be silent";
 }

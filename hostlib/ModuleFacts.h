@@ -33,11 +33,17 @@ struct ModuleFacts
     std::vector<std::pair<std::string, std::string>> info;  // label, value
     std::vector<SampleFacts> sampleList;
     std::vector<std::string> warnings;  // what a damaged file lacked
+    std::optional<std::string> companion;   // the ".nt" file read (StarTracker), if any
+    bool            amSoundsSilent = false; // notes on empty slots and no companion read
     std::optional<std::string> error;   // why the file is not a module that loads
 
     bool            Loaded() const { return type && !error; }
 };
 
 ModuleFacts         ReadModuleFacts(const std::string& path);
+
+// What a host says before it plays a StarTracker module whose AM sounds will be silent
+// for want of its companion file; empty for every other file.
+std::string         SilentAMSoundsWarning(const std::string& path);
 
 #endif

@@ -53,6 +53,8 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 {
     if (newPlayer == nullptr)
         return false;
+    // A second InitMixer without EndMixer must not leak the first set of channels.
+    FreeChannels();
     sampleMode = false;
     player = newPlayer;
     channelCount = player->GetVirtualChannels();
@@ -61,7 +63,6 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
         mixFrequency = MIX_OUTPUT_FREQUENCY;
         mode = MIX_DEFAULT_MODE;
 
-        // A second InitMixer without EndMixer must not leak the first set of buffers.
         delete[] mixBuffer;
         delete[] voices;
         delete passPlan;
@@ -107,17 +108,25 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 }
 
 
+// The channels are the player's now, but made by this mixer for channelCount voices.
+void
+RVMixer::FreeChannels()
+{
+    if (player == nullptr)
+        return;
+    if (player->virtualChannels != nullptr) {
+        for (uint16 i = 0; i < channelCount; i++)
+            delete player->virtualChannels[i];
+        delete[] player->virtualChannels;
+    }
+    player->virtualChannels = nullptr;
+}
+
+
 void
 RVMixer::EndMixer()
 {
-    if (player != nullptr) {
-        if (player->virtualChannels != nullptr) {
-            for (uint16 i = 0; i < channelCount; i++)
-                delete player->virtualChannels[i];
-            delete[] player->virtualChannels;
-        }
-        player->virtualChannels = nullptr;
-    }
+    FreeChannels();
     delete[] voices;
     delete[] mixBuffer;
     delete passPlan;

@@ -133,6 +133,8 @@ protected:
 private:
     friend class RVMixerProbe;     // test access to voices and scratch bounds
 
+    void            FreeChannels();
+
     // Kernels for one data width: the 32-bit one and its 64-bit twin.
     template<typename Sample>
     struct KernelPair {

@@ -33,6 +33,7 @@ ModTracker::ExtraLoad(PString fileName)
 {
     if (!IsStarTracker())
         return 0;
+    companionPath = PString();
     PFile* file = nullptr;
     try {
         file = OpenExtraFile(fileName, "nt");
@@ -48,6 +49,7 @@ ModTracker::ExtraLoad(PString fileName)
                 break;
             }
         }
+        companionPath = file->GetFullPath();
         PFile* done = file;
         file = nullptr;
         CloseExtraFile(done);

@@ -7,15 +7,13 @@
 #include <cstring>
 #include <new>
 
+#include "modtracker/ModHeader.h"
 #include "modtracker/Tables.h"
 #include "support/PException.h"
 #include "support/PFile.h"
 
 namespace {
 
-const int MOD_ROWS = 64;
-const int MOD_CELL_BYTES = 4;
-const int MAX_CHANNELS = 32;
 const int SEQUENCE_WIDTH = 32;
 const int POSITIONS = 128;
 const int SAMPLE_NAME_BYTES = 22;
@@ -41,20 +39,6 @@ struct NoteOfPeriod
         }
     }
 };
-
-// Channels named by the mark; 0 or above 32 are refused by the caller.
-int
-ChannelsOf(uint32 mark)
-{
-    char c[4] = { char(mark >> 24), char(mark >> 16), char(mark >> 8), char(mark) };
-    if (c[1] == 'C' && c[2] == 'H' && c[3] == 'N')
-        return c[0] - '0';
-    if (c[2] == 'C' && c[3] == 'H')
-        return (c[0] - '0') * 10 + (c[1] - '0');
-    if (c[0] == 'T' && c[1] == 'D' && c[2] == 'Z')
-        return c[3] - '0';
-    return 4;
-}
 
 }   // namespace
 
@@ -129,17 +113,20 @@ ModTracker::ReadTracker(PFile* file)
     uint32 mark = modType >= MODTYPE_NOISETRACKER ? file->Read_B_UINT32() : 0;
     if (!complete || file->IsEOF())
         ShowError(1002);
+    if (modType == MODTYPE_SOUNDTRACKER31 && IsTrackListFormat(file))
+        ShowError(1002);
 
     // The list has 128 entries, and the song always plays its first position.
     songLength = std::clamp<uint16>(songLength, 1, POSITIONS);
     bool hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
     restartPos = hasRestart && restart < songLength ? restart : 0;
 
-    int channelCount = ChannelsOf(mark);
-    if (channelCount < 1 || channelCount > MAX_CHANNELS)
+    int channelCount = modType >= MODTYPE_NOISETRACKER ? ModChannels(file, mark) : 4;
+    if (channelCount == 0)
         ShowError(1002);
     channelNum = uint16(channelCount);
-    patternNum = uint16(*std::max_element(positions, positions + POSITIONS) + 1);
+    namedPatterns = uint16(*std::max_element(positions, positions + POSITIONS) + 1);
+    patternNum = PatternsToLoad(file);
     trackNum = uint16(patternNum * channelNum);     // at most 256 * 32
     rowsPerPattern = MOD_ROWS;
     bool wideRange = modType == MODTYPE_FASTTRACKER || modType == MODTYPE_TAKETRACKER;
@@ -150,7 +137,10 @@ ModTracker::ReadTracker(PFile* file)
     if (tracks == nullptr)
         ShowError(1001);
     trackBuffers = trackNum;
-    ReadModPatterns(file);
+    bool plausible = ReadModPatterns(file);
+    // A damaged module is played, not another format read as one.
+    if (patternNum < namedPatterns && !plausible)
+        ShowError(1003);
 
     sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
     if (sequences == nullptr)
@@ -159,7 +149,20 @@ ModTracker::ReadTracker(PFile* file)
         for (uint16 c = 0; c < channelNum; c++)
             sequences[p * SEQUENCE_WIDTH + c] = uint16(p * channelNum + c);
     }
-    ReadModSampleData(file);
+    ReadModSampleData(file, plausible);
+}
+
+// Files cut short often lack patterns that only positions past the song name; some
+// writers never stored those. Then the song's own patterns are what the file holds.
+uint16
+ModTracker::PatternsToLoad(PFile* file)
+{
+    int64 patternBytes = int64(channelNum) * MOD_ROWS * MOD_CELL_BYTES;
+    int64 room = int64(file->GetLength()) - file->GetPosition();
+    uint16 songPatterns = uint16(*std::max_element(positions, positions + songLength) + 1);
+    if (room < namedPatterns * patternBytes && room >= songPatterns * patternBytes)
+        return songPatterns;
+    return namedPatterns;
 }
 
 void
@@ -186,11 +189,13 @@ ModTracker::ReadModSamples(PFile* file)
     }
 }
 
-void
+// True when every cell read is plausible.
+bool
 ModTracker::ReadModPatterns(PFile* file)
 {
     static const NoteOfPeriod notes;
-    uint8 raw[MAX_CHANNELS * MOD_ROWS * MOD_CELL_BYTES];
+    uint8 raw[MOD_MAX_CHANNELS * MOD_ROWS * MOD_CELL_BYTES];
+    bool plausible = true;
     int32 patternBytes = channelNum * MOD_ROWS * MOD_CELL_BYTES;
     for (uint16 p = 0; p < patternNum; p++) {
         TrackLine** track = tracks + p * channelNum;
@@ -200,6 +205,7 @@ ModTracker::ReadModPatterns(PFile* file)
                 ShowError(1001);
         }
         bool complete = ReadFully(file, raw, patternBytes);
+        plausible = plausible && PlausibleCells(raw, patternBytes, sampleNum);
         const uint8* cell = raw;
         for (int row = 0; row < MOD_ROWS; row++) {
             for (uint16 c = 0; c < channelNum; c++, cell += MOD_CELL_BYTES) {
@@ -214,11 +220,16 @@ ModTracker::ReadModPatterns(PFile* file)
         if (!complete)
             ShowError(1003);
     }
+    return plausible;
 }
 
+// Sample data cut short loads as far as it goes and the rest stays silent, each sample
+// keeping its length so that loops and timing hold. Beyond the slack that a last sample
+// always had, only a module with plausible patterns is taken as damaged.
 void
-ModTracker::ReadModSampleData(PFile* file)
+ModTracker::ReadModSampleData(PFile* file, bool plausible)
 {
+    bool withinSlack = true;
     for (uint16 i = 0; i < sampleNum; i++) {
         Sample& s = samples[i];
         if (s.length == 0)
@@ -227,10 +238,14 @@ ModTracker::ReadModSampleData(PFile* file)
         s.data = new (std::nothrow) int8[bytes]();
         if (s.data == nullptr)
             ShowError(1001);
-        if (file->GetLength() - file->GetPosition() < bytes - SAMPLE_SLACK)
-            ShowError(1005);
-        file->Read(s.data, bytes);
+        int32 room = std::max(file->GetLength() - file->GetPosition(), 0);
+        if (room < bytes - SAMPLE_SLACK)
+            withinSlack = false;
+        int32 got = room > 0 ? std::max(file->Read(s.data, std::min(bytes, room)), 0) : 0;
+        s.missing = uint32(bytes - got);
     }
+    if (!withinSlack && !plausible)
+        ShowError(1005);
 }
 
 // Stores a loop that the replay can form only inside the sample's data. loopStart counts

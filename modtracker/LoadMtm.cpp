@@ -5,12 +5,13 @@
 #include <memory>
 #include <new>
 
+#include "modtracker/ModHeader.h"
 #include "support/PException.h"
 #include "support/PFile.h"
 
 namespace {
 
-const int MAX_CHANNELS = 32;
+const int PAN_CHANNELS = 32;
 const int SEQUENCE_WIDTH = 32;
 const int POSITIONS = 128;
 const int SAMPLE_NAME_BYTES = 22;
@@ -45,18 +46,19 @@ ModTracker::ReadMultiTracker(PFile* file)
     file->Read_UINT8();                 // attributes
     uint8 rows = file->Read_UINT8();
     uint8 channelCount = file->Read_UINT8();
-    if (!ReadFully(file, panning, MAX_CHANNELS) || file->IsEOF())
+    if (!ReadFully(file, panning, PAN_CHANNELS) || file->IsEOF())
         ShowError(1002);
 
     moduleName = name;
     patternNum = uint16(lastPattern + 1);
+    namedPatterns = patternNum;
     channelNum = channelCount;
     sampleNum = storedSamples;
     // The position list has 128 entries, though the header can name 256.
     songLength = std::min<uint16>(uint16(lastPosition + 1), POSITIONS);
     trackNum = storedTracks;
     rowsPerPattern = rows;
-    if (channelNum < 1 || channelNum > MAX_CHANNELS || rowsPerPattern == 0)
+    if (!MtmShapeValid(channelCount, rows))
         ShowError(1002);
     for (uint8& pan : panning)
         pan = std::min(pan, MAX_PAN);   // channel panning is pan * 16 in a byte
@@ -170,12 +172,11 @@ ModTracker::ReadMtmSampleData(PFile* file, const uint32* fileBytes)
             s.data = new (std::nothrow) int8[bytes]();
             if (s.data == nullptr)
                 ShowError(1001);
+            // Unsigned to signed; what the file lacks stays silent.
             int32 got = std::max(file->Read(s.data, bytes), 0);
-            if (file->IsEOF())
-                ShowError(1005);
-            // Unsigned to signed; a tail the file lacked stays silent.
             for (int32 k = 0; k < got; k++)
                 s.data[k] = int8(uint8(s.data[k]) ^ 0x80);
+            s.missing = uint32(bytes - got);
         }
         // Step over what the sample keeps no room for (an odd last byte, data past
         // 65535 words) so that the next sample starts where the file has it.

@@ -66,6 +66,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     resourceId(0),
     modType(0),
     patternNum(0),
+    namedPatterns(0),
     channelNum(0),
     sampleNum(0),
     songLength(0),
@@ -89,6 +90,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     counter(0),
     patternDelay(0),
     patternDelayCount(0),
+    endPending(false),
     trackBuffers(0)
 {
     addOnWord1 = 3;

@@ -59,6 +59,8 @@ public:
     uint32          modType;
     PString         moduleName;
     uint16          patternNum;
+    uint16          namedPatterns;      // by the whole position list; more than patternNum
+                                        // when the file lacked some past the song
     uint16          channelNum;         // 1..32
     uint16          sampleNum;
     uint16          songLength;         // 1..128 once loaded
@@ -73,6 +75,7 @@ public:
     TrackLine**     tracks;             // trackNum (MTM: trackNum + 1) buffers
     uint16*         sequences;          // patternNum * 32 track indices
     AMSample*       amData;             // 31 records, StarTracker only
+    PString         companionPath;      // the ".nt" file ExtraLoad read; empty when none
     Channel*        channels;           // channelNum records, made by InitPlayer
     PMutex*         mutex;              // made by InitPlayer
 
@@ -96,6 +99,7 @@ public:
     uint16          rowSongPos;         // position and row read last (NO_ROW before the first)
     uint16          rowPatternPos;
     bool            positionJumped;     // a Bxx on the row just read
+    bool            endPending;         // the song ended; told on the next row tick
     uint32          loopJumps;          // pattern-loop jumps in this pass
     SampleBounds    sampleBounds[32];   // the buffer each channel's sample data lies in
     uint64          playedRows[128][MAX_PASS_ROWS / 64];   // rows heard in this pass
@@ -125,8 +129,9 @@ protected:
     int32           RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
     void            ReadTracker(PFile* file);
     void            ReadModSamples(PFile* file);
-    void            ReadModPatterns(PFile* file);
-    void            ReadModSampleData(PFile* file);
+    uint16          PatternsToLoad(PFile* file);
+    bool            ReadModPatterns(PFile* file);
+    void            ReadModSampleData(PFile* file, bool plausible);
     void            ReadMultiTracker(PFile* file);
     void            ReadMtmSamples(PFile* file, uint32* fileBytes);
     void            ReadMtmTracks(PFile* file);

@@ -27,6 +27,7 @@ struct Sample
     uint16          loopLength;     // words
     uint8           fineTune;       // 0..15
     uint8           volume;         // as stored in the file
+    uint32          missing;        // bytes of data the file lacked; they play as silence
 };
 
 // One decoded pattern cell.

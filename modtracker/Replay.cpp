@@ -65,6 +65,7 @@ ModTracker::ResetReplayState()
     rowSongPos = NO_ROW;
     rowPatternPos = NO_ROW;
     positionJumped = false;
+    endPending = false;
     memset(sampleBounds, 0, sizeof(sampleBounds));
     memcpy(amWaveforms, amWaveformTable, sizeof(amWaveforms));
     PrepareTempoTexts();
@@ -81,10 +82,12 @@ ModTracker::NewPass()
 
 
 // Every end of the song starts a new pass, so a song heard through ends once per pass.
+// The end is told on the next row tick: the host drops the block in which it hears of
+// it, and that block would otherwise hold the song's last row.
 void
 ModTracker::SongEnds()
 {
-    ModuleEnds();
+    endPending = true;
     NewPass();
 }
 
@@ -110,6 +113,10 @@ ModTracker::Play()
     counter++;
     if (counter >= speed) {
         counter = 0;
+        if (endPending) {
+            endPending = false;
+            ModuleEnds();
+        }
         if (patternDelayCount != 0)
             NoNewAllChan();
         else

@@ -185,6 +185,7 @@ ModTracker::SetSongPosition(int16 pos)
     patternPos = 0;
     patternDelay = 0;
     patternDelayCount = 0;
+    endPending = false;
     NewPass();
 }
 

@@ -12,23 +12,31 @@ namespace corpus {
 struct KnownModule
 {
     const char*     name;
-    int             type;
-    bool            loads = true;   // false: detected, but refused by the loader
+    int             type;           // -1: not a module of ours
 };
 
 const KnownModule kKnownModules[] = {
-    // Its sample 14 lacks all 7100 bytes of its data, far past the 512 bytes a last sample
-    // may be short of: refused with error 5.
-    { "sll7.mod", 0, false },
-    // Its position list names 68 patterns, the file holds about 17 of them and its
-    // samples: 51836 bytes short, refused with error 5.
-    { "order_of_death_ii.mod", 1, false },
+    // Its sample 14 lacks all 7100 bytes of its data: it plays, that sample silent.
+    { "sll7.mod", 0 },
+    // "IT10" at offset 1464: another format under a 31-sample layout.
+    { "order_of_death_ii.mod", -1 },
     { "ZONE-2A.mod", 2 }, { "PatternJump.mod", 2 }, { "PortaTarget.mod", 2 },
     { "PatternDelaysRetrig.mod", 2 },
     { "zob-the-zob.mod", 3 }, { "flt_am_envelope.mod", 3 },     // both with ".nt" companions
     { "reborning.mod", 4 }, { "TempoChange.mod", 4 }, { "VibratoReset.mod", 4 },
     { "bonus.ft", 5 }, { "TDZ3.MOD", 6 }, { "fall1.mtm", 7 }, { "TEMPO2.MTM", 7 },
 };
+
+// The entry for a file name, or null.
+inline const KnownModule*
+Find(const std::string& name)
+{
+    for (const KnownModule& m : kKnownModules) {
+        if (name == m.name)
+            return &m;
+    }
+    return nullptr;
+}
 
 inline std::string
 Folder()

@@ -105,6 +105,34 @@ TEST_F(ExtraFiles, Search_FindsOrNamesTheLastNameTried)
     }
 }
 
+// Names from DOS and Amiga collections come in any case: each form is also matched
+// without regard to case, once no name opens as it is written.
+TEST_F(ExtraFiles, Search_MatchesWithoutRegardToCase)
+{
+    const struct { std::vector<const char*> present; const char* found; } cases[] = {
+        { { "NAME.MOD.NT" }, "NAME.MOD.NT" },
+        { { "Name.nT" }, "Name.nT" },
+        { { "nT.MoD" }, "nT.MoD" },
+        // A name as written wins over an earlier form matched without regard to case.
+        { { "NAME.MOD.NT", "name.nt" }, "name.nt" },
+        { { "NAME.NT", "NAME.MOD.NT" }, "NAME.MOD.NT" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.found);
+        for (const char* leaf : c.present)
+            dir.Write(leaf, leaf);
+        PFile* file = player.OpenExtraFile(Path("name.mod").c_str(), "nt");
+        EXPECT_STREQ(file->GetFullPath(), Path(c.found).c_str());
+        player.CloseExtraFile(file);
+        for (const char* leaf : c.present)
+            fs::remove(Path(leaf));
+    }
+    PString name;
+    dir.Write("NAME.MOD.NTX", "x");
+    EXPECT_EQ(Open(Path("name.mod"), "nt", &name), P_FILE_ERR_ENTRY_NOT_FOUND);
+    EXPECT_STREQ(name, Path("nt.mod").c_str());
+}
+
 TEST_F(ExtraFiles, OtherFileError_EndsTheSearch)
 {
     Create("plain", 1);     // a file used as a directory

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "mixer/RVMixer.h"
 #include "support/PException.h"
 
 using namespace hostile;
@@ -88,6 +89,17 @@ ProTracker()
     return mod.Build();
 }
 
+// Cut short, its sample data would be played as far as it goes, were its cells not a
+// period off the table.
+std::vector<uint8>
+Implausible()
+{
+    std::vector<uint8> bytes = ProTracker();
+    bytes[1084 + 4 * 5] = 0x0F;
+    bytes[1084 + 4 * 5 + 1] = 0xFF;
+    return bytes;
+}
+
 std::vector<uint8>
 StarTracker()
 {
@@ -140,6 +152,14 @@ private:
     int             how;
 };
 
+// Not loaded, but of four channels: enough for the mixer's set-up.
+class FourChannels : public ModTracker
+{
+public:
+    explicit        FourChannels(RVGlobalData* global) : ModTracker(global) {}
+    virtual uint16  GetVirtualChannels() override { return 4; }
+};
+
 class Leaks : public testing::Test
 {
 protected:
@@ -177,7 +197,8 @@ TEST_F(Leaks, EveryFailedStart_LeavesNothing)
         { "empty", dir.Write("empty.mod", std::vector<uint8>()) },
         { "foreign", dir.Write("text.mod", "not a module at all, but long enough to look at") },
         { "header", dir.Write("header.mod", zw::Truncated(good, 1200)) },           // error 3
-        { "samples", dir.Write("samples.mod", zw::Truncated(good, good.size() - 600)) },  // error 5
+        { "samples", dir.Write("samples.mod", zw::Truncated(Implausible(), good.size() - 600)) },
+                                                                                    // error 5
         { "channels", dir.Write("channels.mod", [] {
             zw::ModWriter m("M.K.");
             m.mark = "0CHN";
@@ -326,4 +347,17 @@ TEST_F(Leaks, EachAllocationOfRecognitionFails_LeavesNothing)
         }
     }
     EXPECT_TRUE(complete);
+}
+
+
+TEST_F(Leaks, SecondInitMixerWithoutEndMixer_LeavesNothing)
+{
+    RVGlobal global;
+    FourChannels player(&global);
+    EXPECT_EQ(LeftBehind([&] {
+        RVMixer mixer;
+        ASSERT_TRUE(mixer.InitMixer(&player));
+        ASSERT_TRUE(mixer.InitMixer(&player));
+        mixer.EndMixer();
+    }), 0);
 }

@@ -23,16 +23,12 @@ TEST_F(CorpusTest, Load_EachKnownFile_DetectsAsItsTypeAndLoads)
         std::string path = corpus::Folder() + "/" + c.name;
         PCacheFile file(path.c_str(), PFile::pModeRead, 32768);
         ASSERT_EQ(player.TestModule(&file), c.type);
+        if (c.type < 0)
+            continue;
         file.SeekToBegin();
         testing::internal::CaptureStdout();
         int32 result = player.LoadModule(uint32(c.type), &file);
         std::string out = testing::internal::GetCapturedStdout();
-        if (!c.loads) {
-            EXPECT_EQ(out, ErrorLine(5));
-            EXPECT_EQ(result, 1);
-            ExpectNothingOwned();
-            continue;
-        }
         EXPECT_EQ(out, "");
         ASSERT_EQ(result, 0);
         EXPECT_EQ(player.ExtraLoad(path.c_str()), 0);

@@ -36,30 +36,44 @@ TEST(ReplayDriver, Play_FirstTicks_ReadTheFirstRowOnTheSixth)
 }
 
 // Each song at speed 1 (F01 on the first row: one Play per row from Play 6) ends on the
-// Plays listed, once per pass.
+// Plays listed, once per pass: on the row tick after the song's last row, before the
+// next row is read.
 TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
 {
-    // Two positions of 64 rows: the last row of the song on Play 6 + 127 = 133 ends it;
-    // the second pass ends on 261.
+    // Two positions of 64 rows: the last row of the song is read on Play 6 + 127 = 133,
+    // and the song ends on 134, which reads row 0 again; the second pass ends on 262.
     Song list(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 63, 0, "D-2", 1, 0, 0 } },
         { 0, 1 }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(list.Loaded());
     std::vector<zw::TraceTick> ticks = list.Record(300);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 133, 261 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 134, 262 }));
     EXPECT_EQ(Where(ticks[132]), std::tuple(1, 63, 0u, 1u, 125u));
     EXPECT_EQ(Where(ticks[133]), std::tuple(0, 0, 0u, 1u, 125u));
     EXPECT_EQ(list.Player()->GetSongPosition(), 0);
 
     // B00 on the first row of the fourth position: the jump back ends each pass, the end
     // of the list is never reached. Row 0 of position 3 is read on Play 6 + 192 = 198;
-    // the second pass starts on Play 199 and reaches it on 199 + 192 = 391.
+    // the second pass starts on Play 199, which tells the end, and reaches it on 391.
     Song back(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 3, 0, 1, "", 0, 0xB, 0x00 } },
         { 0, 1, 2, 3 }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(back.Loaded());
     ticks = back.Record(400);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 198, 391 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 199, 392 }));
     EXPECT_EQ(ticks[197].pos, 3);
     EXPECT_EQ(Where(ticks[198]), std::tuple(0, 0, 0u, 1u, 125u));
+}
+
+// The last row plays all its ticks, its pattern-delay repeats included: at speed 3 from
+// row 0 (Play 6) with EE1 on the song's last row (row 63, read on Play 6 + 63 * 3 = 195),
+// the repeat runs on 198 and the end is told on 201, the tick that reads row 0 again.
+TEST(ReplayDriver, ModuleEnds_AfterTheLastRowsDelay)
+{
+    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x03 }, { 0, 63, 0, "D-2", 1, 0xE, 0xE1 } }),
+        MODTYPE_PROTRACKER);
+    ASSERT_TRUE(song.Loaded());
+    std::vector<zw::TraceTick> ticks = song.Record(205);
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 201 }));
+    EXPECT_EQ(std::tuple(ticks[194].row, ticks[197].row, ticks[200].row), std::tuple(63, 63, 0));
 }
 
 // ch0 B00, ch1 a note, ch2 B05 on one row of position 3: the later jump wins, so the song
@@ -88,9 +102,9 @@ TEST(ReplayDriver, JumpToThisPosition_RowsNotHeard_PlayOnUntilOneWasHeard)
         SetCells(mod, { { 0, row, 1, "", 0, 0xB, 0x00 }, { 0, row, 2, "", 0, 0xD, uint8(row - 1) } });
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(17);
+    std::vector<zw::TraceTick> ticks = song.Record(18);
     EXPECT_EQ(Rows(ticks, 5, 12), (std::vector<int32>{ 0, 3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1 }));
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 9, 13, 17 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 10, 14, 18 }));
 }
 
 // Row 2 jumps to row 10 of this position, row 12 back to row 2, heard: the song ends.
@@ -103,9 +117,9 @@ TEST(ReplayDriver, JumpOntoARowHeard_InThisPass_EndsTheSongUnlessASeekCameBetwee
         { 0, 12, 1, "", 0, 0xB, 0x00 }, { 0, 12, 2, "", 0, 0xD, 0x02 } });
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    std::vector<zw::TraceTick> ticks = song.Record(11);
-    EXPECT_EQ(Rows(ticks, 5, 6), (std::vector<int32>{ 0, 1, 2, 10, 11, 12 }));
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 11 }));
+    std::vector<zw::TraceTick> ticks = song.Record(12);
+    EXPECT_EQ(Rows(ticks, 5, 7), (std::vector<int32>{ 0, 1, 2, 10, 11, 12, 2 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 12 }));
 
     Song seek(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(seek.Loaded());
@@ -117,8 +131,9 @@ TEST(ReplayDriver, JumpOntoARowHeard_InThisPass_EndsTheSongUnlessASeekCameBetwee
     EXPECT_TRUE(EndTicks(ticks).empty());
 }
 
-// F00 in ProTracker: speed 6, tempo 125, ModuleEnds, next position. Row 0 sets tempo 64,
-// row 2 (Play 18) stops; position 1 row 0 follows on Play 24.
+// F00 in ProTracker: speed 6, tempo 125, next position, and the end told on the next
+// row tick. Row 0 sets tempo 64, row 2 (Play 18) stops; Play 24 ends the song and reads
+// row 0 of position 1.
 TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
 {
     Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x40 }, { 0, 2, 0, "", 0, 0xF, 0x00 } },
@@ -127,8 +142,10 @@ TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
     EXPECT_EQ(song.PlayTo(6).bpm, 64u);
     const zw::TraceTick& stop = song.PlayTo(18);
     EXPECT_EQ(Where(stop), std::tuple(0, 2, 0u, 6u, 125u));
-    EXPECT_TRUE(stop.ended);
-    EXPECT_EQ(Where(song.PlayTo(24)), std::tuple(1, 0, 0u, 6u, 125u));
+    EXPECT_FALSE(stop.ended);
+    const zw::TraceTick& next = song.PlayTo(24);
+    EXPECT_EQ(Where(next), std::tuple(1, 0, 0u, 6u, 125u));
+    EXPECT_TRUE(next.ended);
 }
 
 // The SoundTracker types have no tempo: F00 is speed 1, F40 speed 31, and nothing ends.
@@ -174,7 +191,8 @@ TEST(ReplayDriver, PatternBreak_Parameter_GoesToThatRowOfTheNextPosition)
     }
 }
 
-// Jumps past the song end it and restart; B80 wraps to position 0, a jump back.
+// Jumps past the song end it and restart, the end told with the row that follows; B80
+// wraps to position 0, a jump back.
 TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
 {
     for (uint8 target : { uint8(0x02), uint8(0x7F), uint8(0x80), uint8(0xFF) }) {
@@ -182,9 +200,9 @@ TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
             { 0, 1 }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& jump = song.PlayTo(70);
-        EXPECT_EQ(std::tuple(jump.pos, jump.ended), std::tuple(1, true)) << int(target);
+        EXPECT_EQ(std::tuple(jump.pos, jump.ended), std::tuple(1, false)) << int(target);
         const zw::TraceTick& next = song.PlayTo(71);
-        EXPECT_EQ(std::tuple(next.pos, next.row), std::tuple(0, 0)) << int(target);
+        EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(0, 0, true)) << int(target);
         EXPECT_LT(song.Player()->songPos, song.Player()->songLength);
     }
 }
@@ -198,6 +216,6 @@ TEST(ReplayDriver, Position_OfAMissingPattern_PlaysEmptyRows)
     ModTracker* player = song.Player();
     player->positions[1] = uint8(player->patternNum + 3);
     std::vector<zw::TraceTick> ticks = song.Record(140);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 133 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 134 }));
     EXPECT_FALSE(ticks[80].channels[0].triggered);
 }

@@ -53,3 +53,15 @@ TEST(TraceFormat, FormatText_OneNoteSong_IsOneLinePerTick)
     std::string next = zw::FormatText(ticks[6]);
     EXPECT_NE(next.find("| --------  13964Hz v192"), std::string::npos) << next;
 }
+
+
+// The song of one pattern ends on the row tick after its last row (Play 6 + 64 * 6),
+// which both renderings mark.
+TEST(TraceFormat, EndOfTheSong_IsMarkedOnTheTickThatTellsIt)
+{
+    std::vector<zw::TraceTick> ticks = OneNoteSong(391);
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 390 }));
+    EXPECT_EQ(nlohmann::json::parse(zw::FormatJson(ticks[389]))["end"], true);
+    EXPECT_FALSE(nlohmann::json::parse(zw::FormatJson(ticks[388])).contains("end"));
+    EXPECT_NE(zw::FormatText(ticks[389]).find(" END |"), std::string::npos);
+}

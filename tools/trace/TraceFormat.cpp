@@ -73,6 +73,8 @@ FormatJson(const TraceTick& tick)
         { "bpm", tick.bpm },
         { "channels", channels },
     };
+    if (tick.ended)
+        object["end"] = true;
     return object.dump();
 }
 

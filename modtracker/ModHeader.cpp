@@ -1,0 +1,130 @@
+#include "modtracker/ModHeader.h"
+
+#include <algorithm>
+
+#include "support/PFile.h"
+
+namespace {
+
+const int32 SAMPLE_HEADERS_OFFSET = 20;
+const int32 SAMPLE_HEADER_BYTES = 30;
+const int32 SAMPLE_LENGTH_FIELD = 22;
+const int MARKED_SAMPLES = 31;
+const int32 POSITION_LIST_OFFSET = 952;
+const int POSITIONS = 128;
+const int32 FOUR_CHANNEL_PATTERN = 1024;
+const int32 SIZE_TOLERANCE = 1024;      // trailing bytes an 8-channel file may carry
+const int32 FORMAT_TAG_OFFSET = 1464;
+const uint16 LOWEST_PERIOD = 28;
+const uint16 HIGHEST_PERIOD = 3424;
+
+// Restores the file position when a look elsewhere is done.
+class KeepPosition
+{
+public:
+    explicit        KeepPosition(PFile* file) : file(file), position(file->GetPosition()) {}
+                    ~KeepPosition() { file->Seek(position, PFile::pSeekBegin); }
+                    KeepPosition(const KeepPosition&) = delete;
+    KeepPosition&   operator=(const KeepPosition&) = delete;
+
+private:
+    PFile*          file;
+    int32           position;
+};
+
+// The count the mark spells; digits are taken as they come, so any count may result.
+int
+MarkChannels(uint32 mark)
+{
+    char c[4] = { char(mark >> 24), char(mark >> 16), char(mark >> 8), char(mark) };
+    if (c[1] == 'C' && c[2] == 'H' && c[3] == 'N')
+        return c[0] - '0';
+    if (c[2] == 'C' && c[3] == 'H')
+        return (c[0] - '0') * 10 + (c[1] - '0');
+    if (c[0] == 'T' && c[1] == 'D' && c[2] == 'Z')
+        return c[3] - '0';
+    return 4;
+}
+
+// Some converters wrote 8-channel modules under "M.K.". Such a file is as long as its
+// patterns read at 8 channels and its samples (give or take trailing bytes), and what
+// a 4-channel reading would take for the start of its sample data is pattern cells.
+// The length alone would also fit a 4-channel file followed by other data.
+bool
+IsEightChannelMK(PFile* file)
+{
+    uint8 header[MOD_MARK_OFFSET] = {};
+    file->Seek(0, PFile::pSeekBegin);
+    file->Read(header, MOD_MARK_OFFSET);
+    const uint8* positions = header + POSITION_LIST_OFFSET;
+    int64 patterns = *std::max_element(positions, positions + POSITIONS) + 1;
+    int64 sampleBytes = 0;
+    for (int n = 0; n < MARKED_SAMPLES; n++) {
+        const uint8* length = header + SAMPLE_HEADERS_OFFSET + n * SAMPLE_HEADER_BYTES
+            + SAMPLE_LENGTH_FIELD;
+        sampleBytes += 2 * int64(length[0] << 8 | length[1]);
+    }
+    int64 eightChannelSize = MOD_PATTERN_OFFSET + patterns * 2 * FOUR_CHANNEL_PATTERN + sampleBytes;
+    int64 length = file->GetLength();
+    if (length < eightChannelSize || length >= eightChannelSize + SIZE_TOLERANCE)
+        return false;
+
+    file->Seek(int32(MOD_PATTERN_OFFSET + patterns * FOUR_CHANNEL_PATTERN), PFile::pSeekBegin);
+    uint8 cells[FOUR_CHANNEL_PATTERN];
+    for (int64 p = 0; p < patterns; p++) {
+        if (file->Read(cells, FOUR_CHANNEL_PATTERN) != FOUR_CHANNEL_PATTERN
+                || !PlausibleCells(cells, FOUR_CHANNEL_PATTERN, MARKED_SAMPLES))
+            return false;
+    }
+    return true;
+}
+
+}   // namespace
+
+
+bool
+PlausibleCells(const uint8* cells, int32 bytes, uint16 sampleCount)
+{
+    for (int32 i = 0; i + MOD_CELL_BYTES <= bytes; i += MOD_CELL_BYTES) {
+        const uint8* cell = cells + i;
+        uint16 sample = uint16((cell[0] & 0xF0) | (cell[2] >> 4));
+        uint16 period = uint16((cell[0] & 0x0F) << 8 | cell[1]);
+        if (sample > sampleCount)
+            return false;
+        if (period != 0 && (period < LOWEST_PERIOD || period > HIGHEST_PERIOD))
+            return false;
+    }
+    return true;
+}
+
+
+int
+ModChannels(PFile* file, uint32 mark)
+{
+    if (mark == ModMark("M.K.")) {
+        KeepPosition keep(file);
+        if (IsEightChannelMK(file))
+            return 8;
+    }
+    int channels = MarkChannels(mark);
+    return channels >= 1 && channels <= MOD_MAX_CHANNELS ? channels : 0;
+}
+
+
+bool
+IsTrackListFormat(PFile* file)
+{
+    KeepPosition keep(file);
+    if (file->GetLength() < FORMAT_TAG_OFFSET + 4)
+        return false;
+    file->Seek(FORMAT_TAG_OFFSET, PFile::pSeekBegin);
+    uint32 tag = file->Read_B_UINT32();
+    return tag == ModMark("MTN\0") || tag == ModMark("IT10");
+}
+
+
+bool
+MtmShapeValid(uint8 channels, uint8 rows)
+{
+    return channels >= 1 && channels <= MOD_MAX_CHANNELS && rows != 0;
+}
