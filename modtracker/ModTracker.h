@@ -5,6 +5,7 @@
 #define MODTRACKER_MODTRACKER_H
 
 #include "framework/RVAddOnPlayer.h"
+#include "modtracker/ModTrackerView.h"
 #include "modtracker/ModuleTypes.h"
 
 class PMutex;
@@ -54,7 +55,11 @@ public:
     bool            IsStarTracker() const { return modType == MODTYPE_STARTRACKER; }
     bool            IsMultiTracker() const { return modType == MODTYPE_MULTITRACKER; }
 
-    // Module data. Public so that tests and the trace tool can inspect it.
+    // The state below, read-only, for tests and the trace tool.
+    ModuleView      Module() const;
+    ReplayView      Replay() const;
+
+    // Module data.
     uint32          resourceId;
     uint32          modType;
     PString         moduleName;
