@@ -51,10 +51,12 @@ DetectedType(ModTracker& player, PFile& file)
 void
 CheckReplayState(const ModTracker& player)
 {
-    ZW_FUZZ_CHECK(player.songLength >= 1 && player.songLength <= 128);
-    ZW_FUZZ_CHECK(player.songPos < player.songLength);
-    ZW_FUZZ_CHECK(player.patternPos < player.rowsPerPattern);
-    ZW_FUZZ_CHECK(player.speed >= 1 && player.speed <= 31);
+    const ModuleView module = player.Module();
+    const ReplayView replay = player.Replay();
+    ZW_FUZZ_CHECK(module.songLength >= 1 && module.songLength <= 128);
+    ZW_FUZZ_CHECK(replay.songPos < module.songLength);
+    ZW_FUZZ_CHECK(replay.patternPos < module.rowsPerPattern);
+    ZW_FUZZ_CHECK(replay.speed >= 1 && replay.speed <= 31);
     ZW_FUZZ_CHECK(player.bpm != 0);
 }
 
@@ -136,8 +138,9 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     file.SeekToBegin();
     if (player.LoadModule(uint32(type), &file) != 0) {
-        ZW_FUZZ_CHECK(player.samples == nullptr && player.tracks == nullptr);
-        ZW_FUZZ_CHECK(player.sequences == nullptr && player.amData == nullptr);
+        const ModuleView module = player.Module();
+        ZW_FUZZ_CHECK(module.samples == nullptr && module.tracks == nullptr);
+        ZW_FUZZ_CHECK(module.sequences == nullptr && module.amData == nullptr);
         return 0;
     }
     LoadCompanion(player, split);

@@ -26,12 +26,13 @@ const int kSeekEvery = 150;
 bool
 InsideModule(const ModTracker& player, const int8* begin, uint32 bytes)
 {
-    for (uint16 i = 0; i < player.sampleNum; i++) {
-        const Sample& s = player.samples[i];
+    const ModuleView module = player.Module();
+    for (uint16 i = 0; i < module.sampleNum; i++) {
+        const Sample& s = module.samples[i];
         if (s.data != nullptr && begin >= s.data && begin + bytes <= s.data + 2 * uint32(s.length))
             return true;
     }
-    for (const auto& wave : player.amWaveforms) {
+    for (const auto& wave : player.Replay().amWaveforms) {
         if (begin >= wave && begin + bytes <= wave + sizeof(wave))
             return true;
     }
@@ -57,9 +58,11 @@ CheckVoice(const ModTracker& player, const RVChannel& voice)
 void
 CheckState(const ModTracker& player)
 {
-    ZW_FUZZ_CHECK(player.songPos < player.songLength);
-    ZW_FUZZ_CHECK(player.patternPos < player.rowsPerPattern);
-    ZW_FUZZ_CHECK(player.speed >= 1 && player.speed <= 31);
+    const ModuleView module = player.Module();
+    const ReplayView replay = player.Replay();
+    ZW_FUZZ_CHECK(replay.songPos < module.songLength);
+    ZW_FUZZ_CHECK(replay.patternPos < module.rowsPerPattern);
+    ZW_FUZZ_CHECK(replay.speed >= 1 && replay.speed <= 31);
     ZW_FUZZ_CHECK(player.bpm == 125 || player.bpm >= 32);
 }
 

@@ -28,14 +28,15 @@ Text(const PString& text)
 void
 TakeFacts(ModTracker& player, ModuleFacts& facts)
 {
+    const ModuleView module = player.Module();
     facts.name = Name(player.GetModuleName());
-    facts.channels = player.channelNum;
-    facts.patterns = player.patternNum;
-    facts.samples = player.sampleNum;
-    facts.songLength = player.songLength;
-    facts.restart = player.restartPos;
-    for (uint16 i = 0; player.samples != nullptr && i < player.sampleNum; i++) {
-        const Sample& sample = player.samples[i];
+    facts.channels = module.channelNum;
+    facts.patterns = module.patternNum;
+    facts.samples = module.sampleNum;
+    facts.songLength = module.songLength;
+    facts.restart = module.restartPos;
+    for (uint16 i = 0; module.samples != nullptr && i < module.sampleNum; i++) {
+        const Sample& sample = module.samples[i];
         facts.sampleList.push_back({ Name(sample.name), sample.length * 2u, sample.volume,
             sample.fineTune, sample.loopStart, sample.loopLength });
     }
@@ -58,19 +59,20 @@ SampleNumbers(const std::vector<int>& numbers)
 std::vector<std::string>
 Warnings(const ModTracker& player)
 {
+    const ModuleView module = player.Module();
     std::vector<std::string> warnings;
-    if (player.namedPatterns > player.patternNum) {
-        warnings.push_back("the file lacks patterns " + std::to_string(player.patternNum)
-            + " to " + std::to_string(player.namedPatterns - 1)
+    if (module.namedPatterns > module.patternNum) {
+        warnings.push_back("the file lacks patterns " + std::to_string(module.patternNum)
+            + " to " + std::to_string(module.namedPatterns - 1)
             + ", named only by positions past the song");
     }
     uint64_t missing = 0;
     uint64_t total = 0;
     std::vector<int> cut;
-    for (uint16 i = 0; player.samples != nullptr && i < player.sampleNum; i++) {
-        total += 2u * player.samples[i].length;
-        missing += player.samples[i].missing;
-        if (player.samples[i].missing != 0)
+    for (uint16 i = 0; module.samples != nullptr && i < module.sampleNum; i++) {
+        total += 2u * module.samples[i].length;
+        missing += module.samples[i].missing;
+        if (module.samples[i].missing != 0)
             cut.push_back(i + 1);
     }
     if (missing != 0) {
@@ -85,13 +87,14 @@ Warnings(const ModTracker& player)
 bool
 AMSoundsSilent(const ModTracker& player)
 {
-    if (!player.IsStarTracker() || player.amData != nullptr || player.tracks == nullptr)
+    const ModuleView module = player.Module();
+    if (!player.IsStarTracker() || module.amData != nullptr || module.tracks == nullptr)
         return false;
-    for (uint32 t = 0; t < uint32(player.patternNum) * player.channelNum; t++) {
-        for (uint16 row = 0; player.tracks[t] != nullptr && row < player.rowsPerPattern; row++) {
-            const TrackLine& line = player.tracks[t][row];
-            if (line.note != 0 && line.sample != 0 && line.sample <= player.sampleNum
-                    && player.samples[line.sample - 1].length == 0)
+    for (uint32 t = 0; t < uint32(module.patternNum) * module.channelNum; t++) {
+        for (uint16 row = 0; module.tracks[t] != nullptr && row < module.rowsPerPattern; row++) {
+            const TrackLine& line = module.tracks[t][row];
+            if (line.note != 0 && line.sample != 0 && line.sample <= module.sampleNum
+                    && module.samples[line.sample - 1].length == 0)
                 return true;
         }
     }
@@ -108,7 +111,6 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     }
     facts.type = type;
     facts.typeName = Text(player.GetName(type));
-    player.modType = type;
     file.SeekToBegin();
     int32 result = 0;
     std::string message = RunCapturingLoaderMessage(
@@ -120,8 +122,9 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     player.ExtraLoad(facts.file.c_str());
     TakeFacts(player, facts);
     facts.warnings = Warnings(player);
-    if (!player.companionPath.IsEmpty())
-        facts.companion = Text(player.companionPath);
+    PString companion = player.Module().companionPath;
+    if (!companion.IsEmpty())
+        facts.companion = Text(companion);
     facts.amSoundsSilent = AMSoundsSilent(player);
     player.EndPlayer();
 }

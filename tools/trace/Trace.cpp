@@ -154,11 +154,12 @@ TraceRecorder::Step()
     global->moduleEnded = false;
     player->Play();
 
+    const ReplayView replay = player->Replay();
     current.index++;
-    current.pos = player->rowSongPos == ModTracker::NO_ROW ? -1 : player->rowSongPos;
-    current.row = player->rowPatternPos == ModTracker::NO_ROW ? -1 : player->rowPatternPos;
-    current.tick = player->counter;
-    current.speed = player->speed;
+    current.pos = replay.rowSongPos == ReplayView::NO_ROW ? -1 : replay.rowSongPos;
+    current.row = replay.rowPatternPos == ReplayView::NO_ROW ? -1 : replay.rowPatternPos;
+    current.tick = replay.counter;
+    current.speed = replay.speed;
     current.bpm = player->bpm;
     current.ended = global->moduleEnded;
     for (uint16 i = 0; i < parsers.size(); i++)
@@ -177,13 +178,14 @@ TraceRecorder::RecordChannel(uint16 i, TraceChannel& out)
     if (out.triggered) {
         // The start is counted from the sample's own data, so a sample that plays from
         // its loop on shows how far in it starts.
-        const Channel& ch = player->channels[i];
+        const Channel& ch = player->Replay().channels[i];
+        const ModuleView module = player->Module();
         const int8* address = static_cast<const int8*>(parser->SampleAddress())
             + parser->SampleStart();
         out.sample = ch.sampleNumber;
         out.start = parser->SampleStart();
-        if (ch.sampleNumber != 0 && ch.sampleNumber <= player->sampleNum) {
-            const Sample& smp = player->samples[ch.sampleNumber - 1];
+        if (ch.sampleNumber != 0 && ch.sampleNumber <= module.sampleNum) {
+            const Sample& smp = module.samples[ch.sampleNumber - 1];
             if (smp.data != nullptr && address >= smp.data && address <= smp.data + 2 * smp.length)
                 out.start = uint32(address - smp.data);
         }
