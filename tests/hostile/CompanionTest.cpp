@@ -195,6 +195,6 @@ TEST(HostileCompanion, UnreadableCompanion_PlaysPlainSamples)
     char* buffer = nullptr;
     for (int b = 0; b < 16; b++)
         EXPECT_EQ(plugin.GetAudio(&buffer, kBlockBytes), kBlockBytes);
-    EXPECT_EQ(static_cast<ModTracker*>(plugin.lastPlayer)->amData, nullptr);
+    EXPECT_EQ(static_cast<ModTracker*>(plugin.lastPlayer)->Module().amData, nullptr);
     plugin.CleanupPlaying();
 }

@@ -42,16 +42,17 @@ TEST_F(AMFileTest, ExtraLoad_FiveRecords_FillFiveAndLeaveTheRestZero)
     LoadAs(MODTYPE_STARTRACKER);
     uint32 before = player.GetExtraFilesSize();
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    ASSERT_NE(player.amData, nullptr);
+    const ModuleView module = player.Module();
+    ASSERT_NE(module.amData, nullptr);
     EXPECT_EQ(player.GetExtraFilesSize() - before, 144u + 120u * 5);
     for (int k = 0; k < 5; k++) {
-        const AMSample& r = player.amData[k];
+        const AMSample& r = module.amData[k];
         EXPECT_EQ(std::tuple(r.mark, r.unused1, r.startAmplitude, r.octaveShift, r.unused4[83]),
             std::tuple(AM_MARK, 0x01020304u + uint32(k), k + 1, 0x100 + k, k)) << k;
     }
     AMSample zero{};
     for (int k = 5; k < 31; k++)
-        EXPECT_EQ(memcmp(&player.amData[k], &zero, sizeof(AMSample)), 0) << k;
+        EXPECT_EQ(memcmp(&module.amData[k], &zero, sizeof(AMSample)), 0) << k;
 }
 
 TEST_F(AMFileTest, ExtraLoad_CutRecord_StaysAnOrdinarySample)
@@ -60,8 +61,9 @@ TEST_F(AMFileTest, ExtraLoad_CutRecord_StaysAnOrdinarySample)
     ASSERT_TRUE(SaveFile(Truncated(bytes, 144 + 120 * 2 + 10), modPath + ".nt"));
     LoadAs(MODTYPE_STARTRACKER);
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    ASSERT_NE(player.amData, nullptr);
-    EXPECT_EQ(std::tuple(player.amData[1].mark, player.amData[2].mark, player.amData[2].unused1),
+    const ModuleView module = player.Module();
+    ASSERT_NE(module.amData, nullptr);
+    EXPECT_EQ(std::tuple(module.amData[1].mark, module.amData[2].mark, module.amData[2].unused1),
         std::tuple(AM_MARK, 0, 0u));
 }
 
@@ -84,9 +86,10 @@ TEST_F(AMFileTest, ExtraLoad_WhereAndForWhom_FindsOnlyAStarTrackerCompanion)
         LoadAs(c.type);
         uint32 before = player.GetExtraFilesSize();
         EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-        ASSERT_EQ(player.amData != nullptr, c.found);
+        const ModuleView module = player.Module();
+        ASSERT_EQ(module.amData != nullptr, c.found);
         if (c.found) {
-            EXPECT_EQ(player.amData[0].mark, AM_MARK);
+            EXPECT_EQ(module.amData[0].mark, AM_MARK);
         }
         // Another type opens nothing at all.
         EXPECT_EQ(player.GetExtraFilesSize() - before, c.found ? 144u + 120u : 0u);
@@ -99,7 +102,7 @@ TEST_F(AMFileTest, Cleanup_AfterTwoReads_FreesTheRecords)
     LoadAs(MODTYPE_STARTRACKER);
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);     // a second read replaces the first
-    EXPECT_EQ(player.amData[30].startAmplitude, 31);
+    EXPECT_EQ(player.Module().amData[30].startAmplitude, 31);
     player.Cleanup();
     ExpectNothingOwned();
 }

@@ -32,9 +32,10 @@ TEST_F(CorpusTest, Load_EachKnownFile_DetectsAsItsTypeAndLoads)
         EXPECT_EQ(out, "");
         ASSERT_EQ(result, 0);
         EXPECT_EQ(player.ExtraLoad(path.c_str()), 0);
-        EXPECT_EQ(player.amData != nullptr, c.type == int(MODTYPE_STARTRACKER));
-        for (uint16 i = 0; i < player.sampleNum; i++)
-            ExpectLoopInside(player.samples[i], c.type <= int32(MODTYPE_SOUNDTRACKER31));
+        const ModuleView module = player.Module();
+        EXPECT_EQ(module.amData != nullptr, c.type == int(MODTYPE_STARTRACKER));
+        for (uint16 i = 0; i < module.sampleNum; i++)
+            ExpectLoopInside(module.samples[i], c.type <= int32(MODTYPE_SOUNDTRACKER31));
         ASSERT_TRUE(player.InitPlayer());
         player.InitSound(0);
         player.EndPlayer();
@@ -63,7 +64,7 @@ TEST_F(CorpusTest, LoadMtm_OddSamples_KeepTheirPlaces)
         size_t header = 66 + 37 * i;
         uint32 bytes = le16(header + 22) | le16(header + 24) << 16;
         odd += bytes & 1;
-        const Sample& s = player.samples[i];
+        const Sample& s = player.Module().samples[i];
         ASSERT_EQ(s.length, bytes / 2) << i;
         for (uint32 k = 0; k < 2u * s.length; k += 97)
             ASSERT_EQ(uint8(s.data[k]), raw[offset + k] ^ 0x80) << "sample " << i << " byte " << k;

@@ -94,12 +94,13 @@ TEST_F(DamagedModuleTest, EightChannelMK_DetectionAndLoaderAgree)
         SCOPED_TRACE(c.what);
         ASSERT_EQ(Detect(c.bytes), c.type);
         ASSERT_EQ(Load(uint32(c.type), c.bytes), 0);
-        EXPECT_EQ(player.channelNum, c.channels);
+        EXPECT_EQ(player.Module().channelNum, c.channels);
     }
     ASSERT_EQ(Load(MODTYPE_FASTTRACKER, Bytes(eight)), 0);
-    EXPECT_EQ(player.tracks[1 * 8 + 7][63].note, NoteNumber("G-3"));
-    EXPECT_EQ(player.samples[1].data[2047], 1);
-    EXPECT_EQ(player.samples[1].missing, 0u);
+    const ModuleView module = player.Module();
+    EXPECT_EQ(module.tracks[1 * 8 + 7][63].note, NoteNumber("G-3"));
+    EXPECT_EQ(module.samples[1].data[2047], 1);
+    EXPECT_EQ(module.samples[1].missing, 0u);
 }
 
 // A 31-sample layout carrying "IT10" or "MTN\0" at 1464 is another format: neither
@@ -129,11 +130,12 @@ TEST_F(DamagedModuleTest, CutInsideTheSamples_LoadsWhatIsThere)
     for (size_t cut : cuts) {
         SCOPED_TRACE(cut);
         ASSERT_EQ(Load(MODTYPE_NOISETRACKER, Truncated(whole, cut)), 0);
-        const Sample& second = player.samples[1];
+        const ModuleView module = player.Module();
+        const Sample& second = module.samples[1];
         int32 present = std::max(int32(cut) - 3132 - 300, 0);
         EXPECT_EQ(second.length, 1024);
         EXPECT_EQ(second.missing, uint32(2048 - present));
-        EXPECT_EQ(player.samples[0].missing, uint32(300 - std::min(int32(cut) - 3132, 300)));
+        EXPECT_EQ(module.samples[0].missing, uint32(300 - std::min(int32(cut) - 3132, 300)));
         if (present > 0) {
             EXPECT_EQ(std::tuple(second.data[0], second.data[present - 1]), std::tuple(1, 1));
         }
@@ -156,11 +158,12 @@ TEST_F(DamagedModuleTest, UnusedPositionsNameMissingPatterns_TheSongsPatternsLoa
     std::vector<uint8> bytes = Bytes(mod);
     ASSERT_EQ(Detect(bytes), MODTYPE_NOISETRACKER);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, bytes), 0);
-    EXPECT_EQ(std::tuple(player.patternNum, player.namedPatterns, player.trackNum),
+    const ModuleView module = player.Module();
+    EXPECT_EQ(std::tuple(module.patternNum, module.namedPatterns, module.trackNum),
         std::tuple(2, 41, 8));
-    EXPECT_EQ(std::tuple(player.samples[0].data[299], player.samples[1].data[2047]),
+    EXPECT_EQ(std::tuple(module.samples[0].data[299], module.samples[1].data[2047]),
         std::tuple(Wave(300)[299], 1));
-    EXPECT_EQ(player.tracks[7][63].note, NoteNumber("G-3"));
+    EXPECT_EQ(module.tracks[7][63].note, NoteNumber("G-3"));
 
     // Refused as before: cells off the table, or a file without the song's patterns.
     std::vector<uint8> spoiled = bytes;

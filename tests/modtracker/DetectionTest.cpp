@@ -154,5 +154,5 @@ TEST_F(DetectionTest, ModuleCheck_OtherType_AnswersForItsTypeOnly)
     auto file = MemFile(MarkedMod("FLT4").Build());
     EXPECT_EQ(player.ModuleCheck(MODTYPE_NOISETRACKER, file.get()), 2);
     EXPECT_EQ(player.ModuleCheck(MODTYPE_STARTRACKER, file.get()), 0);
-    EXPECT_EQ(player.modType, uint32(MODTYPE_STARTRACKER));
+    EXPECT_EQ(player.Module().modType, uint32(MODTYPE_STARTRACKER));
 }

@@ -31,12 +31,13 @@ TEST_F(LoadModTest, Layout_PatternsStartAt600_1080_1084)
         size_t patterns = type == 0 ? 600 : type == 1 ? 1080 : 1084;
         ASSERT_EQ(bytes.size(), patterns + 1024 + 200);
         ASSERT_EQ(Load(type, bytes), 0) << type;
-        TrackLine first = player.tracks[0][0];
+        const ModuleView module = player.Module();
+        TrackLine first = module.tracks[0][0];
         EXPECT_EQ(std::tuple(first.note, first.sample, first.effect, first.effectArg),
             std::tuple(25, 1, 0xC, 0x20));
-        EXPECT_EQ(player.tracks[3][63].note, 60);
-        EXPECT_EQ(player.samples[0].data[199], 9);
-        EXPECT_EQ(player.sampleNum, type == 0 ? 15 : 31);
+        EXPECT_EQ(module.tracks[3][63].note, 60);
+        EXPECT_EQ(module.samples[0].data[199], 9);
+        EXPECT_EQ(module.sampleNum, type == 0 ? 15 : 31);
     }
 }
 
@@ -46,10 +47,11 @@ TEST_F(LoadModTest, Layout_FineTunesOnlyFromProTrackerOn)
         ModWriter mod = Module(type);
         mod.Sample(1).fineTune = 0x1D;
         ASSERT_EQ(Load(type, mod.Build()), 0);
-        EXPECT_EQ(player.samples[0].fineTune, type >= MODTYPE_PROTRACKER ? 0x0D : 0) << type;
+        const ModuleView module = player.Module();
+        EXPECT_EQ(module.samples[0].fineTune, type >= MODTYPE_PROTRACKER ? 0x0D : 0) << type;
         bool wide = type == MODTYPE_FASTTRACKER || type == MODTYPE_TAKETRACKER;
-        EXPECT_EQ(player.minPeriod, wide ? 28 : 113);
-        EXPECT_EQ(player.maxPeriod, wide ? 3424 : 856);
+        EXPECT_EQ(module.minPeriod, wide ? 28 : 113);
+        EXPECT_EQ(module.maxPeriod, wide ? 3424 : 856);
     }
 }
 
@@ -60,12 +62,13 @@ TEST_F(LoadModTest, Layout_TracksAndSequencesFromEveryPosition)
     mod.positions[100] = 2;                 // past the song, still counted
     mod.Cell(2, 5, 5) = { 0, 3, 1, 2 };
     ASSERT_EQ(Load(MODTYPE_FASTTRACKER, mod.Build()), 0);
-    EXPECT_EQ(std::tuple(player.channelNum, player.patternNum, player.trackNum), std::tuple(6, 3, 18));
+    const ModuleView module = player.Module();
+    EXPECT_EQ(std::tuple(module.channelNum, module.patternNum, module.trackNum), std::tuple(6, 3, 18));
     for (int p = 0; p < 3; p++) {
         for (int c = 0; c < 6; c++)
-            EXPECT_EQ(player.sequences[p * 32 + c], p * 6 + c);
+            EXPECT_EQ(module.sequences[p * 32 + c], p * 6 + c);
     }
-    EXPECT_EQ(player.tracks[player.sequences[2 * 32 + 5]][5].sample, 3);
+    EXPECT_EQ(module.tracks[module.sequences[2 * 32 + 5]][5].sample, 3);
 }
 
 TEST_F(LoadModTest, Layout_ChannelsFromMarks)
@@ -78,7 +81,7 @@ TEST_F(LoadModTest, Layout_ChannelsFromMarks)
         ModWriter mod(c.mark);
         mod.SetPositions({ 0 });
         ASSERT_EQ(Load(MODTYPE_TAKETRACKER, mod.Build()), 0) << c.mark;
-        EXPECT_EQ(player.channelNum, c.channels) << c.mark;
+        EXPECT_EQ(player.Module().channelNum, c.channels) << c.mark;
         EXPECT_EQ(player.GetVirtualChannels(), c.channels);
     }
 }
@@ -95,7 +98,7 @@ TEST_F(LoadModTest, Notes_PeriodsMapToTheHigherPitch)
         mod.Cell(0, int(i), 0).period = cases[i].period;
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
     for (size_t i = 0; i < std::size(cases); i++)
-        EXPECT_EQ(player.tracks[0][i].note, cases[i].note) << cases[i].period;
+        EXPECT_EQ(player.Module().tracks[0][i].note, cases[i].note) << cases[i].period;
 }
 
 TEST_F(LoadModTest, Cells_SampleNumbersPastTheLastSampleAreDropped)
@@ -107,11 +110,13 @@ TEST_F(LoadModTest, Cells_SampleNumbersPastTheLastSampleAreDropped)
     mod31.Cell(0, 0, 0).sample = 31;
     mod31.Cell(0, 1, 0).sample = 0xF1;
     ASSERT_EQ(Load(MODTYPE_SOUNDTRACKER15, mod.Build()), 0);
-    EXPECT_EQ(player.tracks[0][0].sample, 15);
-    EXPECT_EQ(player.tracks[0][1].sample, 0);
+    const ModuleView fifteen = player.Module();
+    EXPECT_EQ(fifteen.tracks[0][0].sample, 15);
+    EXPECT_EQ(fifteen.tracks[0][1].sample, 0);
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod31.Build()), 0);
-    EXPECT_EQ(player.tracks[0][0].sample, 31);
-    EXPECT_EQ(player.tracks[0][1].sample, 0);
+    const ModuleView thirtyOne = player.Module();
+    EXPECT_EQ(thirtyOne.tracks[0][0].sample, 31);
+    EXPECT_EQ(thirtyOne.tracks[0][1].sample, 0);
 }
 
 TEST_F(LoadModTest, Errors_EachTruncationHasItsLine)
@@ -136,7 +141,7 @@ TEST_F(LoadModTest, Errors_LastSampleMayLack512Bytes)
     mod.SetSample(2, std::vector<int8>(2048, 5));
     std::vector<uint8> bytes = Truncated(mod.Build(), 1084 + 1024 + 200 + 2048 - 512);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, bytes), 0);
-    const int8* data = player.samples[1].data;
+    const int8* data = player.Module().samples[1].data;
     EXPECT_EQ(std::tuple(data[2048 - 513], data[2048 - 512], data[2047]), std::tuple(5, 0, 0));
 }
 
@@ -175,9 +180,10 @@ TEST_F(LoadModTest, Bounds_SongLengthAndRestart)
         mod.songLength = c.length;
         mod.restart = c.restart;
         ASSERT_EQ(Load(c.type, mod.Build()), 0);
-        EXPECT_EQ(player.songLength, c.wantLength) << int(c.length);
+        const ModuleView module = player.Module();
+        EXPECT_EQ(module.songLength, c.wantLength) << int(c.length);
         EXPECT_EQ(player.GetSongLength(), c.wantLength);
-        EXPECT_EQ(player.restartPos, c.wantRestart) << int(c.restart);
+        EXPECT_EQ(module.restartPos, c.wantRestart) << int(c.restart);
     }
 }
 
@@ -189,7 +195,7 @@ TEST_F(LoadModTest, Bounds_VolumeAbove64_ClampedTo64)
         mod.Sample(i + 1).volume = volumes[i];
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
     for (int i = 0; i < 3; i++)
-        EXPECT_EQ(player.samples[i].volume, 64) << int(volumes[i]);
+        EXPECT_EQ(player.Module().samples[i].volume, 64) << int(volumes[i]);
 }
 
 // Hostile loops, read as words (NoiseTracker on) or as bytes (SoundTracker).
@@ -209,7 +215,7 @@ TEST_F(LoadModTest, Bounds_EveryLoopLiesInsideItsData)
         ASSERT_EQ(Load(type, mod.Build()), 0);
         for (size_t i = 0; i < std::size(loops); i++) {
             SCOPED_TRACE(testing::Message() << "type " << type << " case " << i);
-            ExpectLoopInside(player.samples[i], type == MODTYPE_SOUNDTRACKER31);
+            ExpectLoopInside(player.Module().samples[i], type == MODTYPE_SOUNDTRACKER31);
         }
     }
 }
@@ -220,11 +226,13 @@ TEST_F(LoadModTest, Bounds_GoodLoopsStayAsTheFileHasThem)
     mod.SetSample(2, std::vector<int8>(200, 1), 40, 50, 50);
     mod.SetSample(3, std::vector<int8>(200, 1), 40, 0, 1);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
-    EXPECT_EQ(std::tuple(player.samples[1].loopStart, player.samples[1].loopLength,
-        player.samples[2].loopStart, player.samples[2].loopLength), std::tuple(50, 50, 0, 1));
+    const ModuleView words = player.Module();
+    EXPECT_EQ(std::tuple(words.samples[1].loopStart, words.samples[1].loopLength,
+        words.samples[2].loopStart, words.samples[2].loopLength), std::tuple(50, 50, 0, 1));
     ASSERT_EQ(Load(MODTYPE_SOUNDTRACKER31, mod.Build()), 0);
+    const ModuleView bytes = player.Module();
     // Bytes: 50..150 of 200.
-    EXPECT_EQ(std::tuple(player.samples[1].loopStart, player.samples[1].loopLength), std::tuple(50, 50));
+    EXPECT_EQ(std::tuple(bytes.samples[1].loopStart, bytes.samples[1].loopLength), std::tuple(50, 50));
 }
 
 TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
@@ -233,10 +241,11 @@ TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
     mod.SetSample(1, {}, 64, 4, 8);
     mod.SetSample(2, std::vector<int8>(4, 7));
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
-    EXPECT_EQ(std::tuple(player.samples[0].data, player.samples[0].loopStart,
-        player.samples[0].loopLength), std::tuple(nullptr, 0, 0));
-    ASSERT_NE(player.samples[1].data, nullptr);
-    EXPECT_EQ(player.samples[1].data[0], 7);
+    const ModuleView module = player.Module();
+    EXPECT_EQ(std::tuple(module.samples[0].data, module.samples[0].loopStart,
+        module.samples[0].loopLength), std::tuple(nullptr, 0, 0));
+    ASSERT_NE(module.samples[1].data, nullptr);
+    EXPECT_EQ(module.samples[1].data[0], 7);
 }
 
 TEST_F(LoadModTest, Names_CutAtTheFirstZero)
@@ -246,16 +255,17 @@ TEST_F(LoadModTest, Names_CutAtTheFirstZero)
     mod.Sample(1).name = std::string("ab\0cd", 5);
     mod.Sample(2).name = std::string(22, 'x');
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
+    const ModuleView module = player.Module();
     EXPECT_EQ(player.GetModuleName(), "12345678901234567890");
-    EXPECT_EQ(player.samples[0].name, "ab");
-    EXPECT_EQ(player.samples[1].name.GetLength(), 22);
+    EXPECT_EQ(module.samples[0].name, "ab");
+    EXPECT_EQ(module.samples[1].name.GetLength(), 22);
 }
 
 TEST_F(LoadModTest, Reload_ReplacesTheFirstModule)
 {
     ASSERT_EQ(Load(MODTYPE_FASTTRACKER, Module(MODTYPE_FASTTRACKER).Build()), 0);
     ASSERT_EQ(Load(MODTYPE_TAKETRACKER, Module(MODTYPE_TAKETRACKER).Build()), 0);
-    EXPECT_EQ(player.channelNum, 3);
+    EXPECT_EQ(player.Module().channelNum, 3);
     player.Cleanup();
     player.Cleanup();
     ExpectNothingOwned();

@@ -33,19 +33,20 @@ protected:
 TEST_F(LoadMtmTest, Layout_GoodFile_GivesHeaderTracksAndSequences)
 {
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Module().Build()), 0);
+    const ModuleView module = player.Module();
     EXPECT_EQ(player.GetModuleName(), "mtm song");
-    EXPECT_EQ(std::tuple(player.patternNum, player.channelNum, player.sampleNum, player.songLength,
-        player.trackNum, player.rowsPerPattern, player.restartPos),
+    EXPECT_EQ(std::tuple(module.patternNum, module.channelNum, module.sampleNum, module.songLength,
+        module.trackNum, module.rowsPerPattern, module.restartPos),
         std::tuple(2, 4, 2, 3, 3, 64, 0));
-    EXPECT_EQ(std::tuple(player.minPeriod, player.maxPeriod, player.panning[3]),
+    EXPECT_EQ(std::tuple(module.minPeriod, module.maxPeriod, module.panning[3]),
         std::tuple(45, 1616, 15));
-    EXPECT_EQ(std::tuple(player.sequences[0], player.sequences[1], player.sequences[2],
-        player.sequences[32 + 3]), std::tuple(1, 2, 0, 3));
-    TrackLine line = player.tracks[1][0];
+    EXPECT_EQ(std::tuple(module.sequences[0], module.sequences[1], module.sequences[2],
+        module.sequences[32 + 3]), std::tuple(1, 2, 0, 3));
+    TrackLine line = module.tracks[1][0];
     EXPECT_EQ(std::tuple(line.note, line.sample, line.effect, line.effectArg),
         std::tuple(NoteNumber("C-2"), 2, 0xA, 0x0F));
-    EXPECT_EQ(player.tracks[3][63].note, 14);       // MTM note 1
-    EXPECT_EQ(player.tracks[3][63].sample, 1);
+    EXPECT_EQ(module.tracks[3][63].note, 14);       // MTM note 1
+    EXPECT_EQ(module.tracks[3][63].sample, 1);
 }
 
 TEST_F(LoadMtmTest, EmptyTrack_NoStoredTracks_StillExists)
@@ -53,10 +54,11 @@ TEST_F(LoadMtmTest, EmptyTrack_NoStoredTracks_StillExists)
     MtmWriter mtm(2, 32);
     mtm.Sequence(0, 0) = 0;
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(player.trackNum, 0);
-    ASSERT_NE(player.tracks[0], nullptr);
+    const ModuleView module = player.Module();
+    EXPECT_EQ(module.trackNum, 0);
+    ASSERT_NE(module.tracks[0], nullptr);
     for (int r = 0; r < 32; r++) {
-        const TrackLine& line = player.tracks[0][r];
+        const TrackLine& line = module.tracks[0][r];
         EXPECT_EQ(line.note | line.sample | line.effect | line.effectArg, 0);
     }
 }
@@ -72,9 +74,10 @@ TEST_F(LoadMtmTest, SampleData_UnsignedOrMissing_BecomesSignedOrSilence)
         std::vector<uint8> bytes = Module().Build();
         bytes.resize(bytes.size() - c.missing);
         ASSERT_EQ(Load(MODTYPE_MULTITRACKER, bytes), 0);
-        const int8* data = player.samples[1].data;
+        const ModuleView module = player.Module();
+        const int8* data = module.samples[1].data;
         EXPECT_EQ(std::vector<int8>(data, data + 4), c.want) << c.missing;
-        EXPECT_EQ(player.samples[0].data[99], 0x10);
+        EXPECT_EQ(module.samples[0].data[99], 0x10);
     }
 }
 
@@ -88,12 +91,13 @@ TEST_F(LoadMtmTest, SampleData_OddAndOverlong_KeepTheNextInPlace)
     mtm.SetSample(3, std::vector<uint8>(1, 0x83));
     mtm.SetSample(4, { 0x84, 0x85 });
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(std::tuple(player.samples[0].length, player.samples[1].length, player.samples[2].length),
+    const ModuleView module = player.Module();
+    EXPECT_EQ(std::tuple(module.samples[0].length, module.samples[1].length, module.samples[2].length),
         std::tuple(2, 65535, 0));
-    EXPECT_EQ(player.samples[1].data[131069], 2);
-    EXPECT_EQ(player.samples[2].data, nullptr);
-    ASSERT_EQ(player.samples[3].length, 1);
-    EXPECT_EQ(std::tuple(player.samples[3].data[0], player.samples[3].data[1]), std::tuple(4, 5));
+    EXPECT_EQ(module.samples[1].data[131069], 2);
+    EXPECT_EQ(module.samples[2].data, nullptr);
+    ASSERT_EQ(module.samples[3].length, 1);
+    EXPECT_EQ(std::tuple(module.samples[3].data[0], module.samples[3].data[1]), std::tuple(4, 5));
 }
 
 TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
@@ -113,11 +117,12 @@ TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
             cases[i].start, cases[i].end);
     }
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
+    const ModuleView module = player.Module();
     for (size_t i = 0; i < std::size(cases); i++) {
         SCOPED_TRACE(testing::Message() << "case " << i);
-        EXPECT_EQ(std::tuple(player.samples[i].loopStart, player.samples[i].loopLength),
+        EXPECT_EQ(std::tuple(module.samples[i].loopStart, module.samples[i].loopLength),
             std::tuple(cases[i].wantStart, cases[i].wantLength));
-        ExpectLoopInside(player.samples[i], false);
+        ExpectLoopInside(module.samples[i], false);
     }
 }
 
@@ -133,12 +138,13 @@ TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans_OutOfRangeBecomeSafe)
     mtm.pan[31] = 255;
     mtm.SetSample(2, { 0x80, 0x80 }, 200);
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(std::tuple(player.positions[1], player.positions[127]), std::tuple(0, 0));
-    EXPECT_EQ(std::tuple(player.sequences[32], player.sequences[32 + 31], player.sequences[32 + 3]),
+    const ModuleView module = player.Module();
+    EXPECT_EQ(std::tuple(module.positions[1], module.positions[127]), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(module.sequences[32], module.sequences[32 + 31], module.sequences[32 + 3]),
         std::tuple(0, 0, 3));
-    EXPECT_EQ(player.tracks[2][0].sample, 0);
-    EXPECT_EQ(std::tuple(player.panning[0], player.panning[31]), std::tuple(15, 15));
-    EXPECT_EQ(player.samples[1].volume, 64);
+    EXPECT_EQ(module.tracks[2][0].sample, 0);
+    EXPECT_EQ(std::tuple(module.panning[0], module.panning[31]), std::tuple(15, 15));
+    EXPECT_EQ(module.samples[1].volume, 64);
 }
 
 TEST_F(LoadMtmTest, Bounds_SongLengthAndRows_CappedOrKept)
@@ -146,14 +152,15 @@ TEST_F(LoadMtmTest, Bounds_SongLengthAndRows_CappedOrKept)
     MtmWriter mtm = Module();
     mtm.lastPosition = 255;
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
-    EXPECT_EQ(player.songLength, 128);
+    EXPECT_EQ(player.Module().songLength, 128);
 
     MtmWriter tall(2, 200);
     tall.Row(1, 199) = { 5, 0, 0, 0 };
     tall.Sequence(0, 1) = 1;
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, tall.Build()), 0);
-    EXPECT_EQ(player.rowsPerPattern, 200);
-    EXPECT_EQ(player.tracks[1][199].note, 18);
+    const ModuleView module = player.Module();
+    EXPECT_EQ(module.rowsPerPattern, 200);
+    EXPECT_EQ(module.tracks[1][199].note, 18);
 }
 
 TEST_F(LoadMtmTest, Errors_BadChannelsOrRows_RefuseTheHeader)
@@ -187,6 +194,7 @@ TEST_F(LoadMtmTest, Errors_EachTruncation_HasItsLine)
             continue;
         }
         ASSERT_EQ(Load(MODTYPE_MULTITRACKER, Truncated(bytes, c.cut)), 0);
-        EXPECT_EQ(player.samples[0].missing + player.samples[1].missing, c.missing);
+        const ModuleView module = player.Module();
+        EXPECT_EQ(module.samples[0].missing + module.samples[1].missing, c.missing);
     }
 }

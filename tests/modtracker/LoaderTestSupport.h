@@ -64,12 +64,14 @@ protected:
                     }
     void            ExpectNothingOwned()
                     {
-                        EXPECT_EQ(player.samples, nullptr);
-                        EXPECT_EQ(player.tracks, nullptr);
-                        EXPECT_EQ(player.sequences, nullptr);
-                        EXPECT_EQ(player.amData, nullptr);
-                        EXPECT_EQ(player.channels, nullptr);
-                        EXPECT_EQ(player.mutex, nullptr);
+                        const ModuleView module = player.Module();
+                        const ReplayView replay = player.Replay();
+                        EXPECT_EQ(module.samples, nullptr);
+                        EXPECT_EQ(module.tracks, nullptr);
+                        EXPECT_EQ(module.sequences, nullptr);
+                        EXPECT_EQ(module.amData, nullptr);
+                        EXPECT_EQ(replay.channels, nullptr);
+                        EXPECT_EQ(replay.mutex, nullptr);
                     }
 
     RVGlobal        global;

@@ -97,7 +97,7 @@ TEST_F(MemoryFailureTest, InitPlayer_NoChannelsMeansNoMutex)
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
     gFailAfter = 1;
     EXPECT_FALSE(player.InitPlayer());
-    EXPECT_EQ(player.channels, nullptr);
-    EXPECT_EQ(player.mutex, nullptr);
+    EXPECT_EQ(player.Replay().channels, nullptr);
+    EXPECT_EQ(player.Replay().mutex, nullptr);
     EXPECT_TRUE(player.InitPlayer());
 }

@@ -1,6 +1,7 @@
 // The add-on's description, replay set-up and reset, song positions and info lines.
 #include "LoaderTestSupport.h"
 
+#include "framework/RVChannelParser.h"
 #include "modtracker/Tables.h"
 
 using namespace zw;
@@ -10,6 +11,8 @@ namespace {
 class SetupTest : public PlayerTest
 {
 protected:
+    void            TearDown() override { delete[] player.virtualChannels; }
+
     void            LoadMod(const char* mark = "M.K.")
                     {
                         ModWriter mod(mark);
@@ -17,6 +20,26 @@ protected:
                         mod.positions[60] = 4;
                         ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
                     }
+    // Loaded, set up and reset, with the voices the mixer's set-up would make.
+    void            Start(uint32 type, const std::vector<uint8>& bytes)
+                    {
+                        ASSERT_EQ(Load(type, bytes), 0);
+                        ASSERT_TRUE(player.InitPlayer());
+                        uint16 count = player.GetVirtualChannels();
+                        delete[] player.virtualChannels;
+                        voices.reset(new RVChannelParser[count]);
+                        player.virtualChannels = new RVChannel*[count];
+                        for (uint16 i = 0; i < count; i++)
+                            player.virtualChannels[i] = &voices[i];
+                        player.InitSound(0);
+                    }
+    void            Play(int ticks)
+                    {
+                        for (int t = 0; t < ticks; t++)
+                            ASSERT_EQ(player.Play(), 0);
+                    }
+
+    std::unique_ptr<RVChannelParser[]> voices;
 };
 
 // The words of the base are protected; only a subclass sees them.
@@ -87,8 +110,9 @@ TEST_F(SetupTest, MultiTracker_ThreeChannels_ShowItsSamplesAndPans)
     EXPECT_EQ(player.GetVirtualChannels(), 3);
     ASSERT_TRUE(player.InitPlayer());
     player.InitSound(0);
-    EXPECT_EQ(std::tuple(player.channels[0].panning, player.channels[1].panning,
-        player.channels[2].panning), std::tuple(0, 112, 240));
+    const Channel* channels = player.Replay().channels;
+    EXPECT_EQ(std::tuple(channels[0].panning, channels[1].panning, channels[2].panning),
+        std::tuple(0, 112, 240));
 }
 
 // Cleanup on a fresh player frees nothing; InitPlayer makes channels and mutex, and
@@ -100,8 +124,8 @@ TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
     ExpectNothingOwned();
     LoadMod("TDZ3");
     ASSERT_TRUE(player.InitPlayer());
-    EXPECT_NE(player.mutex, nullptr);
-    EXPECT_NE(player.channels, nullptr);
+    EXPECT_NE(player.Replay().mutex, nullptr);
+    EXPECT_NE(player.Replay().channels, nullptr);
     ASSERT_TRUE(player.InitPlayer());       // again: replaces, the ASan build sees no leak
     player.EndPlayer();
     ExpectNothingOwned();
@@ -109,54 +133,80 @@ TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
     ExpectNothingOwned();
 }
 
+// Position 1, row 0: a note on every channel, speed 3, tempo 150. Row 1 marks a loop;
+// on row 2 the loop jump waits for a pattern delay.
 TEST_F(SetupTest, InitSound_ResetsReplayStateAndChannels)
 {
-    LoadMod();
-    ASSERT_TRUE(player.InitPlayer());
-    player.speed = 3;
-    player.counter = 2;
-    player.songPos = 2;
-    player.patternPos = 9;
-    player.breakPos = 4;
-    player.posJumpFlag = player.loopJumpFlag = true;
-    player.patternDelay = player.patternDelayCount = 2;
-    player.bpm = 150;
-    for (int i = 0; i < 4; i++)
-        memset(&player.channels[i], 0x5A, sizeof(Channel));
-    player.amWaveforms[3][0] = 99;
-
-    player.InitSound(0);
-    EXPECT_EQ(std::tuple(player.speed, player.counter, player.songPos, player.patternPos,
-        player.breakPos, player.posJumpFlag, player.loopJumpFlag, player.patternDelay,
-        player.patternDelayCount), std::tuple(6, 0, 0, 0, 0, false, false, 0, 0));
-    EXPECT_EQ(player.bpm, 150);
+    ModWriter mod("M.K.");
+    mod.SetSample(1, std::vector<int8>(64, 9), 40);
+    mod.SetPositions({ 0, 1 });
+    for (int c = 0; c < 4; c++)
+        mod.Cell(1, 0, c) = { NotePeriod("C-2"), 1, 0, 0 };
+    mod.Cell(1, 0, 0).effect = 0xF;
+    mod.Cell(1, 0, 0).param = 0x03;
+    mod.Cell(1, 0, 1).effect = 0xF;
+    mod.Cell(1, 0, 1).param = 150;
+    mod.Cell(1, 1, 2) = { 0, 0, 0xE, 0x60 };
+    mod.Cell(1, 2, 2) = { 0, 0, 0xE, 0x61 };
+    mod.Cell(1, 2, 3) = { 0, 0, 0xE, 0xE2 };
+    Start(MODTYPE_PROTRACKER, mod.Build());
+    player.SetSongPosition(1);
+    Play(6 + 3 + 3 + 2);                    // to tick 2 of row 2
+    const ReplayView played = player.Replay();
+    // A position jump and a new pattern delay are taken within the tick that sets them:
+    // between ticks posJumpFlag and patternDelay are always clear.
+    EXPECT_EQ(std::tuple(played.speed, played.counter, played.songPos, played.patternPos,
+        played.breakPos, played.posJumpFlag, played.loopJumpFlag, played.patternDelay,
+        played.patternDelayCount), std::tuple(3, 2, 1, 2, 1, false, true, 0, 2));
     Channel zero{};
     for (int i = 0; i < 4; i++)
-        EXPECT_EQ(memcmp(&player.channels[i], &zero, sizeof(Channel)), 0) << i;
-    EXPECT_EQ(memcmp(player.amWaveforms, amWaveformTable, sizeof(amWaveformTable)), 0);
+        EXPECT_NE(memcmp(&played.channels[i], &zero, sizeof(Channel)), 0) << i;
+
+    player.InitSound(0);
+    const ReplayView replay = player.Replay();
+    EXPECT_EQ(std::tuple(replay.speed, replay.counter, replay.songPos, replay.patternPos,
+        replay.breakPos, replay.posJumpFlag, replay.loopJumpFlag, replay.patternDelay,
+        replay.patternDelayCount), std::tuple(6, 0, 0, 0, 0, false, false, 0, 0));
+    EXPECT_EQ(player.bpm, 150);
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(memcmp(&replay.channels[i], &zero, sizeof(Channel)), 0) << i;
+
+    // A StarTracker tick rewrites the noise waveform.
+    Start(MODTYPE_STARTRACKER, ModWriter("FLT4").Build());
+    Play(1);
+    EXPECT_NE(memcmp(player.Replay().amWaveforms, amWaveformTable, sizeof(amWaveformTable)), 0);
+    player.InitSound(0);
+    EXPECT_EQ(memcmp(player.Replay().amWaveforms, amWaveformTable, sizeof(amWaveformTable)), 0);
 }
 
 TEST_F(SetupTest, AmWaveforms_TwoPlayers_EachHasItsOwnCopy)
 {
     ModTracker other(&global);
-    player.amWaveforms[3][5] = 42;
-    player.amWaveforms[0][0] = -1;
-    EXPECT_EQ(other.amWaveforms[3][5], 0);
-    EXPECT_EQ(other.amWaveforms[0][0], 0);
+    Start(MODTYPE_STARTRACKER, ModWriter("FLT4").Build());
+    Play(1);
+    EXPECT_NE(memcmp(player.Replay().amWaveforms[3], amWaveformTable[3], 32), 0);
+    EXPECT_EQ(other.Replay().amWaveforms[3][5], 0);
+    EXPECT_EQ(other.Replay().amWaveforms[0][0], 0);
     EXPECT_EQ(amWaveformTable[3][5], 0);
 }
 
+// Speed 1 from row 0; row 9 delays the pattern by three rows.
 TEST_F(SetupTest, Positions_SetResetsTheRowAndStaysOnTheList)
 {
-    LoadMod();
-    ASSERT_TRUE(player.InitPlayer());
-    player.InitSound(0);
+    ModWriter mod("M.K.");
+    mod.SetPositions({ 0, 1, 2, 1 });
+    mod.Cell(0, 0, 0) = { 0, 0, 0xF, 0x01 };
+    mod.Cell(0, 9, 0) = { 0, 0, 0xE, 0xE3 };
+    Start(MODTYPE_PROTRACKER, mod.Build());
     EXPECT_EQ(player.GetSongLength(), 4);
-    player.patternPos = 30;
-    player.patternDelay = player.patternDelayCount = 3;
+    Play(6 + 9);                            // row 0, then a row a tick to row 9
+    const ReplayView played = player.Replay();
+    EXPECT_EQ(std::tuple(played.patternPos, played.patternDelay, played.patternDelayCount),
+        std::tuple(9, 0, 3));
     player.SetSongPosition(2);
-    EXPECT_EQ(std::tuple(player.GetSongPosition(), player.patternPos, player.patternDelay,
-        player.patternDelayCount), std::tuple(2, 0, 0, 0));
+    const ReplayView replay = player.Replay();
+    EXPECT_EQ(std::tuple(player.GetSongPosition(), replay.patternPos, replay.patternDelay,
+        replay.patternDelayCount), std::tuple(2, 0, 0, 0));
     player.SetSongPosition(4);              // a seek to the very end
     EXPECT_EQ(player.GetSongPosition(), 3);
     player.SetSongPosition(-5);
