@@ -39,18 +39,19 @@ TEST(AMSounds, Envelope_FullRun_GoesThroughEveryPhase)
     const zw::TraceChannel& ch = note.channels[0];
     EXPECT_EQ(std::tuple(ch.triggered, ch.length, ch.looping, ch.loopLength),
         std::tuple(true, 32u, true, 32u));
-    EXPECT_EQ(song.Player()->virtualChannels[0]->SampleAddress(), song.Player()->amWaveforms[0]);
+    ModTracker* player = song.Player();
+    EXPECT_EQ(player->virtualChannels[0]->SampleAddress(), player->Replay().amWaveforms[0]);
     EXPECT_EQ(note.channels[0].frequency, Hz(856));
 
     std::vector<uint32> volumes = { note.channels[0].volume };
     for (uint32 play = 7; play <= 17; play++) {
         volumes.push_back(song.PlayTo(play).channels[0].volume);
         if (play == 9) {
-            EXPECT_EQ(song.Player()->channels[0].amPhase, 2);
+            EXPECT_EQ(player->Replay().channels[0].amPhase, 2);
         }
     }
     EXPECT_EQ(volumes, (std::vector<uint32>{ 64, 128, 192, 256, 256, 256, 256, 192, 128, 64, 0, 0 }));
-    EXPECT_FALSE(song.Player()->channels[0].amSound);
+    EXPECT_FALSE(player->Replay().channels[0].amSound);
 }
 
 // Octave shift 1 doubles the period (C-3, 428, starts at 856); the pitch fall
@@ -98,11 +99,11 @@ TEST(AMSounds, Vibrato_SpeedAboveATurn_StaysInTheTable)
     AMSong am(r);
     ASSERT_TRUE(am.song->Loaded());
     am.song->PlayTo(6);
-    EXPECT_EQ(am.song->Player()->channels[0].amVibPos, 40);
+    EXPECT_EQ(am.song->Player()->Replay().channels[0].amVibPos, 40);
     EXPECT_EQ(am.song->PlayTo(7).channels[0].frequency, Hz(856 + amSinus[40] * 64 / 128));
     for (uint32 play = 8; play < 100; play++) {
         am.song->PlayTo(play);
-        ASSERT_LT(am.song->Player()->channels[0].amVibPos, 360);
+        ASSERT_LT(am.song->Player()->Replay().channels[0].amVibPos, 360);
     }
 }
 
@@ -116,7 +117,8 @@ TEST(AMSounds, Waveform_NumberAboveThree_PlaysItsLowTwoBits)
         ASSERT_TRUE(am.song->Loaded());
         am.song->PlayTo(6);
         ModTracker* player = am.song->Player();
-        EXPECT_EQ(player->virtualChannels[0]->SampleAddress(), player->amWaveforms[wave & 3]);
+        EXPECT_EQ(player->virtualChannels[0]->SampleAddress(),
+            player->Replay().amWaveforms[wave & 3]);
     }
 }
 
@@ -128,14 +130,15 @@ TEST(AMSounds, Waveform_Noise_IsRewrittenEveryTick)
     AMSong am(r);
     ASSERT_TRUE(am.song->Loaded());
     ModTracker* player = am.song->Player();
-    std::vector<int8> previous(player->amWaveforms[3], player->amWaveforms[3] + 32);
+    const int8* noise = player->Replay().amWaveforms[3];
+    std::vector<int8> previous(noise, noise + 32);
     for (uint32 play = 1; play <= 20; play++) {
         am.song->PlayTo(play);
-        std::vector<int8> now(player->amWaveforms[3], player->amWaveforms[3] + 32);
+        std::vector<int8> now(noise, noise + 32);
         EXPECT_NE(now, previous) << "Play " << play;
         previous = now;
     }
-    EXPECT_EQ(memcmp(player->amWaveforms, amWaveformTable, 3 * 32), 0);
+    EXPECT_EQ(memcmp(player->Replay().amWaveforms, amWaveformTable, 3 * 32), 0);
 }
 
 // Without the companion file the slot plays its ordinary sample.
@@ -146,7 +149,8 @@ TEST(AMSounds, NoCompanion_Note_PlaysTheSample)
     const zw::TraceTick& note = am.song->PlayTo(6);
     ModTracker* player = am.song->Player();
     EXPECT_EQ(std::tuple(player->virtualChannels[0]->SampleAddress(), note.channels[0].volume,
-        player->channels[0].amSound), std::tuple(player->samples[0].data, 256u, false));
+        player->Replay().channels[0].amSound), std::tuple(player->Module().samples[0].data, 256u,
+        false));
 }
 
 TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
@@ -190,9 +194,10 @@ TEST(AMSounds, UnmarkedSample_NextNote_EndsAMControl)
     EXPECT_EQ(am.song->PlayTo(11).channels[0].volume, 256u);
     const zw::TraceTick& next = am.song->PlayTo(12);
     ModTracker* player = am.song->Player();
-    EXPECT_EQ(std::tuple(player->channels[0].amSound, player->virtualChannels[0]->SampleAddress(),
-        next.channels[0].volume, next.channels[0].frequency),
-        std::tuple(false, player->samples[1].data, 48u * 4, Hz(762)));
+    EXPECT_EQ(std::tuple(player->Replay().channels[0].amSound,
+        player->virtualChannels[0]->SampleAddress(), next.channels[0].volume,
+        next.channels[0].frequency),
+        std::tuple(false, player->Module().samples[1].data, 48u * 4, Hz(762)));
     EXPECT_EQ(am.song->PlayTo(13).channels[0].volume, 48u * 4);
 }
 
@@ -207,6 +212,6 @@ TEST(AMSounds, Amplitude_BeyondFull_IsFullVolume)
     AMSong am(r);
     ASSERT_TRUE(am.song->Loaded());
     EXPECT_EQ(am.song->PlayTo(6).channels[0].volume, 256u);
-    EXPECT_EQ(am.song->Player()->channels[0].volume, 64);
+    EXPECT_EQ(am.song->Player()->Replay().channels[0].volume, 64);
     EXPECT_EQ(am.song->PlayTo(7).channels[0].volume, 256u);
 }

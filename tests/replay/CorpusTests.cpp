@@ -45,8 +45,9 @@ TEST(Corpus, Play_EveryCorpusModule_StaysInsideSongAndVolume)
         uint32 triggers = 0;
         for (int t = 0; t < 5000; t++) {
             const zw::TraceTick& tick = recorder.Step();
-            ASSERT_LT(player->songPos, player->songLength);
-            ASSERT_LT(player->patternPos, player->rowsPerPattern);
+            const ReplayView replay = player->Replay();
+            ASSERT_LT(replay.songPos, player->Module().songLength);
+            ASSERT_LT(replay.patternPos, player->Module().rowsPerPattern);
             for (const zw::TraceChannel& ch : tick.channels) {
                 ASSERT_LE(ch.volume, 256u);
                 triggers += ch.triggered ? 1 : 0;

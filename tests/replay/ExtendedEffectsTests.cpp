@@ -153,11 +153,11 @@ TEST(ExtendedEffects, Glissando_On_RoundsToSemitones)
         { 0, 2, 0, "", 0, 0xE, 0xF5 }, { 0, 3, 0, "", 0, 0xE, 0x30 } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.RowFrequencies(12), Hz({ 856, 808, 808, 808, 808, 808 }));
-    EXPECT_EQ(song.Player()->channels[0].period, 856 - 5 * 4);
+    EXPECT_EQ(song.Player()->Replay().channels[0].period, 856 - 5 * 4);
     song.PlayTo(18);
-    EXPECT_EQ(song.Player()->channels[0].glissFunk, 0x51);
+    EXPECT_EQ(song.Player()->Replay().channels[0].glissFunk, 0x51);
     song.PlayTo(24);
-    EXPECT_EQ(song.Player()->channels[0].glissFunk, 0x50);
+    EXPECT_EQ(song.Player()->Replay().channels[0].glissFunk, 0x50);
 }
 
 // EFF on a sample whose loop is bytes 32..47: one loop byte inverted per tick, from 33
@@ -170,7 +170,7 @@ TEST(ExtendedEffects, Funk_FastestSpeed_InvertsOneLoopBytePerTick)
     mod.SetSample(1, Ramp(64), 64, 16, 8);
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    const int8* data = song.Player()->samples[0].data;
+    const int8* data = song.Player()->Module().samples[0].data;
 
     std::vector<int> expected(24, -1);
     for (int play = 6; play <= 11; play++)
@@ -207,7 +207,7 @@ TEST(ExtendedEffects, Funk_SlowestSpeed_InvertsOnTheTwentySixthStep)
     mod.SetSample(1, Ramp(64), 64, 16, 8);
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    const int8* data = song.Player()->samples[0].data;
+    const int8* data = song.Player()->Module().samples[0].data;
     std::vector<int8> original = Ramp(64);
     song.PlayTo(34);
     EXPECT_TRUE(std::equal(original.begin(), original.end(), data));
@@ -228,7 +228,7 @@ TEST(ExtendedEffects, Funk_EmptyOrUnloopedSample_StaysInsideTheSample)
     EXPECT_FALSE(row.channels[0].triggered);
     // A sample without a loop keeps a one-word "loop" at its start: the steps flip
     // byte 1, then byte 0, and never leave its two bytes (the sanitizer build checks).
-    const Sample& one = song.Player()->samples[2];
+    const Sample& one = song.Player()->Module().samples[2];
     ASSERT_EQ(one.length, 1);
     std::vector<int8> original = Ramp(2);
     EXPECT_EQ(one.data[0], original[0]);

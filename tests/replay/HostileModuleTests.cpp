@@ -13,10 +13,12 @@ namespace {
 void
 CheckTick(ModTracker* player, const zw::TraceTick& tick)
 {
-    ASSERT_LT(player->songPos, player->songLength);
-    ASSERT_LT(player->patternPos, player->rowsPerPattern);
-    ASSERT_GE(player->speed, 1);
-    ASSERT_LE(player->speed, 31);
+    const ModuleView module = player->Module();
+    const ReplayView replay = player->Replay();
+    ASSERT_LT(replay.songPos, module.songLength);
+    ASSERT_LT(replay.patternPos, module.rowsPerPattern);
+    ASSERT_GE(replay.speed, 1);
+    ASSERT_LE(replay.speed, 31);
     ASSERT_TRUE(player->bpm == 125 || player->bpm >= 32);
     for (uint16 i = 0; i < tick.channels.size(); i++) {
         const zw::TraceChannel& ch = tick.channels[i];
@@ -26,13 +28,13 @@ CheckTick(ModTracker* player, const zw::TraceTick& tick)
         }
         if (!ch.triggered)
             continue;
-        ASSERT_LE(ch.sample, player->sampleNum);
+        ASSERT_LE(ch.sample, module.sampleNum);
         ASSERT_LE(player->virtualChannels[i]->SampleStart(), ch.length);
-        const Channel& state = player->channels[i];
+        const Channel& state = replay.channels[i];
         if (state.amSound)
             continue;
         // The played bytes lie inside the sample's data.
-        const Sample& smp = player->samples[ch.sample - 1];
+        const Sample& smp = module.samples[ch.sample - 1];
         const int8* address = static_cast<const int8*>(player->virtualChannels[i]->SampleAddress());
         ASSERT_GE(address, smp.data);
         ASSERT_LE(address + ch.length, smp.data + 2 * smp.length) << "channel " << i;

@@ -203,19 +203,6 @@ TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
         EXPECT_EQ(std::tuple(jump.pos, jump.ended), std::tuple(1, false)) << int(target);
         const zw::TraceTick& next = song.PlayTo(71);
         EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(0, 0, true)) << int(target);
-        EXPECT_LT(song.Player()->songPos, song.Player()->songLength);
+        EXPECT_LT(song.Player()->Replay().songPos, song.Player()->Module().songLength);
     }
-}
-
-// A position list that names a pattern the module lacks plays silence there, and the
-// song still ends at the end of its list.
-TEST(ReplayDriver, Position_OfAMissingPattern_PlaysEmptyRows)
-{
-    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 } }, { 0, 1 }), MODTYPE_PROTRACKER);
-    ASSERT_TRUE(song.Loaded());
-    ModTracker* player = song.Player();
-    player->positions[1] = uint8(player->patternNum + 3);
-    std::vector<zw::TraceTick> ticks = song.Record(140);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 134 }));
-    EXPECT_FALSE(ticks[80].channels[0].triggered);
 }

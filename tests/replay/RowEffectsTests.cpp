@@ -31,7 +31,7 @@ TEST(RowEffects, PitchEffects_OneCell_SendTheirPeriodsTickByTick)
         for (uint32 period : c.periods)
             want.push_back(Hz(period));
         EXPECT_EQ(song.RowFrequencies(6 + 6 * c.row), want);
-        EXPECT_EQ(song.Player()->channels[0].period, c.periodAfter);
+        EXPECT_EQ(song.Player()->Replay().channels[0].period, c.periodAfter);
     }
 }
 
@@ -45,7 +45,7 @@ TEST(RowEffects, TonePortamento_ReachesItsTarget_StopsThere)
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.RowFrequencies(12), Hz({ 856, 792, 728, 678, 678, 678 }));
-    EXPECT_EQ(song.Player()->channels[0].wantedPeriod, 0);
+    EXPECT_EQ(song.Player()->Replay().channels[0].wantedPeriod, 0);
     // Replay ticks 4 and 5 of row 1 to look at what was sent.
     Song again(mod, MODTYPE_PROTRACKER);
     std::vector<zw::TraceTick> ticks = again.Record(18);
@@ -87,9 +87,9 @@ TEST(RowEffects, Vibrato_HalfAParameter_KeepsTheOtherHalf)
         { 0, 2, 0, "", 0, 0x4, 0x03 } }), MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     song.PlayTo(13);
-    EXPECT_EQ(song.Player()->channels[0].vibratoCmd, 0x4F);
+    EXPECT_EQ(song.Player()->Replay().channels[0].vibratoCmd, 0x4F);
     song.PlayTo(19);
-    EXPECT_EQ(song.Player()->channels[0].vibratoCmd, 0x43);
+    EXPECT_EQ(song.Player()->Replay().channels[0].vibratoCmd, 0x43);
 }
 
 // Row 0 sets the waveform, row 1 has 784 on volume 32: speed 8, depth 4, deltas
@@ -112,7 +112,7 @@ TEST(RowEffects, Tremolo_EachWaveform_FollowsItsTable)
         Song song(mod, MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         EXPECT_EQ(song.RowVolumes(12), c.volumes) << int(c.wave);
-        EXPECT_EQ(song.Player()->channels[0].volume, 32);
+        EXPECT_EQ(song.Player()->Replay().channels[0].volume, 32);
     }
 }
 

@@ -2,6 +2,8 @@
 // and sample numbers beyond what the module holds.
 #include "ReplayTest.h"
 
+#include "support/PMemFile.h"
+
 using namespace replaytest;
 
 // Loop start 100 and loop length 50 words on a 400-byte sample. SoundTracker reads the
@@ -24,29 +26,20 @@ TEST(Samples, Loop_SoundTrackerOrNoiseTracker_StartsInBytesOrWords)
 }
 
 // Loops that reach past the data are cut at its end, so no voice plays beyond it. The
-// loader bounds loops already; the records are spoilt after loading to show the replay
-// keeps to the data on its own.
+// loader bounds each loop for the type it loads as; a check of another file as
+// ProTracker then makes the player read a SoundTracker loop start, in bytes, as words.
 TEST(Samples, Loop_PastTheEnd_IsCut)
 {
-    zw::ModWriter pro = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0, 0 } });
-    pro.SetSample(1, Ramp(64), 64, 24, 4);
-    Song song(pro, MODTYPE_PROTRACKER);
+    zw::ModWriter st = SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 } });
+    st.SetSample(1, Ramp(64), 64, 24, 20);              // bytes 24..63 of 64
+    Song song(st, MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
-    song.Player()->samples[0].loopLength = 20;          // words 24..43 of 32
+    std::vector<uint8> bytes = ProTrackerModule().Build();
+    PMemFile pro;
+    pro.Write(bytes.data(), int32(bytes.size()));
+    ASSERT_EQ(song.Player()->ModuleCheck(MODTYPE_PROTRACKER, &pro), 0);   // words 24..43 of 32
     const zw::TraceChannel& a = song.PlayTo(6).channels[0];
     EXPECT_EQ(std::tuple(a.length, a.loopStart, a.loopLength), std::tuple(64u, 48u, 16u));
-
-    zw::ModWriter st = SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0, 0 }, { 0, 0, 1, "C-2", 2, 0, 0 } });
-    st.SetSample(1, Ramp(64), 64, 32, 4);
-    st.SetSample(2, Ramp(64), 64, 8, 4);
-    Song old(st, MODTYPE_SOUNDTRACKER15);
-    ASSERT_TRUE(old.Loaded());
-    old.Player()->samples[0].loopLength = 40;          // bytes 32..111 of 64
-    old.Player()->samples[1].loopStart = 200;          // starts past the data
-    const zw::TraceTick& row = old.PlayTo(6);
-    const zw::TraceChannel& b = row.channels[0];
-    EXPECT_EQ(std::tuple(b.start, b.length, b.loopLength), std::tuple(32u, 32u, 32u));
-    EXPECT_EQ(std::tuple(row.channels[1].triggered, row.channels[1].mute), std::tuple(false, true));
 }
 
 // A sample of length 0 mutes the voice; one of one word plays its two bytes unlooped.
@@ -77,7 +70,7 @@ TEST(Samples, SampleNumber_BeyondTheModule_IsNoChange)
     mod.SetSample(1, Ramp(512), 40);
     Song song(mod, MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
-    ASSERT_EQ(song.Player()->sampleNum, 15);
+    ASSERT_EQ(song.Player()->Module().sampleNum, 15);
     const zw::TraceChannel& never = song.PlayTo(6).channels[1];
     EXPECT_EQ(std::tuple(never.triggered, never.mute), std::tuple(false, true));
     const zw::TraceChannel& next = song.PlayTo(12).channels[0];
