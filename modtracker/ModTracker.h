@@ -55,10 +55,11 @@ public:
     bool            IsStarTracker() const { return modType == MODTYPE_STARTRACKER; }
     bool            IsMultiTracker() const { return modType == MODTYPE_MULTITRACKER; }
 
-    // The state below, read-only, for tests and the trace tool.
+    // The module and replay state below, read-only, for tests and the trace tool.
     ModuleView      Module() const;
     ReplayView      Replay() const;
 
+private:
     // Module data.
     uint32          resourceId;
     uint32          modType;
@@ -97,7 +98,7 @@ public:
     int8            amWaveforms[4][32]; // this player's writable copy; waveform 3 is noise
 
     // --- replay-private state (owned by the replay files) ---
-    static const uint16 NO_ROW = 0xffff;
+    static const uint16 NO_ROW = ReplayView::NO_ROW;
     static const int MAX_PASS_ROWS = 256;
     struct SampleBounds { int8* begin; int8* end; };
 
