@@ -61,7 +61,7 @@ ModTracker::LoadModule(uint32 index, PFile* file)
 }
 
 void
-ModTracker::ShowError(int32 error)
+ModTracker::ShowError(LoadError error)
 {
     PString text;
     text.LoadString(resourceId, uint32(error));
@@ -104,7 +104,7 @@ ModTracker::ReadTracker(PFile* file)
 
     samples = new (std::nothrow) Sample[sampleNum]();
     if (samples == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     ReadModSamples(file);
 
     songLength = file->Read_UINT8();
@@ -112,9 +112,9 @@ ModTracker::ReadTracker(PFile* file)
     bool complete = ReadFully(file, positions, POSITIONS);
     uint32 mark = modType >= MODTYPE_NOISETRACKER ? file->Read_B_UINT32() : 0;
     if (!complete || file->IsEOF())
-        ShowError(1002);
+        ShowError(LOAD_ERROR_HEADER);
     if (modType == MODTYPE_SOUNDTRACKER31 && IsTrackListFormat(file))
-        ShowError(1002);
+        ShowError(LOAD_ERROR_HEADER);
 
     // The list has 128 entries, and the song always plays its first position.
     songLength = std::clamp<uint16>(songLength, 1, POSITIONS);
@@ -123,7 +123,7 @@ ModTracker::ReadTracker(PFile* file)
 
     int channelCount = modType >= MODTYPE_NOISETRACKER ? ModChannels(file, mark) : 4;
     if (channelCount == 0)
-        ShowError(1002);
+        ShowError(LOAD_ERROR_HEADER);
     channelNum = uint16(channelCount);
     namedPatterns = uint16(*std::max_element(positions, positions + POSITIONS) + 1);
     patternNum = PatternsToLoad(file);
@@ -135,16 +135,16 @@ ModTracker::ReadTracker(PFile* file)
 
     tracks = new (std::nothrow) TrackLine*[trackNum]();
     if (tracks == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     trackBuffers = trackNum;
     bool plausible = ReadModPatterns(file);
     // A damaged module is played, not another format read as one.
     if (patternNum < namedPatterns && !plausible)
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 
     sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
     if (sequences == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     for (uint16 p = 0; p < patternNum; p++) {
         for (uint16 c = 0; c < channelNum; c++)
             sequences[p * SEQUENCE_WIDTH + c] = uint16(p * channelNum + c);
@@ -179,7 +179,7 @@ ModTracker::ReadModSamples(PFile* file)
         uint16 loopStart = file->Read_B_UINT16();
         uint16 loopLength = file->Read_B_UINT16();
         if (file->IsEOF())
-            ShowError(1004);
+            ShowError(LOAD_ERROR_SAMPLE_INFO);
         s.name = name;
         s.fineTune = keepFineTune ? fineTune & 0x0F : 0;
         // The replay keeps volume in a signed byte and sends it times 4.
@@ -202,7 +202,7 @@ ModTracker::ReadModPatterns(PFile* file)
         for (uint16 c = 0; c < channelNum; c++) {
             track[c] = new (std::nothrow) TrackLine[MOD_ROWS]();
             if (track[c] == nullptr)
-                ShowError(1001);
+                ShowError(LOAD_ERROR_MEMORY);
         }
         bool complete = ReadFully(file, raw, patternBytes);
         plausible = plausible && PlausibleCells(raw, patternBytes, sampleNum);
@@ -218,7 +218,7 @@ ModTracker::ReadModPatterns(PFile* file)
             }
         }
         if (!complete)
-            ShowError(1003);
+            ShowError(LOAD_ERROR_PATTERNS);
     }
     return plausible;
 }
@@ -237,7 +237,7 @@ ModTracker::ReadModSampleData(PFile* file, bool plausible)
         int32 bytes = 2 * int32(s.length);
         s.data = new (std::nothrow) int8[bytes]();
         if (s.data == nullptr)
-            ShowError(1001);
+            ShowError(LOAD_ERROR_MEMORY);
         int32 room = std::max(file->GetLength() - file->GetPosition(), 0);
         if (room < bytes - SAMPLE_SLACK)
             withinSlack = false;
@@ -245,7 +245,7 @@ ModTracker::ReadModSampleData(PFile* file, bool plausible)
         s.missing = uint32(bytes - got);
     }
     if (!withinSlack && !plausible)
-        ShowError(1005);
+        ShowError(LOAD_ERROR_SAMPLES);
 }
 
 // Stores a loop that the replay can form only inside the sample's data. loopStart counts

@@ -47,7 +47,7 @@ ModTracker::ReadMultiTracker(PFile* file)
     uint8 rows = file->Read_UINT8();
     uint8 channelCount = file->Read_UINT8();
     if (!ReadFully(file, panning, PAN_CHANNELS) || file->IsEOF())
-        ShowError(1002);
+        ShowError(LOAD_ERROR_HEADER);
 
     moduleName = name;
     patternNum = uint16(lastPattern + 1);
@@ -59,14 +59,14 @@ ModTracker::ReadMultiTracker(PFile* file)
     trackNum = storedTracks;
     rowsPerPattern = rows;
     if (!MtmShapeValid(channelCount, rows))
-        ShowError(1002);
+        ShowError(LOAD_ERROR_HEADER);
     for (uint8& pan : panning)
         pan = std::min(pan, MAX_PAN);   // channel panning is pan * 16 in a byte
 
     samples = new (std::nothrow) Sample[sampleNum]();
     std::unique_ptr<uint32[]> fileBytes(new (std::nothrow) uint32[sampleNum + 1]());
     if (samples == nullptr || fileBytes == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     ReadMtmSamples(file, fileBytes.get());
 
     ReadFully(file, positions, POSITIONS);
@@ -98,7 +98,7 @@ ModTracker::ReadMtmSamples(PFile* file, uint32* fileBytes)
         uint8 volume = file->Read_UINT8();
         file->Read_UINT8();             // attributes; all data is taken as 8-bit
         if (file->IsEOF())
-            ShowError(1004);
+            ShowError(LOAD_ERROR_SAMPLE_INFO);
 
         s.name = name;
         fileBytes[i] = length;          // the data section holds all of it, odd byte too
@@ -115,22 +115,22 @@ ModTracker::ReadMtmTracks(PFile* file)
 {
     tracks = new (std::nothrow) TrackLine*[uint32(trackNum) + 1]();
     if (tracks == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     trackBuffers = uint32(trackNum) + 1;
     tracks[0] = new (std::nothrow) TrackLine[rowsPerPattern]();     // the empty track
     if (tracks[0] == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
 
     // A file too short for its tracks fails before they are all allocated.
     int64 trackBytes = int64(rowsPerPattern) * ROW_BYTES;
     if (int64(file->GetLength()) - file->GetPosition() < trackBytes * trackNum)
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 
     uint8 raw[MAX_ROWS * ROW_BYTES];
     for (uint32 t = 1; t <= trackNum; t++) {
         TrackLine* track = new (std::nothrow) TrackLine[rowsPerPattern]();
         if (track == nullptr)
-            ShowError(1001);
+            ShowError(LOAD_ERROR_MEMORY);
         tracks[t] = track;
         bool complete = ReadFully(file, raw, int32(trackBytes));
         for (uint16 r = 0; r < rowsPerPattern; r++) {
@@ -143,7 +143,7 @@ ModTracker::ReadMtmTracks(PFile* file)
             track[r].effectArg = row[2];
         }
         if (!complete)
-            ShowError(1003);
+            ShowError(LOAD_ERROR_PATTERNS);
     }
 }
 
@@ -152,14 +152,14 @@ ModTracker::ReadMtmSequences(PFile* file)
 {
     sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
     if (sequences == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     for (int i = 0; i < patternNum * SEQUENCE_WIDTH; i++) {
         uint16 track = file->Read_L_UINT16();
         sequences[i] = track <= trackNum ? track : 0;   // a missing track plays as empty
     }
     // The comment skip that follows clears the end-of-file flag, so look now.
     if (file->IsEOF())
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 }
 
 void
@@ -171,7 +171,7 @@ ModTracker::ReadMtmSampleData(PFile* file, const uint32* fileBytes)
         if (bytes != 0) {
             s.data = new (std::nothrow) int8[bytes]();
             if (s.data == nullptr)
-                ShowError(1001);
+                ShowError(LOAD_ERROR_MEMORY);
             // Unsigned to signed; what the file lacks stays silent.
             int32 got = std::max(file->Read(s.data, bytes), 0);
             for (int32 k = 0; k < got; k++)

@@ -122,7 +122,7 @@ protected:
     // Loading (ModTrackerLoad*.cpp).
     int32           LoadTracker(PFile* file);
     int32           LoadMultiTracker(PFile* file);
-    [[noreturn]] void ShowError(int32 error);
+    [[noreturn]] void ShowError(LoadError error);
 
     // --- loader-private helpers (owned by the loader files) ---
     uint32          trackBuffers;       // entries of tracks, for Cleanup
