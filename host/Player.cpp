@@ -137,6 +137,7 @@ Session::Play(const std::string& path, int index, int count)
     }
     status = StatusFacts();
     status.name = std::filesystem::path(path).filename().string();
+    status.title = ReadModuleFacts(path).name;
     status.index = index + 1;
     status.count = count;
     status.total = Duration(plugin, path);

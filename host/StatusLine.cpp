@@ -153,5 +153,8 @@ StatusText(const StatusFacts& facts, int columns)
         + PeakMeter(facts.peaks) + Extras(facts) + "  ";
     if (facts.count > 1)
         text += "(" + std::to_string(facts.index) + "/" + std::to_string(facts.count) + ") ";
-    return CutToWidth(text + facts.name, columns);
+    text += facts.name;
+    if (!facts.title.empty())
+        text += " - " + facts.title;
+    return CutToWidth(text, columns);
 }

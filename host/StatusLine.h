@@ -19,6 +19,7 @@ std::string         PeakMeter(const Peaks& peaks);
 struct StatusFacts
 {
     std::string     name;               // the file's name
+    std::string     title;              // the module's name, as UTF-8; may be empty
     int             index = 0;          // 1-based place in the list
     int             count = 0;          // files in the list
     bool            paused = false;
@@ -31,8 +32,8 @@ struct StatusFacts
     Peaks           peaks;
 };
 
-// One line without its newline, cut to `columns`; the file's name comes last, so a
-// narrow terminal loses it first.
+// One line without its newline, cut to `columns`; the file's and the module's names come
+// last, so a narrow terminal loses them first.
 std::string         StatusText(const StatusFacts& facts, int columns);
 
 #endif

@@ -80,7 +80,7 @@ template<typename Sample>
 constexpr int32
 MaxWindowStep(uint32 frames)
 {
-    return int32(((kWindowBytes / sizeof(Sample) - 1) * 2048 - 2047) / (frames - 1));
+    return int32(((kWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1)) / (frames - 1));
 }
 template<typename Sample>
 constexpr int32 kMaxVectorStep = MaxWindowStep<Sample>(kVectorFrames);
@@ -155,7 +155,7 @@ MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
 Relative(int32 position, int32 base, __m512i offsets)
 {
-    return _mm512_add_epi32(_mm512_set1_epi32(position - base * 2048), offsets);
+    return _mm512_add_epi32(_mm512_set1_epi32(position - (base << MIX_FRACTION_BITS)), offsets);
 }
 
 
@@ -185,7 +185,7 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
         // Backwards, the lowest index is the last frame's.
         const int32 lowestOffset = step > 0 ? 0 : int32(2 * kVectorFrames - 1) * step;
         for (; i + 2 * kVectorFrames <= frames; i += 2 * kVectorFrames) {
-            const int32 base = (position + lowestOffset) >> 11;
+            const int32 base = (position + lowestOffset) >> MIX_FRACTION_BITS;
             const __m512i window = LoadWindow(v.length, data, base);
             const __m512i relative = Relative(position, base, v.frameOffsets);
             MixFromWindow<Sample, false>(v, window, relative, buffer + 2 * i, kVectorFrames);
@@ -196,14 +196,14 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
     }
     const int32 lowestOffset = step > 0 ? 0 : int32(kVectorFrames - 1) * step;
     for (; i + kVectorFrames <= frames; i += kVectorFrames) {
-        const int32 base = (position + lowestOffset) >> 11;
+        const int32 base = (position + lowestOffset) >> MIX_FRACTION_BITS;
         MixFromWindow<Sample, false>(v, LoadWindow(v.length, data, base),
             Relative(position, base, v.frameOffsets), buffer + 2 * i, kVectorFrames);
         position += passStep;
     }
     const uint32 rest = frames - i;
     if (rest != 0) {
-        const int32 base = (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> 11;
+        const int32 base = (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> MIX_FRACTION_BITS;
         MixFromWindow<Sample, true>(v, LoadWindow(v.length, data, base),
             Relative(position, base, v.frameOffsets), buffer + 2 * i, rest);
         position += int32(rest) * step;
@@ -222,7 +222,7 @@ MixStereoAvx512Of(const Sample* data, int32* buffer, int32 position, int32 step,
     // through the block loop.
     if (frames == 0 || step > kMaxVectorStep<Sample> || step < -kMaxVectorStep<Sample>
         || position < 0 || last < 0
-        || (position >> 11) >= int64(length) || (last >> 11) >= int64(length)) {
+        || (position >> MIX_FRACTION_BITS) >= int64(length) || (last >> MIX_FRACTION_BITS) >= int64(length)) {
         return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
     return MixStereoVector(data, buffer, position, step, frames, left, right, length);
@@ -311,9 +311,9 @@ AddWholeTile(const PassStretch& s, uint32 zero, TileSums& sums)
         if (q == 0 || (q == 2 && s.step > kMaxTileStep<Sample>)
             || s.step > kMaxDoubleStep<Sample>) {
             const uint32 from = zero + q * kVectorFrames * uint32(s.step);
-            const int32 base = int32(from) >> 11;
+            const int32 base = int32(from) >> MIX_FRACTION_BITS;
             window = LoadWindow(s.length, data, base);
-            relative = _mm512_add_epi32(_mm512_set1_epi32(int32(from - uint32(base) * 2048)),
+            relative = _mm512_add_epi32(_mm512_set1_epi32(int32(from - (uint32(base) << MIX_FRACTION_BITS))),
                 offsets);
         } else {
             relative = _mm512_add_epi32(relative, quarter);
@@ -351,9 +351,9 @@ AddStretchToTile(const PassStretch& s, uint32 first, TileSums& sums)
         // Backwards, the lowest index is the last frame's.
         const uint32 lowest = s.step >= 0 ? __builtin_ctz(quarterLanes)
             : 31 - __builtin_clz(quarterLanes);
-        const int32 base = int32(from + lowest * step) >> 11;
+        const int32 base = int32(from + lowest * step) >> MIX_FRACTION_BITS;
         const __m512i relative = _mm512_add_epi32(
-            _mm512_set1_epi32(int32(from - uint32(base) * 2048)), offsets);
+            _mm512_set1_epi32(int32(from - (uint32(base) << MIX_FRACTION_BITS))), offsets);
         AddLanes<Sample>(LoadWindow(s.length, data, base), relative, __mmask16(quarterLanes),
             gainLeft, gainRight, sums.left[q], sums.right[q]);
     }
@@ -400,7 +400,7 @@ const uint32 kHalfFrames = 4;
 const uint32 kHalfWindowBytes = 16;
 
 template<typename Sample>
-constexpr int32 kMaxHalfStep = int32(((kHalfWindowBytes / sizeof(Sample) - 1) * 2048 - 2047)
+constexpr int32 kMaxHalfStep = int32(((kHalfWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1))
     / (kHalfFrames - 1));
 
 template<typename Sample>
@@ -419,8 +419,8 @@ MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
 
     uint32 i = 0;
     for (; i + 2 * kHalfFrames <= frames; i += 2 * kHalfFrames) {
-        const int32 low = (position + lowestOffset) >> 11;
-        const int32 high = (position + halfStep + lowestOffset) >> 11;
+        const int32 low = (position + lowestOffset) >> MIX_FRACTION_BITS;
+        const int32 high = (position + halfStep + lowestOffset) >> MIX_FRACTION_BITS;
         int32* out = buffer + 2 * i;
         if (int64(low > high ? low : high) + windowSamples > int64(length)) {
             position = MixStereoBlocks(data, out, position, step, 2 * kHalfFrames, left,
@@ -431,10 +431,12 @@ MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + low))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + high)), 1);
         // Subtracting whole samples commutes with the shift to an index.
+        const int32 lowBase = low << MIX_FRACTION_BITS;
+        const int32 highBase = high << MIX_FRACTION_BITS;
         const __m256i relative = _mm256_sub_epi32(
             _mm256_add_epi32(_mm256_set1_epi32(position), frameOffsets),
-            _mm256_setr_epi32(low * 2048, low * 2048, low * 2048, low * 2048,
-                high * 2048, high * 2048, high * 2048, high * 2048));
+            _mm256_setr_epi32(lowBase, lowBase, lowBase, lowBase,
+                highBase, highBase, highBase, highBase));
         // Shuffle control: the sample's byte(s) in the top of each lane, and bytes with
         // the high bit set, which the shuffle clears, below.
         __m256i control;
@@ -471,7 +473,7 @@ MixStereoAvx2Of(const Sample* data, int32* buffer, int32 position, int32 step,
     // As in the AVX-512 set: fast steps and stretches outside `length` use the blocks.
     if (frames == 0 || step > kMaxHalfStep<Sample> || step < -kMaxHalfStep<Sample>
         || position < 0 || last < 0
-        || (position >> 11) >= int64(length) || (last >> 11) >= int64(length)) {
+        || (position >> MIX_FRACTION_BITS) >= int64(length) || (last >> MIX_FRACTION_BITS) >= int64(length)) {
         return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
     return MixStereoShuffle(data, buffer, position, step, frames, left, right, length);
@@ -520,7 +522,7 @@ TilesTakeStretch(PassStretch& stretch, int64 position, int64 step)
     const int64 length = stretch.length;
     if (stretch.end <= stretch.first || step > maxStep || step < -maxStep
         || position < 0 || last < 0 || position > INT32_MAX || last > INT32_MAX
-        || (position >> 11) >= length || (last >> 11) >= length)
+        || (position >> MIX_FRACTION_BITS) >= length || (last >> MIX_FRACTION_BITS) >= length)
         return false;
     stretch.position = int32(position);
     stretch.step = int32(step);

@@ -7,6 +7,7 @@
 #define MIXER_MIXKERNEL_H
 
 #include "beos/SupportDefs.h"
+#include "mixer/FixedPoint.h"
 
 namespace MixKernel {
 
@@ -53,7 +54,7 @@ MixStereoReference(const Sample* data, int32* buffer, Pos position, Pos step,
     uint32 frames, int32 left, int32 right)
 {
     for (uint32 i = 0; i < frames; i++) {
-        const int32 s = data[uint32(position >> 11)] * SampleScale<Sample>;
+        const int32 s = data[uint32(position >> MIX_FRACTION_BITS)] * SampleScale<Sample>;
         position += step;
         buffer[2 * i] = WrapAdd(buffer[2 * i], s * left);
         buffer[2 * i + 1] = WrapAdd(buffer[2 * i + 1], s * right);
@@ -76,7 +77,7 @@ MixStereoBlocks(const Sample* data, int32* buffer, Pos position, Pos step, uint3
     for (; i + kBlock <= frames; i += kBlock) {
         int32 s[kBlock];
         for (uint32 k = 0; k < kBlock; k++) {
-            s[k] = data[uint32(position >> 11)];
+            s[k] = data[uint32(position >> MIX_FRACTION_BITS)];
             position += step;
         }
         int32* out = buffer + 2 * i;
@@ -86,7 +87,7 @@ MixStereoBlocks(const Sample* data, int32* buffer, Pos position, Pos step, uint3
         }
     }
     for (; i < frames; i++) {
-        const int32 s = data[uint32(position >> 11)];
+        const int32 s = data[uint32(position >> MIX_FRACTION_BITS)];
         position += step;
         buffer[2 * i] = WrapAdd(buffer[2 * i], s * left);
         buffer[2 * i + 1] = WrapAdd(buffer[2 * i + 1], s * right);

@@ -5,6 +5,7 @@
 
 #include "beos/SupportDefs.h"
 #include "framework/VInfo.h"
+#include "mixer/FixedPoint.h"
 
 class RVAddOnPlayer;
 struct SamplePlayerInfo;
@@ -17,9 +18,6 @@ enum : uint32 {
     MIX_INTERP   = 0x200,
 };
 
-// Mixer positions and steps are fixed point with this many fraction bits.
-const int32  MIX_FRACTION_BITS = 11;
-const int64  MIX_FRACTION_ONE  = int64(1) << MIX_FRACTION_BITS;
 // The highest position the 32-bit kernels may start or end a stretch at.
 const int64  MIX_POSITION_32BIT_MAX = 0x7FFFFFFE;
 const uint32 MIX_OUTPUT_FREQUENCY = 44100;

@@ -31,7 +31,7 @@ RVMixer::PrepareVoice()
 
 
 // Volume and panning outside their ranges are held at the nearest legal value, which
-// keeps every product of a kernel far from overflow (Gains_OutOfRangeValues_Clamped).
+// keeps every product of a kernel far from overflow (AddChannel.Gains_PanningAndMasterVolume).
 void
 RVMixer::SetGains()
 {
@@ -55,7 +55,7 @@ RVMixer::SetGains()
 
 
 // The loop end is cut at the sample's end so that a loop reaching past the data wraps
-// there instead of reading beyond it (AddChannel_LoopPastSample_WrapsAtSampleEnd).
+// there instead of reading beyond it (BadVoice.AddChannel_LoopPastSample_WrapsAtSampleEnd).
 void
 RVMixer::SetBounds()
 {

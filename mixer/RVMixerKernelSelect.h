@@ -47,7 +47,7 @@ RVMixer::SelectKernels() const
 
 
 // The 32-bit kernel serves every stretch whose positions all fit in 32 bits; it gives
-// the same result as the 64-bit one there (Kernels_32And64Bit_Agree).
+// the same result as the 64-bit one there (Kernels.*_RandomStretches_MatchModel).
 template<typename Sample>
 int64
 RVMixer::MixStretch(const KernelPair<Sample>& kernels, const Sample* data, int32* buffer,

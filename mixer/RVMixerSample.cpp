@@ -12,7 +12,7 @@
 
 // Voices left from normal mode describe instruments, not buffers, and may hold data of
 // another width than sample mode reads; they are stopped so that nothing reads them as
-// buffers (SampleMode_Switch_StopsOldVoices). Without a source description there is
+// buffers (SampleMode.Switch_StopsOldVoices). Without a source description there is
 // nothing to switch to.
 void
 RVMixer::SwitchToSampleMode(SamplePlayerInfo* info)
@@ -42,7 +42,7 @@ RVMixer::DoSampleMixing(int8* buffer, uint32 frames)
                         mixFrequency);
             }
             // The last channel brought no buffer: the rest of this block is silence and
-            // the next call starts with a new Play (SampleMode_LastChannelEmpty_Silence).
+            // the next call starts with a new Play (SampleMode.LastChannelEmpty_RestOfBlockSilentAndNextCallPlays).
             if (tickFramesLeft == 0) {
                 memset(buffer, 0, Samples2Bytes(frames));
                 return;

@@ -1,23 +1,20 @@
 // ModTracker: which of the eight module types a file is.
 #include "modtracker/ModTracker.h"
 
+#include <cstring>
+
+#include "modtracker/Effects.h"
 #include "modtracker/ModHeader.h"
+#include "modtracker/MtmHeader.h"
 #include "support/PFile.h"
 
 namespace {
 
 const int32 MIN_MTM_LENGTH = 68;
-const int32 MTM_SHAPE_OFFSET = 32;  // rows per track, then channels
 const int32 MIN_MOD_LENGTH = 1148;
-const int32 RESTART_OFFSET = 951;
 const int32 PATTERN_BYTES = 1024;   // 64 rows of 4 channels
-const int32 SONG_LENGTH_15 = 470;
-const int32 SONG_LENGTH_31 = 950;
-const int32 SAMPLE_HEADERS_OFFSET = 20;
-const int32 SAMPLE_HEADER_BYTES = 30;
-const int SAMPLE_NAME_BYTES = 22;
 const uint8 PROTRACKER_RESTART = 127;
-const uint8 TEMPO_FLOOR = 32;       // F parameters from here on set the tempo
+const int OLD_SAMPLES = 15;         // sample headers of a SoundTracker15 file
 
 bool
 IsPrintable(uint8 c)
@@ -36,48 +33,43 @@ IsTakeTrackerMark(uint32 mark)
 // M.K. files from the tracker with the tempo command carry restart byte 127 or set a
 // tempo in the first pattern they play.
 int32
-TestNoiseTracker(PFile* file, const uint8* head)
+TestNoiseTracker(PFile* file, const ModSongHeader& song)
 {
-    if (head[RESTART_OFFSET] >= PROTRACKER_RESTART)
+    if (song.restart >= PROTRACKER_RESTART)
         return MODTYPE_PROTRACKER;
-    uint8 first = head[RESTART_OFFSET + 1];
-    file->Seek(MOD_PATTERN_OFFSET + first * PATTERN_BYTES, PFile::pSeekBegin);
+    file->Seek(MOD_PATTERN_OFFSET + song.positions[0] * PATTERN_BYTES, PFile::pSeekBegin);
     uint8 cells[PATTERN_BYTES] = {};
     file->Read(cells, PATTERN_BYTES);
-    for (int i = 0; i < PATTERN_BYTES; i += 4) {
-        if ((cells[i + 2] & 0x0F) == 0x0F && cells[i + 3] >= TEMPO_FLOOR)
+    for (int i = 0; i < PATTERN_BYTES; i += MOD_CELL_BYTES) {
+        if (SetsTempo(cells[i + 2] & 0x0F, cells[i + 3]))
             return MODTYPE_PROTRACKER;
     }
     return MODTYPE_NOISETRACKER;
 }
 
-// The 22-byte name of sample header n: text and zeros only.
-bool
-NameIsText(const uint8* head, uint16 n)
-{
-    const uint8* name = head + SAMPLE_HEADERS_OFFSET + SAMPLE_HEADER_BYTES * n;
-    for (int i = 0; i < SAMPLE_NAME_BYTES; i++) {
-        if (name[i] != 0 && !IsPrintable(name[i]))
-            return false;
-    }
-    return true;
-}
-
-// A file without a mark: an old module, if its sample names are text.
+// The type a file's mark names; a file without one is an old module of 31 samples when
+// the 16th sample header has a name, else of 15. -1 for a mark of no known kind.
 int32
-TestUnmarked(const uint8* head)
+TypeFromHeader(PFile* file, const uint8* head)
 {
-    for (uint16 n = 0; n < 15; n++) {
-        if (!NameIsText(head, n))
-            return -1;
-    }
-    if (!NameIsText(head, 15))
-        return head[SONG_LENGTH_15] != 0 ? int32(MODTYPE_SOUNDTRACKER15) : -1;
-    for (uint16 n = 16; n < 31; n++) {
-        if (!NameIsText(head, n))
-            return -1;
-    }
-    return head[SONG_LENGTH_31] != 0 ? int32(MODTYPE_SOUNDTRACKER31) : -1;
+    ModFileHeader header;
+    DecodeModHeader(head, MODTYPE_PROTRACKER, header);
+    uint32 mark = header.mark;
+    if (mark == ModMark("M.K.") && ModChannels(file, mark) == 8)
+        return MODTYPE_FASTTRACKER;
+    if (mark == ModMark("M.K.") || mark == ModMark("M!K!") || mark == ModMark("M&K!"))
+        return TestNoiseTracker(file, header.song);
+    if (mark == ModMark("FLT4"))
+        return MODTYPE_STARTRACKER;
+    if (mark == ModMark("6CHN") || mark == ModMark("8CHN"))
+        return MODTYPE_FASTTRACKER;
+    if (IsTakeTrackerMark(mark))
+        return MODTYPE_TAKETRACKER;
+    const uint8* m = head + MOD_MARK_OFFSET;
+    if (IsPrintable(m[0]) && IsPrintable(m[1]) && IsPrintable(m[2]) && IsPrintable(m[3]))
+        return -1;
+    return SampleNameIsText(header.samples[OLD_SAMPLES].name) ? MODTYPE_SOUNDTRACKER31
+        : MODTYPE_SOUNDTRACKER15;
 }
 
 }   // namespace
@@ -102,43 +94,26 @@ ModTracker::TestModule(PFile* file)
     uint8 head[MOD_PATTERN_OFFSET] = {};
     file->Seek(0, PFile::pSeekBegin);
     file->Read(head, MOD_PATTERN_OFFSET);
-    if (head[0] == 'M' && head[1] == 'T' && head[2] == 'M' && head[3] == 16) {
-        uint8 rows = head[MTM_SHAPE_OFFSET];
-        uint8 channels = head[MTM_SHAPE_OFFSET + 1];
-        return MtmShapeValid(channels, rows) ? int32(MODTYPE_MULTITRACKER) : -1;
-    }
+    MtmFileHeader mtm;
+    memcpy(&mtm, head, sizeof(mtm));
+    if (MtmSigned(mtm))
+        return MtmHeaderValid(mtm) ? int32(MODTYPE_MULTITRACKER) : -1;
     if (length < MIN_MOD_LENGTH)
         return -1;
 
-    const uint8* m = head + MOD_MARK_OFFSET;
-    uint32 mark = uint32(m[0]) << 24 | uint32(m[1]) << 16 | uint32(m[2]) << 8 | m[3];
-    if (mark == ModMark("M.K.") && ModChannels(file, mark) == 8)
-        return MODTYPE_FASTTRACKER;
-    if (mark == ModMark("M.K.") || mark == ModMark("M!K!") || mark == ModMark("M&K!"))
-        return TestNoiseTracker(file, head);
-    if (mark == ModMark("FLT4"))
-        return MODTYPE_STARTRACKER;
-    if (mark == ModMark("6CHN") || mark == ModMark("8CHN"))
-        return MODTYPE_FASTTRACKER;
-    if (IsTakeTrackerMark(mark))
-        return ModChannels(file, mark) != 0 ? int32(MODTYPE_TAKETRACKER) : -1;
-    if (IsPrintable(m[0]) && IsPrintable(m[1]) && IsPrintable(m[2]) && IsPrintable(m[3]))
+    int32 type = TypeFromHeader(file, head);
+    if (type < 0)
         return -1;
-    int32 type = TestUnmarked(head);
-    if (type == MODTYPE_SOUNDTRACKER31 && IsTrackListFormat(file))
-        return -1;
-    return type;
+    ModFileHeader header;
+    DecodeModHeader(head, uint32(type), header);
+    return ModHeaderValid(header, uint32(type), file) ? type : -1;
 }
 
 bool
 ModTracker::CheckSampleName(PFile* file, uint16 n)
 {
-    uint8 name[SAMPLE_NAME_BYTES] = {};
-    file->Seek(SAMPLE_HEADERS_OFFSET + SAMPLE_HEADER_BYTES * n, PFile::pSeekBegin);
-    file->Read(name, sizeof(name));
-    for (uint8 c : name) {
-        if (c != 0 && !IsPrintable(c))
-            return false;
-    }
-    return true;
+    ModSampleHeader header = {};
+    file->Seek(MOD_SONG_NAME_BYTES + int32(sizeof(header)) * n, PFile::pSeekBegin);
+    file->Read(header.name, sizeof(header.name));
+    return SampleNameIsText(header.name);
 }

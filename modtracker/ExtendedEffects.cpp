@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/RVChannel.h"
+#include "modtracker/Effects.h"
 #include "modtracker/Tables.h"
 
 namespace {
@@ -19,23 +20,23 @@ ModTracker::ECommands(RVChannel* voice, Channel& ch)
 {
     if (!HasExtendedCommands())
         return;
-    switch (ch.effectArg >> 4) {
-        case 0:  Filter(voice, ch); break;
-        case 1:  FinePortUp(voice, ch); break;
-        case 2:  FinePortDown(voice, ch); break;
-        case 3:  SetGlissCon(voice, ch); break;
-        case 4:  SetVibCon(voice, ch); break;
-        case 5:  SetFineTune(voice, ch); break;
-        case 6:  JumpLoop(voice, ch); break;
-        case 7:  SetTreCon(voice, ch); break;
-        case 9:  RetrigNote(voice, ch); break;
-        case 10: VolumeFineUp(voice, ch); break;
-        case 11: VolumeFineDown(voice, ch); break;
-        case 12: NoteCut(voice, ch); break;
-        case 13: NoteDelay(voice, ch); break;
-        case 14: PatternDelay(voice, ch); break;
-        case 15: FunkIt(voice, ch); break;
-        default: break;
+    switch (ExtendedCommand(ch.effectArg)) {
+        case ECMD_FILTER:           Filter(voice, ch); break;
+        case ECMD_FINE_PORT_UP:     FinePortUp(voice, ch); break;
+        case ECMD_FINE_PORT_DOWN:   FinePortDown(voice, ch); break;
+        case ECMD_GLISSANDO:        SetGlissCon(voice, ch); break;
+        case ECMD_VIBRATO_WAVE:     SetVibCon(voice, ch); break;
+        case ECMD_FINE_TUNE:        SetFineTune(voice, ch); break;
+        case ECMD_PATTERN_LOOP:     JumpLoop(voice, ch); break;
+        case ECMD_TREMOLO_WAVE:     SetTreCon(voice, ch); break;
+        case ECMD_NONE_8:           break;
+        case ECMD_RETRIGGER:        RetrigNote(voice, ch); break;
+        case ECMD_VOLUME_FINE_UP:   VolumeFineUp(voice, ch); break;
+        case ECMD_VOLUME_FINE_DOWN: VolumeFineDown(voice, ch); break;
+        case ECMD_NOTE_CUT:         NoteCut(voice, ch); break;
+        case ECMD_NOTE_DELAY:       NoteDelay(voice, ch); break;
+        case ECMD_PATTERN_DELAY:    PatternDelay(voice, ch); break;
+        case ECMD_FUNK:             FunkIt(voice, ch); break;
     }
 }
 

@@ -1,5 +1,4 @@
-// ModTracker: the MOD loader (types 0 to 6), the load-error report and the loop bounds
-// both loaders share.
+// ModTracker: the MOD loader (types 0 to 6) and the load-error report both loaders share.
 #include "modtracker/ModTracker.h"
 
 #include <algorithm>
@@ -15,9 +14,6 @@
 namespace {
 
 const int SEQUENCE_WIDTH = 32;
-const int POSITIONS = 128;
-const int SAMPLE_NAME_BYTES = 22;
-const int SONG_NAME_BYTES = 20;
 const uint8 MAX_VOLUME = 64;
 const int32 SAMPLE_SLACK = 512;     // a last sample this much short of its data still loads
 
@@ -40,15 +36,19 @@ struct NoteOfPeriod
     }
 };
 
-}   // namespace
-
-// Reads count bytes; what the file lacks stays zero. False when the file ran short.
-bool
-ModTracker::ReadFully(PFile* file, void* buffer, int32 count)
+void
+TakeModSample(const ModSampleHeader& header, uint32 type, Sample& s)
 {
-    memset(buffer, 0, size_t(count));
-    return file->Read(buffer, count) == count && !file->IsEOF();
+    s.name = FieldText(header.name);
+    s.length = header.length;
+    s.fineTune = type >= MODTYPE_PROTRACKER ? header.fineTune & 0x0F : 0;
+    // The replay keeps volume in a signed byte and sends it times 4.
+    s.volume = std::min(header.volume, MAX_VOLUME);
+    // A file's "no loop" is a one-word loop at the start.
+    BoundLoop(s, header.loopStart, header.loopLength, type <= MODTYPE_SOUNDTRACKER31, 1);
 }
+
+}   // namespace
 
 int32
 ModTracker::LoadModule(uint32 index, PFile* file)
@@ -61,7 +61,7 @@ ModTracker::LoadModule(uint32 index, PFile* file)
 }
 
 void
-ModTracker::ShowError(int32 error)
+ModTracker::ShowError(LoadError error)
 {
     PString text;
     text.LoadString(resourceId, uint32(error));
@@ -97,35 +97,9 @@ ModTracker::LoadTracker(PFile* file)
 void
 ModTracker::ReadTracker(PFile* file)
 {
-    sampleNum = modType == MODTYPE_SOUNDTRACKER15 ? 15 : 31;
-    char name[SONG_NAME_BYTES + 1] = {};
-    ReadFully(file, name, SONG_NAME_BYTES);
-    moduleName = name;
-
-    samples = new (std::nothrow) Sample[sampleNum]();
-    if (samples == nullptr)
-        ShowError(1001);
-    ReadModSamples(file);
-
-    songLength = file->Read_UINT8();
-    uint8 restart = file->Read_UINT8();
-    bool complete = ReadFully(file, positions, POSITIONS);
-    uint32 mark = modType >= MODTYPE_NOISETRACKER ? file->Read_B_UINT32() : 0;
-    if (!complete || file->IsEOF())
-        ShowError(1002);
-    if (modType == MODTYPE_SOUNDTRACKER31 && IsTrackListFormat(file))
-        ShowError(1002);
-
-    // The list has 128 entries, and the song always plays its first position.
-    songLength = std::clamp<uint16>(songLength, 1, POSITIONS);
-    bool hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
-    restartPos = hasRestart && restart < songLength ? restart : 0;
-
-    int channelCount = modType >= MODTYPE_NOISETRACKER ? ModChannels(file, mark) : 4;
-    if (channelCount == 0)
-        ShowError(1002);
-    channelNum = uint16(channelCount);
-    namedPatterns = uint16(*std::max_element(positions, positions + POSITIONS) + 1);
+    uint32 mark = ReadModHeader(file);
+    channelNum = modType >= MODTYPE_NOISETRACKER ? uint16(ModChannels(file, mark)) : 4;
+    namedPatterns = uint16(*std::max_element(positions, positions + MOD_POSITIONS) + 1);
     patternNum = PatternsToLoad(file);
     trackNum = uint16(patternNum * channelNum);     // at most 256 * 32
     rowsPerPattern = MOD_ROWS;
@@ -135,21 +109,52 @@ ModTracker::ReadTracker(PFile* file)
 
     tracks = new (std::nothrow) TrackLine*[trackNum]();
     if (tracks == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     trackBuffers = trackNum;
     bool plausible = ReadModPatterns(file);
     // A damaged module is played, not another format read as one.
     if (patternNum < namedPatterns && !plausible)
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 
     sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
     if (sequences == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     for (uint16 p = 0; p < patternNum; p++) {
         for (uint16 c = 0; c < channelNum; c++)
             sequences[p * SEQUENCE_WIDTH + c] = uint16(p * channelNum + c);
     }
     ReadModSampleData(file, plausible);
+}
+
+// The song, the samples and the position list, from a header that detection would take
+// as this type. Returns the mark (0 for the unmarked types).
+uint32
+ModTracker::ReadModHeader(PFile* file)
+{
+    uint8 bytes[MOD_PATTERN_OFFSET] = {};
+    int32 got = std::max(file->Read(bytes, ModHeaderBytes(modType)), 0);
+    ModFileHeader header;
+    DecodeModHeader(bytes, modType, header);
+    sampleNum = header.sampleCount;
+    moduleName = FieldText(header.name);
+
+    samples = new (std::nothrow) Sample[sampleNum]();
+    if (samples == nullptr)
+        ShowError(LOAD_ERROR_MEMORY);
+    if (got < ModSongOffset(modType))
+        ShowError(LOAD_ERROR_SAMPLE_INFO);
+    for (uint16 i = 0; i < sampleNum; i++)
+        TakeModSample(header.samples[i], modType, samples[i]);
+    if (got < ModHeaderBytes(modType) || !ModHeaderValid(header, modType, file))
+        ShowError(LOAD_ERROR_HEADER);
+
+    memcpy(positions, header.song.positions, MOD_POSITIONS);
+    // The list has 128 entries, and the song always plays its first position.
+    songLength = std::clamp<uint16>(header.song.songLength, 1, MOD_POSITIONS);
+    uint8 restart = header.song.restart;
+    bool hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
+    restartPos = hasRestart && restart < songLength ? restart : 0;
+    return header.mark;
 }
 
 // Files cut short often lack patterns that only positions past the song name; some
@@ -165,30 +170,6 @@ ModTracker::PatternsToLoad(PFile* file)
     return namedPatterns;
 }
 
-void
-ModTracker::ReadModSamples(PFile* file)
-{
-    bool keepFineTune = modType >= MODTYPE_PROTRACKER;
-    for (uint16 i = 0; i < sampleNum; i++) {
-        Sample& s = samples[i];
-        char name[SAMPLE_NAME_BYTES + 1] = {};
-        ReadFully(file, name, SAMPLE_NAME_BYTES);
-        s.length = file->Read_B_UINT16();
-        uint8 fineTune = file->Read_UINT8();
-        uint8 volume = file->Read_UINT8();
-        uint16 loopStart = file->Read_B_UINT16();
-        uint16 loopLength = file->Read_B_UINT16();
-        if (file->IsEOF())
-            ShowError(1004);
-        s.name = name;
-        s.fineTune = keepFineTune ? fineTune & 0x0F : 0;
-        // The replay keeps volume in a signed byte and sends it times 4.
-        s.volume = std::min(volume, MAX_VOLUME);
-        // A file's "no loop" is a one-word loop at the start.
-        BoundLoop(s, loopStart, loopLength, IsSoundTracker(), 1);
-    }
-}
-
 // True when every cell read is plausible.
 bool
 ModTracker::ReadModPatterns(PFile* file)
@@ -202,7 +183,7 @@ ModTracker::ReadModPatterns(PFile* file)
         for (uint16 c = 0; c < channelNum; c++) {
             track[c] = new (std::nothrow) TrackLine[MOD_ROWS]();
             if (track[c] == nullptr)
-                ShowError(1001);
+                ShowError(LOAD_ERROR_MEMORY);
         }
         bool complete = ReadFully(file, raw, patternBytes);
         plausible = plausible && PlausibleCells(raw, patternBytes, sampleNum);
@@ -218,7 +199,7 @@ ModTracker::ReadModPatterns(PFile* file)
             }
         }
         if (!complete)
-            ShowError(1003);
+            ShowError(LOAD_ERROR_PATTERNS);
     }
     return plausible;
 }
@@ -237,7 +218,7 @@ ModTracker::ReadModSampleData(PFile* file, bool plausible)
         int32 bytes = 2 * int32(s.length);
         s.data = new (std::nothrow) int8[bytes]();
         if (s.data == nullptr)
-            ShowError(1001);
+            ShowError(LOAD_ERROR_MEMORY);
         int32 room = std::max(file->GetLength() - file->GetPosition(), 0);
         if (room < bytes - SAMPLE_SLACK)
             withinSlack = false;
@@ -245,24 +226,5 @@ ModTracker::ReadModSampleData(PFile* file, bool plausible)
         s.missing = uint32(bytes - got);
     }
     if (!withinSlack && !plausible)
-        ShowError(1005);
-}
-
-// Stores a loop that the replay can form only inside the sample's data. loopStart counts
-// bytes for the SoundTracker types and words otherwise; a loop that starts past the end
-// is cancelled (start 0, the format's "no loop" length), one that runs past it is cut.
-void
-ModTracker::BoundLoop(Sample& sample, int64 start, int64 loopLength, bool loopStartInBytes,
-    uint16 noLoopLength)
-{
-    int64 size = loopStartInBytes ? 2 * int64(sample.length) : sample.length;
-    if (sample.length == 0 || start < 0 || start >= size || loopLength <= 0) {
-        sample.loopStart = 0;
-        sample.loopLength = sample.length == 0 ? 0
-            : uint16(std::clamp<int64>(loopLength, 0, noLoopLength));
-        return;
-    }
-    int64 room = loopStartInBytes ? (size - start) / 2 : size - start;
-    sample.loopStart = uint16(start);
-    sample.loopLength = uint16(std::min(loopLength, room));
+        ShowError(LOAD_ERROR_SAMPLES);
 }

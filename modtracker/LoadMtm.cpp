@@ -5,17 +5,14 @@
 #include <memory>
 #include <new>
 
-#include "modtracker/ModHeader.h"
+#include "modtracker/MtmHeader.h"
 #include "support/PException.h"
 #include "support/PFile.h"
 
 namespace {
 
-const int PAN_CHANNELS = 32;
 const int SEQUENCE_WIDTH = 32;
 const int POSITIONS = 128;
-const int SAMPLE_NAME_BYTES = 22;
-const int SONG_NAME_BYTES = 20;
 const int ROW_BYTES = 3;
 const int MAX_ROWS = 255;
 const uint8 MTM_NOTE_OFFSET = 13;   // MTM note 1 is note 14 of the period table
@@ -34,39 +31,27 @@ ModTracker::LoadMultiTracker(PFile* file)
 void
 ModTracker::ReadMultiTracker(PFile* file)
 {
-    uint8 signature[4];                 // "MTM" and the version, checked by detection
-    ReadFully(file, signature, sizeof(signature));
-    char name[SONG_NAME_BYTES + 1] = {};
-    ReadFully(file, name, SONG_NAME_BYTES);
-    uint16 storedTracks = file->Read_L_UINT16();
-    uint8 lastPattern = file->Read_UINT8();
-    uint8 lastPosition = file->Read_UINT8();
-    uint16 commentLength = file->Read_L_UINT16();
-    uint8 storedSamples = file->Read_UINT8();
-    file->Read_UINT8();                 // attributes
-    uint8 rows = file->Read_UINT8();
-    uint8 channelCount = file->Read_UINT8();
-    if (!ReadFully(file, panning, PAN_CHANNELS) || file->IsEOF())
-        ShowError(1002);
+    MtmFileHeader header;
+    if (!ReadFully(file, &header, sizeof(header)) || !MtmHeaderValid(header))
+        ShowError(LOAD_ERROR_HEADER);
 
-    moduleName = name;
-    patternNum = uint16(lastPattern + 1);
+    moduleName = FieldText(header.name);
+    patternNum = uint16(header.lastPattern + 1);
     namedPatterns = patternNum;
-    channelNum = channelCount;
-    sampleNum = storedSamples;
+    channelNum = header.channels;
+    sampleNum = header.samples;
     // The position list has 128 entries, though the header can name 256.
-    songLength = std::min<uint16>(uint16(lastPosition + 1), POSITIONS);
-    trackNum = storedTracks;
-    rowsPerPattern = rows;
-    if (!MtmShapeValid(channelCount, rows))
-        ShowError(1002);
-    for (uint8& pan : panning)
-        pan = std::min(pan, MAX_PAN);   // channel panning is pan * 16 in a byte
+    songLength = std::min<uint16>(uint16(header.lastPosition + 1), POSITIONS);
+    trackNum = header.tracks;
+    rowsPerPattern = header.rows;
+    // Channel panning is pan * 16 in a byte.
+    for (int i = 0; i < MTM_MAX_CHANNELS; i++)
+        panning[i] = std::min(header.panning[i], MAX_PAN);
 
     samples = new (std::nothrow) Sample[sampleNum]();
     std::unique_ptr<uint32[]> fileBytes(new (std::nothrow) uint32[sampleNum + 1]());
     if (samples == nullptr || fileBytes == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     ReadMtmSamples(file, fileBytes.get());
 
     ReadFully(file, positions, POSITIONS);
@@ -76,7 +61,7 @@ ModTracker::ReadMultiTracker(PFile* file)
     }
     ReadMtmTracks(file);
     ReadMtmSequences(file);
-    file->Seek(commentLength, PFile::pSeekCurrent);
+    file->Seek(header.commentLength, PFile::pSeekCurrent);
     ReadMtmSampleData(file, fileBytes.get());
 
     minPeriod = 45;
@@ -88,25 +73,18 @@ void
 ModTracker::ReadMtmSamples(PFile* file, uint32* fileBytes)
 {
     for (uint16 i = 0; i < sampleNum; i++) {
-        Sample& s = samples[i];
-        char name[SAMPLE_NAME_BYTES + 1] = {};
-        ReadFully(file, name, SAMPLE_NAME_BYTES);
-        uint32 length = file->Read_L_UINT32();
-        uint32 loopStart = file->Read_L_UINT32();
-        uint32 loopEnd = file->Read_L_UINT32();
-        uint8 fineTune = file->Read_UINT8();
-        uint8 volume = file->Read_UINT8();
-        file->Read_UINT8();             // attributes; all data is taken as 8-bit
-        if (file->IsEOF())
-            ShowError(1004);
+        MtmSampleHeader header;
+        if (!ReadFully(file, &header, sizeof(header)))
+            ShowError(LOAD_ERROR_SAMPLE_INFO);
 
-        s.name = name;
-        fileBytes[i] = length;          // the data section holds all of it, odd byte too
-        s.length = uint16(std::min(length / 2, MAX_WORDS));
-        s.fineTune = fineTune & 0x0F;
-        s.volume = std::min(volume, MAX_VOLUME);
-        int64 start = loopStart / 2;
-        BoundLoop(s, start, int64(loopEnd / 2) - start, false, 0);
+        Sample& s = samples[i];
+        s.name = FieldText(header.name);
+        fileBytes[i] = header.length;   // the data section holds all of it, odd byte too
+        s.length = uint16(std::min<uint32>(header.length / 2, MAX_WORDS));
+        s.fineTune = header.fineTune & 0x0F;
+        s.volume = std::min(header.volume, MAX_VOLUME);
+        int64 start = header.loopStart / 2;
+        BoundLoop(s, start, int64(header.loopEnd / 2) - start, false, 0);
     }
 }
 
@@ -115,22 +93,22 @@ ModTracker::ReadMtmTracks(PFile* file)
 {
     tracks = new (std::nothrow) TrackLine*[uint32(trackNum) + 1]();
     if (tracks == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     trackBuffers = uint32(trackNum) + 1;
     tracks[0] = new (std::nothrow) TrackLine[rowsPerPattern]();     // the empty track
     if (tracks[0] == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
 
     // A file too short for its tracks fails before they are all allocated.
     int64 trackBytes = int64(rowsPerPattern) * ROW_BYTES;
     if (int64(file->GetLength()) - file->GetPosition() < trackBytes * trackNum)
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 
     uint8 raw[MAX_ROWS * ROW_BYTES];
     for (uint32 t = 1; t <= trackNum; t++) {
         TrackLine* track = new (std::nothrow) TrackLine[rowsPerPattern]();
         if (track == nullptr)
-            ShowError(1001);
+            ShowError(LOAD_ERROR_MEMORY);
         tracks[t] = track;
         bool complete = ReadFully(file, raw, int32(trackBytes));
         for (uint16 r = 0; r < rowsPerPattern; r++) {
@@ -143,7 +121,7 @@ ModTracker::ReadMtmTracks(PFile* file)
             track[r].effectArg = row[2];
         }
         if (!complete)
-            ShowError(1003);
+            ShowError(LOAD_ERROR_PATTERNS);
     }
 }
 
@@ -152,14 +130,14 @@ ModTracker::ReadMtmSequences(PFile* file)
 {
     sequences = new (std::nothrow) uint16[patternNum * SEQUENCE_WIDTH]();
     if (sequences == nullptr)
-        ShowError(1001);
+        ShowError(LOAD_ERROR_MEMORY);
     for (int i = 0; i < patternNum * SEQUENCE_WIDTH; i++) {
         uint16 track = file->Read_L_UINT16();
         sequences[i] = track <= trackNum ? track : 0;   // a missing track plays as empty
     }
     // The comment skip that follows clears the end-of-file flag, so look now.
     if (file->IsEOF())
-        ShowError(1003);
+        ShowError(LOAD_ERROR_PATTERNS);
 }
 
 void
@@ -171,7 +149,7 @@ ModTracker::ReadMtmSampleData(PFile* file, const uint32* fileBytes)
         if (bytes != 0) {
             s.data = new (std::nothrow) int8[bytes]();
             if (s.data == nullptr)
-                ShowError(1001);
+                ShowError(LOAD_ERROR_MEMORY);
             // Unsigned to signed; what the file lacks stays silent.
             int32 got = std::max(file->Read(s.data, bytes), 0);
             for (int32 k = 0; k < got; k++)

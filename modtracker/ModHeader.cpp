@@ -1,22 +1,32 @@
 #include "modtracker/ModHeader.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "modtracker/ModuleTypes.h"
 #include "support/PFile.h"
 
 namespace {
 
-const int32 SAMPLE_HEADERS_OFFSET = 20;
-const int32 SAMPLE_HEADER_BYTES = 30;
-const int32 SAMPLE_LENGTH_FIELD = 22;
-const int MARKED_SAMPLES = 31;
-const int32 POSITION_LIST_OFFSET = 952;
-const int POSITIONS = 128;
+const uint16 OLD_SAMPLES = 15;        // SoundTracker15
 const int32 FOUR_CHANNEL_PATTERN = 1024;
 const int32 SIZE_TOLERANCE = 1024;      // trailing bytes an 8-channel file may carry
 const int32 FORMAT_TAG_OFFSET = 1464;
 const uint16 LOWEST_PERIOD = 28;
 const uint16 HIGHEST_PERIOD = 3424;
+
+// The types from NoiseTracker on have a mark after the song.
+bool
+IsMarked(uint32 type)
+{
+    return type >= MODTYPE_NOISETRACKER;
+}
+
+uint16
+SampleHeaderCount(uint32 type)
+{
+    return type == MODTYPE_SOUNDTRACKER15 ? OLD_SAMPLES : MOD_MAX_SAMPLES;
+}
 
 // Restores the file position when a look elsewhere is done.
 class KeepPosition
@@ -53,17 +63,16 @@ MarkChannels(uint32 mark)
 bool
 IsEightChannelMK(PFile* file)
 {
-    uint8 header[MOD_MARK_OFFSET] = {};
+    uint8 bytes[MOD_PATTERN_OFFSET] = {};
     file->Seek(0, PFile::pSeekBegin);
-    file->Read(header, MOD_MARK_OFFSET);
-    const uint8* positions = header + POSITION_LIST_OFFSET;
-    int64 patterns = *std::max_element(positions, positions + POSITIONS) + 1;
+    file->Read(bytes, MOD_PATTERN_OFFSET);
+    ModFileHeader header;
+    DecodeModHeader(bytes, MODTYPE_PROTRACKER, header);
+    const uint8* positions = header.song.positions;
+    int64 patterns = *std::max_element(positions, positions + MOD_POSITIONS) + 1;
     int64 sampleBytes = 0;
-    for (int n = 0; n < MARKED_SAMPLES; n++) {
-        const uint8* length = header + SAMPLE_HEADERS_OFFSET + n * SAMPLE_HEADER_BYTES
-            + SAMPLE_LENGTH_FIELD;
-        sampleBytes += 2 * int64(length[0] << 8 | length[1]);
-    }
+    for (const ModSampleHeader& sample : header.samples)
+        sampleBytes += 2 * int64(sample.length);
     int64 eightChannelSize = MOD_PATTERN_OFFSET + patterns * 2 * FOUR_CHANNEL_PATTERN + sampleBytes;
     int64 length = file->GetLength();
     if (length < eightChannelSize || length >= eightChannelSize + SIZE_TOLERANCE)
@@ -73,13 +82,75 @@ IsEightChannelMK(PFile* file)
     uint8 cells[FOUR_CHANNEL_PATTERN];
     for (int64 p = 0; p < patterns; p++) {
         if (file->Read(cells, FOUR_CHANNEL_PATTERN) != FOUR_CHANNEL_PATTERN
-                || !PlausibleCells(cells, FOUR_CHANNEL_PATTERN, MARKED_SAMPLES))
+                || !PlausibleCells(cells, FOUR_CHANNEL_PATTERN, MOD_MAX_SAMPLES))
             return false;
     }
     return true;
 }
 
 }   // namespace
+
+
+int32
+ModHeaderBytes(uint32 type)
+{
+    int32 markBytes = IsMarked(type) ? int32(sizeof(b_uint32)) : 0;
+    return ModSongOffset(type) + int32(sizeof(ModSongHeader)) + markBytes;
+}
+
+
+int32
+ModSongOffset(uint32 type)
+{
+    return MOD_SONG_NAME_BYTES + SampleHeaderCount(type) * int32(sizeof(ModSampleHeader));
+}
+
+
+void
+DecodeModHeader(const uint8* bytes, uint32 type, ModFileHeader& header)
+{
+    header = ModFileHeader{};
+    header.sampleCount = SampleHeaderCount(type);
+    memcpy(header.name, bytes, sizeof(header.name));
+    memcpy(header.samples, bytes + sizeof(header.name),
+        header.sampleCount * sizeof(ModSampleHeader));
+    const uint8* song = bytes + ModSongOffset(type);
+    memcpy(&header.song, song, sizeof(header.song));
+    if (IsMarked(type)) {
+        b_uint32 mark;
+        memcpy(&mark, song + sizeof(header.song), sizeof(mark));
+        header.mark = mark;
+    }
+}
+
+
+bool
+ModHeaderValid(const ModFileHeader& header, uint32 type, PFile* file)
+{
+    if (IsMarked(type)) {
+        int channels = MarkChannels(header.mark);
+        return channels >= 1 && channels <= MOD_MAX_CHANNELS;
+    }
+    for (uint16 n = 0; n < header.sampleCount; n++) {
+        if (!SampleNameIsText(header.samples[n].name))
+            return false;
+    }
+    if (header.song.songLength == 0)
+        return false;
+    return type != MODTYPE_SOUNDTRACKER31 || !IsTrackListFormat(file);
+}
+
+
+bool
+SampleNameIsText(const char (&name)[MOD_SAMPLE_NAME_BYTES])
+{
+    for (char c : name) {
+        uint8 byte = uint8(c);
+        if (byte != 0 && (byte < 32 || byte > 127))
+            return false;
+    }
+    return true;
+}
 
 
 bool
@@ -120,11 +191,4 @@ IsTrackListFormat(PFile* file)
     file->Seek(FORMAT_TAG_OFFSET, PFile::pSeekBegin);
     uint32 tag = file->Read_B_UINT32();
     return tag == ModMark("MTN\0") || tag == ModMark("IT10");
-}
-
-
-bool
-MtmShapeValid(uint8 channels, uint8 rows)
-{
-    return channels >= 1 && channels <= MOD_MAX_CHANNELS && rows != 0;
 }

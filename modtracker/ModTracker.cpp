@@ -44,11 +44,11 @@ const PStringResource kStrings[] = {
     { 32, "Supported/Used Samples:" },
     { 33, "Actual Speed (BPM):" },
     { 50, "ModTracker Player" },
-    { 1001, "Error 1:\nOut of memory" },
-    { 1002, "Error 2:\nCouldn't read the module header" },
-    { 1003, "Error 3:\nCouldn't read the module patterns" },
-    { 1004, "Error 4:\nCouldn't read the module sample information" },
-    { 1005, "Error 5:\nCouldn't read the module samples" },
+    { LOAD_ERROR_MEMORY, "Error 1:\nOut of memory" },
+    { LOAD_ERROR_HEADER, "Error 2:\nCouldn't read the module header" },
+    { LOAD_ERROR_PATTERNS, "Error 3:\nCouldn't read the module patterns" },
+    { LOAD_ERROR_SAMPLE_INFO, "Error 4:\nCouldn't read the module sample information" },
+    { LOAD_ERROR_SAMPLES, "Error 5:\nCouldn't read the module samples" },
     { -1, nullptr },
 };
 

@@ -128,13 +128,13 @@ protected:
     // Loading (ModTrackerLoad*.cpp).
     int32           LoadTracker(PFile* file);
     int32           LoadMultiTracker(PFile* file);
-    [[noreturn]] void ShowError(int32 error);
+    [[noreturn]] void ShowError(LoadError error);
 
     // --- loader-private helpers (owned by the loader files) ---
     uint32          trackBuffers;       // entries of tracks, for Cleanup
     int32           RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
     void            ReadTracker(PFile* file);
-    void            ReadModSamples(PFile* file);
+    uint32          ReadModHeader(PFile* file);
     uint16          PatternsToLoad(PFile* file);
     bool            ReadModPatterns(PFile* file);
     void            ReadModSampleData(PFile* file, bool plausible);
@@ -143,9 +143,6 @@ protected:
     void            ReadMtmTracks(PFile* file);
     void            ReadMtmSequences(PFile* file);
     void            ReadMtmSampleData(PFile* file, const uint32* fileBytes);
-    static void     BoundLoop(Sample& sample, int64 start, int64 loopLength,
-                        bool loopStartInBytes, uint16 noLoopLength);
-    static bool     ReadFully(PFile* file, void* buffer, int32 count);
 
     // Replay driver (Replay.cpp).
     void            GetNewNote();

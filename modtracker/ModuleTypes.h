@@ -18,6 +18,16 @@ enum ModType : uint32 {
     MODTYPE_COUNT          = 8,
 };
 
+// The loaders' errors. Each is also the number of the text the loader prints, in the
+// player's string table.
+enum LoadError : int32 {
+    LOAD_ERROR_MEMORY       = 1001,
+    LOAD_ERROR_HEADER       = 1002,
+    LOAD_ERROR_PATTERNS     = 1003,
+    LOAD_ERROR_SAMPLE_INFO  = 1004,
+    LOAD_ERROR_SAMPLES      = 1005,
+};
+
 struct Sample
 {
     PString         name;           // at most 22 characters

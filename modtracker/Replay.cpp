@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/RVChannel.h"
+#include "modtracker/Effects.h"
 #include "modtracker/Tables.h"
 #include "support/PMutex.h"
 
@@ -22,6 +23,12 @@ const TrackLine emptyLine = { 0, 0, 0, 0 };
 // Beyond this many pattern-loop jumps in one pass a song is taken to loop for ever;
 // real songs stay far below it.
 const uint32 MAX_LOOP_JUMPS_PER_PASS = 4096;
+
+bool
+IsEmptyCell(const TrackLine& line)
+{
+    return line.note == 0 && line.sample == 0 && line.effect == 0 && line.effectArg == 0;
+}
 
 // Where the sample plays from and loops. Loops reaching past the data are cut to it,
 // so nothing beyond the sample ever plays.
@@ -184,7 +191,7 @@ ModTracker::GetNewNote()
 void
 ModTracker::PlayVoice(const TrackLine* line, RVChannel* voice, Channel& ch)
 {
-    if (line->note == 0 && line->sample == 0 && line->effect == 0 && line->effectArg == 0)
+    if (IsEmptyCell(*line))
         voice->SetAmigaPeriod(ch.period);
 
     ch.note = line->note;
@@ -197,18 +204,17 @@ ModTracker::PlayVoice(const TrackLine* line, RVChannel* voice, Channel& ch)
     // A note beyond the table is no note.
     if (line->note != 0 && line->note <= PERIOD_NOTES) {
         if (!ch.amSound) {
-            if (ch.effect == 14 && (ch.effectArg & 0xf0) == 0x50)
-                ch.fineTune = ch.effectArg & 0x0f;
-            else if (ch.effect == 3 || ch.effect == 5) {
+            if (TunesNote(ch))
+                SetFineTune(voice, ch);
+            else if (SlidesToNote(ch)) {
                 SetTonePorta(ch);
                 CheckMoreEFX(voice, ch);
                 return;
-            } else if (ch.effect == 9)
+            } else if (OffsetsNote(ch))
                 CheckMoreEFX(voice, ch);
         }
         ch.period = periods[ch.fineTune & 15][line->note - 1];
-        bool delayed = ch.effect == 14 && (ch.effectArg & 0xf0) == 0xd0;
-        if (!delayed)
+        if (!DelaysNote(ch))
             TriggerNote(voice, ch);
     }
     CheckMoreEFX(voice, ch);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/RVChannel.h"
+#include "modtracker/Effects.h"
 #include "modtracker/Tables.h"
 
 namespace {
@@ -60,24 +61,24 @@ void
 ModTracker::CheckEFX(RVChannel* voice, Channel& ch)
 {
     UpdateFunk(ch);
-    if (ch.effect == 0 && ch.effectArg == 0) {
+    if (ch.effect == EFFECT_ARPEGGIO && ch.effectArg == 0) {
         voice->SetAmigaPeriod(ch.period);
         return;
     }
     switch (ch.effect) {
-        case 0:  Arpeggio(voice, ch); break;
-        case 1:  PortUp(voice, ch); break;
-        case 2:  PortDown(voice, ch); break;
-        case 3:  TonePortamento(voice, ch); break;
-        case 4:  Vibrato(voice, ch); break;
-        case 5:  TonePlusVol(voice, ch); break;
-        case 6:  VibratoPlusVol(voice, ch); break;
-        case 14: ECommands(voice, ch); break;
-        case 7:
+        case EFFECT_ARPEGGIO:           Arpeggio(voice, ch); break;
+        case EFFECT_PORT_UP:            PortUp(voice, ch); break;
+        case EFFECT_PORT_DOWN:          PortDown(voice, ch); break;
+        case EFFECT_TONE_PORTAMENTO:    TonePortamento(voice, ch); break;
+        case EFFECT_VIBRATO:            Vibrato(voice, ch); break;
+        case EFFECT_TONE_PLUS_VOL:      TonePlusVol(voice, ch); break;
+        case EFFECT_VIBRATO_PLUS_VOL:   VibratoPlusVol(voice, ch); break;
+        case EFFECT_EXTENDED:           ECommands(voice, ch); break;
+        case EFFECT_TREMOLO:
             voice->SetAmigaPeriod(ch.period);
             Tremolo(voice, ch);
             break;
-        case 10:
+        case EFFECT_VOLUME_SLIDE:
             voice->SetAmigaPeriod(ch.period);
             VolumeSlide(voice, ch);
             break;
@@ -94,22 +95,22 @@ ModTracker::CheckMoreEFX(RVChannel* voice, Channel& ch)
     // MultiTracker slides and vibrates on the row tick as well.
     if (IsMultiTracker()) {
         switch (ch.effect) {
-            case 1: PortUp(voice, ch); return;
-            case 2: PortDown(voice, ch); return;
-            case 3: TonePortamento(voice, ch); return;
-            case 4: Vibrato(voice, ch); return;
-            case 5: TonePlusVol(voice, ch); return;
-            case 6: VibratoPlusVol(voice, ch); return;
+            case EFFECT_PORT_UP:            PortUp(voice, ch); return;
+            case EFFECT_PORT_DOWN:          PortDown(voice, ch); return;
+            case EFFECT_TONE_PORTAMENTO:    TonePortamento(voice, ch); return;
+            case EFFECT_VIBRATO:            Vibrato(voice, ch); return;
+            case EFFECT_TONE_PLUS_VOL:      TonePlusVol(voice, ch); return;
+            case EFFECT_VIBRATO_PLUS_VOL:   VibratoPlusVol(voice, ch); return;
         }
     }
     switch (ch.effect) {
-        case 9:  SampleOffset(ch); break;
-        case 11: PositionJump(ch); break;
-        case 12: VolumeChange(voice, ch); break;
-        case 13: PatternBreak(ch); break;
-        case 14: ECommands(voice, ch); break;
-        case 15: SetSpeed(ch); break;
-        default: voice->SetAmigaPeriod(ch.period); break;
+        case EFFECT_SAMPLE_OFFSET:      SampleOffset(ch); break;
+        case EFFECT_POSITION_JUMP:      PositionJump(ch); break;
+        case EFFECT_VOLUME_CHANGE:      VolumeChange(voice, ch); break;
+        case EFFECT_PATTERN_BREAK:      PatternBreak(ch); break;
+        case EFFECT_EXTENDED:           ECommands(voice, ch); break;
+        case EFFECT_SET_SPEED:          SetSpeed(ch); break;
+        default:                        voice->SetAmigaPeriod(ch.period); break;
     }
 }
 

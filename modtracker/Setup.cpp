@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "modtracker/Effects.h"
 #include "modtracker/Tables.h"
 #include "support/PException.h"
 #include "support/PMutex.h"
@@ -15,7 +16,6 @@ const uint32 INFO_LINES = 4;
 const uint8 START_SPEED = 6;
 const uint8 PAN_SCALE = 16;         // MTM pan 0..15 -> channel panning 0..240
 const uint16 DEFAULT_TEMPO = 125;
-const uint8 FIRST_TEMPO = 32;       // effect 15 sets the tempo from here on
 
 // Holds the player's mutex, waiting for ever, while a scope runs.
 class Locker
@@ -132,7 +132,7 @@ ModTracker::PrepareTempoTexts()
         for (uint32 t = 0; t < trackCount; t++) {
             const TrackLine* track = tracks[t];
             for (uint16 row = 0; track != nullptr && row < rowsPerPattern; row++) {
-                if (track[row].effect == 15 && track[row].effectArg >= FIRST_TEMPO)
+                if (SetsTempo(track[row].effect, track[row].effectArg))
                     wanted[track[row].effectArg] = true;
             }
         }

@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int kRate = 44100;
-const int kBlockFrames = 1024;
+const int kRate = PLUGIN_SAMPLE_RATE;
+const int kBlockFrames = PLUGIN_BLOCK_FRAMES;
 const long kMaxFrames = 3600L * kRate;     // an hour: a song that never ends
 
 struct Render

@@ -37,9 +37,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int kRate = 44100;
-const int kBlockFrames = 1024;
-const int kBlockBytes = kBlockFrames * 4;
+const int kRate = PLUGIN_SAMPLE_RATE;
+const int kBlockFrames = PLUGIN_BLOCK_FRAMES;
+const int kBlockBytes = PLUGIN_BLOCK_BYTES;
 const int kDefaultRepeats = 7;
 
 double

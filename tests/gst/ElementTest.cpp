@@ -27,7 +27,7 @@ Slice(const std::vector<int16_t>& samples, int64_t first, int64_t end)
 TEST(ElementSeek, FlushingSeek_PlaysOnAsFromTheStart)
 {
     const std::string demo = hosttest::DemoPath();
-    const std::vector<int16_t> expected = PlaybackFrom(demo, kTenSeconds);
+    const std::vector<int16_t> expected = Rendered(demo, { "--seek", "0:10" });
     ASSERT_FALSE(expected.empty());
     const GstClockTime tenSeconds = 10 * GST_SECOND;
     struct Case { const char* name; GstFormat format; gint64 start; GstClockTime time; };

@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "hostlib/PluginHost.h"
-#include "hostlib/PluginPlayback.h"
 #include "hostlib/Timeline.h"
 #include "tools/modwriter/ModWriter.h"
 
@@ -149,10 +148,12 @@ Tool(const std::string& tool, const std::vector<std::string>& args,
 }
 
 std::vector<int16_t>
-Rendered(const std::string& path)
+Rendered(const std::string& path, const std::vector<std::string>& options)
 {
     TempDir dir;
-    Result render = hosttest::Host({ "render", path, "-o", dir.File("out.wav") });
+    std::vector<std::string> args = { "render", path, "-o", dir.File("out.wav") };
+    args.insert(args.end(), options.begin(), options.end());
+    Result render = hosttest::Host(args);
     return render.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav")) : std::vector<int16_t>();
 }
 
@@ -175,24 +176,6 @@ TimelineFrames(const std::string& path)
         return -1;
     Timeline timeline = ScanTimeline(plugin, path, int64_t(1800) * PLUGIN_SAMPLE_RATE);
     return timeline.loaded && timeline.ends ? timeline.frames : -1;
-}
-
-std::vector<int16_t>
-PlaybackFrom(const std::string& path, int64_t frame)
-{
-    std::vector<int16_t> samples;
-    InputPlugin* plugin = BuildTreeHost().FindPlugin(path);
-    if (plugin == nullptr)
-        return samples;
-    PluginPlayback playback(plugin);
-    if (!playback.Start(path) || !playback.SeekToFrame(frame))
-        return samples;
-    for (;;) {
-        PluginPlayback::Block block = playback.Next();
-        if (block.songEnded || block.count == 0)
-            return samples;
-        samples.insert(samples.end(), block.frames, block.frames + 2 * block.count);
-    }
 }
 
 std::string

@@ -18,12 +18,11 @@ using hosttest::Result;
 // A GStreamer tool (gst-launch-1.0, ...) with the build tree's plug-ins.
 Result              Tool(const std::string& tool, const std::vector<std::string>& args,
                         const std::vector<std::string>& environment = {});
-// Everything `zarnowelle render` writes for a file, as 16-bit samples.
-std::vector<int16_t> Rendered(const std::string& path);
+// Everything `zarnowelle render` writes for a file with `options`, as 16-bit samples.
+std::vector<int16_t> Rendered(const std::string& path,
+                        const std::vector<std::string>& options = {});
 // What filesrc ! decodebin ! audioconvert ! wavenc writes, format pinned to the element's.
 std::vector<int16_t> DecodebinWav(const std::string& path);
-// The frames the host library's playback gives from `frame` to the end of the song.
-std::vector<int16_t> PlaybackFrom(const std::string& path, int64_t frame);
 // The song's length in frames as the host library's timeline scan finds it; -1 when the
 // file does not play.
 int64_t             TimelineFrames(const std::string& path);

@@ -13,7 +13,7 @@
 #include "framework/RVGlobal.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
-#include "tests/plugin/TempDir.h"
+#include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
 
 namespace hostile {

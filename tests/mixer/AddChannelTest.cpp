@@ -175,6 +175,13 @@ TEST_F(AddChannel, Gains_PanningAndMasterVolume)
     probe.Prepare(&v);
     EXPECT_EQ(0, v.leftVolume);
     EXPECT_EQ(127, v.rightVolume);
+
+    // Out of range: held at full volume and hard right, far from a kernel's overflow.
+    v.panning = 400;
+    v.volume = 65535;
+    probe.Prepare(&v);
+    EXPECT_EQ(0, v.leftVolume);
+    EXPECT_EQ(127, v.rightVolume);
 }
 
 

@@ -42,7 +42,7 @@ public:
                         mixer.currentVoice = voice;
                         mixer.SetGains();
                         const int64 length = voice->length;
-                        mixer.sampleEnd = length != 0 ? length * 2048 - 1 : 0;
+                        mixer.sampleEnd = length != 0 ? length * MIX_FRACTION_ONE - 1 : 0;
                         mixer.AddSampleChannel(buffer, frames);
                     }
 
@@ -140,7 +140,7 @@ inline uint32
 FrequencyForStep(uint32 step)
 {
     // step = f * 2048 / 44100, truncating; the smallest such f.
-    return uint32((uint64(step) * 44100 + 2047) / 2048);
+    return uint32((uint64(step) * 44100 + MIX_FRACTION_ONE - 1) / MIX_FRACTION_ONE);
 }
 
 // The rate whose step at 44100 Hz is exactly one sample a frame.

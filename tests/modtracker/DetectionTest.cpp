@@ -156,3 +156,57 @@ TEST_F(DetectionTest, ModuleCheck_OtherType_AnswersForItsTypeOnly)
     EXPECT_EQ(player.ModuleCheck(MODTYPE_STARTRACKER, file.get()), 0);
     EXPECT_EQ(player.Module().modType, uint32(MODTYPE_STARTRACKER));
 }
+
+// Detection and the loaders share one rule per format: a header detection refuses, the
+// loader of its type refuses as well (error 2), and one it takes loads.
+TEST_F(DetectionTest, Headers_DetectionAndLoaderAgree)
+{
+    ModWriter st15("", 15);
+    st15.SetPositions({ 0 });
+    st15.restart = 5;                   // keeps the 16th header from reading as a name
+    ModWriter st15NoSong = st15;
+    st15NoSong.songLength = 0;
+    ModWriter st15BadName = st15;
+    st15BadName.Sample(3).name = "\x10";
+    ModWriter st31("", 31);
+    st31.SetPositions({ 0 });
+    ModWriter st31NoSong = st31;
+    st31NoSong.songLength = 0;
+    ModWriter st31BadName = st31;
+    st31BadName.Sample(31).name = "\x80";
+    ModWriter noChannels = MarkedMod("0CHN");
+    noChannels.channels = 4;
+    MtmWriter mtm(4, 64);
+    MtmWriter mtmVersion = mtm;
+    mtmVersion.version = 17;
+    MtmWriter mtmSignature = mtm;
+    mtmSignature.signature = "MTX";
+
+    const struct {
+        const char* what;
+        uint32 type;
+        std::vector<uint8> bytes;
+        bool good;
+    } cases[] = {
+        { "15 samples", MODTYPE_SOUNDTRACKER15, st15.Build(), true },
+        { "15 samples, no song", MODTYPE_SOUNDTRACKER15, st15NoSong.Build(), false },
+        { "15 samples, a control byte in a name", MODTYPE_SOUNDTRACKER15, st15BadName.Build(),
+            false },
+        { "31 samples", MODTYPE_SOUNDTRACKER31, st31.Build(), true },
+        { "31 samples, no song", MODTYPE_SOUNDTRACKER31, st31NoSong.Build(), false },
+        { "31 samples, a byte above 127 in the last name", MODTYPE_SOUNDTRACKER31,
+            st31BadName.Build(), false },
+        { "mark 0CHN", MODTYPE_TAKETRACKER, noChannels.Build(), false },
+        { "MTM", MODTYPE_MULTITRACKER, mtm.Build(), true },
+        { "MTM version 17", MODTYPE_MULTITRACKER, mtmVersion.Build(), false },
+        { "MTM signature MTX", MODTYPE_MULTITRACKER, mtmSignature.Build(), false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Detect(c.bytes), c.good ? int32(c.type) : -1);
+        if (c.good)
+            EXPECT_EQ(Load(c.type, c.bytes), 0);
+        else
+            ExpectLoadError(c.type, c.bytes, 2);
+    }
+}

@@ -1,6 +1,9 @@
 // The MOD loader: layouts of every type, load errors, and the bounds put on hostile files.
 #include "LoaderTestSupport.h"
 
+#include "support/PCacheFile.h"
+#include "tests/common/TempDir.h"
+
 using namespace zw;
 
 namespace {
@@ -132,6 +135,30 @@ TEST_F(LoadModTest, Errors_EachTruncationHasItsLine)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cut);
         ExpectLoadError(MODTYPE_NOISETRACKER, Truncated(bytes, c.cut), c.error - 1000);
+    }
+}
+
+// The header is read whole: a cut inside its last field of samples or inside the mark is
+// the same error whatever kind of file it is read through.
+TEST_F(LoadModTest, Errors_HeaderCut_SameErrorThroughEveryFileKind)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.Ok());
+    std::vector<uint8> bytes = Module(MODTYPE_NOISETRACKER).Build();
+    const struct { size_t cut; int error; } cases[] = { { 20 + 30 * 31 - 1, 4 }, { 1083, 2 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cut);
+        std::string leaf = "cut" + std::to_string(c.cut) + ".mod";
+        std::string path = dir.Write(leaf, Truncated(bytes, c.cut));
+        PFile plain;
+        plain.Open(path.c_str(), PFile::pModeRead);
+        PCacheFile cached(path.c_str(), PFile::pModeRead, 32768);
+        for (PFile* file : { &plain, static_cast<PFile*>(&cached) }) {
+            testing::internal::CaptureStdout();
+            int32 result = player.LoadModule(MODTYPE_NOISETRACKER, file);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), ErrorLine(c.error));
+            EXPECT_EQ(result, 1);
+        }
     }
 }
 

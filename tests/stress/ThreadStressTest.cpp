@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "../plugin/TempDir.h"
 #include "beos/OS.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
+#include "tests/common/TempDir.h"
 #include "support/PException.h"
 #include "support/PString.h"
 #include "support/PStringResource.h"
