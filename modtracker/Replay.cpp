@@ -175,7 +175,8 @@ ModTracker::GetNewNote()
         playedRows[rowSongPos][patternPos / 64] |= uint64(1) << (patternPos % 64);
     positionJumped = false;
 
-    uint32 trackCount = IsMultiTracker() ? uint32(trackNum) + 1 : trackNum;
+    // The buffers the load made: a later ModuleCheck may change the type, not the module.
+    uint32 trackCount = trackBuffers;
     for (uint16 i = 0; i < channelNum; i++) {
         const TrackLine* line = &emptyLine;
         if (rowExists) {

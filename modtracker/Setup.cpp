@@ -128,8 +128,7 @@ ModTracker::PrepareTempoTexts()
     bool wanted[256] = {};
     wanted[DEFAULT_TEMPO] = true;
     if (HasTempoCommand() && tracks != nullptr) {
-        uint32 trackCount = IsMultiTracker() ? uint32(trackNum) + 1 : trackNum;
-        for (uint32 t = 0; t < trackCount; t++) {
+        for (uint32 t = 0; t < trackBuffers; t++) {
             const TrackLine* track = tracks[t];
             for (uint16 row = 0; track != nullptr && row < rowsPerPattern; row++) {
                 if (SetsTempo(track[row].effect, track[row].effectArg))

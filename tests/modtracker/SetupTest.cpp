@@ -115,6 +115,21 @@ TEST_F(SetupTest, MultiTracker_ThreeChannels_ShowItsSamplesAndPans)
         std::tuple(0, 112, 240));
 }
 
+// A check of another file sets the type the replay follows, not the module loaded: the
+// MOD's tracks, one fewer than an MTM of as many would have, are all it reads (the ASan
+// build saw InitSound's tempo scan read one past them).
+TEST_F(SetupTest, CheckAfterLoad_AnotherType_ReadsOnlyTheTracksLoaded)
+{
+    ModWriter mod;
+    mod.Cell(0, 63, 3) = { 0, 0, 0xF, 0x90 };     // the last cell of the last track
+    ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
+    ASSERT_EQ(player.ModuleCheck(MODTYPE_MULTITRACKER, MemFile(MtmWriter(4, 64).Build()).get()), 0);
+    ASSERT_TRUE(player.InitPlayer());
+    player.InitSound(0);
+    EXPECT_EQ(player.Module().trackNum, 4);
+    player.EndPlayer();
+}
+
 // Cleanup on a fresh player frees nothing; InitPlayer makes channels and mutex, and
 // EndPlayer frees all.
 TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
