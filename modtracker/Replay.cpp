@@ -6,6 +6,7 @@
 
 #include "framework/RVChannel.h"
 #include "modtracker/Effects.h"
+#include "modtracker/ReplayLookups.h"
 #include "modtracker/Tables.h"
 #include "support/PMutex.h"
 
@@ -28,39 +29,6 @@ bool
 IsEmptyCell(const TrackLine& line)
 {
     return line.note == 0 && line.sample == 0 && line.effect == 0 && line.effectArg == 0;
-}
-
-// Where the sample plays from and loops. Loops reaching past the data are cut to it,
-// so nothing beyond the sample ever plays.
-void
-TakeLoop(const Sample& smp, bool soundTracker, Channel& ch)
-{
-    int8* data = smp.data;
-    uint32 words = data != nullptr ? smp.length : 0;
-    uint32 loopStart = smp.loopStart;
-    uint32 loopLength = smp.loopLength;
-    if (loopStart != 0 && loopLength > 1 && soundTracker) {
-        // SoundTracker counts the loop start in bytes and plays the loop alone.
-        uint32 skip = std::min(loopStart, 2 * words);
-        ch.sampleData = data + skip;
-        ch.loopData = ch.sampleData;
-        loopLength = std::min(loopLength, (2 * words - skip) / 2);
-        ch.length = uint16(loopLength);
-    } else if (loopStart != 0 && loopLength > 1) {
-        uint32 skip = std::min(loopStart, words);
-        ch.sampleData = data;
-        ch.loopData = data + 2 * skip;
-        loopLength = std::min(loopLength, words - skip);
-        ch.length = uint16(skip + loopLength);
-    } else {
-        uint32 skip = std::min(loopStart, 2 * words);
-        ch.sampleData = data;
-        ch.loopData = data + skip;
-        loopLength = std::min(loopLength, (2 * words - skip) / 2);
-        ch.length = uint16(words);
-    }
-    ch.loopLength = uint16(loopLength);
-    ch.funkPtr = ch.loopData;
 }
 
 }   // namespace
@@ -169,21 +137,15 @@ ModTracker::GetNewNote()
     rowSongPos = songPos % SONG_POSITIONS;
     rowPatternPos = patternPos;
     uint16 pattern = positions[rowSongPos];
-    bool rowExists = pattern < patternNum && patternPos < rowsPerPattern
-        && sequences != nullptr && tracks != nullptr;
-    if (rowExists && patternPos < MAX_PASS_ROWS)
+    // The buffers the load made: a later ModuleCheck may change the type, not the module.
+    const TrackTable table = { tracks, trackBuffers, sequences, patternNum, rowsPerPattern };
+    if (table.HasRow(pattern, patternPos) && patternPos < MAX_PASS_ROWS)
         playedRows[rowSongPos][patternPos / 64] |= uint64(1) << (patternPos % 64);
     positionJumped = false;
 
-    // The buffers the load made: a later ModuleCheck may change the type, not the module.
-    uint32 trackCount = trackBuffers;
     for (uint16 i = 0; i < channelNum; i++) {
-        const TrackLine* line = &emptyLine;
-        if (rowExists) {
-            uint16 track = sequences[pattern * 32 + i];
-            if (track < trackCount && tracks[track] != nullptr)
-                line = &tracks[track][patternPos];
-        }
+        const TrackLine* cell = table.Cell(pattern, patternPos, i);
+        const TrackLine* line = cell != nullptr ? cell : &emptyLine;
         PlayVoice(line, virtualChannels[i], channels[i]);
     }
 }

@@ -2,6 +2,7 @@
 // and sample numbers beyond what the module holds.
 #include "ReplayTest.h"
 
+#include "modtracker/ReplayLookups.h"
 #include "support/PMemFile.h"
 
 using namespace replaytest;
@@ -40,6 +41,46 @@ TEST(Samples, Loop_PastTheEnd_IsCut)
     ASSERT_EQ(song.Player()->ModuleCheck(MODTYPE_PROTRACKER, &pro), 0);   // words 24..43 of 32
     const zw::TraceChannel& a = song.PlayTo(6).channels[0];
     EXPECT_EQ(std::tuple(a.length, a.loopStart, a.loopLength), std::tuple(64u, 48u, 16u));
+}
+
+// Records no load makes, straight to the look-up: a SoundTracker loop of 40 words from
+// byte 32 of 64 plays the 32 bytes there are; one starting past the data plays nothing,
+// which mutes the voice at its note.
+TEST(Samples, Loop_SoundTrackerRecordPastTheEnd_IsCut)
+{
+    std::vector<int8> data(64);
+    Sample smp = {};
+    smp.data = data.data();
+    smp.length = 32;
+    smp.loopStart = 32;
+    smp.loopLength = 40;
+    Channel ch = {};
+    TakeLoop(smp, true, ch);
+    EXPECT_EQ(std::tuple(ch.sampleData - data.data(), ch.length, ch.loopLength),
+        std::tuple(32, 16, 16));
+    smp.loopStart = 200;
+    smp.loopLength = 4;
+    TakeLoop(smp, true, ch);
+    EXPECT_EQ(std::tuple(ch.sampleData - data.data(), ch.length, ch.loopLength),
+        std::tuple(64, 0, 0));
+}
+
+// A pattern, track or row the module lacks reads no cell: the row plays empty.
+TEST(Samples, Cell_OfAMissingPatternTrackOrRow_IsNone)
+{
+    TrackLine rows[2][64] = {};
+    const TrackLine* tracks[3] = { rows[0], rows[1], nullptr };
+    uint16 sequences[2 * 32] = {};
+    sequences[1] = 1;
+    sequences[2] = 2;          // a track without a buffer
+    sequences[32] = 7;         // past the buffers
+    const TrackTable table = { tracks, 3, sequences, 2, 64 };
+    EXPECT_EQ(table.Cell(0, 63, 1), &rows[1][63]);
+    EXPECT_EQ(table.Cell(0, 63, 2), nullptr);
+    EXPECT_EQ(table.Cell(1, 0, 0), nullptr);
+    EXPECT_EQ(table.Cell(2, 0, 0), nullptr);     // pattern 2 of 2
+    EXPECT_EQ(table.Cell(0, 64, 0), nullptr);
+    EXPECT_FALSE(TrackTable({ nullptr, 0, nullptr, 1, 64 }).HasRow(0, 0));
 }
 
 // A sample of length 0 mutes the voice; one of one word plays its two bytes unlooped.
