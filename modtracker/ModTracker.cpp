@@ -77,6 +77,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     maxPeriod(0),
     samples(nullptr),
     tracks(nullptr),
+    trackBuffers(0),
     sequences(nullptr),
     amData(nullptr),
     channels(nullptr),
@@ -90,8 +91,7 @@ ModTracker::ModTracker(RVGlobalData* global)
     counter(0),
     patternDelay(0),
     patternDelayCount(0),
-    endPending(false),
-    trackBuffers(0)
+    endPending(false)
 {
     addOnWord1 = 3;
     addOnWord2 = 5;

@@ -79,6 +79,7 @@ private:
     uint8           positions[128];
     Sample*         samples;            // sampleNum records
     TrackLine**     tracks;             // trackNum (MTM: trackNum + 1) buffers
+    uint32          trackBuffers;       // entries of tracks as made, for Cleanup and the replay
     uint16*         sequences;          // patternNum * 32 track indices
     AMSample*       amData;             // 31 records, StarTracker only
     PString         companionPath;      // the ".nt" file ExtraLoad read; empty when none
@@ -125,13 +126,12 @@ private:
     void            PrepareTempoTexts();    // from InitSound
 
 protected:
-    // Loading (ModTrackerLoad*.cpp).
+    // Loading (LoadMod.cpp, LoadMtm.cpp, ModHeader.cpp).
     int32           LoadTracker(PFile* file);
     int32           LoadMultiTracker(PFile* file);
     [[noreturn]] void ShowError(LoadError error);
 
     // --- loader-private helpers (owned by the loader files) ---
-    uint32          trackBuffers;       // entries of tracks, for Cleanup
     int32           RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
     void            ReadTracker(PFile* file);
     uint32          ReadModHeader(PFile* file);
