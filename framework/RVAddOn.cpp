@@ -46,8 +46,10 @@ RVAddOn::GetShowInfo()
 }
 
 
+// clang-format off
 void RVAddOn::Reserved1() {}
 void RVAddOn::Reserved2() {}
 void RVAddOn::Reserved3() {}
 void RVAddOn::Reserved4() {}
 void RVAddOn::Reserved5() {}
+// clang-format on

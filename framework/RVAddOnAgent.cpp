@@ -25,6 +25,7 @@ RVAddOnAgent::Plugin_AfterLoadingBeforeCheck(AfterLoadingBeforeCheckInfo* /*info
 }
 
 
+// clang-format off
 void RVAddOnAgent::EndAgent() {}
 void RVAddOnAgent::OpenWindows() {}
 void RVAddOnAgent::Run() {}
@@ -47,3 +48,4 @@ void RVAddOnAgent::AReserved9() {}
 
 void RVAddOnAgent::LoadModule(int32) {}
 void RVAddOnAgent::FreeModule() {}
+// clang-format on

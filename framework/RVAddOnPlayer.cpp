@@ -51,10 +51,12 @@ RVAddOnPlayer::InitPlayer()
 }
 
 
+// clang-format off
 void RVAddOnPlayer::EndPlayer() {}
 void RVAddOnPlayer::InitSound(uint16) {}
 void RVAddOnPlayer::EndSound() {}
 void RVAddOnPlayer::GetSamplePlayerInfo(SamplePlayerInfo*) {}
+// clang-format on
 
 
 PString
@@ -106,7 +108,9 @@ RVAddOnPlayer::GetSongPosition()
 }
 
 
+// clang-format off
 void RVAddOnPlayer::SetSongPosition(int16) {}
+// clang-format on
 
 
 bool
@@ -137,6 +141,7 @@ RVAddOnPlayer::GetInfoString(uint32 /*line*/, rv_infoType /*type*/)
 }
 
 
+// clang-format off
 void RVAddOnPlayer::PReserved1() {}
 void RVAddOnPlayer::PReserved2() {}
 void RVAddOnPlayer::PReserved3() {}
@@ -146,6 +151,7 @@ void RVAddOnPlayer::PReserved6() {}
 void RVAddOnPlayer::PReserved7() {}
 void RVAddOnPlayer::PReserved8() {}
 void RVAddOnPlayer::PReserved9() {}
+// clang-format on
 
 
 void
@@ -157,8 +163,10 @@ RVAddOnPlayer::ModuleEnds()
 }
 
 
+// clang-format off
 void RVAddOnPlayer::ChangePosition() {}
 void RVAddOnPlayer::ChangeModuleInfo(uint32, rv_infoType, PString) {}
+// clang-format on
 
 
 // Tries the usual names of a companion file in turn: the extension added to the whole

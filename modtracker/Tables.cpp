@@ -5,6 +5,7 @@
 // Amiga periods by finetune row (0..7 = +0..+7, 8..15 = -8..-1) and note (lowest first).
 // Notes 1-24 are the middle octaves' first twelve times 4 and 2; notes 61-84 their last
 // twelve halved and quartered, rounded down.
+// clang-format off
 constexpr uint16 periods[PERIOD_FINETUNES][PERIOD_NOTES] = {
     // finetune 0
     {
@@ -212,6 +213,7 @@ constexpr uint8 amSinus[180] = {
      62,  60,  58,  56,  54,  52,  50,  47,  45,  43,  41,  39,  37,  35,  33,
      30,  28,  26,  24,  22,  20,  17,  15,  13,  11,   8,   6,   4,   2,   0,
 };
+// clang-format on
 
 namespace {
 

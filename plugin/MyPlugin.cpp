@@ -81,12 +81,14 @@ MyPlugin::~MyPlugin()
 }
 
 
+// clang-format off
 void MyPlugin::Init() {}
 void MyPlugin::Cleanup() {}
 void MyPlugin::AbortPlaying() {}
 void MyPlugin::Pause(bool) {}
 void MyPlugin::NewSpeed(int32) {}
 void MyPlugin::NewVolume(int32) {}
+// clang-format on
 
 
 bool

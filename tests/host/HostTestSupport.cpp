@@ -97,12 +97,14 @@ Host(const std::vector<std::string>& args, const std::vector<std::string>& envir
     return RunProgram(HostPath(), args, environment);
 }
 
+// clang-format off
 std::string HostPath() { return std::string(ZW_BUILD_DIR) + "/zarnowelle"; }
 std::string PluginFolder() { return std::string(ZW_BUILD_DIR) + "/plugins"; }
 std::string FakePluginFolder() { return ZW_FAKE_PLUGIN_DIR; }
 std::string FakePluginsOption() { return "--plugins=" + FakePluginFolder(); }
 std::string DemoPath() { return std::string(ZW_BUILD_DIR) + "/demo.mod"; }
 bool HavePlugin() { return fs::exists(PluginFolder() + "/zarnowelle.so"); }
+// clang-format on
 
 std::vector<uint8_t>
 ReadBytes(const std::string& path)

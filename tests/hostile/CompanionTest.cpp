@@ -85,7 +85,7 @@ const RecordCase kRecords[] = {
     { "ReleaseNever", [](AMSample& r) { r.releaseSpeed = 0; r.attack1Speed = 300; } },
     { "EveryField00", [](AMSample& r) { r = AMSample{}; r.mark = 0x414D; } },
     { "EveryFieldFF", [](AMSample& r) { memset(&r, 0xFF, sizeof(r)); r.mark = 0x414D; } },
-    { "MarkOnly", [](AMSample& r) { uint16 mark = r.mark; r = AMSample{}; r.mark = mark; r.startAmplitude = 256; } },
+    { "MarkOnly", [](AMSample& r) { auto mark = r.mark; r = AMSample{}; r.mark = mark; r.startAmplitude = 256; } },
 };
 
 class HostileRecord : public testing::TestWithParam<RecordCase> {};

@@ -81,6 +81,7 @@ Marked(const char* mark)
     return mod.Build();
 }
 
+// clang-format off
 const HostileCase kCases[] = {
     // MOD song list.
     { "ModSongLengthZero", [] { return ModWith([](zw::ModWriter& m) { m.songLength = 0; }); }, kPlays },
@@ -192,6 +193,7 @@ const HostileCase kCases[] = {
         for (int row = 0; row < 32; row++)
             m.Row(1, row) = { uint8(63 - row % 3), 1, uint8(row % 2 ? 0 : 3), 0xFF }; }); }, kPlays, "song.mtm" },
 };
+// clang-format on
 
 class HeaderExtremes : public testing::TestWithParam<HostileCase> {};
 
