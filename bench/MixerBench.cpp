@@ -14,16 +14,16 @@
 class RVMixerProbe
 {
 public:
-    explicit        RVMixerProbe(RVMixer& mixer) : mixer(mixer) {}
-    void            Render(VINFO* voice, int32* buffer, int64 frames)
-                    {
-                        mixer.currentVoice = voice;
-                        mixer.PrepareVoice();
-                        mixer.AddChannel(buffer, frames);
-                    }
+    explicit RVMixerProbe(RVMixer& mixer) : mixer(mixer) {}
+    void Render(VINFO* voice, int32* buffer, int64 frames)
+    {
+        mixer.currentVoice = voice;
+        mixer.PrepareVoice();
+        mixer.AddChannel(buffer, frames);
+    }
 
 private:
-    RVMixer&        mixer;
+    RVMixer& mixer;
 };
 
 namespace {
@@ -36,7 +36,7 @@ template<typename Sample>
 std::vector<Sample>
 Noise(size_t length)
 {
-    std::mt19937 rng(1);
+    std::mt19937        rng(1);
     std::vector<Sample> data(length);
     for (Sample& s : data)
         s = Sample(rng());
@@ -52,21 +52,21 @@ void
 AddChannelVoice(benchmark::State& state)
 {
     const std::vector<Sample> data = Noise<Sample>(10000);
-    const VoiceLoop loop = VoiceLoop(state.range(1));
-    VINFO voice{};
+    const VoiceLoop           loop = VoiceLoop(state.range(1));
+    VINFO                     voice {};
     voice.active = true;
     voice.address = data.data();
     voice.length = 10000;
     voice.loopStart = 2000;
     voice.loopEnd = 10000;
-    voice.flags = (sizeof(Sample) == 2 ? VINFO_16BIT : 0)
-        | (loop != kOneShot ? VINFO_LOOP : 0) | (loop == kPingPongLoop ? VINFO_PINGPONG : 0);
+    voice.flags = (sizeof(Sample) == 2 ? VINFO_16BIT : 0) | (loop != kOneShot ? VINFO_LOOP : 0)
+        | (loop == kPingPongLoop ? VINFO_PINGPONG : 0);
     voice.frequency = kTypicalFrequency;
     voice.volume = 256;
     voice.panning = uint16(state.range(0));
 
-    RVMixer mixer;
-    RVMixerProbe probe(mixer);
+    RVMixer            mixer;
+    RVMixerProbe       probe(mixer);
     std::vector<int32> buffer(2 * kFrames, 0);
     for (auto _ : state) {
         // A one-shot voice starts over before it would reach its end.
@@ -97,12 +97,12 @@ BM_AddChannel16(benchmark::State& state)
 void
 BM_Mix32To16(benchmark::State& state)
 {
-    std::mt19937 rng(2);
+    std::mt19937       rng(2);
     std::vector<int32> sums(2 * kFrames);
     for (int32& v : sums)
         v = int32(rng()) >> 6;
     std::vector<int16> out(2 * kFrames);
-    RVMixer mixer;
+    RVMixer            mixer;
     for (auto _ : state) {
         mixer.Mix32To16(out.data(), sums.data(), int64(sums.size()));
         benchmark::DoNotOptimize(out.data());
@@ -116,32 +116,33 @@ BM_Mix32To16(benchmark::State& state)
 class NoisePlayer : public RVAddOnPlayer
 {
 public:
-    explicit        NoisePlayer(uint16 channels)
-                        : RVAddOnPlayer(nullptr), channels(channels), data(Noise<int8>(20000))
-                    {}
-    PString         GetName(uint32) override { return PString(); }
-    PString         GetDescription(uint32) override { return PString(); }
-    int32           ModuleCheck(uint32, PFile*) override { return -1; }
-    int32           LoadModule(uint32, PFile*) override { return -1; }
-    uint16          GetVirtualChannels() override { return channels; }
-    int32           Play() override
-                    {
-                        if (started)
-                            return 0;
-                        started = true;
-                        for (uint16 i = 0; i < channels; i++) {
-                            virtualChannels[i]->PlaySample(data.data(), 0, 20000);
-                            virtualChannels[i]->SetLoop(1000, 19000, RV_LOOP_NORMAL);
-                            virtualChannels[i]->SetFrequency(kTypicalFrequency + 97 * i);
-                            virtualChannels[i]->SetVolume(128);
-                        }
-                        return 0;
-                    }
+    explicit NoisePlayer(uint16 channels)
+        : RVAddOnPlayer(nullptr), channels(channels), data(Noise<int8>(20000))
+    {
+    }
+    PString GetName(uint32) override { return PString(); }
+    PString GetDescription(uint32) override { return PString(); }
+    int32   ModuleCheck(uint32, PFile*) override { return -1; }
+    int32   LoadModule(uint32, PFile*) override { return -1; }
+    uint16  GetVirtualChannels() override { return channels; }
+    int32   Play() override
+    {
+        if (started)
+            return 0;
+        started = true;
+        for (uint16 i = 0; i < channels; i++) {
+            virtualChannels[i]->PlaySample(data.data(), 0, 20000);
+            virtualChannels[i]->SetLoop(1000, 19000, RV_LOOP_NORMAL);
+            virtualChannels[i]->SetFrequency(kTypicalFrequency + 97 * i);
+            virtualChannels[i]->SetVolume(128);
+        }
+        return 0;
+    }
 
 private:
-    uint16          channels;
+    uint16            channels;
     std::vector<int8> data;
-    bool            started = false;
+    bool              started = false;
 };
 
 
@@ -150,8 +151,8 @@ void
 BM_MixerBlock(benchmark::State& state)
 {
     const uint16 channels = uint16(state.range(0));
-    NoisePlayer player(channels);
-    RVMixer mixer;
+    NoisePlayer  player(channels);
+    RVMixer      mixer;
     mixer.InitMixer(&player);
     mixer.StartMixer();
     std::vector<int16> out(2 * kFrames);
@@ -165,9 +166,9 @@ BM_MixerBlock(benchmark::State& state)
 
 }   // namespace
 
-BENCHMARK(BM_AddChannel8)->ArgsProduct({{0, RV_PANNING_SURROUND},
-    {kOneShot, kForwardLoop, kPingPongLoop}});
-BENCHMARK(BM_AddChannel16)->ArgsProduct({{0, RV_PANNING_SURROUND},
-    {kOneShot, kForwardLoop, kPingPongLoop}});
+BENCHMARK(BM_AddChannel8)
+    ->ArgsProduct({ { 0, RV_PANNING_SURROUND }, { kOneShot, kForwardLoop, kPingPongLoop } });
+BENCHMARK(BM_AddChannel16)
+    ->ArgsProduct({ { 0, RV_PANNING_SURROUND }, { kOneShot, kForwardLoop, kPingPongLoop } });
 BENCHMARK(BM_Mix32To16);
 BENCHMARK(BM_MixerBlock)->Arg(4)->Arg(32);

@@ -6,13 +6,13 @@
 #include <string>
 #include <unistd.h>
 
-#include "tools/busysongs/BusySongs.h"
 #include "framework/RVGlobal.h"
 #include "mixer/MixKernel.h"
 #include "mixer/RVMixer.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
 #include "support/PMemFile.h"
+#include "tools/busysongs/BusySongs.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ public:
 
 private:
     MixKernel::KernelSet previous;
-    bool            available;
+    bool                 available;
 };
 
 // The busy song of that many channels.
@@ -52,19 +52,18 @@ void
 BM_PlayTick(benchmark::State& state)
 {
     const zw::BusySong& song = SongFor(int(state.range(0)));
-    PMemFile file;
+    PMemFile            file;
     file.Write(song.bytes.data(), int32(song.bytes.size()));
-    RVGlobal global;
+    RVGlobal   global;
     ModTracker player(&global);
-    uint32 type = 0;
+    uint32     type = 0;
     for (; type < player.GetCount(); type++) {
         file.Seek(0, PFile::pSeekBegin);
         if (player.ModuleCheck(type, &file) == 0)
             break;
     }
     file.Seek(0, PFile::pSeekBegin);
-    if (type == player.GetCount() || player.LoadModule(type, &file) != 0
-        || !player.InitPlayer()) {
+    if (type == player.GetCount() || player.LoadModule(type, &file) != 0 || !player.InitPlayer()) {
         state.SkipWithError("the busy song does not load");
         return;
     }
@@ -87,12 +86,12 @@ void
 BM_GetAudio(benchmark::State& state)
 {
     const zw::BusySong& song = SongFor(int(state.range(0)));
-    KernelChoice kernels(state.range(1));
+    KernelChoice        kernels(state.range(1));
     if (!kernels.Available()) {
         state.SkipWithError("the processor lacks this kernel set");
         return;
     }
-    char path[] = "/tmp/zw-bench-song-XXXXXX";
+    char      path[] = "/tmp/zw-bench-song-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0 || write(fd, song.bytes.data(), song.bytes.size()) != ssize_t(song.bytes.size())) {
         state.SkipWithError("cannot write the busy song");
@@ -100,8 +99,8 @@ BM_GetAudio(benchmark::State& state)
     }
     close(fd);
 
-    MyPlugin plugin;
-    PlayerInfoStruct info{};
+    MyPlugin         plugin;
+    PlayerInfoStruct info {};
     if (!plugin.InitPlaying(path, &info)) {
         state.SkipWithError("the busy song does not play");
         unlink(path);
@@ -125,6 +124,7 @@ BM_GetAudio(benchmark::State& state)
 }   // namespace
 
 BENCHMARK(BM_PlayTick)->Arg(4)->Arg(8)->Arg(32);
-BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 8, 32}, {kFastestKernels}});
-BENCHMARK(BM_GetAudio)->ArgsProduct({{4, 32}, {MixKernel::KERNELS_REFERENCE,
-    MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX2}});
+BENCHMARK(BM_GetAudio)->ArgsProduct({ { 4, 8, 32 }, { kFastestKernels } });
+BENCHMARK(BM_GetAudio)
+    ->ArgsProduct({ { 4, 32 },
+        { MixKernel::KERNELS_REFERENCE, MixKernel::KERNELS_PORTABLE, MixKernel::KERNELS_AVX2 } });

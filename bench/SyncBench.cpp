@@ -39,8 +39,8 @@ void
 BM_MutexLockUnlock(benchmark::State& state)
 {
     static OtherSemaphores others;
-    const uint32 timeout = uint32(state.range(0));
-    PMutex mutex;
+    const uint32           timeout = uint32(state.range(0));
+    PMutex                 mutex;
     for (auto _ : state) {
         benchmark::DoNotOptimize(mutex.Lock(timeout));
         benchmark::DoNotOptimize(mutex.Unlock());
@@ -53,7 +53,7 @@ void
 BM_SemAcquireRelease(benchmark::State& state)
 {
     static OtherSemaphores others;
-    const sem_id sem = create_sem(1, "bench");
+    const sem_id           sem = create_sem(1, "bench");
     for (auto _ : state) {
         benchmark::DoNotOptimize(acquire_sem(sem));
         benchmark::DoNotOptimize(release_sem(sem));

@@ -20,7 +20,7 @@ std::vector<std::string>
 CorpusModules()
 {
     std::vector<std::string> modules;
-    std::error_code error;
+    std::error_code          error;
     for (const fs::directory_entry& entry : fs::directory_iterator(ZW_CORPUS_DIR, error)) {
         std::string extension = entry.path().extension().string();
         if (extension != ".md" && extension != ".nt")
@@ -35,7 +35,7 @@ void
 BM_TimelineScan(benchmark::State& state, std::vector<std::string> paths)
 {
     MyPlugin plugin;
-    int64_t frames = 0;
+    int64_t  frames = 0;
     for (auto _ : state) {
         for (const std::string& path : paths)
             frames += ScanTimeline(&plugin, path, kMaxFrames).frames;
@@ -45,21 +45,22 @@ BM_TimelineScan(benchmark::State& state, std::vector<std::string> paths)
         return;
     }
     state.SetItemsProcessed(frames);
-    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(
-        double(frames) / PLUGIN_SAMPLE_RATE, benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(double(frames) / PLUGIN_SAMPLE_RATE, benchmark::Counter::kIsRate);
 }
 
 // One benchmark for each module that plays, and one for the whole corpus.
 const bool sRegistered = [] {
     std::vector<std::string> playing;
-    MyPlugin plugin;
+    MyPlugin                 plugin;
     for (const std::string& path : CorpusModules()) {
         if (ScanTimeline(&plugin, path, PLUGIN_BLOCK_FRAMES).loaded)
             playing.push_back(path);
     }
     for (const std::string& path : playing) {
-        benchmark::RegisterBenchmark(("BM_TimelineScan/" + fs::path(path).filename().string())
-            .c_str(), BM_TimelineScan, std::vector<std::string>{ path });
+        benchmark::RegisterBenchmark(
+            ("BM_TimelineScan/" + fs::path(path).filename().string()).c_str(), BM_TimelineScan,
+            std::vector<std::string> { path });
     }
     if (!playing.empty())
         benchmark::RegisterBenchmark("BM_TimelineScan/corpus", BM_TimelineScan, playing);

@@ -3,20 +3,17 @@
 #include <atomic>
 #include <cstdio>
 
-static std::atomic<BAlert::ShowHook> sShowHook{nullptr};
+static std::atomic<BAlert::ShowHook> sShowHook { nullptr };
 
 
-BAlert::BAlert(const char* alertTitle, const char* text, const char* button0,
-    const char* button1, const char* button2, button_width buttonWidth, alert_type alertType)
-    : title(alertTitle != nullptr ? alertTitle : ""),
-      buttonCount(0),
-      width(buttonWidth),
-      type(alertType),
-      textView(new BTextView)
+BAlert::BAlert(const char* alertTitle, const char* text, const char* button0, const char* button1,
+    const char* button2, button_width buttonWidth, alert_type alertType)
+    : title(alertTitle != nullptr ? alertTitle : ""), buttonCount(0), width(buttonWidth),
+      type(alertType), textView(new BTextView)
 {
     textView->SetText(text);
     // Labels after the first missing one are ignored, as the kit ignores them.
-    for (const char* label : {button0, button1, button2}) {
+    for (const char* label : { button0, button1, button2 }) {
         if (label == nullptr)
             break;
         buttons[buttonCount++] = label;
@@ -24,10 +21,7 @@ BAlert::BAlert(const char* alertTitle, const char* text, const char* button0,
 }
 
 
-BAlert::~BAlert()
-{
-    delete textView;
-}
+BAlert::~BAlert() { delete textView; }
 
 
 int32

@@ -9,11 +9,7 @@ static const int64 kMaxBitmapBytes = 64 * 1024 * 1024;
 
 
 BBitmap::BBitmap(BRect frame, color_space colorSpace)
-    : bounds(frame),
-      space(colorSpace),
-      bits(nullptr),
-      bitsLength(0),
-      bytesPerRow(0)
+    : bounds(frame), space(colorSpace), bits(nullptr), bitsLength(0), bytesPerRow(0)
 {
     int32 pixelBytes = BytesPerPixel(colorSpace);
     if (!frame.IsValid() || pixelBytes == 0)
@@ -31,10 +27,7 @@ BBitmap::BBitmap(BRect frame, color_space colorSpace)
 }
 
 
-BBitmap::~BBitmap()
-{
-    delete[] bits;
-}
+BBitmap::~BBitmap() { delete[] bits; }
 
 
 status_t

@@ -9,30 +9,29 @@
 class BBitmap
 {
 public:
-                    BBitmap(BRect bounds, color_space space);
-                    ~BBitmap();
-                    BBitmap(const BBitmap&) = delete;
-    BBitmap&        operator=(const BBitmap&) = delete;
+    BBitmap(BRect bounds, color_space space);
+    ~BBitmap();
+    BBitmap(const BBitmap&) = delete;
+    BBitmap& operator=(const BBitmap&) = delete;
 
-    status_t        InitCheck() const;
-    BRect           Bounds() const { return bounds; }
-    color_space     ColorSpace() const { return space; }
-    void*           Bits() const { return bits; }
-    int32           BitsLength() const { return bitsLength; }
-    int32           BytesPerRow() const { return bytesPerRow; }
+    status_t    InitCheck() const;
+    BRect       Bounds() const { return bounds; }
+    color_space ColorSpace() const { return space; }
+    void*       Bits() const { return bits; }
+    int32       BitsLength() const { return bitsLength; }
+    int32       BytesPerRow() const { return bytesPerRow; }
 
     // Copies up to length bytes of data in colorSpace to the bitmap's byte offset; what
     // would pass the end of the bitmap is left out. Only the bitmap's own colour space
     // is accepted: this layer converts nothing.
-    void            SetBits(const void* data, int32 length, int32 offset,
-                        color_space colorSpace);
+    void SetBits(const void* data, int32 length, int32 offset, color_space colorSpace);
 
 private:
-    BRect           bounds;
-    color_space     space;
-    uint8*          bits;
-    int32           bitsLength;
-    int32           bytesPerRow;
+    BRect       bounds;
+    color_space space;
+    uint8*      bits;
+    int32       bitsLength;
+    int32       bytesPerRow;
 };
 
 #endif

@@ -47,22 +47,11 @@ RenameNoReplace(const char* from, const char* to)
 
 }   // namespace
 
-BEntry::BEntry()
-    :
-    fCStatus(B_NO_INIT)
-{
-}
+BEntry::BEntry() : fCStatus(B_NO_INIT) {}
 
-BEntry::BEntry(const char* path, bool traverse)
-    :
-    fCStatus(B_NO_INIT)
-{
-    SetTo(path, traverse);
-}
+BEntry::BEntry(const char* path, bool traverse) : fCStatus(B_NO_INIT) { SetTo(path, traverse); }
 
-BEntry::~BEntry()
-{
-}
+BEntry::~BEntry() {}
 
 status_t
 BEntry::SetTo(const char* path, bool traverse)

@@ -13,9 +13,9 @@ PosixOpenFlags(uint32 openMode)
 {
     int flags = O_CLOEXEC;
     switch (openMode & B_ACCESS_MODE) {
-        case B_WRITE_ONLY:  flags |= O_WRONLY; break;
-        case B_READ_WRITE:  flags |= O_RDWR; break;
-        default:            flags |= O_RDONLY; break;
+        case B_WRITE_ONLY: flags |= O_WRONLY; break;
+        case B_READ_WRITE: flags |= O_RDWR; break;
+        default: flags |= O_RDONLY; break;
     }
     if ((openMode & B_CREATE_FILE) != 0)
         flags |= O_CREAT;
@@ -30,22 +30,11 @@ PosixOpenFlags(uint32 openMode)
 
 }   // namespace
 
-BFile::BFile()
-    :
-    fMode(0)
-{
-}
+BFile::BFile() : fMode(0) {}
 
-BFile::BFile(const char* path, uint32 openMode)
-    :
-    fMode(0)
-{
-    SetTo(path, openMode);
-}
+BFile::BFile(const char* path, uint32 openMode) : fMode(0) { SetTo(path, openMode); }
 
-BFile::~BFile()
-{
-}
+BFile::~BFile() {}
 
 status_t
 BFile::SetTo(const char* path, uint32 openMode)
@@ -168,7 +157,7 @@ BFile::Seek(off_t offset, uint32 seekMode)
 {
     if (InitCheck() != B_OK)
         return InitCheck();
-    int whence = seekMode == SEEK_CUR ? SEEK_CUR : seekMode == SEEK_END ? SEEK_END : SEEK_SET;
+    int   whence = seekMode == SEEK_CUR ? SEEK_CUR : seekMode == SEEK_END ? SEEK_END : SEEK_SET;
     off_t result = lseek(_Descriptor(), offset, whence);
     return result < 0 ? status_from_errno(errno) : result;
 }

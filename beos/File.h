@@ -3,7 +3,7 @@
 #ifndef BEOS_FILE_H
 #define BEOS_FILE_H
 
-#include <stdio.h>      // SEEK_SET, SEEK_CUR, SEEK_END
+#include <stdio.h>   // SEEK_SET, SEEK_CUR, SEEK_END
 
 #include "beos/Node.h"
 #include "beos/StorageDefs.h"
@@ -11,30 +11,30 @@
 class BFile : public BNode
 {
 public:
-                        BFile();
-                        BFile(const char* path, uint32 openMode);
-    virtual             ~BFile();
+    BFile();
+    BFile(const char* path, uint32 openMode);
+    virtual ~BFile();
 
-    status_t            SetTo(const char* path, uint32 openMode);
-    void                Unset();
+    status_t SetTo(const char* path, uint32 openMode);
+    void     Unset();
 
-    bool                IsReadable() const;
-    bool                IsWritable() const;
+    bool IsReadable() const;
+    bool IsWritable() const;
 
     // Byte counts, or a negative status.
-    ssize_t             Read(void* buffer, size_t size);
-    ssize_t             Write(const void* buffer, size_t size);
-    ssize_t             ReadAt(off_t position, void* buffer, size_t size);
-    ssize_t             WriteAt(off_t position, const void* buffer, size_t size);
+    ssize_t Read(void* buffer, size_t size);
+    ssize_t Write(const void* buffer, size_t size);
+    ssize_t ReadAt(off_t position, void* buffer, size_t size);
+    ssize_t WriteAt(off_t position, const void* buffer, size_t size);
 
     // The new position, or a negative status.
-    off_t               Seek(off_t offset, uint32 seekMode);
-    off_t               Position() const;
+    off_t Seek(off_t offset, uint32 seekMode);
+    off_t Position() const;
 
-    status_t            SetSize(off_t size);
+    status_t SetSize(off_t size);
 
 private:
-    uint32              fMode;
+    uint32 fMode;
 };
 
 #endif

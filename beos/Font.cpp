@@ -12,14 +12,10 @@ const BFont* be_bold_font = &sBoldFont;
 const BFont* be_fixed_font = &sFixedFont;
 
 
-BFont::BFont()
-    : BFont("Sans", "Regular", kDefaultSize, B_REGULAR_FACE)
-{
-}
+BFont::BFont() : BFont("Sans", "Regular", kDefaultSize, B_REGULAR_FACE) {}
 
 
-BFont::BFont(const BFont* font)
-    : BFont()
+BFont::BFont(const BFont* font) : BFont()
 {
     if (font != nullptr)
         *this = *font;
@@ -27,11 +23,8 @@ BFont::BFont(const BFont* font)
 
 
 BFont::BFont(const char* familyName, const char* styleName, float size, uint16 face)
-    : family(familyName != nullptr ? familyName : ""),
-      style(styleName != nullptr ? styleName : ""),
-      fontSize(size),
-      fontShear(kUpright),
-      fontFace(face)
+    : family(familyName != nullptr ? familyName : ""), style(styleName != nullptr ? styleName : ""),
+      fontSize(size), fontShear(kUpright), fontFace(face)
 {
 }
 

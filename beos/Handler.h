@@ -5,10 +5,10 @@
 class BHandler
 {
 public:
-                    BHandler() {}
-    virtual         ~BHandler() {}
-                    BHandler(const BHandler&) = delete;
-    BHandler&       operator=(const BHandler&) = delete;
+    BHandler() {}
+    virtual ~BHandler() {}
+    BHandler(const BHandler&) = delete;
+    BHandler& operator=(const BHandler&) = delete;
 };
 
 #endif

@@ -5,17 +5,17 @@
 #include "beos/SupportDefs.h"
 
 enum alert_type : uint32 {
-    B_EMPTY_ALERT   = 0,
-    B_INFO_ALERT    = 1,
-    B_IDEA_ALERT    = 2,
+    B_EMPTY_ALERT = 0,
+    B_INFO_ALERT = 1,
+    B_IDEA_ALERT = 2,
     B_WARNING_ALERT = 3,
-    B_STOP_ALERT    = 4,
+    B_STOP_ALERT = 4,
 };
 
 enum button_width : uint32 {
-    B_WIDTH_AS_USUAL    = 0,
+    B_WIDTH_AS_USUAL = 0,
     B_WIDTH_FROM_WIDEST = 1,
-    B_WIDTH_FROM_LABEL  = 2,
+    B_WIDTH_FROM_LABEL = 2,
 };
 
 #endif

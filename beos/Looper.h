@@ -12,20 +12,19 @@
 class BLooper : public BHandler
 {
 public:
-                    BLooper();
-    virtual         ~BLooper();
+    BLooper();
+    virtual ~BLooper();
 
     // Queues a copy of message for handler, which must be this looper or null (this
     // looper's preferred handler, which is itself). The caller keeps its message.
-    status_t        PostMessage(BMessage* message, BHandler* handler,
-                        BHandler* replyTo = nullptr);
-    status_t        PostMessage(uint32 command);
+    status_t PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo = nullptr);
+    status_t PostMessage(uint32 command);
 
-    int32           CountMessages() const;
-    bool            NextMessage(BMessage* message);   // the oldest one, removed
+    int32 CountMessages() const;
+    bool  NextMessage(BMessage* message);   // the oldest one, removed
 
 private:
-    mutable std::mutex queueLock;
+    mutable std::mutex   queueLock;
     std::deque<BMessage> queue;
 };
 

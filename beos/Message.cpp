@@ -1,15 +1,9 @@
 #include "beos/Message.h"
 
-BMessage::BMessage()
-    : what(0)
-{
-}
+BMessage::BMessage() : what(0) {}
 
 
-BMessage::BMessage(uint32 command)
-    : what(command)
-{
-}
+BMessage::BMessage(uint32 command) : what(command) {}
 
 
 BMessage::BMessage(const BMessage& other) = default;
@@ -37,7 +31,7 @@ BMessage::AddString(const char* name, const char* string)
         return B_BAD_VALUE;
     Field* field = const_cast<Field*>(FindField(name));
     if (field == nullptr) {
-        fields.push_back(Field{name, B_STRING_TYPE, {}});
+        fields.push_back(Field { name, B_STRING_TYPE, {} });
         field = &fields.back();
     }
     field->values.emplace_back(string);
@@ -82,8 +76,8 @@ BMessage::GetInfo(const char* name, type_code* type, int32* count) const
 
 
 status_t
-BMessage::GetInfo(type_code type, int32 index, const char** name, type_code* foundType,
-    int32* count) const
+BMessage::GetInfo(
+    type_code type, int32 index, const char** name, type_code* foundType, int32* count) const
 {
     if (index < 0)
         return B_BAD_INDEX;

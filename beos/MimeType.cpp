@@ -16,17 +16,17 @@ namespace {
 struct MimeEntry
 {
     std::map<uint32, std::string> preferredApps;   // by verb
-    std::vector<uint8> miniIcon;
-    std::vector<uint8> largeIcon;
-    std::vector<std::string> extensions;
-    std::string     shortDescription;
-    std::string     longDescription;
+    std::vector<uint8>            miniIcon;
+    std::vector<uint8>            largeIcon;
+    std::vector<std::string>      extensions;
+    std::string                   shortDescription;
+    std::string                   longDescription;
 };
 
 // Types compare without regard to case, so the key is the lower-case form.
 struct MimeDatabase
 {
-    std::mutex      lock;
+    std::mutex                       lock;
     std::map<std::string, MimeEntry> types;
 };
 
@@ -39,8 +39,8 @@ MimeDatabase&
 Database()
 {
     static MimeDatabase* database = [] {
-        DatabaseSlot slot = reinterpret_cast<DatabaseSlot>(
-            dlsym(RTLD_DEFAULT, "zw_mime_database_slot"));
+        DatabaseSlot slot =
+            reinterpret_cast<DatabaseSlot>(dlsym(RTLD_DEFAULT, "zw_mime_database_slot"));
         // Our own one goes with the add-on when it is unloaded; a shared one outlives it.
         static MimeDatabase own;
         if (slot == nullptr)
@@ -91,8 +91,7 @@ bool
 IsIcon(const BBitmap* icon, icon_size which)
 {
     BRect expected(0, 0, (float)which - 1, (float)which - 1);
-    return icon->InitCheck() == B_OK && icon->Bounds() == expected
-        && icon->ColorSpace() == B_CMAP8;
+    return icon->InitCheck() == B_OK && icon->Bounds() == expected && icon->ColorSpace() == B_CMAP8;
 }
 
 template<class Reader>
@@ -101,9 +100,9 @@ ReadEntry(status_t initStatus, const std::string& type, Reader read)
 {
     if (initStatus != B_OK)
         return B_NO_INIT;
-    MimeDatabase& db = Database();
+    MimeDatabase&               db = Database();
     std::lock_guard<std::mutex> guard(db.lock);
-    auto found = db.types.find(Key(type));
+    auto                        found = db.types.find(Key(type));
     if (found == db.types.end())
         return B_ENTRY_NOT_FOUND;
     return read(found->second);
@@ -116,7 +115,7 @@ WriteEntry(status_t initStatus, const std::string& type, Writer write)
 {
     if (initStatus != B_OK)
         return B_NO_INIT;
-    MimeDatabase& db = Database();
+    MimeDatabase&               db = Database();
     std::lock_guard<std::mutex> guard(db.lock);
     write(db.types[Key(type)]);
     return B_OK;
@@ -125,17 +124,10 @@ WriteEntry(status_t initStatus, const std::string& type, Writer write)
 }   // namespace
 
 
-BMimeType::BMimeType()
-    : initStatus(B_NO_INIT)
-{
-}
+BMimeType::BMimeType() : initStatus(B_NO_INIT) {}
 
 
-BMimeType::BMimeType(const char* mimeType)
-    : initStatus(B_NO_INIT)
-{
-    SetTo(mimeType);
-}
+BMimeType::BMimeType(const char* mimeType) : initStatus(B_NO_INIT) { SetTo(mimeType); }
 
 
 BMimeType::~BMimeType() = default;
@@ -147,7 +139,7 @@ BMimeType::IsValid(const char* mimeType)
     if (mimeType == nullptr || !FitsBuffer(mimeType))
         return false;
     const char* slash = strchr(mimeType, '/');
-    size_t superLength = slash != nullptr ? (size_t)(slash - mimeType) : strlen(mimeType);
+    size_t      superLength = slash != nullptr ? (size_t)(slash - mimeType) : strlen(mimeType);
     if (superLength == 0 || (slash != nullptr && slash[1] == '\0'))
         return false;
     for (const char* c = mimeType; *c != '\0'; c++) {
@@ -199,7 +191,7 @@ BMimeType::Install()
 {
     if (initStatus != B_OK)
         return B_NO_INIT;
-    MimeDatabase& db = Database();
+    MimeDatabase&               db = Database();
     std::lock_guard<std::mutex> guard(db.lock);
     return db.types.emplace(Key(type), MimeEntry()).second ? B_OK : B_FILE_EXISTS;
 }
@@ -210,7 +202,7 @@ BMimeType::Delete()
 {
     if (initStatus != B_OK)
         return B_NO_INIT;
-    MimeDatabase& db = Database();
+    MimeDatabase&               db = Database();
     std::lock_guard<std::mutex> guard(db.lock);
     return db.types.erase(Key(type)) != 0 ? B_OK : B_ENTRY_NOT_FOUND;
 }
@@ -221,7 +213,7 @@ BMimeType::IsInstalled() const
 {
     if (initStatus != B_OK)
         return false;
-    MimeDatabase& db = Database();
+    MimeDatabase&               db = Database();
     std::lock_guard<std::mutex> guard(db.lock);
     return db.types.count(Key(type)) != 0;
 }
@@ -307,25 +299,23 @@ status_t
 BMimeType::SetFileExtensions(const BMessage* extensions)
 {
     std::vector<std::string> list;
-    const char* extension;
-    for (int32 i = 0; extensions != nullptr
-            && extensions->FindString("extensions", i, &extension) == B_OK; i++) {
+    const char*              extension;
+    for (int32 i = 0;
+         extensions != nullptr && extensions->FindString("extensions", i, &extension) == B_OK;
+         i++) {
         if (!FitsBuffer(extension))
             return B_BAD_VALUE;
         list.emplace_back(extension);
     }
-    return WriteEntry(initStatus, type, [&](MimeEntry& entry) {
-        entry.extensions.swap(list);
-    });
+    return WriteEntry(initStatus, type, [&](MimeEntry& entry) { entry.extensions.swap(list); });
 }
 
 
 status_t
 BMimeType::GetShortDescription(char* description) const
 {
-    return ReadEntry(initStatus, type, [&](const MimeEntry& entry) {
-        return CopyOut(entry.shortDescription, description);
-    });
+    return ReadEntry(initStatus, type,
+        [&](const MimeEntry& entry) { return CopyOut(entry.shortDescription, description); });
 }
 
 
@@ -334,18 +324,16 @@ BMimeType::SetShortDescription(const char* description)
 {
     if (description == nullptr || !FitsBuffer(description))
         return B_BAD_VALUE;
-    return WriteEntry(initStatus, type, [&](MimeEntry& entry) {
-        entry.shortDescription = description;
-    });
+    return WriteEntry(
+        initStatus, type, [&](MimeEntry& entry) { entry.shortDescription = description; });
 }
 
 
 status_t
 BMimeType::GetLongDescription(char* description) const
 {
-    return ReadEntry(initStatus, type, [&](const MimeEntry& entry) {
-        return CopyOut(entry.longDescription, description);
-    });
+    return ReadEntry(initStatus, type,
+        [&](const MimeEntry& entry) { return CopyOut(entry.longDescription, description); });
 }
 
 
@@ -354,7 +342,6 @@ BMimeType::SetLongDescription(const char* description)
 {
     if (description == nullptr || !FitsBuffer(description))
         return B_BAD_VALUE;
-    return WriteEntry(initStatus, type, [&](MimeEntry& entry) {
-        entry.longDescription = description;
-    });
+    return WriteEntry(
+        initStatus, type, [&](MimeEntry& entry) { entry.longDescription = description; });
 }

@@ -22,25 +22,11 @@ XattrName(const char* name)
 
 }   // namespace
 
-BNode::BNode()
-    :
-    fFd(-1),
-    fCStatus(B_NO_INIT)
-{
-}
+BNode::BNode() : fFd(-1), fCStatus(B_NO_INIT) {}
 
-BNode::BNode(const char* path)
-    :
-    fFd(-1),
-    fCStatus(B_NO_INIT)
-{
-    SetTo(path);
-}
+BNode::BNode(const char* path) : fFd(-1), fCStatus(B_NO_INIT) { SetTo(path); }
 
-BNode::~BNode()
-{
-    Unset();
-}
+BNode::~BNode() { Unset(); }
 
 status_t
 BNode::SetTo(const char* path)
@@ -89,8 +75,7 @@ BNode::GetStat(struct stat* st) const
 }
 
 ssize_t
-BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer,
-    size_t size) const
+BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer, size_t size) const
 {
     if (fFd < 0)
         return B_NO_INIT;
@@ -101,8 +86,8 @@ BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer
 }
 
 ssize_t
-BNode::WriteAttr(const char* name, type_code /*type*/, off_t offset, const void* buffer,
-    size_t size)
+BNode::WriteAttr(
+    const char* name, type_code /*type*/, off_t offset, const void* buffer, size_t size)
 {
     if (fFd < 0)
         return B_NO_INIT;

@@ -4,24 +4,11 @@
 
 #define NI_TYPE "BEOS:TYPE"
 
-BNodeInfo::BNodeInfo()
-    :
-    fNode(nullptr),
-    fCStatus(B_NO_INIT)
-{
-}
+BNodeInfo::BNodeInfo() : fNode(nullptr), fCStatus(B_NO_INIT) {}
 
-BNodeInfo::BNodeInfo(BNode* node)
-    :
-    fNode(nullptr),
-    fCStatus(B_NO_INIT)
-{
-    SetTo(node);
-}
+BNodeInfo::BNodeInfo(BNode* node) : fNode(nullptr), fCStatus(B_NO_INIT) { SetTo(node); }
 
-BNodeInfo::~BNodeInfo()
-{
-}
+BNodeInfo::~BNodeInfo() {}
 
 status_t
 BNodeInfo::SetTo(BNode* node)
@@ -48,7 +35,7 @@ BNodeInfo::GetType(char* type) const
         return B_BAD_VALUE;
     if (fCStatus != B_OK)
         return fCStatus;
-    char buffer[B_MIME_TYPE_LENGTH];
+    char    buffer[B_MIME_TYPE_LENGTH];
     ssize_t read = fNode->ReadAttr(NI_TYPE, B_MIME_STRING_TYPE, 0, buffer, sizeof(buffer));
     if (read < 0)
         return (status_t)read;

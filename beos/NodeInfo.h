@@ -8,29 +8,29 @@
 #include "beos/StorageDefs.h"
 
 #ifndef B_MIME_TYPE_LENGTH
-#define B_MIME_TYPE_LENGTH  (B_ATTR_NAME_LENGTH - 15)
+#define B_MIME_TYPE_LENGTH (B_ATTR_NAME_LENGTH - 15)
 #endif
 
 class BNodeInfo
 {
 public:
-                        BNodeInfo();
-                        BNodeInfo(BNode* node);
-    virtual             ~BNodeInfo();
-                        BNodeInfo(const BNodeInfo&) = delete;
-    BNodeInfo&          operator=(const BNodeInfo&) = delete;
+    BNodeInfo();
+    BNodeInfo(BNode* node);
+    virtual ~BNodeInfo();
+    BNodeInfo(const BNodeInfo&) = delete;
+    BNodeInfo& operator=(const BNodeInfo&) = delete;
 
-    status_t            SetTo(BNode* node);
-    status_t            InitCheck() const;
+    status_t SetTo(BNode* node);
+    status_t InitCheck() const;
 
     // type holds at least B_MIME_TYPE_LENGTH bytes. A node without a type gives
     // B_ENTRY_NOT_FOUND. SetType(nullptr) removes the type.
-    status_t            GetType(char* type) const;
-    status_t            SetType(const char* type);
+    status_t GetType(char* type) const;
+    status_t SetType(const char* type);
 
 private:
-    BNode*              fNode;      // not owned
-    status_t            fCStatus;
+    BNode*   fNode;   // not owned
+    status_t fCStatus;
 };
 
 #endif

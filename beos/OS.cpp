@@ -23,7 +23,7 @@
 namespace {
 
 const int32 kSlotBits = 16;
-const int32 kSlotCount = 1 << kSlotBits;            // semaphores alive at once
+const int32 kSlotCount = 1 << kSlotBits;   // semaphores alive at once
 const int32 kChunkBits = 6;
 const int32 kChunkSlots = 1 << kChunkBits;
 const int32 kChunkCount = kSlotCount / kChunkSlots;
@@ -33,15 +33,15 @@ const int32 kMaxGeneration = INT32_MAX >> kSlotBits;
 struct Semaphore
 {
     // id << 32 | count; the id is 0 while the slot is free or deleted.
-    std::atomic<uint64>     state{0};
+    std::atomic<uint64> state { 0 };
     // Threads in the slow path, changed under `lock`; releasers read it to know
     // whether anyone needs waking.
-    std::atomic<int32>      waiting{0};
+    std::atomic<int32>      waiting { 0 };
     std::mutex              lock;
     std::condition_variable wakeUp;
     char                    name[B_OS_NAME_LENGTH] = {};
     // Under the table's lock.
-    int32                   generation = 0;
+    int32 generation = 0;
 };
 
 inline uint64
@@ -84,9 +84,9 @@ constinit std::atomic<Semaphore*> sChunks[kChunkCount] = {};
 // What only creating and deleting touch.
 struct SlotTable
 {
-    std::mutex              lock;
-    std::vector<int32>      freeSlots;
-    int32                   usedSlots = 0;      // slots handed out at least once
+    std::mutex         lock;
+    std::vector<int32> freeSlots;
+    int32              usedSlots = 0;   // slots handed out at least once
 };
 
 SlotTable&
@@ -130,8 +130,8 @@ TakeSlot(SlotTable& table)
         } else if (table.usedSlots < kSlotCount) {
             slot = table.usedSlots;
             if ((slot & (kChunkSlots - 1)) == 0)
-                sChunks[slot >> kChunkBits].store(new Semaphore[kChunkSlots],
-                    std::memory_order_release);
+                sChunks[slot >> kChunkBits].store(
+                    new Semaphore[kChunkSlots], std::memory_order_release);
             table.usedSlots++;
         } else {
             return -1;
@@ -148,7 +148,7 @@ TakeSlot(SlotTable& table)
 void
 FreeSlot(sem_id id)
 {
-    SlotTable& table = Table();
+    SlotTable&                  table = Table();
     std::lock_guard<std::mutex> guard(table.lock);
     table.freeSlots.push_back(SlotOf(id));
 }
@@ -161,9 +161,9 @@ create_sem(int32 count, const char* name)
     if (count < 0)
         return B_BAD_VALUE;
     Semaphore* sem;
-    sem_id id;
+    sem_id     id;
     try {
-        SlotTable& table = Table();
+        SlotTable&                  table = Table();
         std::lock_guard<std::mutex> guard(table.lock);
         // Room for the slot's return first, so that deleting never needs memory.
         table.freeSlots.reserve(size_t(table.usedSlots) + kChunkSlots);
@@ -190,7 +190,7 @@ delete_sem(sem_id id)
     bool free;
     {
         std::lock_guard<std::mutex> guard(sem->lock);
-        uint64 state = sem->state.load();
+        uint64                      state = sem->state.load();
         do {
             if (IdOf(state) != id)
                 return B_BAD_SEM_ID;
@@ -226,21 +226,21 @@ acquire_sem_etc(sem_id id, int32 count, uint32 flags, bigtime_t timeout)
     if (!alive)
         return B_BAD_SEM_ID;
 
-    bool timed = (flags & (B_RELATIVE_TIMEOUT | B_ABSOLUTE_TIMEOUT)) != 0;
+    bool      timed = (flags & (B_RELATIVE_TIMEOUT | B_ABSOLUTE_TIMEOUT)) != 0;
     bigtime_t wait = timeout;
     if ((flags & B_ABSOLUTE_TIMEOUT) != 0)
         wait = timeout - system_time();
     if (timed && wait >= B_INFINITE_TIMEOUT / 2)
         timed = false;
-    const auto deadline = std::chrono::steady_clock::now()
-        + std::chrono::microseconds(timed && wait > 0 ? wait : 0);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(timed && wait > 0 ? wait : 0);
 
     // Counted as waiting before the count is looked at again: a release either sees
     // the waiter or leaves a count this thread sees.
     std::unique_lock<std::mutex> guard(sem->lock);
     sem->waiting++;
     status_t result;
-    bool expired = timed && wait <= 0;
+    bool     expired = timed && wait <= 0;
     for (;;) {
         if (TryTake(sem, id, count, alive)) {
             result = B_OK;
@@ -318,8 +318,8 @@ find_thread(const char* name)
 {
     if (name != nullptr)
         return B_NAME_NOT_FOUND;
-    static std::atomic<thread_id> nextId{1};
-    thread_local thread_id self = nextId.fetch_add(1);
+    static std::atomic<thread_id> nextId { 1 };
+    thread_local thread_id        self = nextId.fetch_add(1);
     return self;
 }
 
@@ -357,7 +357,6 @@ snooze(bigtime_t microseconds)
     struct timespec ts;
     ts.tv_sec = microseconds / 1000000;
     ts.tv_nsec = (long)(microseconds % 1000000) * 1000;
-    while (nanosleep(&ts, &ts) != 0) {
-    }
+    while (nanosleep(&ts, &ts) != 0) {}
     return B_OK;
 }

@@ -49,7 +49,7 @@ Normalize(const std::string& path, std::string* result)
     while (absolute.size() > 1 && absolute.back() == '/')
         absolute.pop_back();
 
-    size_t slash = absolute.rfind('/');
+    size_t      slash = absolute.rfind('/');
     std::string dir = slash == 0 ? "/" : absolute.substr(0, slash);
     std::string leaf = absolute.substr(slash + 1);
     if (leaf == "." || leaf == "..") {
@@ -70,29 +70,16 @@ Normalize(const std::string& path, std::string* result)
 
 }   // namespace
 
-BPath::BPath()
-    :
-    fCStatus(B_NO_INIT)
-{
-}
+BPath::BPath() : fCStatus(B_NO_INIT) {}
 
-BPath::BPath(const char* path, const char* leaf, bool normalize)
-    :
-    fCStatus(B_NO_INIT)
+BPath::BPath(const char* path, const char* leaf, bool normalize) : fCStatus(B_NO_INIT)
 {
     SetTo(path, leaf, normalize);
 }
 
-BPath::BPath(const BPath& other)
-    :
-    fName(other.fName),
-    fCStatus(other.fCStatus)
-{
-}
+BPath::BPath(const BPath& other) : fName(other.fName), fCStatus(other.fCStatus) {}
 
-BPath::~BPath()
-{
-}
+BPath::~BPath() {}
 
 BPath&
 BPath::operator=(const BPath& other)
@@ -161,7 +148,7 @@ BPath::GetParent(BPath* parent) const
         return fCStatus;
     if (fName == "/")
         return B_ENTRY_NOT_FOUND;
-    size_t slash = fName.rfind('/');
+    size_t      slash = fName.rfind('/');
     std::string dir = slash == 0 ? "/" : fName.substr(0, slash);
     return parent->SetTo(dir.c_str());
 }

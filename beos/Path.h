@@ -10,27 +10,25 @@
 class BPath
 {
 public:
-                        BPath();
-                        BPath(const char* path, const char* leaf = nullptr,
-                            bool normalize = false);
-                        BPath(const BPath& other);
-    virtual             ~BPath();
-    BPath&              operator=(const BPath& other);
+    BPath();
+    BPath(const char* path, const char* leaf = nullptr, bool normalize = false);
+    BPath(const BPath& other);
+    virtual ~BPath();
+    BPath& operator=(const BPath& other);
 
-    status_t            SetTo(const char* path, const char* leaf = nullptr,
-                            bool normalize = false);
-    void                Unset();
-    status_t            InitCheck() const;
+    status_t SetTo(const char* path, const char* leaf = nullptr, bool normalize = false);
+    void     Unset();
+    status_t InitCheck() const;
 
-    status_t            Append(const char* path, bool normalize = false);
-    status_t            GetParent(BPath* parent) const;
+    status_t Append(const char* path, bool normalize = false);
+    status_t GetParent(BPath* parent) const;
 
-    const char*         Path() const;   // null unless initialised
-    const char*         Leaf() const;   // the last component; "" for "/"
+    const char* Path() const;   // null unless initialised
+    const char* Leaf() const;   // the last component; "" for "/"
 
 private:
-    std::string         fName;
-    status_t            fCStatus;
+    std::string fName;
+    status_t    fCStatus;
 };
 
 #endif

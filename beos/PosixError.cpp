@@ -6,35 +6,35 @@ status_t
 status_from_errno(int error)
 {
     switch (error) {
-        case 0:             return B_OK;
-        case ENOENT:        return B_ENTRY_NOT_FOUND;
-        case ENODATA:       return B_ENTRY_NOT_FOUND;  // a missing attribute
+        case 0: return B_OK;
+        case ENOENT: return B_ENTRY_NOT_FOUND;
+        case ENODATA: return B_ENTRY_NOT_FOUND;   // a missing attribute
         case EACCES:
-        case EPERM:         return B_PERMISSION_DENIED;
-        case EEXIST:        return B_FILE_EXISTS;
-        case ENAMETOOLONG:  return B_NAME_TOO_LONG;
-        case ENOTDIR:       return B_NOT_A_DIRECTORY;
-        case ENOTEMPTY:     return B_DIRECTORY_NOT_EMPTY;
+        case EPERM: return B_PERMISSION_DENIED;
+        case EEXIST: return B_FILE_EXISTS;
+        case ENAMETOOLONG: return B_NAME_TOO_LONG;
+        case ENOTDIR: return B_NOT_A_DIRECTORY;
+        case ENOTEMPTY: return B_DIRECTORY_NOT_EMPTY;
         case ENOSPC:
-        case EDQUOT:        return B_DEVICE_FULL;
-        case EROFS:         return B_READ_ONLY_DEVICE;
-        case EISDIR:        return B_IS_A_DIRECTORY;
+        case EDQUOT: return B_DEVICE_FULL;
+        case EROFS: return B_READ_ONLY_DEVICE;
+        case EISDIR: return B_IS_A_DIRECTORY;
         case EMFILE:
-        case ENFILE:        return B_NO_MORE_FDS;
-        case EXDEV:         return B_CROSS_DEVICE_LINK;
-        case ELOOP:         return B_LINK_LIMIT;
-        case EPIPE:         return B_BUSTED_PIPE;
-        case ENOMEM:        return B_NO_MEMORY;
+        case ENFILE: return B_NO_MORE_FDS;
+        case EXDEV: return B_CROSS_DEVICE_LINK;
+        case ELOOP: return B_LINK_LIMIT;
+        case EPIPE: return B_BUSTED_PIPE;
+        case ENOMEM: return B_NO_MEMORY;
         case EBUSY:
-        case ETXTBSY:       return B_BUSY;
-        case EINVAL:        return B_BAD_VALUE;
-        case EIO:           return B_IO_ERROR;
-        case EBADF:         return B_FILE_ERROR;
-        case EINTR:         return B_INTERRUPTED;
-        case EAGAIN:        return B_WOULD_BLOCK;
-        case ETIMEDOUT:     return B_TIMED_OUT;
-        case ENOTSUP:       return B_UNSUPPORTED;      // == EOPNOTSUPP on Linux
-        case ERANGE:        return B_BAD_VALUE;        // e.g. an attribute buffer too small
-        default:            return B_ERROR;
+        case ETXTBSY: return B_BUSY;
+        case EINVAL: return B_BAD_VALUE;
+        case EIO: return B_IO_ERROR;
+        case EBADF: return B_FILE_ERROR;
+        case EINTR: return B_INTERRUPTED;
+        case EAGAIN: return B_WOULD_BLOCK;
+        case ETIMEDOUT: return B_TIMED_OUT;
+        case ENOTSUP: return B_UNSUPPORTED;   // == EOPNOTSUPP on Linux
+        case ERANGE: return B_BAD_VALUE;      // e.g. an attribute buffer too small
+        default: return B_ERROR;
     }
 }

@@ -5,6 +5,6 @@
 #include "beos/SupportDefs.h"
 
 // The BeOS status for a POSIX errno value; 0 gives B_OK, unknown values B_ERROR.
-status_t    status_from_errno(int error);
+status_t status_from_errno(int error);
 
 #endif

@@ -8,25 +8,26 @@
 class BRect
 {
 public:
-                    BRect() : left(0), top(0), right(-1), bottom(-1) {}
-                    BRect(float l, float t, float r, float b)
-                        : left(l), top(t), right(r), bottom(b) {}
+    BRect() : left(0), top(0), right(-1), bottom(-1) {}
+    BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
 
-    float           Width() const { return right - left; }
-    float           Height() const { return bottom - top; }
-    int32           IntegerWidth() const { return (int32)(right - left); }
-    int32           IntegerHeight() const { return (int32)(bottom - top); }
-    bool            IsValid() const { return left <= right && top <= bottom; }
+    float Width() const { return right - left; }
+    float Height() const { return bottom - top; }
+    int32 IntegerWidth() const { return (int32)(right - left); }
+    int32 IntegerHeight() const { return (int32)(bottom - top); }
+    bool  IsValid() const { return left <= right && top <= bottom; }
 
-    bool            operator==(const BRect& other) const
-                        { return left == other.left && top == other.top
-                            && right == other.right && bottom == other.bottom; }
-    bool            operator!=(const BRect& other) const { return !(*this == other); }
+    bool operator==(const BRect& other) const
+    {
+        return left == other.left && top == other.top && right == other.right
+            && bottom == other.bottom;
+    }
+    bool operator!=(const BRect& other) const { return !(*this == other); }
 
-    float           left;
-    float           top;
-    float           right;
-    float           bottom;
+    float left;
+    float top;
+    float right;
+    float bottom;
 };
 
 #endif

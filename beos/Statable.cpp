@@ -1,8 +1,6 @@
 #include "beos/Statable.h"
 
-BStatable::~BStatable()
-{
-}
+BStatable::~BStatable() {}
 
 bool
 BStatable::IsFile() const
@@ -31,7 +29,7 @@ BStatable::GetSize(off_t* size) const
     if (size == nullptr)
         return B_BAD_VALUE;
     struct stat st;
-    status_t error = GetStat(&st);
+    status_t    error = GetStat(&st);
     if (error == B_OK)
         *size = st.st_size;
     return error;
@@ -43,7 +41,7 @@ BStatable::GetModificationTime(time_t* mtime) const
     if (mtime == nullptr)
         return B_BAD_VALUE;
     struct stat st;
-    status_t error = GetStat(&st);
+    status_t    error = GetStat(&st);
     if (error == B_OK)
         *mtime = st.st_mtime;
     return error;

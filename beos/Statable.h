@@ -10,16 +10,16 @@
 class BStatable
 {
 public:
-    virtual             ~BStatable();
+    virtual ~BStatable();
 
-    virtual status_t    GetStat(struct stat* st) const = 0;
+    virtual status_t GetStat(struct stat* st) const = 0;
 
-    bool                IsFile() const;
-    bool                IsDirectory() const;
-    bool                IsSymLink() const;
+    bool IsFile() const;
+    bool IsDirectory() const;
+    bool IsSymLink() const;
 
-    status_t            GetSize(off_t* size) const;
-    status_t            GetModificationTime(time_t* mtime) const;
+    status_t GetSize(off_t* size) const;
+    status_t GetModificationTime(time_t* mtime) const;
 };
 
 #endif

@@ -14,11 +14,11 @@ typedef uint32_t uint32;
 typedef int64_t  int64;
 typedef uint64_t uint64;
 
-typedef int32    status_t;
-typedef int64    bigtime_t;
-typedef uint32   type_code;
-typedef int32    sem_id;
-typedef int32    thread_id;
+typedef int32  status_t;
+typedef int64  bigtime_t;
+typedef uint32 type_code;
+typedef int32  sem_id;
+typedef int32  thread_id;
 
 #include "beos/Errors.h"
 

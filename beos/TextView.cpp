@@ -1,14 +1,11 @@
 #include "beos/TextView.h"
 
-static const rgb_color kBlack = {0, 0, 0, 255};
+static const rgb_color kBlack = { 0, 0, 0, 255 };
 
 
-BTextView::BTextView()
-    : stylable(false),
-      selectionStart(0),
-      selectionEnd(0)
+BTextView::BTextView() : stylable(false), selectionStart(0), selectionEnd(0)
 {
-    runs.push_back(text_run{0, BFont(be_plain_font), kBlack});
+    runs.push_back(text_run { 0, BFont(be_plain_font), kBlack });
 }
 
 
@@ -78,8 +75,7 @@ BTextView::MergeRuns()
     for (const text_run& run : runs) {
         if (run.offset >= TextLength() && !merged.empty())
             break;
-        if (!merged.empty() && merged.back().font == run.font
-            && merged.back().color == run.color)
+        if (!merged.empty() && merged.back().font == run.font && merged.back().color == run.color)
             continue;
         merged.push_back(run);
     }

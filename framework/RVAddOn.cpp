@@ -1,14 +1,9 @@
 #include "framework/RVAddOn.h"
 
-RVAddOn::RVAddOn(RVGlobalData* global)
-    : RVAddOnBase(global)
-{
-}
+RVAddOn::RVAddOn(RVGlobalData* global) : RVAddOnBase(global) {}
 
 
-RVAddOn::~RVAddOn()
-{
-}
+RVAddOn::~RVAddOn() {}
 
 
 float

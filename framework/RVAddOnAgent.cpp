@@ -1,14 +1,9 @@
 #include "framework/RVAddOnAgent.h"
 
-RVAddOnAgent::RVAddOnAgent(RVGlobalData* global)
-    : RVAddOn(global)
-{
-}
+RVAddOnAgent::RVAddOnAgent(RVGlobalData* global) : RVAddOn(global) {}
 
 
-RVAddOnAgent::~RVAddOnAgent()
-{
-}
+RVAddOnAgent::~RVAddOnAgent() {}
 
 
 bool

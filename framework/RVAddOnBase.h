@@ -9,16 +9,16 @@ class RVGlobalData;
 class RVAddOnBase
 {
 public:
-                    RVAddOnBase(RVGlobalData* global);
-    virtual         ~RVAddOnBase();
+    RVAddOnBase(RVGlobalData* global);
+    virtual ~RVAddOnBase();
 
-    void            ChangeGlobalData(RVGlobalData* global) { globalData = global; }
+    void ChangeGlobalData(RVGlobalData* global) { globalData = global; }
 
 protected:
-    uint32          addOnWord1;     // set by concrete add-ons, read by nobody
-    uint32          addOnWord2;
-    uint32          addOnWord3;
-    RVGlobalData*   globalData;     // not owned
+    uint32        addOnWord1;   // set by concrete add-ons, read by nobody
+    uint32        addOnWord2;
+    uint32        addOnWord3;
+    RVGlobalData* globalData;   // not owned
 };
 
 #endif

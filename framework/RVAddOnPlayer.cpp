@@ -9,25 +9,20 @@
 #include "support/PException.h"
 
 // Sub-song count and first sub-song of a player that knows no sub-songs.
-static const uint16 kSingleSong[2] = {1, 0};
+static const uint16 kSingleSong[2] = { 1, 0 };
 
 static const uint16 kDefaultTempo = 125;
 static const uint16 kDefaultChannels = 4;
-static const int32 kExtraFileCacheSize = 32768;
+static const int32  kExtraFileCacheSize = 32768;
 
 
 RVAddOnPlayer::RVAddOnPlayer(RVGlobalData* global)
-    : RVAddOn(global),
-      virtualChannels(nullptr),
-      bpm(kDefaultTempo),
-      extraFilesSize(0)
+    : RVAddOn(global), virtualChannels(nullptr), bpm(kDefaultTempo), extraFilesSize(0)
 {
 }
 
 
-RVAddOnPlayer::~RVAddOnPlayer()
-{
-}
+RVAddOnPlayer::~RVAddOnPlayer() {}
 
 
 PString
@@ -186,23 +181,23 @@ RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
         ThrowMemoryException();
     try {
         if (extension.IsEmpty()) {
-            if (TryCandidates(file, "", {fileName}))
+            if (TryCandidates(file, "", { fileName }))
                 return file;
             ThrowFileException(P_FILE_ERR_ENTRY_NOT_FOUND, fileName);
         }
-        int32 leafStart = fileName.ReverseFind('/') + 1;
-        PString directory = fileName.Left(leafStart);
-        PString leaf = fileName.Mid(leafStart);
+        int32                leafStart = fileName.ReverseFind('/') + 1;
+        PString              directory = fileName.Left(leafStart);
+        PString              leaf = fileName.Mid(leafStart);
         std::vector<PString> leaves = { leaf + "." + extension, leaf + "." + lower,
             leaf + "." + upper };
-        PString lastTried = fileName + "." + extension;
-        int32 lastDot = leaf.ReverseFind('.');
+        PString              lastTried = fileName + "." + extension;
+        int32                lastDot = leaf.ReverseFind('.');
         if (lastDot >= 0) {
             PString base = leaf.Left(lastDot);
             PString rest = leaf.Mid(leaf.Find('.') + 1);
-            leaves.insert(leaves.end(), { base + "." + extension, base + "." + lower,
-                base + "." + upper, extension + "." + rest, lower + "." + rest,
-                upper + "." + rest });
+            leaves.insert(leaves.end(),
+                { base + "." + extension, base + "." + lower, base + "." + upper,
+                    extension + "." + rest, lower + "." + rest, upper + "." + rest });
             lastTried = directory + extension + "." + rest;
         }
         if (TryCandidates(file, directory, leaves) || TryCaseless(file, directory, leaves))
@@ -216,8 +211,8 @@ RVAddOnPlayer::OpenExtraFile(PString fileName, PString extension)
 
 
 bool
-RVAddOnPlayer::TryCandidates(PFile* file, const PString& directory,
-    const std::vector<PString>& leaves)
+RVAddOnPlayer::TryCandidates(
+    PFile* file, const PString& directory, const std::vector<PString>& leaves)
 {
     for (const PString& leaf : leaves) {
         OpenFile(file, directory + leaf);
@@ -232,12 +227,12 @@ RVAddOnPlayer::TryCandidates(PFile* file, const PString& directory,
 // beside "name.mod"): the same candidates, in the same order, matched without regard
 // to case among the files of the module's folder.
 bool
-RVAddOnPlayer::TryCaseless(PFile* file, const PString& directory,
-    const std::vector<PString>& leaves)
+RVAddOnPlayer::TryCaseless(
+    PFile* file, const PString& directory, const std::vector<PString>& leaves)
 {
-    std::error_code error;
-    std::filesystem::directory_iterator entry(directory.IsEmpty() ? "." : (const char*)directory,
-        error);
+    std::error_code                     error;
+    std::filesystem::directory_iterator entry(
+        directory.IsEmpty() ? "." : (const char*)directory, error);
     std::vector<std::string> names;
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error))
         names.push_back(entry->path().filename().string());

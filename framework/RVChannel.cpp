@@ -1,22 +1,13 @@
 #include "framework/RVChannel.h"
 
 RVChannel::RVChannel()
-    : flags(0),
-      sampleAddress(nullptr),
-      sampleStart(0),
-      sampleLength(0),
-      loopStart(0),
-      loopLength(0),
-      frequency(0),
-      volume(0),
-      panning(0)
+    : flags(0), sampleAddress(nullptr), sampleStart(0), sampleLength(0), loopStart(0),
+      loopLength(0), frequency(0), volume(0), panning(0)
 {
 }
 
 
-RVChannel::~RVChannel()
-{
-}
+RVChannel::~RVChannel() {}
 
 
 void

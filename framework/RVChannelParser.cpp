@@ -9,21 +9,17 @@ static const uint32 kSampleChangeBits = RV_CHANNEL_MUTE | RV_CHANNEL_TRIGGER | R
     | RV_CHANNEL_LOOP | RV_CHANNEL_PINGPONG | RV_CHANNEL_LOOPADDRESS;
 
 
-RVChannelParser::RVChannelParser()
-{
-}
+RVChannelParser::RVChannelParser() {}
 
 
-RVChannelParser::~RVChannelParser()
-{
-}
+RVChannelParser::~RVChannelParser() {}
 
 
 void
 RVChannelParser::ParseInfo(VINFO* voice)
 {
     uint32 changes = flags;
-    flags = 0;  // the mixer raises RV_CHANNEL_ACTIVE again through Active()
+    flags = 0;   // the mixer raises RV_CHANNEL_ACTIVE again through Active()
 
     if ((changes & RV_CHANNEL_VOLUME) != 0)
         voice->volume = volume;

@@ -9,15 +9,15 @@
 class RVChannelParser : public RVChannel
 {
 public:
-                    RVChannelParser();
-    virtual         ~RVChannelParser();
+    RVChannelParser();
+    virtual ~RVChannelParser();
 
-    void            ParseInfo(VINFO* voice);
-    void            Active(bool sounding);
-    uint32          ParseSampleInfo(VINFO* voice, uint32 sourceFrequency, uint32 mixFrequency);
+    void   ParseInfo(VINFO* voice);
+    void   Active(bool sounding);
+    uint32 ParseSampleInfo(VINFO* voice, uint32 sourceFrequency, uint32 mixFrequency);
 
 private:
-    uint16          ParseSample(VINFO* voice, uint32 changes);
+    uint16 ParseSample(VINFO* voice, uint32 changes);
 };
 
 #endif

@@ -2,15 +2,10 @@
 
 #include "beos/Looper.h"
 
-RVGlobal::RVGlobal()
-    : messageHandler(nullptr)
-{
-}
+RVGlobal::RVGlobal() : messageHandler(nullptr) {}
 
 
-RVGlobal::~RVGlobal()
-{
-}
+RVGlobal::~RVGlobal() {}
 
 
 // Appending takes no lock: agents are added before anything walks the lists.

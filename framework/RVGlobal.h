@@ -10,15 +10,15 @@ class BMessage;
 class RVGlobal : public RVGlobalData
 {
 public:
-                    RVGlobal();
-    virtual         ~RVGlobal();
+    RVGlobal();
+    virtual ~RVGlobal();
 
-    void            AddAfterAddingFilesAgent(RVAddOnAgent* agent);
-    void            AddAfterRemovingFilesAgent(RVAddOnAgent* agent);
-    void            SetMessageHandler(BLooper* handler);
-    void            SendMessage(BMessage* message);
+    void AddAfterAddingFilesAgent(RVAddOnAgent* agent);
+    void AddAfterRemovingFilesAgent(RVAddOnAgent* agent);
+    void SetMessageHandler(BLooper* handler);
+    void SendMessage(BMessage* message);
 
-    BLooper*        messageHandler;     // not owned
+    BLooper* messageHandler;   // not owned
 };
 
 #endif

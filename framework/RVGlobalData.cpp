@@ -13,16 +13,9 @@ static const int32 kLargeIconBytes = 32 * 32;
 
 
 RVGlobalData::RVGlobalData()
-    : PMutex(false),
-      currentPlayer(nullptr),
-      currentModType(0),
-      unusedWord(0),
-      moduleEnded(false),
-      addingFilesAgents(kAgentBlockSize),
-      addingFilesLock(false),
-      removingFilesAgents(kAgentBlockSize),
-      removingFilesLock(false),
-      unusedFlag(true)
+    : PMutex(false), currentPlayer(nullptr), currentModType(0), unusedWord(0), moduleEnded(false),
+      addingFilesAgents(kAgentBlockSize), addingFilesLock(false),
+      removingFilesAgents(kAgentBlockSize), removingFilesLock(false), unusedFlag(true)
 {
 }
 
@@ -62,7 +55,7 @@ RVGlobalData::InstallModType(PString mimeType, PString extensions, PString longD
     PString shortDescription, const void* miniIcon, const void* largeIcon)
 {
     BMimeType type(mimeType);
-    char preferred[B_MIME_TYPE_LENGTH];
+    char      preferred[B_MIME_TYPE_LENGTH];
     if (type.GetPreferredApp(preferred, B_OPEN) == B_OK
         && strcasecmp(preferred, RV_APP_SIGNATURE) != 0)
         return;
@@ -74,7 +67,7 @@ RVGlobalData::InstallModType(PString mimeType, PString extensions, PString longD
     if (largeIcon != nullptr)
         large.SetBits(largeIcon, kLargeIconBytes, 0, B_CMAP8);
 
-    BMessage message;
+    BMessage    message;
     const char* text = extensions;
     for (;;) {
         const char* bar = strchr(text, '|');

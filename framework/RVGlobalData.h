@@ -15,26 +15,26 @@ class RVAddOnAgent;
 class RVGlobalData : public PMutex
 {
 public:
-                    RVGlobalData();
-    virtual         ~RVGlobalData();
+    RVGlobalData();
+    virtual ~RVGlobalData();
 
-    void            InstallModType(PString mimeType, PString extensions, PString longDescription,
-                        PString shortDescription, const void* miniIcon, const void* largeIcon);
-    void            CallAfterAddingFilesPlugins();
-    void            CallAfterRemovingFilesPlugins();
+    void InstallModType(PString mimeType, PString extensions, PString longDescription,
+        PString shortDescription, const void* miniIcon, const void* largeIcon);
+    void CallAfterAddingFilesPlugins();
+    void CallAfterRemovingFilesPlugins();
 
-    RVAddOnPlayer*  currentPlayer;      // not owned
-    uint32          currentModType;
-    PString         unusedString1;
-    PString         unusedString2;
-    int32           unusedWord;
-    PString         unusedString3;
-    bool            moduleEnded;        // set by RVAddOnPlayer::ModuleEnds
+    RVAddOnPlayer*       currentPlayer;   // not owned
+    uint32               currentModType;
+    PString              unusedString1;
+    PString              unusedString2;
+    int32                unusedWord;
+    PString              unusedString3;
+    bool                 moduleEnded;   // set by RVAddOnPlayer::ModuleEnds
     PList<RVAddOnAgent*> addingFilesAgents;
-    PMutex          addingFilesLock;
+    PMutex               addingFilesLock;
     PList<RVAddOnAgent*> removingFilesAgents;
-    PMutex          removingFilesLock;
-    bool            unusedFlag;
+    PMutex               removingFilesLock;
+    bool                 unusedFlag;
 };
 
 #endif

@@ -6,8 +6,8 @@
 
 struct SamplePlayerInfo
 {
-    uint16          bits;           // 16: signed 16-bit buffers; otherwise signed 8-bit
-    uint32          frequency;      // source rate in Hz, common to all channels
+    uint16 bits;        // 16: signed 16-bit buffers; otherwise signed 8-bit
+    uint32 frequency;   // source rate in Hz, common to all channels
 };
 
 #endif

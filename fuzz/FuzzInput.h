@@ -18,7 +18,7 @@
 namespace zwfuzz {
 
 // Between the module bytes and the companion's; the dictionary offers it to the mutator.
-inline const char kCompanionSeparator[] = "|NT|";
+inline const char   kCompanionSeparator[] = "|NT|";
 inline const size_t kSeparatorBytes = 4;
 
 // Blocks a target plays of one input: enough to cross several rows and positions of a
@@ -30,10 +30,10 @@ inline const int kMaxTicksPerBlock = 4;
 
 struct Split
 {
-    const uint8*    module;
-    size_t          moduleBytes;
-    const uint8*    companion;      // null when the input has no companion part
-    size_t          companionBytes;
+    const uint8* module;
+    size_t       moduleBytes;
+    const uint8* companion;   // null when the input has no companion part
+    size_t       companionBytes;
 };
 
 // The separator is looked for with memchr: a memcmp at every byte costs a traced call
@@ -41,15 +41,15 @@ struct Split
 inline Split
 SplitInput(const uint8* data, size_t size)
 {
-    Split split = { data, size, nullptr, 0 };
+    Split        split = { data, size, nullptr, 0 };
     const uint8* end = data + size;
     for (const uint8* at = data; end - at >= ptrdiff_t(kSeparatorBytes); at++) {
-        at = static_cast<const uint8*>(memchr(at, kCompanionSeparator[0],
-            size_t(end - at) - kSeparatorBytes + 1));
+        at = static_cast<const uint8*>(
+            memchr(at, kCompanionSeparator[0], size_t(end - at) - kSeparatorBytes + 1));
         if (at == nullptr)
             break;
         if (at[1] == kCompanionSeparator[1] && at[2] == kCompanionSeparator[2]
-                && at[3] == kCompanionSeparator[3]) {
+            && at[3] == kCompanionSeparator[3]) {
             split.moduleBytes = size_t(at - data);
             split.companion = at + kSeparatorBytes;
             split.companionBytes = size_t(end - split.companion);
@@ -64,7 +64,7 @@ inline const std::string&
 ScratchFolder()
 {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/zwfuzzXXXXXX";
+        char        pattern[] = "/tmp/zwfuzzXXXXXX";
         const char* made = mkdtemp(pattern);
         if (made == nullptr)
             abort();
@@ -90,7 +90,7 @@ inline void
 PlaceCompanion(const std::string& path, const Split& split)
 {
     static std::vector<std::string> written;
-    auto known = std::find(written.begin(), written.end(), path);
+    auto                            known = std::find(written.begin(), written.end(), path);
     if (split.companion != nullptr) {
         WriteFile(path, split.companion, split.companionBytes);
         if (known == written.end())
@@ -124,12 +124,12 @@ CopyModule(const Split& split)
 }   // namespace zwfuzz
 
 // An invariant the player promises on any input; a failure is kept by libFuzzer as a crash.
-#define ZW_FUZZ_CHECK(condition) \
-    do { \
-        if (!(condition)) { \
-            fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            abort(); \
-        } \
+#define ZW_FUZZ_CHECK(condition)                                                                   \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);     \
+            abort();                                                                               \
+        }                                                                                          \
     } while (false)
 
 #endif

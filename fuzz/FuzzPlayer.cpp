@@ -22,15 +22,15 @@ const uint32 kBlockBytes = 4096;
 class CountingTracker : public ModTracker
 {
 public:
-    explicit        CountingTracker(RVGlobalData* global) : ModTracker(global) {}
+    explicit CountingTracker(RVGlobalData* global) : ModTracker(global) {}
 
-    virtual int32   Play() override
-                    {
-                        ticks++;
-                        return ModTracker::Play();
-                    }
+    virtual int32 Play() override
+    {
+        ticks++;
+        return ModTracker::Play();
+    }
 
-    int             ticks = 0;
+    int ticks = 0;
 };
 
 // The type detection gives, which ModuleCheck takes and another type does not. Asking
@@ -98,7 +98,8 @@ Play(CountingTracker& player, RVGlobal& global, const Split& split)
         // and then any 16-bit value.
         if (b % 5 == 4 && split.moduleBytes > 0) {
             uint8 value = split.module[(b * 131) % split.moduleBytes];
-            int16 pos = value >= 0xF0 ? int16(value << 8 | value) : int16(value % player.GetSongLength());
+            int16 pos =
+                value >= 0xF0 ? int16(value << 8 | value) : int16(value % player.GetSongLength());
             player.SetSongPosition(pos);
             CheckReplayState(player);
         }
@@ -123,10 +124,10 @@ LLVMFuzzerInitialize(int*, char***)
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const Split split = SplitInput(data, size);
-    RVGlobal global;
+    const Split     split = SplitInput(data, size);
+    RVGlobal        global;
     CountingTracker player(&global);
-    PMemFile file(CopyModule(split), int32(split.moduleBytes), 0);
+    PMemFile        file(CopyModule(split), int32(split.moduleBytes), 0);
 
     int32 type = DetectedType(player, file);
     // A file nobody recognises still goes through a loader now and then: the loaders

@@ -31,7 +31,7 @@ LoadPlugin()
     }
     auto newPlugin = reinterpret_cast<InputPlugin* (*)(int32*)>(dlsym(addOn, "NewPlugin"));
     ZW_FUZZ_CHECK(newPlugin != nullptr);
-    int32 version = 0;
+    int32        version = 0;
     InputPlugin* made = newPlugin(&version);
     ZW_FUZZ_CHECK(made != nullptr && version == 2);
     return made;   // kept, with the add-on, for the life of the process
@@ -42,7 +42,7 @@ PlayBlocks(const Split& split, PlayerInfoStruct& info)
 {
     for (int b = 0; b < kBlocks; b++) {
         char* buffer = nullptr;
-        int bytes = plugin->GetAudio(&buffer, kBlockBytes);
+        int   bytes = plugin->GetAudio(&buffer, kBlockBytes);
         ZW_FUZZ_CHECK(bytes == 0 || bytes == kBlockBytes);
         ZW_FUZZ_CHECK(buffer != nullptr);
         ZW_FUZZ_CHECK(info.position >= 0 && info.position < 1000);
@@ -68,15 +68,15 @@ LLVMFuzzerInitialize(int*, char***)
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const Split split = SplitInput(data, size);
+    const Split       split = SplitInput(data, size);
     const std::string module = ScratchFolder() + "/plugin.mod";
     const std::string companion = ScratchFolder() + "/plugin.nt";
     WriteFile(module, split.module, split.moduleBytes);
     PlaceCompanion(companion, split);
 
-    bool recognised = plugin->IsOur(module.c_str());
+    bool             recognised = plugin->IsOur(module.c_str());
     PlayerInfoStruct info = {};
-    bool playing = plugin->InitPlaying(module.c_str(), &info);
+    bool             playing = plugin->InitPlaying(module.c_str(), &info);
     // A file that plays is a file the plug-in says it plays, and the other way round.
     ZW_FUZZ_CHECK(!playing || recognised);
     if (playing) {

@@ -69,10 +69,10 @@ CheckState(const ModTracker& player)
 void
 Run(ModTracker& player, RVGlobal& global, const Split& split)
 {
-    RVMixer mixer;      // makes the virtual channels, as in a playback
+    RVMixer mixer;   // makes the virtual channels, as in a playback
     ZW_FUZZ_CHECK(mixer.InitMixer(&player));
     player.InitSound(0);
-    const uint16 channels = player.GetVirtualChannels();
+    const uint16             channels = player.GetVirtualChannels();
     std::unique_ptr<VINFO[]> voices(new VINFO[channels]());
     // A song that ended plays again from its restart: a few rows of that are enough.
     int lastTick = kTicks;
@@ -115,9 +115,9 @@ extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const Split split = SplitInput(data, size);
-    RVGlobal global;
-    ModTracker player(&global);
-    PMemFile file(CopyModule(split), int32(split.moduleBytes), 0);
+    RVGlobal    global;
+    ModTracker  player(&global);
+    PMemFile    file(CopyModule(split), int32(split.moduleBytes), 0);
 
     int32 type = -1;
     for (uint32 i = 0; i < player.GetCount() && type < 0; i++) {

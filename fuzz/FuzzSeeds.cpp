@@ -14,10 +14,10 @@ namespace {
 
 struct Flavour
 {
-    const char*     name;
-    const char*     mark;
-    int             samples;
-    uint8           restart;
+    const char* name;
+    const char* mark;
+    int         samples;
+    uint8       restart;
 };
 
 // One per module type, and every mark family.
@@ -143,9 +143,11 @@ void
 WriteMtmSeeds(const std::string& folder)
 {
     for (uint8 effect = 0; effect < 16; effect++)
-        Save(folder, "mtm-fx" + std::to_string(effect), MtmWithEffect(effect, ParamFor(effect)).Build());
+        Save(folder, "mtm-fx" + std::to_string(effect),
+            MtmWithEffect(effect, ParamFor(effect)).Build());
     for (uint8 sub = 0; sub < 16; sub++)
-        Save(folder, "mtm-e" + std::to_string(sub), MtmWithEffect(0xE, uint8(sub << 4 | 2)).Build());
+        Save(
+            folder, "mtm-e" + std::to_string(sub), MtmWithEffect(0xE, uint8(sub << 4 | 2)).Build());
 }
 
 // StarTracker modules with AM companions: each waveform, and envelopes of every phase.
@@ -154,7 +156,7 @@ WriteCompanionSeeds(const std::string& folder)
 {
     for (uint16 waveform = 0; waveform < 5; waveform++) {
         zw::ModWriter mod = ModWithEffect(kFlavours[5], 0, 0);
-        zw::NtWriter nt;
+        zw::NtWriter  nt;
         for (int k = 0; k < 3; k++) {
             AMSample& r = nt.Record(k);
             r.startAmplitude = uint16(32 * k);

@@ -17,8 +17,9 @@ namespace {
 void
 Run(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream        in(file, std::ios::binary);
+    std::vector<uint8_t> bytes(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     fprintf(stderr, "running %s (%zu bytes)\n", file.c_str(), bytes.size());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
 }

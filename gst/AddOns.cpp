@@ -24,7 +24,7 @@ OwnFolder()
     if (dladdr(reinterpret_cast<void*>(&AddOnFolder), &info) == 0 || info.dli_fname == nullptr)
         return {};
     std::error_code error;
-    fs::path self = fs::canonical(info.dli_fname, error);
+    fs::path        self = fs::canonical(info.dli_fname, error);
     return error ? fs::path() : self.parent_path();
 }
 
@@ -71,7 +71,7 @@ bool
 NewPlayers(const std::string& path, Players& players, std::string& error)
 {
     std::lock_guard<std::mutex> hold(sLock);
-    PluginHost& host = Host();
+    PluginHost&                 host = Host();
     if (host.AddOns().empty()) {
         error = "no Zarnowelle add-on in " + host.Folder()
             + " (set ZARNOWELLE_PLUGIN_DIR to the folder of zarnowelle.so)";

@@ -13,7 +13,7 @@ namespace zwgst {
 
 // $ZARNOWELLE_PLUGIN_DIR when set; else lib/zarnowelle/plugins of the prefix this
 // GStreamer plug-in was installed into, else of the prefix it was built for.
-std::string         AddOnFolder();
+std::string AddOnFolder();
 
 // Two new objects of the first add-on that plays `path`: one to play, one to scan the
 // timeline. False with `error` set when no add-on takes the file.
@@ -22,12 +22,12 @@ struct Players
     std::unique_ptr<InputPlugin> playing;
     std::unique_ptr<InputPlugin> scanning;
 };
-bool                NewPlayers(const std::string& path, Players& players, std::string& error);
+bool NewPlayers(const std::string& path, Players& players, std::string& error);
 
 // The player library's facts of a module. The loader's error line goes to standard
 // output, which ReadModuleFacts redirects for the whole process while it loads, so one
 // element at a time reads.
-ModuleFacts         ReadFacts(const std::string& path);
+ModuleFacts ReadFacts(const std::string& path);
 
 }   // namespace zwgst
 

@@ -11,10 +11,7 @@
 
 namespace zwgst {
 
-ModuleInput::~ModuleInput()
-{
-    Reset();
-}
+ModuleInput::~ModuleInput() { Reset(); }
 
 void
 ModuleInput::Reset()
@@ -63,8 +60,8 @@ ModuleInput::LocalFileHoldsBytes() const
     if (localPath.empty())
         return false;
     std::ifstream file(localPath, std::ios::binary);
-    char chunk[65536];
-    size_t done = 0;
+    char          chunk[65536];
+    size_t        done = 0;
     while (file.read(chunk, sizeof(chunk)) || file.gcount() > 0) {
         size_t count = size_t(file.gcount());
         if (count > bytes.size() - done || memcmp(chunk, bytes.data() + done, count) != 0)

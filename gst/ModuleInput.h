@@ -17,33 +17,33 @@ public:
     // Modules are far smaller; anything larger is not one, or not worth holding.
     static const size_t kMaxBytes = size_t(64) << 20;
 
-                    ModuleInput() {}
-                    ~ModuleInput();
-                    ModuleInput(const ModuleInput&) = delete;
-    ModuleInput&    operator=(const ModuleInput&) = delete;
+    ModuleInput() {}
+    ~ModuleInput();
+    ModuleInput(const ModuleInput&) = delete;
+    ModuleInput& operator=(const ModuleInput&) = delete;
 
-    void            Reset();
+    void Reset();
     // False, keeping nothing more, once the module would exceed kMaxBytes.
-    bool            Append(const uint8_t* data, size_t size);
-    size_t          Size() const { return bytes.size(); }
+    bool   Append(const uint8_t* data, size_t size);
+    size_t Size() const { return bytes.size(); }
 
     // Where upstream read the bytes from, as its URI query answered; empty if unknown.
-    void            SetUri(const std::string& uri);
+    void SetUri(const std::string& uri);
     // The file's name for messages: its local path, else the URI, else "the stream".
-    std::string     Name() const;
+    std::string Name() const;
 
     // A path that opens the gathered module; empty with `error` set on failure. Stays
     // valid until Reset or destruction.
-    std::string     PlayPath(std::string& error);
+    std::string PlayPath(std::string& error);
 
 private:
-    bool            LocalFileHoldsBytes() const;
-    std::string     WriteMemoryFile(std::string& error);
+    bool        LocalFileHoldsBytes() const;
+    std::string WriteMemoryFile(std::string& error);
 
     std::vector<uint8_t> bytes;
-    std::string     uri;
-    std::string     localPath;          // from a file:// URI
-    int             memoryFile = -1;
+    std::string          uri;
+    std::string          localPath;   // from a file:// URI
+    int                  memoryFile = -1;
 };
 
 }   // namespace zwgst

@@ -6,7 +6,7 @@ std::string
 SampleNameText(const ModuleFacts& facts)
 {
     std::string text;
-    size_t kept = 0;                    // length up to the last line that is not empty
+    size_t      kept = 0;   // length up to the last line that is not empty
     for (const SampleFacts& sample : facts.sampleList) {
         std::string name = sample.name;
         name.erase(name.find_last_not_of(' ') + 1);
@@ -28,8 +28,8 @@ ModuleTags(const ModuleFacts& facts)
     if (!title.empty())
         gst_tag_list_add(tags, GST_TAG_MERGE_REPLACE, GST_TAG_TITLE, title.c_str(), nullptr);
     if (!facts.typeName.empty()) {
-        gst_tag_list_add(tags, GST_TAG_MERGE_REPLACE, GST_TAG_CONTAINER_FORMAT,
-            facts.typeName.c_str(), nullptr);
+        gst_tag_list_add(
+            tags, GST_TAG_MERGE_REPLACE, GST_TAG_CONTAINER_FORMAT, facts.typeName.c_str(), nullptr);
     }
     std::string comment = SampleNameText(facts);
     if (!comment.empty())

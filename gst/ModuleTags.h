@@ -12,10 +12,10 @@
 namespace zwgst {
 
 // The sample names one to a line, trailing blanks and trailing empty lines left out.
-std::string         SampleNameText(const ModuleFacts& facts);
+std::string SampleNameText(const ModuleFacts& facts);
 
 // A new tag list (global scope) for a module that loaded.
-GstTagList*         ModuleTags(const ModuleFacts& facts);
+GstTagList* ModuleTags(const ModuleFacts& facts);
 
 }   // namespace zwgst
 

@@ -22,5 +22,5 @@ InitPlugin(GstPlugin* plugin)
 }   // namespace
 
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, zarnowelle,
-    "Tracker modules played through the Zarnowelle plug-in", InitPlugin, ZW_VERSION,
-    "unknown", "Zarnowelle", "https://zarnowelle.example.org/")
+    "Tracker modules played through the Zarnowelle plug-in", InitPlugin, ZW_VERSION, "unknown",
+    "Zarnowelle", "https://zarnowelle.example.org/")

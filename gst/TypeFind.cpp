@@ -19,11 +19,11 @@ const int64_t kWindows[] = { kDetectionReach, 16384, 2108, 1148, 68 };
 void
 FindModule(GstTypeFind* find, gpointer)
 {
-    const int64_t length = int64_t(gst_type_find_get_length(find));  // 0: unknown
-    int type = -1;
+    const int64_t length = int64_t(gst_type_find_get_length(find));   // 0: unknown
+    int           type = -1;
     for (int64_t window : kWindows) {
         const uint32_t size = uint32_t(length > 0 ? std::min(length, window) : window);
-        const guint8* data = gst_type_find_peek(find, 0, size);
+        const guint8*  data = gst_type_find_peek(find, 0, size);
         if (data != nullptr) {
             type = DetectModuleType(data, size, length > 0 ? length : size);
             break;
@@ -46,8 +46,8 @@ RegisterTypeFinder(GstPlugin* plugin, guint rank)
 {
     GstCaps* caps = gst_caps_from_string(kModCaps);
     gst_caps_append(caps, gst_caps_from_string(kMtmCaps));
-    gboolean done = gst_type_find_register(plugin, "zarnowelle-module", rank,
-        FindModule, "mod,mtm", caps, nullptr, nullptr);
+    gboolean done = gst_type_find_register(
+        plugin, "zarnowelle-module", rank, FindModule, "mod,mtm", caps, nullptr, nullptr);
     gst_caps_unref(caps);
     return done;
 }

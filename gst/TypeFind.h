@@ -7,7 +7,7 @@
 
 namespace zwgst {
 
-gboolean            RegisterTypeFinder(GstPlugin* plugin, guint rank);
+gboolean RegisterTypeFinder(GstPlugin* plugin, guint rank);
 
 }   // namespace zwgst
 

@@ -13,36 +13,36 @@ GST_DEBUG_CATEGORY_STATIC(zarnowelle_debug);
 
 namespace {
 
-const double kDefaultMaxTime = 1800;    // seconds, as the host's render
+const double kDefaultMaxTime = 1800;   // seconds, as the host's render
 
 // Everything the element keeps besides its pads. The sink side runs on upstream's
 // thread until upstream's end of stream; from then on the source pad's task plays, and
 // a seek changes the playing state only while it holds that task's stream lock.
 struct DecoderState
 {
-    zwgst::ModuleInput input;
+    zwgst::ModuleInput   input;
     zwgst::ModuleDecoder decoder;
-    std::atomic<bool> gathered{ false };  // upstream's end of stream arrived
-    GstSegment      segment;            // in time
-    guint32         seqnum = GST_SEQNUM_INVALID;   // of the seek being played
-    bool            seekPending = true; // go to segment.start before the next block
-    bool            segmentPending = true;
-    bool            tagsPending = true;
-    bool            discont = true;
+    std::atomic<bool>    gathered { false };            // upstream's end of stream arrived
+    GstSegment           segment;                       // in time
+    guint32              seqnum = GST_SEQNUM_INVALID;   // of the seek being played
+    bool                 seekPending = true;            // go to segment.start before the next block
+    bool                 segmentPending = true;
+    bool                 tagsPending = true;
+    bool                 discont = true;
     // Under the object lock: read by queries and properties on other threads.
-    double          maxTime = kDefaultMaxTime;
-    int64_t         duration = -1;      // frames, once the timeline is known
-    int64_t         position = 0;       // frames pushed up to
+    double  maxTime = kDefaultMaxTime;
+    int64_t duration = -1;   // frames, once the timeline is known
+    int64_t position = 0;    // frames pushed up to
 };
 
 enum { PROP_0, PROP_MAX_TIME };
 
-GstStaticPadTemplate sSinkTemplate = GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK,
-    GST_PAD_ALWAYS, GST_STATIC_CAPS("audio/x-mod, type = (string) { mod, mtm }"));
+GstStaticPadTemplate sSinkTemplate = GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS,
+    GST_STATIC_CAPS("audio/x-mod, type = (string) { mod, mtm }"));
 
-GstStaticPadTemplate sSrcTemplate = GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC,
-    GST_PAD_ALWAYS, GST_STATIC_CAPS("audio/x-raw, format = (string) S16LE, "
-        "rate = (int) 44100, channels = (int) 2, layout = (string) interleaved"));
+GstStaticPadTemplate sSrcTemplate = GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS,
+    GST_STATIC_CAPS("audio/x-raw, format = (string) S16LE, "
+                    "rate = (int) 44100, channels = (int) 2, layout = (string) interleaved"));
 
 GstClockTime
 TimeOf(int64_t frame)
@@ -61,10 +61,10 @@ FrameAt(GstClockTime time)
 
 struct _GstZarnowelleDec
 {
-    GstElement      parent;
-    GstPad*         sinkpad;
-    GstPad*         srcpad;
-    DecoderState*   state;
+    GstElement    parent;
+    GstPad*       sinkpad;
+    GstPad*       srcpad;
+    DecoderState* state;
 };
 
 G_DEFINE_TYPE(GstZarnowelleDec, gst_zarnowelle_dec, GST_TYPE_ELEMENT)
@@ -84,7 +84,7 @@ void
 QueryUri(GstZarnowelleDec* self)
 {
     GstQuery* query = gst_query_new_uri();
-    gchar* uri = nullptr;
+    gchar*    uri = nullptr;
     if (gst_pad_peer_query(self->sinkpad, query))
         gst_query_parse_uri(query, &uri);
     if (uri != nullptr)
@@ -107,8 +107,8 @@ GstFlowReturn
 SinkChain(GstPad*, GstObject* parent, GstBuffer* buffer)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(parent);
-    DecoderState& state = *self->state;
-    GstMapInfo map;
+    DecoderState&     state = *self->state;
+    GstMapInfo        map;
     if (state.gathered || !gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         gst_buffer_unref(buffer);
         return state.gathered ? GST_FLOW_EOS : GST_FLOW_ERROR;
@@ -119,8 +119,10 @@ SinkChain(GstPad*, GstObject* parent, GstBuffer* buffer)
     if (kept)
         return GST_FLOW_OK;
     QueryUri(self);
-    GST_ELEMENT_ERROR(self, STREAM, FAILED, ("%s: larger than %zu MiB, too large for a module",
-        state.input.Name().c_str(), zwgst::ModuleInput::kMaxBytes >> 20), (nullptr));
+    GST_ELEMENT_ERROR(self, STREAM, FAILED,
+        ("%s: larger than %zu MiB, too large for a module", state.input.Name().c_str(),
+            zwgst::ModuleInput::kMaxBytes >> 20),
+        (nullptr));
     return GST_FLOW_ERROR;
 }
 
@@ -146,11 +148,8 @@ SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event)
         case GST_EVENT_CAPS:
         case GST_EVENT_SEGMENT:
         case GST_EVENT_FLUSH_START:
-        case GST_EVENT_TAG:
-            gst_event_unref(event);
-            return TRUE;
-        default:
-            return gst_pad_event_default(pad, parent, event);
+        case GST_EVENT_TAG: gst_event_unref(event); return TRUE;
+        default: return gst_pad_event_default(pad, parent, event);
     }
 }
 
@@ -158,8 +157,8 @@ SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event)
 void
 Fail(GstZarnowelleDec* self, const std::string& error)
 {
-    GST_ELEMENT_ERROR(self, STREAM, DECODE, ("%s: %s", self->state->input.Name().c_str(),
-        error.c_str()), (nullptr));
+    GST_ELEMENT_ERROR(self, STREAM, DECODE,
+        ("%s: %s", self->state->input.Name().c_str(), error.c_str()), (nullptr));
     PushWithSeqnum(self, gst_event_new_eos());
     gst_pad_pause_task(self->srcpad);
 }
@@ -180,8 +179,7 @@ Open(GstZarnowelleDec* self)
     GST_OBJECT_LOCK(self);
     state.duration = state.decoder.Frames();
     GST_OBJECT_UNLOCK(self);
-    gst_element_post_message(GST_ELEMENT(self),
-        gst_message_new_duration_changed(GST_OBJECT(self)));
+    gst_element_post_message(GST_ELEMENT(self), gst_message_new_duration_changed(GST_OBJECT(self)));
     GstCaps* caps = gst_static_pad_template_get_caps(&sSrcTemplate);
     gst_pad_push_event(self->srcpad, gst_event_new_caps(caps));
     gst_caps_unref(caps);
@@ -197,8 +195,8 @@ EndSegment(GstZarnowelleDec* self)
         GstClockTime end = TimeOf(state.position);
         if (GST_CLOCK_TIME_IS_VALID(state.segment.stop))
             end = std::min<GstClockTime>(end, state.segment.stop);
-        GstMessage* message = gst_message_new_segment_done(GST_OBJECT(self), GST_FORMAT_TIME,
-            gint64(end));
+        GstMessage* message =
+            gst_message_new_segment_done(GST_OBJECT(self), GST_FORMAT_TIME, gint64(end));
         gst_message_set_seqnum(message, state.seqnum);
         gst_element_post_message(GST_ELEMENT(self), message);
         PushWithSeqnum(self, gst_event_new_segment_done(GST_FORMAT_TIME, gint64(end)));
@@ -244,8 +242,8 @@ BeginSegment(GstZarnowelleDec* self)
     }
     if (state.tagsPending) {
         state.tagsPending = false;
-        gst_pad_push_event(self->srcpad,
-            gst_event_new_tag(zwgst::ModuleTags(state.decoder.Facts())));
+        gst_pad_push_event(
+            self->srcpad, gst_event_new_tag(zwgst::ModuleTags(state.decoder.Facts())));
     }
     return true;
 }
@@ -273,16 +271,16 @@ void
 Loop(gpointer element)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(element);
-    DecoderState& state = *self->state;
+    DecoderState&     state = *self->state;
     if (!state.decoder.IsOpen() && !Open(self))
         return;
     if (!BeginSegment(self)) {
         EndSegment(self);
         return;
     }
-    const int64_t first = state.decoder.Frame();
+    const int64_t         first = state.decoder.Frame();
     PluginPlayback::Block block = state.decoder.Next();
-    int64_t count = block.count;
+    int64_t               count = block.count;
     if (GST_CLOCK_TIME_IS_VALID(state.segment.stop))
         count = std::min(count, FrameAt(GstClockTime(state.segment.stop)) - first);
     if (count <= 0) {
@@ -305,7 +303,7 @@ bool
 ParseSeek(GstEvent* event, GstSeekFlags& flags, GstSeekType& startType, gint64& start,
     GstSeekType& stopType, gint64& stop)
 {
-    gdouble rate;
+    gdouble   rate;
     GstFormat format;
     gst_event_parse_seek(event, &rate, &format, &flags, &startType, &start, &stopType, &stop);
     if (rate != 1.0 || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT))
@@ -323,15 +321,15 @@ gboolean
 HandleSeek(GstZarnowelleDec* self, GstEvent* event)
 {
     DecoderState& state = *self->state;
-    GstSeekFlags flags;
-    GstSeekType startType, stopType;
-    gint64 start, stop;
+    GstSeekFlags  flags;
+    GstSeekType   startType, stopType;
+    gint64        start, stop;
     if (!ParseSeek(event, flags, startType, start, stopType, stop)) {
         GST_DEBUG_OBJECT(self, "refusing a seek at another rate or in another format");
         return FALSE;
     }
     const guint32 seqnum = gst_event_get_seqnum(event);
-    const bool flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
+    const bool    flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
     if (flush) {
         GstEvent* flushStart = gst_event_new_flush_start();
         gst_event_set_seqnum(flushStart, seqnum);
@@ -345,9 +343,9 @@ HandleSeek(GstZarnowelleDec* self, GstEvent* event)
     if (state.duration >= 0)
         segment.duration = TimeOf(state.duration);
     GST_OBJECT_UNLOCK(self);
-    gboolean update;
-    const bool done = gst_segment_do_seek(&segment, 1.0, GST_FORMAT_TIME, flags, startType,
-        start, stopType, stop, &update);
+    gboolean   update;
+    const bool done = gst_segment_do_seek(
+        &segment, 1.0, GST_FORMAT_TIME, flags, startType, start, stopType, stop, &update);
     if (flush) {
         GstEvent* flushStop = gst_event_new_flush_stop(TRUE);
         gst_event_set_seqnum(flushStop, seqnum);
@@ -358,8 +356,8 @@ HandleSeek(GstZarnowelleDec* self, GstEvent* event)
         state.seqnum = seqnum;
         state.seekPending = state.segmentPending = state.discont = true;
         if (segment.flags & GST_SEGMENT_FLAG_SEGMENT) {
-            GstMessage* message = gst_message_new_segment_start(GST_OBJECT(self),
-                GST_FORMAT_TIME, gint64(segment.start));
+            GstMessage* message = gst_message_new_segment_start(
+                GST_OBJECT(self), GST_FORMAT_TIME, gint64(segment.start));
             gst_message_set_seqnum(message, seqnum);
             gst_element_post_message(GST_ELEMENT(self), message);
         }
@@ -397,8 +395,8 @@ gboolean
 SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(parent);
-    GstFormat format;
-    gint64 value;
+    GstFormat         format;
+    gint64            value;
     GST_OBJECT_LOCK(self);
     const int64_t duration = self->state->duration;
     const int64_t position = self->state->position;
@@ -422,8 +420,7 @@ SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query)
                 return FALSE;
             gst_query_set_seeking(query, format, TRUE, 0, duration < 0 ? -1 : value);
             return TRUE;
-        default:
-            return gst_pad_query_default(pad, parent, query);
+        default: return gst_pad_query_default(pad, parent, query);
     }
 }
 
@@ -512,8 +509,8 @@ gst_zarnowelle_dec_class_init(GstZarnowelleDecClass* klass)
     g_object_class_install_property(objectClass, PROP_MAX_TIME,
         g_param_spec_double("max-time", "Longest song",
             "Seconds after which a song that does not end by itself stops, as with the "
-            "host's --max-time", 0.01, 86400, kDefaultMaxTime,
-            GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
+            "host's --max-time",
+            0.01, 86400, kDefaultMaxTime, GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
 
     GstElementClass* elementClass = GST_ELEMENT_CLASS(klass);
     elementClass->change_state = ChangeState;

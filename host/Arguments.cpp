@@ -29,9 +29,9 @@ ReadClock(const std::string& text, double& seconds)
     seconds = 0;
     size_t start = 0;
     for (;;) {
-        size_t colon = text.find(':', start);
+        size_t      colon = text.find(':', start);
         std::string part = text.substr(start, colon - start);
-        double value;
+        double      value;
         if (!ReadNumber(part, value) || value < 0)
             return false;
         if (colon == std::string::npos) {
@@ -55,8 +55,9 @@ ParseTime(const std::string& option, const std::string& text)
 {
     double seconds;
     if (!ReadClock(text, seconds)) {
-        throw UsageError(option + " must be a time: seconds (90 or 12.5) or minutes and "
-            "seconds (1:30)");
+        throw UsageError(option
+            + " must be a time: seconds (90 or 12.5) or minutes and "
+              "seconds (1:30)");
     }
     return seconds;
 }
@@ -106,7 +107,7 @@ std::string
 ClockTime(int64_t frames)
 {
     int64_t seconds = frames / PLUGIN_SAMPLE_RATE;
-    char text[32];
+    char    text[32];
     if (seconds >= 3600) {
         snprintf(text, sizeof(text), "%lld:%02lld:%02lld", (long long)(seconds / 3600),
             (long long)(seconds / 60 % 60), (long long)(seconds % 60));
@@ -121,7 +122,7 @@ std::string
 DurationText(int64_t frames, int rate)
 {
     int64_t tenths = frames * 10 / rate;
-    char text[32];
+    char    text[32];
     snprintf(text, sizeof(text), ".%lld", (long long)(tenths % 10));
     return ClockTime(tenths / 10 * PLUGIN_SAMPLE_RATE) + text;
 }

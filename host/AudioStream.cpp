@@ -31,7 +31,7 @@ AudioStream::Stop()
 bool
 AudioStream::SeekTo(int64_t frame)
 {
-    blockFrames = blockOffset = 0;      // the rest of the old block is dropped
+    blockFrames = blockOffset = 0;   // the rest of the old block is dropped
     cut = false;
     if (playback == nullptr || !playback->SeekToFrame(frame)) {
         ended = true;

@@ -25,8 +25,8 @@ std::string
 AlertText(const std::string& printed)
 {
     std::vector<std::string> lines;
-    std::istringstream in(printed);
-    for (std::string line; std::getline(in, line); )
+    std::istringstream       in(printed);
+    for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     if (!lines.empty() && Enclosed(lines.front(), '[', ']'))
         lines.erase(lines.begin());
@@ -51,9 +51,9 @@ Field(status_t status, const char* text)
 void
 PrintType(BMimeType& type)
 {
-    char shortDescription[B_MIME_TYPE_LENGTH] = "";
-    char longDescription[B_MIME_TYPE_LENGTH] = "";
-    BMessage message;
+    char        shortDescription[B_MIME_TYPE_LENGTH] = "";
+    char        longDescription[B_MIME_TYPE_LENGTH] = "";
+    BMessage    message;
     std::string extensions;
     if (type.GetFileExtensions(&message) == B_OK) {
         const char* extension;
@@ -97,7 +97,7 @@ RunTypes(PluginHost& host)
     if (NeedPlugins(host) != 0)
         return 1;
     for (const PluginHost::AddOn& addOn : host.AddOns()) {
-        for (int index = 0; ; index++) {
+        for (int index = 0;; index++) {
             BMimeType type;
             if (!addOn.plugin->GetMimeType(&type, index))
                 break;

@@ -5,9 +5,9 @@
 class PluginHost;
 
 // 0 when the folder held a plug-in, else 1 with a message saying where none was found.
-int                 NeedPlugins(const PluginHost& host);
+int NeedPlugins(const PluginHost& host);
 // Each plug-in's About text, as plain text.
-int                 RunAbout(PluginHost& host);
-int                 RunTypes(PluginHost& host);
+int RunAbout(PluginHost& host);
+int RunTypes(PluginHost& host);
 
 #endif

@@ -25,8 +25,7 @@ unsigned
 LoopStartBytes(const ModuleFacts& facts, const SampleFacts& sample)
 {
     const int kLastSoundTracker = 1;
-    return facts.type && *facts.type <= kLastSoundTracker ? sample.loopStart
-        : 2 * sample.loopStart;
+    return facts.type && *facts.type <= kLastSoundTracker ? sample.loopStart : 2 * sample.loopStart;
 }
 
 nlohmann::json
@@ -35,10 +34,9 @@ SamplesJson(const ModuleFacts& facts)
     nlohmann::json list = nlohmann::json::array();
     for (size_t i = 0; i < facts.sampleList.size(); i++) {
         const SampleFacts& sample = facts.sampleList[i];
-        bool loop = HasLoop(sample);
-        list.push_back({ { "number", i + 1 }, { "name", sample.name },
-            { "length", sample.bytes }, { "volume", sample.volume },
-            { "finetune", sample.fineTune },
+        bool               loop = HasLoop(sample);
+        list.push_back({ { "number", i + 1 }, { "name", sample.name }, { "length", sample.bytes },
+            { "volume", sample.volume }, { "finetune", sample.fineTune },
             { "loop_start", loop ? LoopStartBytes(facts, sample) : 0 },
             { "loop_length", loop ? 2 * sample.loopLength : 0 } });
     }
@@ -52,9 +50,9 @@ SamplesText(const ModuleFacts& facts)
     text << "  samples:\n     #  name                    length  vol  fine  loop\n";
     for (size_t i = 0; i < facts.sampleList.size(); i++) {
         const SampleFacts& sample = facts.sampleList[i];
-        char line[160];
-        snprintf(line, sizeof(line), "    %2zu  %-22s %7u  %3u  %4u  ", i + 1,
-            sample.name.c_str(), sample.bytes, sample.volume, sample.fineTune);
+        char               line[160];
+        snprintf(line, sizeof(line), "    %2zu  %-22s %7u  %3u  %4u  ", i + 1, sample.name.c_str(),
+            sample.bytes, sample.volume, sample.fineTune);
         text << line;
         if (HasLoop(sample))
             text << LoopStartBytes(facts, sample) << "+" << 2 * sample.loopLength << "\n";
@@ -93,7 +91,7 @@ nlohmann::json
 ToJson(const ModuleReport& report, bool samples)
 {
     const ModuleFacts& facts = report.facts;
-    nlohmann::json info = nlohmann::json::array();
+    nlohmann::json     info = nlohmann::json::array();
     for (const auto& [label, value] : facts.info)
         info.push_back({ { "label", label }, { "value", value } });
     nlohmann::json object;
@@ -107,12 +105,14 @@ ToJson(const ModuleReport& report, bool samples)
     object["song_length"] = facts.songLength;
     object["restart"] = facts.restart;
     object["duration_s"] = report.frames >= 0
-        ? nlohmann::json(double(report.frames) / PLUGIN_SAMPLE_RATE) : nlohmann::json(nullptr);
-    object["comment"] = report.comment.empty() ? nlohmann::json(nullptr)
-        : nlohmann::json(report.comment);
+        ? nlohmann::json(double(report.frames) / PLUGIN_SAMPLE_RATE)
+        : nlohmann::json(nullptr);
+    object["comment"] =
+        report.comment.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.comment);
     object["info"] = info;
     object["warnings"] = facts.warnings;
-    object["companion"] = facts.companion ? nlohmann::json(*facts.companion) : nlohmann::json(nullptr);
+    object["companion"] =
+        facts.companion ? nlohmann::json(*facts.companion) : nlohmann::json(nullptr);
     if (samples)
         object["sample_list"] = SamplesJson(facts);
     object["error"] = facts.error ? nlohmann::json(*facts.error) : nlohmann::json(nullptr);
@@ -162,7 +162,7 @@ ToText(const ModuleReport& report, bool samples, double maxTime)
     if (!report.comment.empty()) {
         text << "  comment:\n";
         std::istringstream lines(report.comment);
-        for (std::string line; std::getline(lines, line); )
+        for (std::string line; std::getline(lines, line);)
             text << "    " << line << "\n";
     }
     if (samples)
@@ -184,8 +184,9 @@ PrintModuleInfo(PluginHost& host, const InfoOptions& options)
         }
         if (options.json)
             // File names need not be UTF-8: such bytes become U+FFFD, not an exception.
-            std::cout << ToJson(report, options.samples).dump(-1, ' ', false,
-                nlohmann::json::error_handler_t::replace) << std::endl;
+            std::cout << ToJson(report, options.samples)
+                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                      << std::endl;
         else
             std::cout << ToText(report, options.samples, options.maxTime) << std::flush;
         if (!report.facts.Loaded()) {

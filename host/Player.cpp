@@ -24,12 +24,12 @@
 
 namespace {
 
-const int kDeviceFrames = 1024;
-const int kShortSeek = 5;           // seconds, left and right
-const int kLongSeek = 30;           // seconds, up and down
-const double kGainStep = 1;         // dB
-const int kStereoStep = 10;         // percent
-const int kRedrawMilliseconds = 100;
+const int    kDeviceFrames = 1024;
+const int    kShortSeek = 5;     // seconds, left and right
+const int    kLongSeek = 30;     // seconds, up and down
+const double kGainStep = 1;      // dB
+const int    kStereoStep = 10;   // percent
+const int    kRedrawMilliseconds = 100;
 
 void
 AudioCallback(void* userData, uint8* out, int bytes)
@@ -65,42 +65,36 @@ enum FileResult { PLAYED, FAILED, PREVIOUS, QUIT };
 class Session
 {
 public:
-                    Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream,
-                        Terminal& terminal, const PlayOptions& options);
-    FileResult      Play(const std::string& path, int index, int count);
+    Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream, Terminal& terminal,
+        const PlayOptions& options);
+    FileResult Play(const std::string& path, int index, int count);
 
 private:
-    int64_t         Duration(InputPlugin* plugin, const std::string& path);
-    FileResult      Listen();
+    int64_t    Duration(InputPlugin* plugin, const std::string& path);
+    FileResult Listen();
     // True when the key ends this file.
-    bool            HandleKey(Terminal::Key key, FileResult& result);
-    void            Seek(int seconds);
-    void            Change(const Listening& changed);
-    void            ShowStatus();
+    bool HandleKey(Terminal::Key key, FileResult& result);
+    void Seek(int seconds);
+    void Change(const Listening& changed);
+    void ShowStatus();
 
-    PluginHost&     host;
-    SDL_AudioDeviceID device;
-    AudioStream&    stream;
-    Terminal&       terminal;
-    const PlayOptions& options;
+    PluginHost&                                          host;
+    SDL_AudioDeviceID                                    device;
+    AudioStream&                                         stream;
+    Terminal&                                            terminal;
+    const PlayOptions&                                   options;
     std::map<InputPlugin*, std::unique_ptr<InputPlugin>> scanners;
-    Listening       listening;
-    bool            paused = false;
-    bool            looping = false;
-    bool            statusLine;
-    StatusFacts     status;
+    Listening                                            listening;
+    bool                                                 paused = false;
+    bool                                                 looping = false;
+    bool                                                 statusLine;
+    StatusFacts                                          status;
 };
 
 Session::Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream,
-        Terminal& terminal, const PlayOptions& options)
-    :
-    host(host),
-    device(device),
-    stream(stream),
-    terminal(terminal),
-    options(options),
-    listening(options.listening),
-    statusLine(isatty(STDOUT_FILENO))
+    Terminal& terminal, const PlayOptions& options)
+    : host(host), device(device), stream(stream), terminal(terminal), options(options),
+      listening(options.listening), statusLine(isatty(STDOUT_FILENO))
 {
 }
 
@@ -114,25 +108,26 @@ Session::Duration(InputPlugin* plugin, const std::string& path)
         scanner = host.NewInstance(plugin);
     if (scanner == nullptr)
         return -1;
-    Timeline timeline = ScanTimeline(scanner.get(), path,
-        std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
+    Timeline timeline =
+        ScanTimeline(scanner.get(), path, std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
     return !timeline.loaded ? -1 : timeline.ends ? timeline.frames : -2;
 }
 
 FileResult
 Session::Play(const std::string& path, int index, int count)
 {
-    std::string reason = UnreadableReason(path);
+    std::string  reason = UnreadableReason(path);
     InputPlugin* plugin = reason.empty() ? host.FindPlugin(path) : nullptr;
     if (!reason.empty() || plugin == nullptr) {
-        ReportError(path + (reason.empty() ? ": no plug-in plays this file"
-            : ": cannot read: " + reason));
+        ReportError(
+            path + (reason.empty() ? ": no plug-in plays this file" : ": cannot read: " + reason));
         return FAILED;
     }
     PluginPlayback playback(plugin);
     if (!playback.Start(path)) {
-        ReportError(path + ": cannot load: " + (playback.LoadError().empty()
-            ? "the plug-in could not load it" : playback.LoadError()));
+        ReportError(path + ": cannot load: "
+            + (playback.LoadError().empty() ? "the plug-in could not load it"
+                                            : playback.LoadError()));
         return FAILED;
     }
     status = StatusFacts();
@@ -178,7 +173,7 @@ FileResult
 Session::Listen()
 {
     FileResult result = PLAYED;
-    bool leave = false;
+    bool       leave = false;
     while (!stream.ended && !leave) {
         leave = HandleKey(terminal.ReadKey(kRedrawMilliseconds), result);
         ShowStatus();
@@ -188,7 +183,7 @@ Session::Listen()
     ShowStatus();
     if (statusLine) {
         std::lock_guard<std::mutex> hold(StandardOutputLock());
-        printf("\n");       // the last status stays on its own line
+        printf("\n");   // the last status stays on its own line
         fflush(stdout);
     }
     return result;
@@ -231,8 +226,7 @@ Session::HandleKey(Terminal::Key key, FileResult& result)
 void
 Session::Seek(int seconds)
 {
-    int64_t target = std::max<int64_t>(0,
-        stream.played + int64_t(seconds) * PLUGIN_SAMPLE_RATE);
+    int64_t target = std::max<int64_t>(0, stream.played + int64_t(seconds) * PLUGIN_SAMPLE_RATE);
     SDL_LockAudioDevice(device);
     stream.SeekTo(target);
     SDL_UnlockAudioDevice(device);
@@ -259,8 +253,8 @@ Session::ShowStatus()
     status.looping = looping;
     status.listening = listening;
     status.peaks = { stream.peakLeft.exchange(0), stream.peakRight.exchange(0) };
-    Terminal::TakeResize();     // every draw measures the terminal afresh
-    std::string text = StatusText(status, Terminal::Columns() - 1);
+    Terminal::TakeResize();   // every draw measures the terminal afresh
+    std::string                 text = StatusText(status, Terminal::Columns() - 1);
     std::lock_guard<std::mutex> hold(StandardOutputLock());
     printf("\r\033[K%s", text.c_str());
     fflush(stdout);
@@ -294,9 +288,9 @@ PlayOrder(const PlayOptions& options)
 int
 PlayList(Session& session, const std::vector<std::string>& files)
 {
-    int status = 0;
+    int  status = 0;
     bool back = false;
-    for (size_t i = 0; i < files.size(); ) {
+    for (size_t i = 0; i < files.size();) {
         FileResult result = session.Play(files[i], int(i), int(files.size()));
         if (result == QUIT)
             break;
@@ -332,12 +326,12 @@ int
 PlayFiles(PluginHost& host, const PlayOptions& options)
 {
     const std::string hint = "; `zarnowelle render FILE -o FILE.wav` writes a song to a "
-        "file instead";
+                             "file instead";
     if (InitAudio() != 0) {
         ReportError(std::string("cannot start the audio system: ") + SDL_GetError() + hint);
         return 1;
     }
-    AudioStream stream;
+    AudioStream       stream;
     SDL_AudioDeviceID device = OpenDevice(&stream);
     if (device == 0) {
         ReportError(std::string("cannot open an audio device: ") + SDL_GetError() + hint);
@@ -349,7 +343,7 @@ PlayFiles(PluginHost& host, const PlayOptions& options)
         Terminal terminal;
         if (terminal.IsInteractive()) {
             printf("space: pause  left/right: 5 s  down/up: 30 s  p/n: previous/next file  "
-                "l: loop  -/+: gain  [/]: stereo  q: quit\n");
+                   "l: loop  -/+: gain  [/]: stereo  q: quit\n");
         }
         Session session(host, device, stream, terminal, options);
         status = PlayList(session, PlayOrder(options));

@@ -26,25 +26,24 @@ bool Expand(const std::string& path, int depth, std::vector<std::string>& files)
 bool
 ReadList(const std::string& list, int depth, std::vector<std::string>& files)
 {
-    std::string reason = UnreadableReason(list);
+    std::string   reason = UnreadableReason(list);
     std::ifstream in(list, std::ios::binary);
     if (!reason.empty() || !in) {
-        ReportError(list + ": cannot read the playlist: "
-            + (reason.empty() ? strerror(errno) : reason));
+        ReportError(
+            list + ": cannot read the playlist: " + (reason.empty() ? strerror(errno) : reason));
         return false;
     }
     if (depth >= kMaxDepth) {
         ReportError(list + ": playlists nest too deeply (does a list name itself?)");
         return false;
     }
-    fs::path folder = fs::path(list).parent_path();
-    bool ok = true;
+    fs::path    folder = fs::path(list).parent_path();
+    bool        ok = true;
     std::string line;
     for (bool first = true; std::getline(in, line); first = false) {
         if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line.erase(0, 3);           // a byte-order mark
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '
-                || line.back() == '\t'))
+            line.erase(0, 3);   // a byte-order mark
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();
         if (line.empty() || line[0] == '#')
             continue;

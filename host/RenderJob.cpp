@@ -24,25 +24,28 @@ class Progress
 {
 public:
     Progress(const std::string& name, bool shown) : name(name), shown(shown) {}
-    ~Progress() { if (shown && last >= 0) fprintf(stderr, "\r\033[K"); }
+    ~Progress()
+    {
+        if (shown && last >= 0)
+            fprintf(stderr, "\r\033[K");
+    }
 
-    void
-    Show(int permille, int64_t frames)
+    void Show(int permille, int64_t frames)
     {
         permille = std::clamp(permille, 0, 1000);
         if (!shown || permille == last)
             return;
         last = permille;
-        const int width = 30, filled = permille * width / 1000;
+        const int   width = 30, filled = permille * width / 1000;
         std::string bar = std::string(filled, '=') + (filled < width ? ">" : "");
         fprintf(stderr, "\r\033[K%s [%-*s] %3d%% %s", name.c_str(), width, bar.c_str(),
             permille / 10, ClockTime(frames).c_str());
     }
 
 private:
-    std::string     name;
-    bool            shown;
-    int             last = -1;
+    std::string name;
+    bool        shown;
+    int         last = -1;
 };
 
 enum PullResult { SONG_ENDED, TIME_LIMIT, WRITE_FAILED, STOPPED };
@@ -51,26 +54,26 @@ enum PullResult { SONG_ENDED, TIME_LIMIT, WRITE_FAILED, STOPPED };
 class Puller
 {
 public:
-    Puller(PluginPlayback& playback, const RenderOptions& options, Sink& sink,
-            Progress& progress)
+    Puller(PluginPlayback& playback, const RenderOptions& options, Sink& sink, Progress& progress)
         : playback(playback), options(options), sink(sink), progress(progress),
-          maxFrames(std::llround(options.maxTime * PLUGIN_SAMPLE_RATE)),
-          passesLeft(options.repeat), passFrames(std::max<int64_t>(playback.Frame(), 0)) {}
+          maxFrames(std::llround(options.maxTime * PLUGIN_SAMPLE_RATE)), passesLeft(options.repeat),
+          passFrames(std::max<int64_t>(playback.Frame(), 0))
+    {
+    }
 
-    PullResult      Run(std::string& error);
+    PullResult Run(std::string& error);
 
 private:
-    bool            Write(const int16_t* frames, int count, std::string& error);
-    bool            EndOfPass(const PluginPlayback::Block& block, std::string& error,
-                        bool& more);
+    bool Write(const int16_t* frames, int count, std::string& error);
+    bool EndOfPass(const PluginPlayback::Block& block, std::string& error, bool& more);
 
-    PluginPlayback& playback;
+    PluginPlayback&      playback;
     const RenderOptions& options;
-    Sink&           sink;
-    Progress&       progress;
-    const int64_t   maxFrames;
-    int             passesLeft;
-    int64_t         passFrames;         // song frames of this pass so far
+    Sink&                sink;
+    Progress&            progress;
+    const int64_t        maxFrames;
+    int                  passesLeft;
+    int64_t              passFrames;   // song frames of this pass so far
     std::vector<int16_t> scratch;
 };
 
@@ -134,14 +137,13 @@ Puller::Write(const int16_t* frames, int count, std::string& error)
 }
 
 std::unique_ptr<Sink>
-OpenOutput(const RenderTask& task, const RenderOptions& options, FILE* pcm,
-    std::string& error)
+OpenOutput(const RenderTask& task, const RenderOptions& options, FILE* pcm, std::string& error)
 {
     std::unique_ptr<Sink> sink;
     if (task.output == "-") {
         sink = OpenRawOutput(pcm);
     } else {
-        int rate = options.sampleRate > 0 ? options.sampleRate : PLUGIN_SAMPLE_RATE;
+        int        rate = options.sampleRate > 0 ? options.sampleRate : PLUGIN_SAMPLE_RATE;
         ModuleTags tags;
         if (FormatForExtension("wav") != task.format)
             tags = TagsFor(ReadModuleFacts(task.input));
@@ -164,9 +166,9 @@ Seek(PluginPlayback& playback, RenderTask& task, const RenderOptions& options)
     if (playback.SeekToFrame(frame))
         return true;
     // A seek that fails has played the whole song: it stands at its end.
-    task.log.push_back(task.input + ": --seek "
-        + DurationText(frame, PLUGIN_SAMPLE_RATE) + " lies past the end of the song ("
-        + DurationText(playback.Frame(), PLUGIN_SAMPLE_RATE) + ")");
+    task.log.push_back(task.input + ": --seek " + DurationText(frame, PLUGIN_SAMPLE_RATE)
+        + " lies past the end of the song (" + DurationText(playback.Frame(), PLUGIN_SAMPLE_RATE)
+        + ")");
     return false;
 }
 
@@ -200,8 +202,9 @@ RunRenderTask(RenderTask& task, InputPlugin* plugin, const RenderOptions& option
 {
     PluginPlayback playback(plugin);
     if (!playback.Start(task.input)) {
-        task.log.push_back(task.input + ": cannot load: " + (playback.LoadError().empty()
-            ? "the plug-in could not load it" : playback.LoadError()));
+        task.log.push_back(task.input + ": cannot load: "
+            + (playback.LoadError().empty() ? "the plug-in could not load it"
+                                            : playback.LoadError()));
         return;
     }
     if (!Seek(playback, task, options))
@@ -209,14 +212,14 @@ RunRenderTask(RenderTask& task, InputPlugin* plugin, const RenderOptions& option
     std::string warning = SilentAMSoundsWarning(task.input);
     if (!warning.empty())
         task.log.push_back(warning);
-    std::string error;
+    std::string           error;
     std::unique_ptr<Sink> sink = OpenOutput(task, options, pcm, error);
     if (sink == nullptr) {
         task.log.push_back(OutputName(task) + ": cannot write: " + error);
         return;
     }
-    Progress progress(fs::path(task.input).filename().string(), showProgress);
-    Puller puller(playback, options, *sink, progress);
+    Progress   progress(fs::path(task.input).filename().string(), showProgress);
+    Puller     puller(playback, options, *sink, progress);
     PullResult result = puller.Run(error);
     if (result == WRITE_FAILED || !sink->Finish(error)) {
         task.log.push_back(OutputName(task) + ": cannot write: " + error);

@@ -48,8 +48,7 @@ public:
     }
 
 private:
-    static void
-    Catch(int signal, struct sigaction& saved)
+    static void Catch(int signal, struct sigaction& saved)
     {
         sigaction(signal, nullptr, &saved);
         if (saved.sa_handler == SIG_IGN)
@@ -70,25 +69,25 @@ bool
 IsFolderOutput(const RenderOptions& options)
 {
     std::error_code error;
-    return options.output != "-" && (options.output.back() == '/'
-        || fs::is_directory(options.output, error));
+    return options.output != "-"
+        && (options.output.back() == '/' || fs::is_directory(options.output, error));
 }
 
 // NAME.EXT in the folder; inputs that share a base name keep their own extension in it
 // (NAME.mod.wav, NAME.mtm.wav), and a name still taken gets a number.
 std::vector<std::string>
-FolderOutputs(const std::vector<std::string>& inputs, const std::string& folder,
-    const std::string& extension)
+FolderOutputs(
+    const std::vector<std::string>& inputs, const std::string& folder, const std::string& extension)
 {
     std::map<std::string, int> stems;
     for (const std::string& input : inputs)
         stems[fs::path(input).stem().string()]++;
-    std::set<std::string> taken;
+    std::set<std::string>    taken;
     std::vector<std::string> outputs;
     for (const std::string& input : inputs) {
-        fs::path path(input);
-        std::string base = stems[path.stem().string()] > 1 ? path.filename().string()
-            : path.stem().string();
+        fs::path    path(input);
+        std::string base =
+            stems[path.stem().string()] > 1 ? path.filename().string() : path.stem().string();
         std::string name = base + "." + extension;
         for (int n = 2; taken.count(name) != 0; n++)
             name = base + "-" + std::to_string(n) + "." + extension;
@@ -129,8 +128,9 @@ ChooseFormat(const RenderOptions& options, bool folder)
         return chosen;
     int named = FormatForExtension(fs::path(options.output).extension().string());
     if (named == 0) {
-        throw UsageError(options.output + ": unknown output format; name a .wav, .flac or "
-            ".ogg file, or - for raw PCM");
+        throw UsageError(options.output
+            + ": unknown output format; name a .wav, .flac or "
+              ".ogg file, or - for raw PCM");
     }
     if (!options.format.empty() && named != chosen)
         throw UsageError("--format " + options.format + " does not match " + options.output);
@@ -143,11 +143,11 @@ PlanTasks(const PluginHost& host, const RenderOptions& options)
     bool folder = IsFolderOutput(options);
     if (options.files.size() > 1 && !folder && options.output != "-")
         throw UsageError("several files need -o to name a folder, or - for raw PCM");
-    int format = ChooseFormat(options, folder);
+    int                      format = ChooseFormat(options, folder);
     std::vector<std::string> outputs(options.files.size(), options.output);
     if (folder) {
-        outputs = FolderOutputs(options.files, options.output,
-            options.format.empty() ? "wav" : options.format);
+        outputs = FolderOutputs(
+            options.files, options.output, options.format.empty() ? "wav" : options.format);
     }
     std::vector<RenderTask> tasks;
     for (size_t i = 0; i < options.files.size(); i++) {
@@ -171,10 +171,12 @@ class TaskRunner
 {
 public:
     TaskRunner(PluginHost& host, std::vector<RenderTask>& tasks, const RenderOptions& options)
-        : host(host), tasks(tasks), options(options), done(tasks.size(), false) {}
+        : host(host), tasks(tasks), options(options), done(tasks.size(), false)
+    {
+    }
 
-    template<typename Report> void
-    Run(int workers, Report report)
+    template<typename Report>
+    void Run(int workers, Report report)
     {
         std::vector<std::thread> threads;
         for (int i = 0; i < workers; i++)
@@ -190,11 +192,10 @@ public:
     }
 
 private:
-    void
-    Work()
+    void Work()
     {
         std::map<InputPlugin*, std::unique_ptr<InputPlugin>> objects;
-        for (size_t i; (i = next++) < tasks.size(); ) {
+        for (size_t i; (i = next++) < tasks.size();) {
             RenderTask& task = tasks[i];
             if (task.plugin != nullptr && gRenderStopSignal == 0) {
                 std::unique_ptr<InputPlugin>& own = objects[task.plugin];
@@ -211,13 +212,13 @@ private:
         }
     }
 
-    PluginHost&     host;
+    PluginHost&              host;
     std::vector<RenderTask>& tasks;
-    const RenderOptions& options;
-    std::atomic<size_t> next{0};
-    std::mutex      lock;
-    std::condition_variable finished;
-    std::vector<bool> done;
+    const RenderOptions&     options;
+    std::atomic<size_t>      next { 0 };
+    std::mutex               lock;
+    std::condition_variable  finished;
+    std::vector<bool>        done;
 };
 
 // Raw PCM keeps standard output to itself: whatever else would be printed there goes to
@@ -234,7 +235,7 @@ TakeStandardOutput()
 int
 RunTasks(PluginHost& host, std::vector<RenderTask>& tasks, const RenderOptions& options)
 {
-    int status = 0;
+    int  status = 0;
     auto report = [&status](const RenderTask& task) {
         for (const std::string& line : task.log)
             ReportError(line);
@@ -268,11 +269,11 @@ RenderFiles(PluginHost& host, const RenderOptions& options)
 {
     if (options.output == "-" && isatty(STDOUT_FILENO)) {
         throw UsageError("-o - writes raw PCM, which is refused on a terminal; pipe it "
-            "to a program or name a file");
+                         "to a program or name a file");
     }
-    StopSignals signals;
+    StopSignals             signals;
     std::vector<RenderTask> tasks = PlanTasks(host, options);
-    std::error_code error;
+    std::error_code         error;
     // "-o out/" asks for a folder, made if need be.
     if (options.output.size() > 1 && options.output.back() == '/'
         && !fs::create_directories(options.output, error) && error) {

@@ -50,9 +50,11 @@ RenameInPlace(const std::string& from, const std::string& to, bool replace)
 class SoundFileSink : public Sink
 {
 public:
-    SoundFileSink(SNDFILE* file, const std::string& temporary, const std::string& path,
-            bool replace)
-        : file(file), temporary(temporary), path(path), replace(replace) {}
+    SoundFileSink(
+        SNDFILE* file, const std::string& temporary, const std::string& path, bool replace)
+        : file(file), temporary(temporary), path(path), replace(replace)
+    {
+    }
 
     ~SoundFileSink() override
     {
@@ -62,8 +64,7 @@ public:
         unlink(temporary.c_str());
     }
 
-    bool
-    Write(const int16_t* data, int count, std::string& error) override
+    bool Write(const int16_t* data, int count, std::string& error) override
     {
         if (sf_writef_short(file, data, count) != count) {
             error = sf_strerror(file);
@@ -73,16 +74,15 @@ public:
         return true;
     }
 
-    bool
-    Finish(std::string& error) override
+    bool Finish(std::string& error) override
     {
         int result = sf_close(file);
         file = nullptr;
         if (result != 0) {
             error = sf_error_number(result);
         } else if (!RenameInPlace(temporary, path, replace)) {
-            error = errno == EEXIST ? "the file appeared while rendering; it is kept"
-                : strerror(errno);
+            error =
+                errno == EEXIST ? "the file appeared while rendering; it is kept" : strerror(errno);
             result = 1;
         }
         if (result != 0)
@@ -91,22 +91,21 @@ public:
     }
 
 private:
-    SNDFILE*        file;
-    std::string     temporary;
-    std::string     path;
-    bool            replace;
+    SNDFILE*    file;
+    std::string temporary;
+    std::string path;
+    bool        replace;
 };
 
 class RawSink : public Sink
 {
 public:
-    explicit        RawSink(FILE* out) : out(out) {}
+    explicit RawSink(FILE* out) : out(out) {}
 
-    bool
-    Write(const int16_t* data, int count, std::string& error) override
+    bool Write(const int16_t* data, int count, std::string& error) override
     {
         const void* little = data;
-        size_t size = size_t(count) * PLUGIN_FRAME_BYTES;
+        size_t      size = size_t(count) * PLUGIN_FRAME_BYTES;
         // The plug-in delivers the machine's byte order; raw output is little-endian.
         if constexpr (std::endian::native != std::endian::little) {
             bytes.resize(size);
@@ -124,8 +123,7 @@ public:
         return true;
     }
 
-    bool
-    Finish(std::string& error) override
+    bool Finish(std::string& error) override
     {
         if (fflush(out) == 0)
             return true;
@@ -134,7 +132,7 @@ public:
     }
 
 private:
-    FILE*           out;
+    FILE*                out;
     std::vector<uint8_t> bytes;
 };
 
@@ -142,34 +140,32 @@ class Resampler : public Sink
 {
 public:
     Resampler(std::unique_ptr<Sink> next, soxr_t soxr, int rate)
-        : next(std::move(next)), soxr(soxr), rate(rate) {}
+        : next(std::move(next)), soxr(soxr), rate(rate)
+    {
+    }
     ~Resampler() override { soxr_delete(soxr); }
 
-    bool
-    Write(const int16_t* data, int count, std::string& error) override
+    bool Write(const int16_t* data, int count, std::string& error) override
     {
         return Convert(data, count, error);
     }
 
     // No input flushes what the converter still holds.
-    bool
-    Finish(std::string& error) override
+    bool Finish(std::string& error) override
     {
         return Convert(nullptr, 0, error) && next->Finish(error);
     }
 
 private:
-    bool
-    Convert(const int16_t* data, int count, std::string& error)
+    bool Convert(const int16_t* data, int count, std::string& error)
     {
         size_t capacity = size_t(count) * rate / PLUGIN_SAMPLE_RATE + 256;
         converted.resize(2 * capacity);
         size_t used = 0;
         do {
-            size_t consumed = 0, made = 0;
-            soxr_error_t failure = soxr_process(soxr, data == nullptr ? nullptr
-                : data + 2 * used, size_t(count) - used, &consumed, converted.data(),
-                capacity, &made);
+            size_t       consumed = 0, made = 0;
+            soxr_error_t failure = soxr_process(soxr, data == nullptr ? nullptr : data + 2 * used,
+                size_t(count) - used, &consumed, converted.data(), capacity, &made);
             if (failure != nullptr) {
                 error = failure;
                 return false;
@@ -185,9 +181,9 @@ private:
     }
 
     std::unique_ptr<Sink> next;
-    soxr_t          soxr;
-    int             rate;
-    std::vector<int16_t> converted;
+    soxr_t                soxr;
+    int                   rate;
+    std::vector<int16_t>  converted;
 };
 
 std::string
@@ -228,13 +224,13 @@ FormatForExtension(const std::string& extension)
 }
 
 std::unique_ptr<Sink>
-OpenSoundFile(const std::string& path, int format, int rate, bool replace,
-    const ModuleTags& tags, std::string& error)
+OpenSoundFile(const std::string& path, int format, int rate, bool replace, const ModuleTags& tags,
+    std::string& error)
 {
-    fs::path target(path);
-    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    fs::path    target(path);
+    fs::path    folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(temporary.data());
+    int         fd = mkstemp(temporary.data());
     if (fd < 0) {
         error = strerror(errno);
         return nullptr;
@@ -265,8 +261,8 @@ OpenRawOutput(FILE* out)
 std::unique_ptr<Sink>
 OpenResampler(std::unique_ptr<Sink> next, int rate, std::string& error)
 {
-    soxr_error_t failure = nullptr;
-    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_error_t        failure = nullptr;
+    soxr_io_spec_t      io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
     soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     soxr_t soxr = soxr_create(PLUGIN_SAMPLE_RATE, rate, 2, &failure, &io, &quality, nullptr);
     if (failure != nullptr) {

@@ -13,28 +13,28 @@ struct ModuleTags;
 class Sink
 {
 public:
-    virtual         ~Sink() {}
+    virtual ~Sink() {}
     // Each returns false with `error` set when writing failed.
-    virtual bool    Write(const int16_t* frames, int count, std::string& error) = 0;
+    virtual bool Write(const int16_t* frames, int count, std::string& error) = 0;
     // Completes the output; without it a sound file is left nowhere.
-    virtual bool    Finish(std::string& error) = 0;
+    virtual bool Finish(std::string& error) = 0;
     // Frames written so far, at the output's rate.
-    int64_t         Frames() const { return frames; }
+    int64_t Frames() const { return frames; }
 
 protected:
-    int64_t         frames = 0;
+    int64_t frames = 0;
 };
 
 // libsndfile's major format and subtype for "wav", "flac" or "ogg" (in any case, with
 // or without the dot), else 0.
-int                 FormatForExtension(const std::string& extension);
+int FormatForExtension(const std::string& extension);
 
 // A sound file of `format` at `rate`, stereo, written under a hidden temporary name in
 // the folder of `path` and renamed to `path` by Finish: an existing file is replaced
 // only when `replace` is set, and a failed render leaves nothing. FLAC and Ogg files
 // carry the tags.
-std::unique_ptr<Sink> OpenSoundFile(const std::string& path, int format, int rate,
-                        bool replace, const ModuleTags& tags, std::string& error);
+std::unique_ptr<Sink> OpenSoundFile(const std::string& path, int format, int rate, bool replace,
+    const ModuleTags& tags, std::string& error);
 // Signed 16-bit little-endian frames on `out`.
 std::unique_ptr<Sink> OpenRawOutput(FILE* out);
 // Converts from the plug-in's rate to `rate` and passes the result on to `next`.

@@ -7,27 +7,42 @@
 
 namespace {
 
-const int kMeterSegments = 10;
-const double kMeterFloor = -40;     // dB at which the meter shows nothing
+const int    kMeterSegments = 10;
+const double kMeterFloor = -40;   // dB at which the meter shows nothing
 
 struct Range
 {
-    char32_t        first;
-    char32_t        last;
+    char32_t first;
+    char32_t last;
 };
 
 // Characters a terminal shows two columns wide.
 const Range kWide[] = {
-    { 0x1100, 0x115F }, { 0x2E80, 0x303E }, { 0x3041, 0x33FF }, { 0x3400, 0x4DBF },
-    { 0x4E00, 0x9FFF }, { 0xA000, 0xA4CF }, { 0xAC00, 0xD7A3 }, { 0xF900, 0xFAFF },
-    { 0xFE30, 0xFE4F }, { 0xFF00, 0xFF60 }, { 0xFFE0, 0xFFE6 }, { 0x1F300, 0x1F64F },
-    { 0x1F900, 0x1F9FF }, { 0x20000, 0x3FFFD },
+    { 0x1100, 0x115F },
+    { 0x2E80, 0x303E },
+    { 0x3041, 0x33FF },
+    { 0x3400, 0x4DBF },
+    { 0x4E00, 0x9FFF },
+    { 0xA000, 0xA4CF },
+    { 0xAC00, 0xD7A3 },
+    { 0xF900, 0xFAFF },
+    { 0xFE30, 0xFE4F },
+    { 0xFF00, 0xFF60 },
+    { 0xFFE0, 0xFFE6 },
+    { 0x1F300, 0x1F64F },
+    { 0x1F900, 0x1F9FF },
+    { 0x20000, 0x3FFFD },
 };
 
 // Combining marks, shown on the character before them.
 const Range kZeroWidth[] = {
-    { 0x0300, 0x036F }, { 0x1AB0, 0x1AFF }, { 0x1DC0, 0x1DFF }, { 0x200B, 0x200F },
-    { 0x20D0, 0x20FF }, { 0xFE00, 0xFE0F }, { 0xFE20, 0xFE2F },
+    { 0x0300, 0x036F },
+    { 0x1AB0, 0x1AFF },
+    { 0x1DC0, 0x1DFF },
+    { 0x200B, 0x200F },
+    { 0x20D0, 0x20FF },
+    { 0xFE00, 0xFE0F },
+    { 0xFE20, 0xFE2F },
 };
 
 bool
@@ -46,8 +61,11 @@ char32_t
 Decode(const std::string& text, size_t at, size_t& length)
 {
     unsigned char lead = (unsigned char)text[at];
-    length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-        : (lead >> 3) == 30 ? 4 : 0;
+    length = lead < 0x80    ? 1
+        : (lead >> 5) == 6  ? 2
+        : (lead >> 4) == 14 ? 3
+        : (lead >> 3) == 30 ? 4
+                            : 0;
     if (length == 0 || at + length > text.size()) {
         length = 1;
         return lead;
@@ -99,7 +117,7 @@ std::string
 Extras(const StatusFacts& facts)
 {
     std::string text;
-    char buffer[48];
+    char        buffer[48];
     if (facts.listening.gain != 0) {
         snprintf(buffer, sizeof(buffer), "  %+g dB", facts.listening.gain);
         text += buffer;
@@ -129,7 +147,7 @@ DisplayWidth(const std::string& text)
 std::string
 CutToWidth(const std::string& text, int columns)
 {
-    int width = 0;
+    int    width = 0;
     size_t at = 0, length = 0;
     for (; at < text.size(); at += length) {
         int next = CharWidth(Decode(text, at, length));

@@ -11,7 +11,7 @@
 namespace {
 
 // Saved for the signal handler, which may only use async-signal-safe calls.
-struct termios sSaved;
+struct termios        sSaved;
 volatile sig_atomic_t sRaw = 0;
 volatile sig_atomic_t sResized = 0;
 
@@ -56,9 +56,7 @@ WatchResizes()
 
 }   // namespace
 
-Terminal::Terminal()
-    :
-    interactive(false)
+Terminal::Terminal() : interactive(false)
 {
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &sSaved) != 0)
         return;
@@ -113,7 +111,7 @@ Terminal::ReadKey(int milliseconds)
         struct pollfd input = { STDIN_FILENO, POLLIN, 0 };
         if (poll(&input, 1, milliseconds) <= 0)
             return KEY_NONE;
-        char keys[32];
+        char    keys[32];
         ssize_t count = read(STDIN_FILENO, keys, sizeof(keys));
         if (count <= 0)
             return KEY_NONE;
@@ -142,14 +140,20 @@ Terminal::TakeKey()
     pending.erase(0, 1);
     switch (key) {
         case ' ': return KEY_SPACE;
-        case 'n': case 'N': return KEY_NEXT;
-        case 'p': case 'P': return KEY_PREVIOUS;
-        case 'l': case 'L': return KEY_LOOP;
-        case '+': case '=': return KEY_GAIN_UP;
-        case '-': case '_': return KEY_GAIN_DOWN;
+        case 'n':
+        case 'N': return KEY_NEXT;
+        case 'p':
+        case 'P': return KEY_PREVIOUS;
+        case 'l':
+        case 'L': return KEY_LOOP;
+        case '+':
+        case '=': return KEY_GAIN_UP;
+        case '-':
+        case '_': return KEY_GAIN_DOWN;
         case ']': return KEY_WIDER;
         case '[': return KEY_NARROWER;
-        case 'q': case 'Q': return KEY_QUIT;
+        case 'q':
+        case 'Q': return KEY_QUIT;
         default: return KEY_OTHER;
     }
 }

@@ -21,10 +21,14 @@ AddTraceCommand(CLI::App& app, TraceOptions& options)
         "channel (trigger, sample, frequency, volume, panning, loop), up to the song's "
         "end.");
     trace->add_option("files", options.files, "module files")->required();
-    trace->add_option("--ticks", options.ticks, "most ticks to print for each file "
-        "(default 500, 10 seconds at the usual tempo)")->type_name("N");
+    trace
+        ->add_option("--ticks", options.ticks,
+            "most ticks to print for each file "
+            "(default 500, 10 seconds at the usual tempo)")
+        ->type_name("N");
     trace->add_flag("--json", options.json, "one JSON object per tick and line");
-    trace->add_flag("--past-end", options.pastEnd, "go on past the tick where the song "
+    trace->add_flag("--past-end", options.pastEnd,
+        "go on past the tick where the song "
         "ends, into the player's next pass");
     return trace;
 #else
@@ -55,7 +59,7 @@ bool
 TraceFile(const std::string& path, const TraceOptions& options, long ticks, bool header)
 {
     zw::TraceRecorder recorder;
-    std::string reason = Load(recorder, path);
+    std::string       reason = Load(recorder, path);
     if (!reason.empty()) {
         std::cout.flush();
         ReportError(path + ": " + reason);
@@ -83,8 +87,8 @@ int
 RunTrace(const TraceOptions& options)
 {
 #ifdef ZW_HAVE_TRACE
-    long ticks = ParseWhole("--ticks", options.ticks, 1, 100000000,
-        "a positive whole number of ticks");
+    long ticks =
+        ParseWhole("--ticks", options.ticks, 1, 100000000, "a positive whole number of ticks");
     int status = 0;
     for (const std::string& path : options.files) {
         if (!TraceFile(path, options, ticks, options.files.size() > 1))

@@ -35,26 +35,41 @@ const int kUsage = 2;
 // sentence.
 struct ListeningArgs
 {
-    std::string     seek;
-    std::string     maxTime = "1800";
-    std::string     repeat = "0";
-    std::string     stereo = "100";
-    std::string     gain = "0";
+    std::string seek;
+    std::string maxTime = "1800";
+    std::string repeat = "0";
+    std::string stereo = "100";
+    std::string gain = "0";
 };
 
 void
 AddListening(CLI::App* command, ListeningArgs& args)
 {
-    command->add_option("--seek", args.seek, "start at this time: seconds (90, 12.5) or "
-        "minutes and seconds (1:30)")->type_name("TIME");
-    command->add_option("--max-time", args.maxTime, "seconds a song may play before it "
-        "counts as one that does not end (default 1800)")->type_name("SECONDS");
-    command->add_option("--repeat", args.repeat, "play each song this many more times "
-        "(default 0: once; -1: for ever, in play only)")->type_name("N");
-    command->add_option("--stereo", args.stereo, "stereo width in percent: 100 is the "
-        "plug-in's own panning (default), 0 is mono")->type_name("PERCENT");
-    command->add_option("--gain", args.gain, "gain in dB, -60 to 30 (default 0); loud "
-        "peaks saturate")->type_name("DB");
+    command
+        ->add_option("--seek", args.seek,
+            "start at this time: seconds (90, 12.5) or "
+            "minutes and seconds (1:30)")
+        ->type_name("TIME");
+    command
+        ->add_option("--max-time", args.maxTime,
+            "seconds a song may play before it "
+            "counts as one that does not end (default 1800)")
+        ->type_name("SECONDS");
+    command
+        ->add_option("--repeat", args.repeat,
+            "play each song this many more times "
+            "(default 0: once; -1: for ever, in play only)")
+        ->type_name("N");
+    command
+        ->add_option("--stereo", args.stereo,
+            "stereo width in percent: 100 is the "
+            "plug-in's own panning (default), 0 is mono")
+        ->type_name("PERCENT");
+    command
+        ->add_option("--gain", args.gain,
+            "gain in dB, -60 to 30 (default 0); loud "
+            "peaks saturate")
+        ->type_name("DB");
 }
 
 double
@@ -69,8 +84,8 @@ ParseListening(const ListeningArgs& args)
     Listening listening;
     listening.stereo = int(ParseWhole("--stereo", args.stereo, 0, Listening::kFullStereo,
         "a whole number from 0 (mono) to 100 (full stereo)"));
-    listening.gain = ParseNumber("--gain", args.gain, Listening::kMinGain,
-        Listening::kMaxGain, "a number of decibels from -60 to 30");
+    listening.gain = ParseNumber("--gain", args.gain, Listening::kMinGain, Listening::kMaxGain,
+        "a number of decibels from -60 to 30");
     return listening;
 }
 
@@ -85,9 +100,9 @@ Expanded(const std::vector<std::string>& inputs, bool& ok)
 struct PlayArgs
 {
     std::vector<std::string> files;
-    bool            checkAudio = false;
-    bool            shuffle = false;
-    ListeningArgs   listening;
+    bool                     checkAudio = false;
+    bool                     shuffle = false;
+    ListeningArgs            listening;
 };
 
 void
@@ -123,14 +138,14 @@ RunPlay(PluginHost& host, const PlayArgs& args)
 struct RenderArgs
 {
     std::vector<std::string> files;
-    std::string     output;
-    std::string     seekPermille;
-    std::string     sampleRate;
-    std::string     format;
-    std::string     jobs;
-    bool            force = false;
-    bool            quiet = false;
-    ListeningArgs   listening;
+    std::string              output;
+    std::string              seekPermille;
+    std::string              sampleRate;
+    std::string              format;
+    std::string              jobs;
+    bool                     force = false;
+    bool                     quiet = false;
+    ListeningArgs            listening;
 };
 
 CLI::App*
@@ -140,19 +155,33 @@ AddRender(CLI::App& app, RenderArgs& args)
         "Render whole songs to sound files (.wav, .flac or .ogg) or to raw signed 16-bit "
         "little-endian stereo PCM on standard output (-o -).");
     command->add_option("files", args.files, "module files and .m3u playlists")->required();
-    command->add_option("-o,--output", args.output,
-        "output file, - for raw PCM, or a folder for several files")->required();
+    command
+        ->add_option(
+            "-o,--output", args.output, "output file, - for raw PCM, or a folder for several files")
+        ->required();
     AddListening(command, args.listening);
-    command->add_option("--seek-permille", args.seekPermille, "start at this position, in "
-        "thousandths of the song (jumps to the song position)")->type_name("N");
-    command->add_option("--samplerate", args.sampleRate, "rate of the output in Hz "
-        "(default 44100, the plug-in's own)")->type_name("HZ");
-    command->add_option("--format", args.format, "wav, flac or ogg: the format of the "
-        "files a folder gets (default wav)")->type_name("FORMAT");
+    command
+        ->add_option("--seek-permille", args.seekPermille,
+            "start at this position, in "
+            "thousandths of the song (jumps to the song position)")
+        ->type_name("N");
+    command
+        ->add_option("--samplerate", args.sampleRate,
+            "rate of the output in Hz "
+            "(default 44100, the plug-in's own)")
+        ->type_name("HZ");
+    command
+        ->add_option("--format", args.format,
+            "wav, flac or ogg: the format of the "
+            "files a folder gets (default wav)")
+        ->type_name("FORMAT");
     command->add_flag("--force", args.force, "replace output files that exist");
     command->add_flag("-q,--quiet", args.quiet, "no summary line for each file");
-    command->add_option("-j,--jobs", args.jobs, "files rendered at once (default: the "
-        "number of cores)")->type_name("N");
+    command
+        ->add_option("-j,--jobs", args.jobs,
+            "files rendered at once (default: the "
+            "number of cores)")
+        ->type_name("N");
     return command;
 }
 
@@ -167,8 +196,8 @@ RunRender(PluginHost& host, const RenderArgs& args)
     if (!args.seekPermille.empty() && options.seek >= 0)
         throw UsageError("give --seek or --seek-permille, not both");
     if (!args.seekPermille.empty()) {
-        options.seekPermille = int(ParseWhole("--seek-permille", args.seekPermille, 0, 999,
-            "a whole number from 0 to 999"));
+        options.seekPermille = int(ParseWhole(
+            "--seek-permille", args.seekPermille, 0, 999, "a whole number from 0 to 999"));
     }
     options.maxTime = MaxTime(args.listening);
     options.repeat = int(ParseWhole("--repeat", args.listening.repeat, -1, 1000000,
@@ -182,8 +211,9 @@ RunRender(PluginHost& host, const RenderArgs& args)
     }
     options.format = ParseFormat(args.format);
     int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-    options.jobs = args.jobs.empty() ? cores : int(ParseWhole("--jobs", args.jobs, 1, 1024,
-        "a positive whole number of files rendered at once"));
+    options.jobs = args.jobs.empty() ? cores
+                                     : int(ParseWhole("--jobs", args.jobs, 1, 1024,
+                                         "a positive whole number of files rendered at once"));
     options.force = args.force;
     options.quiet = args.quiet;
     bool ok;
@@ -197,9 +227,9 @@ RunRender(PluginHost& host, const RenderArgs& args)
 struct InfoArgs
 {
     std::vector<std::string> files;
-    bool            json = false;
-    bool            samples = false;
-    std::string     maxTime = "1800";
+    bool                     json = false;
+    bool                     samples = false;
+    std::string              maxTime = "1800";
 };
 
 CLI::App*
@@ -210,10 +240,14 @@ AddInfo(CLI::App& app, InfoArgs& args)
         "load).");
     command->add_option("files", args.files, "module files and .m3u playlists")->required();
     command->add_flag("--json", args.json, "one JSON object per file and line");
-    command->add_flag("--samples", args.samples, "list the samples: number, name, length, "
+    command->add_flag("--samples", args.samples,
+        "list the samples: number, name, length, "
         "volume, finetune, loop");
-    command->add_option("--max-time", args.maxTime, "seconds a song may play before its "
-        "duration counts as none (default 1800)")->type_name("SECONDS");
+    command
+        ->add_option("--max-time", args.maxTime,
+            "seconds a song may play before its "
+            "duration counts as none (default 1800)")
+        ->type_name("SECONDS");
     return command;
 }
 
@@ -241,17 +275,17 @@ CheckBareWord(const std::vector<std::string>& files)
 
 struct Commands
 {
-    PlayArgs        bare;
-    PlayArgs        play;
-    RenderArgs      render;
-    InfoArgs        info;
-    TraceOptions    trace;
-    CLI::App*       playCommand;
-    CLI::App*       renderCommand;
-    CLI::App*       infoCommand;
-    CLI::App*       traceCommand;
-    CLI::App*       aboutCommand;
-    CLI::App*       typesCommand;
+    PlayArgs     bare;
+    PlayArgs     play;
+    RenderArgs   render;
+    InfoArgs     info;
+    TraceOptions trace;
+    CLI::App*    playCommand;
+    CLI::App*    renderCommand;
+    CLI::App*    infoCommand;
+    CLI::App*    traceCommand;
+    CLI::App*    aboutCommand;
+    CLI::App*    typesCommand;
 };
 
 void
@@ -266,8 +300,8 @@ AddCommands(CLI::App& app, Commands& commands)
     AddPlay(&app, commands.bare, true);
     commands.renderCommand = AddRender(app, commands.render);
     commands.aboutCommand = app.add_subcommand("about", "Show each plug-in's About text.");
-    commands.typesCommand = app.add_subcommand("types",
-        "List the file types each plug-in announces.");
+    commands.typesCommand =
+        app.add_subcommand("types", "List the file types each plug-in announces.");
     commands.infoCommand = AddInfo(app, commands.info);
     commands.traceCommand = AddTraceCommand(app, commands.trace);
     app.require_subcommand(0, 1);
@@ -310,7 +344,8 @@ int
 main(int argc, char** argv)
 {
     CLI::App app("zarnowelle: plays tracker modules through the Zarnowelle plug-in.\n"
-        "Run `zarnowelle FILE...` to play, or one of the commands below.", "zarnowelle");
+                 "Run `zarnowelle FILE...` to play, or one of the commands below.",
+        "zarnowelle");
     app.set_version_flag("--version", "zarnowelle " ZW_VERSION);
     std::string pluginFolder;
     app.add_option("--plugins", pluginFolder,

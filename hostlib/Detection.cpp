@@ -18,10 +18,10 @@ DetectModuleType(const uint8_t* bytes, size_t count, int64_t length)
         return -1;
     uint8* image = new uint8[imageBytes]();
     memcpy(image, bytes, std::min<size_t>(count, size_t(imageBytes)));
-    PMemFile file(image, imageBytes);   // owns the image
-    RVGlobal global;
+    PMemFile   file(image, imageBytes);   // owns the image
+    RVGlobal   global;
     ModTracker player(&global);
-    int type = -1;
+    int        type = -1;
     try {
         type = player.TestModule(&file);
     } catch (PException* exception) {

@@ -8,11 +8,11 @@
 
 // How far into a file detection reads: the header up to the mark at offset 1080, and at
 // most the pattern (1024 bytes from offset 1084) that the first of 256 positions names.
-const int64_t       kDetectionReach = 1084 + 256 * 1024;
+const int64_t kDetectionReach = 1084 + 256 * 1024;
 
 // The module type 0..7 that the player detects in a file `length` bytes long whose first
 // `count` bytes are `bytes`, or -1. Detection looks at no byte past kDetectionReach; the
 // bytes between `count` and there read as zero.
-int                 DetectModuleType(const uint8_t* bytes, size_t count, int64_t length);
+int DetectModuleType(const uint8_t* bytes, size_t count, int64_t length);
 
 #endif

@@ -23,8 +23,7 @@ public:
 
     ~StdoutCapture() { Finish(); }
 
-    std::string
-    Finish()
+    std::string Finish()
     {
         std::string text;
         if (saved < 0)
@@ -36,7 +35,7 @@ public:
         if (scratch == nullptr)
             return text;
         rewind(scratch);
-        char buffer[512];
+        char   buffer[512];
         size_t count;
         while ((count = fread(buffer, 1, sizeof(buffer), scratch)) > 0)
             text.append(buffer, count);
@@ -46,8 +45,8 @@ public:
     }
 
 private:
-    FILE*           scratch = nullptr;
-    int             saved = -1;
+    FILE* scratch = nullptr;
+    int   saved = -1;
 };
 
 // The message after the prefix, its lines joined by spaces (the loader puts the error
@@ -86,7 +85,7 @@ std::string
 RunCapturingStandardOutput(const std::function<void()>& call)
 {
     std::lock_guard<std::mutex> hold(StandardOutputLock());
-    StdoutCapture capture;
+    StdoutCapture               capture;
     try {
         call();
     } catch (...) {

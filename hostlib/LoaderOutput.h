@@ -12,13 +12,13 @@
 // Runs `load` with standard output diverted and returns the loader's message on one
 // line, without its prefix; empty when the loader printed none. Loads of all threads
 // take turns, since the diversion is the whole process's.
-std::string         RunCapturingLoaderMessage(const std::function<void()>& load);
+std::string RunCapturingLoaderMessage(const std::function<void()>& load);
 
 // Runs `call` with standard output diverted and returns everything it printed there.
-std::string         RunCapturingStandardOutput(const std::function<void()>& call);
+std::string RunCapturingStandardOutput(const std::function<void()>& call);
 
 // Held while a diversion lasts: a thread that writes to standard output while another
 // may be loading holds it, so its text is not taken for the loader's.
-std::mutex&         StandardOutputLock();
+std::mutex& StandardOutputLock();
 
 #endif

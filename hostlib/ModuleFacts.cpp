@@ -59,15 +59,14 @@ SampleNumbers(const std::vector<int>& numbers)
 std::vector<std::string>
 Warnings(const ModTracker& player)
 {
-    const ModuleView module = player.Module();
+    const ModuleView         module = player.Module();
     std::vector<std::string> warnings;
     if (module.namedPatterns > module.patternNum) {
-        warnings.push_back("the file lacks patterns " + std::to_string(module.patternNum)
-            + " to " + std::to_string(module.namedPatterns - 1)
-            + ", named only by positions past the song");
+        warnings.push_back("the file lacks patterns " + std::to_string(module.patternNum) + " to "
+            + std::to_string(module.namedPatterns - 1) + ", named only by positions past the song");
     }
-    uint64_t missing = 0;
-    uint64_t total = 0;
+    uint64_t         missing = 0;
+    uint64_t         total = 0;
     std::vector<int> cut;
     for (uint16 i = 0; module.samples != nullptr && i < module.sampleNum; i++) {
         total += 2u * module.samples[i].length;
@@ -94,7 +93,7 @@ AMSoundsSilent(const ModTracker& player)
         for (uint16 row = 0; module.tracks[t] != nullptr && row < module.rowsPerPattern; row++) {
             const TrackLine& line = module.tracks[t][row];
             if (line.note != 0 && line.sample != 0 && line.sample <= module.sampleNum
-                    && module.samples[line.sample - 1].length == 0)
+                && module.samples[line.sample - 1].length == 0)
                 return true;
         }
     }
@@ -112,9 +111,9 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     facts.type = type;
     facts.typeName = Text(player.GetName(type));
     file.SeekToBegin();
-    int32 result = 0;
-    std::string message = RunCapturingLoaderMessage(
-        [&] { result = player.LoadModule(type, &file); });
+    int32       result = 0;
+    std::string message =
+        RunCapturingLoaderMessage([&] { result = player.LoadModule(type, &file); });
     if (result != 0) {
         facts.error = message.empty() ? "load error " + std::to_string(result) : message;
         return;
@@ -141,9 +140,9 @@ ReadModuleFacts(const std::string& path)
         facts.error = "cannot read: " + reason;
         return facts;
     }
-    RVGlobal global;
+    RVGlobal   global;
     ModTracker player(&global);
-    PFile file;
+    PFile      file;
     try {
         file.Open(path.c_str(), PFile::pModeRead);
         Examine(player, file, facts);

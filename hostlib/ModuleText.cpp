@@ -60,14 +60,14 @@ std::string
 ReadMtmComment(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
-    uint8_t header[kMtmHeaderBytes];
+    uint8_t       header[kMtmHeaderBytes];
     if (!file.read(reinterpret_cast<char*>(header), sizeof(header))
         || std::string(header, header + 3) != "MTM")
         return "";
-    unsigned tracks = Word(header + 24), patterns = header[26] + 1u;
-    unsigned length = Word(header + 28), samples = header[30], rows = header[32];
-    std::streamoff at = kMtmHeaderBytes + std::streamoff(samples) * kMtmSampleBytes
-        + kMtmPositions + std::streamoff(tracks) * rows * kMtmRowBytes
+    unsigned       tracks = Word(header + 24), patterns = header[26] + 1u;
+    unsigned       length = Word(header + 28), samples = header[30], rows = header[32];
+    std::streamoff at = kMtmHeaderBytes + std::streamoff(samples) * kMtmSampleBytes + kMtmPositions
+        + std::streamoff(tracks) * rows * kMtmRowBytes
         + std::streamoff(patterns) * kMtmSequenceBytes;
     std::string bytes(length, '\0');
     if (length == 0 || !file.seekg(at) || !file.read(bytes.data(), length))

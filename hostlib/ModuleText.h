@@ -11,16 +11,16 @@
 // Tags for a rendered file: TITLE and COMMENT, as UTF-8.
 struct ModuleTags
 {
-    std::string     title;              // the module name
-    std::string     comment;            // the sample names, one a line
+    std::string title;     // the module name
+    std::string comment;   // the sample names, one a line
 };
 
 // Names lose their trailing spaces, and empty lines at both ends are dropped; empty
 // names inside are kept as blank lines, since they space out the message.
-ModuleTags          TagsFor(const ModuleFacts& facts);
+ModuleTags TagsFor(const ModuleFacts& facts);
 
 // The comment of a MultiTracker file as UTF-8 lines (40 bytes each in the file);
 // empty for other files and for a file too short to hold it.
-std::string         ReadMtmComment(const std::string& path);
+std::string ReadMtmComment(const std::string& path);
 
 #endif

@@ -22,7 +22,7 @@ std::string
 ExecutableFolder()
 {
     std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    fs::path        self = fs::read_symlink("/proc/self/exe", error);
     if (error)
         return ".";
     return self.parent_path().string();
@@ -59,11 +59,9 @@ UnreadableReason(const std::string& path)
     return reason;
 }
 
-PluginHost::PluginHost(const std::string& folder)
-    :
-    folder(folder)
+PluginHost::PluginHost(const std::string& folder) : folder(folder)
 {
-    std::error_code error;
+    std::error_code       error;
     std::vector<fs::path> paths;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         if (IsSharedObject(entry))
@@ -99,7 +97,7 @@ PluginHost::Load(const std::string& path)
         dlclose(handle);
         return;
     }
-    int32 version = 0;
+    int32        version = 0;
     InputPlugin* plugin = create(&version);
     if (plugin == nullptr) {
         ReportError("plug-in made no object: " + path);
@@ -137,7 +135,7 @@ PluginHost::DefaultFolder()
     const char* chosen = getenv("ZARNOWELLE_PLUGIN_DIR");
     if (chosen != nullptr && chosen[0] != '\0')
         return chosen;
-    fs::path here = ExecutableFolder();
+    fs::path        here = ExecutableFolder();
     std::error_code error;
     if (fs::is_directory(here / "plugins", error))
         return (here / "plugins").string();

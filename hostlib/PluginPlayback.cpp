@@ -5,17 +5,12 @@
 
 #include "hostlib/LoaderOutput.h"
 
-PluginPlayback::PluginPlayback(InputPlugin* plugin)
-    :
-    plugin(plugin)
+PluginPlayback::PluginPlayback(InputPlugin* plugin) : plugin(plugin)
 {
     memset(&info, 0, sizeof(info));
 }
 
-PluginPlayback::~PluginPlayback()
-{
-    Stop();
-}
+PluginPlayback::~PluginPlayback() { Stop(); }
 
 bool
 PluginPlayback::Start(const std::string& file)
@@ -32,8 +27,8 @@ PluginPlayback::Restart()
     memset(&info, 0, sizeof(info));
     frame = 0;
     ended = false;
-    loadError = RunCapturingLoaderMessage(
-        [this] { playing = plugin->InitPlaying(path.c_str(), &info); });
+    loadError =
+        RunCapturingLoaderMessage([this] { playing = plugin->InitPlaying(path.c_str(), &info); });
     if (!playing)
         plugin->CleanupPlaying();
     return playing;
@@ -58,11 +53,12 @@ PluginPlayback::Next()
         return block;
     if (pendingCount == 0) {
         char* data = nullptr;
-        int bytes = plugin->GetAudio(&data, PLUGIN_BLOCK_BYTES);
+        int   bytes = plugin->GetAudio(&data, PLUGIN_BLOCK_BYTES);
         pendingEnd = bytes == 0;
         // The block of the end is the full block the plug-in mixed, though not counted.
-        pendingCount = data == nullptr ? 0 : pendingEnd ? PLUGIN_BLOCK_FRAMES
-            : bytes / PLUGIN_FRAME_BYTES;
+        pendingCount = data == nullptr ? 0
+            : pendingEnd               ? PLUGIN_BLOCK_FRAMES
+                                       : bytes / PLUGIN_FRAME_BYTES;
         pending = reinterpret_cast<const int16*>(data);
     }
     block.frames = pending;

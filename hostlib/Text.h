@@ -8,6 +8,6 @@
 
 // UTF-8 for bytes read as ISO-8859-1; control bytes (below 32, and 127) become '?', so
 // the result is printable and valid in JSON and terminals alike.
-std::string         Latin1ToUtf8(std::string_view bytes);
+std::string Latin1ToUtf8(std::string_view bytes);
 
 #endif

@@ -13,13 +13,13 @@ Timeline::Seconds() const
 Timeline
 ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames)
 {
-    Timeline timeline;
+    Timeline       timeline;
     PluginPlayback playback(plugin);
     timeline.loaded = playback.Start(path);
     if (!timeline.loaded)
         return timeline;
     while (playback.Frame() < maxFrames) {
-        int64_t first = playback.Frame();
+        int64_t               first = playback.Frame();
         PluginPlayback::Block block = playback.Next();
         if (block.songEnded || block.count == 0) {
             timeline.ends = true;

@@ -13,18 +13,17 @@ class InputPlugin;
 
 struct Timeline
 {
-    bool            loaded = false;     // the plug-in started the file
-    bool            ends = false;       // the song ended within the limit
-    int64_t         frames = 0;         // delivered up to the end, or up to the limit
+    bool    loaded = false;   // the plug-in started the file
+    bool    ends = false;     // the song ended within the limit
+    int64_t frames = 0;       // delivered up to the end, or up to the limit
     // (first frame, position in thousandths) for each position the plug-in reported.
     std::vector<std::pair<int64_t, int32_t>> positions;
 
-    double          Seconds() const;
+    double Seconds() const;
 };
 
 // Plays `path` silently on `plugin`, which must not be playing anything else, and stops
 // at the end or after `maxFrames`.
-Timeline            ScanTimeline(InputPlugin* plugin, const std::string& path,
-                        int64_t maxFrames);
+Timeline ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames);
 
 #endif

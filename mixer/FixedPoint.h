@@ -5,7 +5,7 @@
 
 #include "beos/SupportDefs.h"
 
-const int32  MIX_FRACTION_BITS = 11;
-const int64  MIX_FRACTION_ONE  = int64(1) << MIX_FRACTION_BITS;
+const int32 MIX_FRACTION_BITS = 11;
+const int64 MIX_FRACTION_ONE = int64(1) << MIX_FRACTION_BITS;
 
 #endif

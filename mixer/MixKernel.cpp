@@ -34,8 +34,7 @@ KernelsAvailable(KernelSet set)
 {
     switch (set) {
         case KERNELS_REFERENCE:
-        case KERNELS_PORTABLE:
-            return true;
+        case KERNELS_PORTABLE: return true;
         case KERNELS_AVX2:
 #ifdef MIXKERNEL_X86
             return __builtin_cpu_supports("avx2");
@@ -80,7 +79,8 @@ template<typename Sample>
 constexpr int32
 MaxWindowStep(uint32 frames)
 {
-    return int32(((kWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1)) / (frames - 1));
+    return int32(((kWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1))
+        / (frames - 1));
 }
 template<typename Sample>
 constexpr int32 kMaxVectorStep = MaxWindowStep<Sample>(kVectorFrames);
@@ -92,13 +92,13 @@ constexpr int32 kMaxDoubleStep = MaxWindowStep<Sample>(2 * kVectorFrames);
 // What every pass of one stretch shares.
 struct VectorVoice
 {
-    __m512i         gainLeft;       // gains in the upper 16 bits of each lane
-    __m512i         gainRight;
-    __m512i         frameOffsets;   // k * step for the frames k of a pass
-    __m512i         nextOffsets;    // the same for the pass after it
-    __m512i         firstHalf;      // lanes of the left and right products that make
-    __m512i         secondHalf;     // up the pass's first and second eight frames
-    uint32          length;
+    __m512i gainLeft;   // gains in the upper 16 bits of each lane
+    __m512i gainRight;
+    __m512i frameOffsets;   // k * step for the frames k of a pass
+    __m512i nextOffsets;    // the same for the pass after it
+    __m512i firstHalf;      // lanes of the left and right products that make
+    __m512i secondHalf;     // up the pass's first and second eight frames
+    uint32  length;
 };
 
 // The 64 bytes of data from sample `base` on, masked where the sample ends.
@@ -119,18 +119,17 @@ LoadWindow(uint32 length, const Sample* data, int32 base)
 // interleaved into the sums.
 template<typename Sample, bool Partial>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
-MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out,
-    uint32 count)
+MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out, uint32 count)
 {
     // Shifting left by 13 (5) instead of right by 11 puts the index straight into the
     // top byte (word) of each lane, the one the permutation fills.
     __m512i samples;
     if constexpr (sizeof(Sample) == 1) {
-        samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
-            _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
+        samples = _mm512_maskz_permutexvar_epi8(
+            0x8888888888888888ULL, _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
     } else {
-        samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
-            _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
+        samples = _mm512_maskz_permutexvar_epi16(
+            0xAAAAAAAAu, _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
     }
     const __m512i l = _mm512_madd_epi16(samples, v.gainLeft);
     const __m512i r = _mm512_madd_epi16(samples, v.gainRight);
@@ -140,11 +139,11 @@ MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out
         _mm512_storeu_si512(out, _mm512_add_epi32(_mm512_loadu_si512(out), first));
         _mm512_storeu_si512(out + 16, _mm512_add_epi32(_mm512_loadu_si512(out + 16), second));
     } else {
-        const uint32 values = 2 * count;
+        const uint32    values = 2 * count;
         const __mmask16 firstMask = values >= 16 ? kAllLanes : __mmask16((1u << values) - 1);
         const __mmask16 secondMask = values > 16 ? __mmask16((1u << (values - 16)) - 1) : 0;
-        _mm512_mask_storeu_epi32(out, firstMask,
-            _mm512_add_epi32(_mm512_maskz_loadu_epi32(firstMask, out), first));
+        _mm512_mask_storeu_epi32(
+            out, firstMask, _mm512_add_epi32(_mm512_maskz_loadu_epi32(firstMask, out), first));
         _mm512_mask_storeu_epi32(out + 16, secondMask,
             _mm512_add_epi32(_mm512_maskz_loadu_epi32(secondMask, out + 16), second));
     }
@@ -163,34 +162,33 @@ Relative(int32 position, int32 base, __m512i offsets)
 // it (slow steps, the common case); one pass of the frames left.
 template<typename Sample>
 MIXKERNEL_AVX512 int32
-MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     VectorVoice v;
     v.gainLeft = _mm512_set1_epi32(int32(uint32(left) << 16));
     v.gainRight = _mm512_set1_epi32(int32(uint32(right) << 16));
-    v.frameOffsets = _mm512_mullo_epi32(
-        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
-        _mm512_set1_epi32(step));
-    v.nextOffsets = _mm512_add_epi32(v.frameOffsets,
-        _mm512_set1_epi32(int32(kVectorFrames) * step));
+    v.frameOffsets =
+        _mm512_mullo_epi32(_mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+            _mm512_set1_epi32(step));
+    v.nextOffsets =
+        _mm512_add_epi32(v.frameOffsets, _mm512_set1_epi32(int32(kVectorFrames) * step));
     v.firstHalf = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-    v.secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30,
-        15, 31);
+    v.secondHalf = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
     v.length = length;
 
     const int32 passStep = int32(kVectorFrames) * step;
-    uint32 i = 0;
+    uint32      i = 0;
     if (step <= kMaxDoubleStep<Sample> && step >= -kMaxDoubleStep<Sample>) {
         // Backwards, the lowest index is the last frame's.
         const int32 lowestOffset = step > 0 ? 0 : int32(2 * kVectorFrames - 1) * step;
         for (; i + 2 * kVectorFrames <= frames; i += 2 * kVectorFrames) {
-            const int32 base = (position + lowestOffset) >> MIX_FRACTION_BITS;
+            const int32   base = (position + lowestOffset) >> MIX_FRACTION_BITS;
             const __m512i window = LoadWindow(v.length, data, base);
             const __m512i relative = Relative(position, base, v.frameOffsets);
             MixFromWindow<Sample, false>(v, window, relative, buffer + 2 * i, kVectorFrames);
-            MixFromWindow<Sample, false>(v, window,
-                Relative(position, base, v.nextOffsets), buffer + 2 * i + 32, kVectorFrames);
+            MixFromWindow<Sample, false>(v, window, Relative(position, base, v.nextOffsets),
+                buffer + 2 * i + 32, kVectorFrames);
             position += 2 * passStep;
         }
     }
@@ -203,7 +201,8 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
     }
     const uint32 rest = frames - i;
     if (rest != 0) {
-        const int32 base = (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> MIX_FRACTION_BITS;
+        const int32 base =
+            (position + (step > 0 ? 0 : int32(rest - 1) * step)) >> MIX_FRACTION_BITS;
         MixFromWindow<Sample, true>(v, LoadWindow(v.length, data, base),
             Relative(position, base, v.frameOffsets), buffer + 2 * i, rest);
         position += int32(rest) * step;
@@ -214,15 +213,16 @@ MixStereoVector(const Sample* data, int32* buffer, int32 position, int32 step,
 
 template<typename Sample>
 int32
-MixStereoAvx512Of(const Sample* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoAvx512Of(const Sample* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     const int64 last = position + int64(step) * (int64(frames) - 1);
     // Fast steps, and stretches that read where `length` says there is nothing, go
     // through the block loop.
-    if (frames == 0 || step > kMaxVectorStep<Sample> || step < -kMaxVectorStep<Sample>
-        || position < 0 || last < 0
-        || (position >> MIX_FRACTION_BITS) >= int64(length) || (last >> MIX_FRACTION_BITS) >= int64(length)) {
+    if (frames == 0
+        || step > kMaxVectorStep<Sample> || step < -kMaxVectorStep<Sample> || position < 0
+        || last < 0 || (position >> MIX_FRACTION_BITS) >= int64(length)
+        || (last >> MIX_FRACTION_BITS) >= int64(length)) {
         return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
     return MixStereoVector(data, buffer, position, step, frames, left, right, length);
@@ -235,8 +235,8 @@ Convert16Vector(int16* output, const int32* buffer, int64 count)
 {
     int64 i = 0;
     for (; i + 16 <= count; i += 16) {
-        const __m512i shifted = _mm512_maskz_srai_epi32(kAllLanes,
-            _mm512_loadu_si512(buffer + i), 9);
+        const __m512i shifted =
+            _mm512_maskz_srai_epi32(kAllLanes, _mm512_loadu_si512(buffer + i), 9);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(output + i),
             _mm512_maskz_cvtsepi32_epi16(kAllLanes, shifted));
     }
@@ -264,8 +264,8 @@ const uint32 kTileFrames = 4 * kVectorFrames;
 
 struct TileSums
 {
-    __m512i         left[4];
-    __m512i         right[4];
+    __m512i left[4];
+    __m512i right[4];
 };
 
 // The fastest step at which the samples of a whole tile lie within one window.
@@ -277,16 +277,16 @@ constexpr int32 kMaxTileStep = MaxWindowStep<Sample>(kTileFrames);
 // outside the stretch masked off.
 template<typename Sample>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
-AddLanes(__m512i window, __m512i relative, __mmask16 lanes, __m512i gainLeft,
-    __m512i gainRight, __m512i& left, __m512i& right)
+AddLanes(__m512i window, __m512i relative, __mmask16 lanes, __m512i gainLeft, __m512i gainRight,
+    __m512i& left, __m512i& right)
 {
     __m512i samples;
     if constexpr (sizeof(Sample) == 1) {
-        samples = _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL,
-            _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
+        samples = _mm512_maskz_permutexvar_epi8(
+            0x8888888888888888ULL, _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
     } else {
-        samples = _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu,
-            _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
+        samples = _mm512_maskz_permutexvar_epi16(
+            0xAAAAAAAAu, _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
     }
     left = _mm512_add_epi32(left, _mm512_maskz_madd_epi16(lanes, samples, gainLeft));
     right = _mm512_add_epi32(right, _mm512_maskz_madd_epi16(lanes, samples, gainRight));
@@ -304,22 +304,22 @@ AddWholeTile(const PassStretch& s, uint32 zero, TileSums& sums)
     const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
     const __m512i quarter = _mm512_set1_epi32(s.step * int32(kVectorFrames));
     const __m512i offsets = _mm512_load_si512(s.offsets);
-    __m512i window;
-    __m512i relative;
+    __m512i       window;
+    __m512i       relative;
 #pragma GCC unroll 4
     for (uint32 q = 0; q < 4; q++) {
-        if (q == 0 || (q == 2 && s.step > kMaxTileStep<Sample>)
-            || s.step > kMaxDoubleStep<Sample>) {
+        if (q == 0
+            || (q == 2 && s.step > kMaxTileStep<Sample>) || s.step > kMaxDoubleStep<Sample>) {
             const uint32 from = zero + q * kVectorFrames * uint32(s.step);
-            const int32 base = int32(from) >> MIX_FRACTION_BITS;
+            const int32  base = int32(from) >> MIX_FRACTION_BITS;
             window = LoadWindow(s.length, data, base);
-            relative = _mm512_add_epi32(_mm512_set1_epi32(int32(from - (uint32(base) << MIX_FRACTION_BITS))),
-                offsets);
+            relative = _mm512_add_epi32(
+                _mm512_set1_epi32(int32(from - (uint32(base) << MIX_FRACTION_BITS))), offsets);
         } else {
             relative = _mm512_add_epi32(relative, quarter);
         }
-        AddLanes<Sample>(window, relative, kAllLanes, gainLeft, gainRight, sums.left[q],
-            sums.right[q]);
+        AddLanes<Sample>(
+            window, relative, kAllLanes, gainLeft, gainRight, sums.left[q], sums.right[q]);
     }
 }
 
@@ -333,12 +333,12 @@ MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
 AddStretchToTile(const PassStretch& s, uint32 first, TileSums& sums)
 {
     const Sample* data = static_cast<const Sample*>(s.data);
-    const uint32 lo = s.first > first ? s.first - first : 0;
-    const uint32 hi = s.end - first < kTileFrames ? s.end - first : kTileFrames;
-    const uint64 lanes = (hi == kTileFrames ? ~uint64(0) : (uint64(1) << hi) - 1)
-        & ~((uint64(1) << lo) - 1);
-    const uint32 step = uint32(s.step);
-    const uint32 zero = uint32(s.position) + (first - s.first) * step;
+    const uint32  lo = s.first > first ? s.first - first : 0;
+    const uint32  hi = s.end - first < kTileFrames ? s.end - first : kTileFrames;
+    const uint64  lanes =
+        (hi == kTileFrames ? ~uint64(0) : (uint64(1) << hi) - 1) & ~((uint64(1) << lo) - 1);
+    const uint32  step = uint32(s.step);
+    const uint32  zero = uint32(s.position) + (first - s.first) * step;
     const __m512i offsets = _mm512_load_si512(s.offsets);
     const __m512i gainLeft = _mm512_set1_epi32(s.gainLeft);
     const __m512i gainRight = _mm512_set1_epi32(s.gainRight);
@@ -349,9 +349,9 @@ AddStretchToTile(const PassStretch& s, uint32 first, TileSums& sums)
             continue;
         const uint32 from = zero + q * kVectorFrames * step;
         // Backwards, the lowest index is the last frame's.
-        const uint32 lowest = s.step >= 0 ? __builtin_ctz(quarterLanes)
-            : 31 - __builtin_clz(quarterLanes);
-        const int32 base = int32(from + lowest * step) >> MIX_FRACTION_BITS;
+        const uint32 lowest =
+            s.step >= 0 ? __builtin_ctz(quarterLanes) : 31 - __builtin_clz(quarterLanes);
+        const int32   base = int32(from + lowest * step) >> MIX_FRACTION_BITS;
         const __m512i relative = _mm512_add_epi32(
             _mm512_set1_epi32(int32(from - (uint32(base) << MIX_FRACTION_BITS))), offsets);
         AddLanes<Sample>(LoadWindow(s.length, data, base), relative, __mmask16(quarterLanes),
@@ -367,10 +367,9 @@ MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
 ClipFrames(__m512i left, __m512i right)
 {
     // Bytes 0 1 8 9, 2 3 10 11, 4 5 12 13, 6 7 14 15 of each lane.
-    const __m512i interleave = _mm512_set4_epi32(0x0F0E0706, 0x0D0C0504, 0x0B0A0302,
-        0x09080100);
-    const __m512i packed = _mm512_packs_epi32(_mm512_maskz_srai_epi32(kAllLanes, left, 9),
-        _mm512_maskz_srai_epi32(kAllLanes, right, 9));
+    const __m512i interleave = _mm512_set4_epi32(0x0F0E0706, 0x0D0C0504, 0x0B0A0302, 0x09080100);
+    const __m512i packed = _mm512_packs_epi32(
+        _mm512_maskz_srai_epi32(kAllLanes, left, 9), _mm512_maskz_srai_epi32(kAllLanes, right, 9));
     return _mm512_shuffle_epi8(packed, interleave);
 }
 
@@ -380,8 +379,8 @@ ClipFrames(__m512i left, __m512i right)
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
 TakeSums(int32* sums, __m512i& left, __m512i& right)
 {
-    const __m512i evens = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24,
-        26, 28, 30);
+    const __m512i evens =
+        _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
     const __m512i odds = _mm512_add_epi32(evens, _mm512_set1_epi32(1));
     const __m512i a = _mm512_loadu_si512(sums);
     const __m512i b = _mm512_loadu_si512(sums + 16);
@@ -400,18 +399,19 @@ const uint32 kHalfFrames = 4;
 const uint32 kHalfWindowBytes = 16;
 
 template<typename Sample>
-constexpr int32 kMaxHalfStep = int32(((kHalfWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1))
+constexpr int32 kMaxHalfStep = int32(
+    ((kHalfWindowBytes / sizeof(Sample) - 1) * MIX_FRACTION_ONE - (MIX_FRACTION_ONE - 1))
     / (kHalfFrames - 1));
 
 template<typename Sample>
 __attribute__((target("avx2"))) int32
-MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     const __m256i gainLeft = _mm256_set1_epi32(int32(uint32(left) << 16));
     const __m256i gainRight = _mm256_set1_epi32(int32(uint32(right) << 16));
-    const __m256i frameOffsets = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
-        _mm256_set1_epi32(step));
+    const __m256i frameOffsets =
+        _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(step));
     // Backwards, the lowest index of a half is its last frame's.
     const int32 lowestOffset = step > 0 ? 0 : int32(kHalfFrames - 1) * step;
     const int32 halfStep = int32(kHalfFrames) * step;
@@ -421,31 +421,31 @@ MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
     for (; i + 2 * kHalfFrames <= frames; i += 2 * kHalfFrames) {
         const int32 low = (position + lowestOffset) >> MIX_FRACTION_BITS;
         const int32 high = (position + halfStep + lowestOffset) >> MIX_FRACTION_BITS;
-        int32* out = buffer + 2 * i;
+        int32*      out = buffer + 2 * i;
         if (int64(low > high ? low : high) + windowSamples > int64(length)) {
-            position = MixStereoBlocks(data, out, position, step, 2 * kHalfFrames, left,
-                right);
+            position = MixStereoBlocks(data, out, position, step, 2 * kHalfFrames, left, right);
             continue;
         }
-        const __m256i window = _mm256_inserti128_si256(_mm256_castsi128_si256(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + low))),
+        const __m256i window = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + low))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + high)), 1);
         // Subtracting whole samples commutes with the shift to an index.
-        const int32 lowBase = low << MIX_FRACTION_BITS;
-        const int32 highBase = high << MIX_FRACTION_BITS;
-        const __m256i relative = _mm256_sub_epi32(
-            _mm256_add_epi32(_mm256_set1_epi32(position), frameOffsets),
-            _mm256_setr_epi32(lowBase, lowBase, lowBase, lowBase,
-                highBase, highBase, highBase, highBase));
+        const int32   lowBase = low << MIX_FRACTION_BITS;
+        const int32   highBase = high << MIX_FRACTION_BITS;
+        const __m256i relative =
+            _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(position), frameOffsets),
+                _mm256_setr_epi32(
+                    lowBase, lowBase, lowBase, lowBase, highBase, highBase, highBase, highBase));
         // Shuffle control: the sample's byte(s) in the top of each lane, and bytes with
         // the high bit set, which the shuffle clears, below.
         __m256i control;
         if constexpr (sizeof(Sample) == 1) {
-            control = _mm256_or_si256(_mm256_slli_epi32(relative, 13),
-                _mm256_set1_epi32(0x00808080));
+            control =
+                _mm256_or_si256(_mm256_slli_epi32(relative, 13), _mm256_set1_epi32(0x00808080));
         } else {
-            control = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(relative, 11),
-                _mm256_set1_epi32(0x02020000)), _mm256_set1_epi32(0x01008080));
+            control = _mm256_add_epi32(
+                _mm256_mullo_epi32(_mm256_srai_epi32(relative, 11), _mm256_set1_epi32(0x02020000)),
+                _mm256_set1_epi32(0x01008080));
         }
         const __m256i samples = _mm256_shuffle_epi8(window, control);
         const __m256i l = _mm256_madd_epi16(samples, gainLeft);
@@ -453,11 +453,13 @@ MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
         // Frames 0, 1, 4, 5 and 2, 3, 6, 7 as left-right pairs, then put in order.
         const __m256i pairsLow = _mm256_unpacklo_epi32(l, r);
         const __m256i pairsHigh = _mm256_unpackhi_epi32(l, r);
-        __m256i* sums = reinterpret_cast<__m256i*>(out);
-        _mm256_storeu_si256(sums, _mm256_add_epi32(_mm256_loadu_si256(sums),
-            _mm256_permute2x128_si256(pairsLow, pairsHigh, 0x20)));
-        _mm256_storeu_si256(sums + 1, _mm256_add_epi32(_mm256_loadu_si256(sums + 1),
-            _mm256_permute2x128_si256(pairsLow, pairsHigh, 0x31)));
+        __m256i*      sums = reinterpret_cast<__m256i*>(out);
+        _mm256_storeu_si256(sums,
+            _mm256_add_epi32(
+                _mm256_loadu_si256(sums), _mm256_permute2x128_si256(pairsLow, pairsHigh, 0x20)));
+        _mm256_storeu_si256(sums + 1,
+            _mm256_add_epi32(_mm256_loadu_si256(sums + 1),
+                _mm256_permute2x128_si256(pairsLow, pairsHigh, 0x31)));
         position += 2 * halfStep;
     }
     return MixStereoBlocks(data, buffer + 2 * i, position, step, frames - i, left, right);
@@ -466,14 +468,14 @@ MixStereoShuffle(const Sample* data, int32* buffer, int32 position, int32 step,
 
 template<typename Sample>
 __attribute__((target("avx2"))) int32
-MixStereoAvx2Of(const Sample* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoAvx2Of(const Sample* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     const int64 last = position + int64(step) * (int64(frames) - 1);
     // As in the AVX-512 set: fast steps and stretches outside `length` use the blocks.
-    if (frames == 0 || step > kMaxHalfStep<Sample> || step < -kMaxHalfStep<Sample>
-        || position < 0 || last < 0
-        || (position >> MIX_FRACTION_BITS) >= int64(length) || (last >> MIX_FRACTION_BITS) >= int64(length)) {
+    if (frames == 0 || step > kMaxHalfStep<Sample> || step < -kMaxHalfStep<Sample> || position < 0
+        || last < 0 || (position >> MIX_FRACTION_BITS) >= int64(length)
+        || (last >> MIX_FRACTION_BITS) >= int64(length)) {
         return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
     return MixStereoShuffle(data, buffer, position, step, frames, left, right, length);
@@ -491,24 +493,24 @@ MixStereoAvx2(const int8* data, int32* buffer, int32 position, int32 step, uint3
 
 
 int32
-MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     return MixStereoAvx2Of(data, buffer, position, step, frames, left, right, length);
 }
 
 
 int32
-MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     return MixStereoAvx512Of(data, buffer, position, step, frames, left, right, length);
 }
 
 
 int32
-MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32 length)
+MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length)
 {
     return MixStereoAvx512Of(data, buffer, position, step, frames, left, right, length);
 }
@@ -520,16 +522,16 @@ TilesTakeStretch(PassStretch& stretch, int64 position, int64 step)
     const int64 maxStep = stretch.wide ? kMaxVectorStep<int16> : kMaxVectorStep<int8>;
     const int64 last = position + step * (int64(stretch.end - stretch.first) - 1);
     const int64 length = stretch.length;
-    if (stretch.end <= stretch.first || step > maxStep || step < -maxStep
-        || position < 0 || last < 0 || position > INT32_MAX || last > INT32_MAX
+    if (stretch.end <= stretch.first || step > maxStep || step < -maxStep || position < 0
+        || last < 0 || position > INT32_MAX || last > INT32_MAX
         || (position >> MIX_FRACTION_BITS) >= length || (last >> MIX_FRACTION_BITS) >= length)
         return false;
     stretch.position = int32(position);
     stretch.step = int32(step);
     stretch.forwards = step >= 0;
-    _mm512_store_si512(stretch.offsets, _mm512_mullo_epi32(
-        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
-        _mm512_set1_epi32(int32(step))));
+    _mm512_store_si512(stretch.offsets,
+        _mm512_mullo_epi32(_mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+            _mm512_set1_epi32(int32(step))));
     return true;
 }
 
@@ -540,7 +542,7 @@ struct TileCursor
 {
     const PassStretch* stretch;
     const PassStretch* end;
-    uint32          zero;
+    uint32             zero;
 };
 
 inline uint32
@@ -563,14 +565,14 @@ MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
 
     for (uint32 first = 0; first < frames; first += kTileFrames) {
         const uint32 end = first + kTileFrames;
-        TileSums tile;
+        TileSums     tile;
 #pragma GCC unroll 4
         for (uint32 q = 0; q < 4; q++) {
             tile.left[q] = _mm512_setzero_si512();
             tile.right[q] = _mm512_setzero_si512();
         }
         for (uint32 g = 0; g < plan.groups; g++) {
-            TileCursor& cursor = cursors[g];
+            TileCursor&        cursor = cursors[g];
             const PassStretch* s = cursor.stretch;
             if (s == cursor.end)
                 continue;
@@ -594,19 +596,19 @@ MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums)
             if (s != cursor.end)
                 cursor.zero = ZeroAt(*s, end);
         }
-        int16* out = output + 2 * first;
+        int16*       out = output + 2 * first;
         const uint32 values = end <= frames ? 2 * kTileFrames : 2 * (frames - first);
 #pragma GCC unroll 4
         for (uint32 q = 0; q < 4; q++) {
             if (plan.sumsUsed)
                 TakeSums(sums + 2 * first + 2 * kVectorFrames * q, tile.left[q], tile.right[q]);
             const __m512i clipped = ClipFrames(tile.left[q], tile.right[q]);
-            const uint32 from = 2 * kVectorFrames * q;
+            const uint32  from = 2 * kVectorFrames * q;
             if (values >= from + 2 * kVectorFrames)
                 _mm512_storeu_si512(out + from, clipped);
             else if (values > from)
-                _mm512_mask_storeu_epi16(out + from, (__mmask32(1) << (values - from)) - 1,
-                    clipped);
+                _mm512_mask_storeu_epi16(
+                    out + from, (__mmask32(1) << (values - from)) - 1, clipped);
         }
     }
 }
@@ -622,24 +624,24 @@ MixStereoAvx2(const int8* data, int32* buffer, int32 position, int32 step, uint3
 
 
 int32
-MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32)
+MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32)
 {
     return MixStereoBlocks(data, buffer, position, step, frames, left, right);
 }
 
 
 int32
-MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32)
+MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32)
 {
     return MixStereoBlocks(data, buffer, position, step, frames, left, right);
 }
 
 
 int32
-MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames, int32 left, int32 right, uint32)
+MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32)
 {
     return MixStereoBlocks(data, buffer, position, step, frames, left, right);
 }
@@ -671,8 +673,8 @@ Convert16(int16* output, const int32* buffer, int64 count)
         i = Convert16Vector(output, buffer, count);
     if (ActiveKernels() != KERNELS_REFERENCE) {
         for (; i + 8 <= count; i += 8) {
-            const __m128i a = _mm_srai_epi32(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i)), 9);
+            const __m128i a =
+                _mm_srai_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i)), 9);
             const __m128i b = _mm_srai_epi32(
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + 4)), 9);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i), _mm_packs_epi32(a, b));
@@ -682,7 +684,6 @@ Convert16(int16* output, const int32* buffer, int64 count)
     for (; i < count; i++)
         output[i] = ClipTo16(buffer[i]);
 }
-
 
 
 void

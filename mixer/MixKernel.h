@@ -12,14 +12,14 @@
 namespace MixKernel {
 
 enum KernelSet {
-    KERNELS_REFERENCE,      // one frame or value at a time, exactly as described
-    KERNELS_PORTABLE,       // blocks the compiler vectorises (SSE2)
-    KERNELS_AVX2,           // byte shuffles in 128-bit halves; where the processor has AVX2
-    KERNELS_AVX512,         // byte permutations; where the processor has AVX-512 VBMI
+    KERNELS_REFERENCE,   // one frame or value at a time, exactly as described
+    KERNELS_PORTABLE,    // blocks the compiler vectorises (SSE2)
+    KERNELS_AVX2,        // byte shuffles in 128-bit halves; where the processor has AVX2
+    KERNELS_AVX512,      // byte permutations; where the processor has AVX-512 VBMI
 };
 
 namespace detail {
-extern KernelSet    activeKernels;      // the fastest available, from start-up on
+extern KernelSet activeKernels;   // the fastest available, from start-up on
 }
 
 // The set in use.
@@ -31,8 +31,8 @@ ActiveKernels()
 
 // Switches the set for the whole process (tests); false, and no change, when the
 // processor lacks it.
-bool                UseKernels(KernelSet set);
-bool                KernelsAvailable(KernelSet set);
+bool UseKernels(KernelSet set);
+bool KernelsAvailable(KernelSet set);
 
 // The accumulator wraps at 32 bits; adding as unsigned keeps that defined.
 inline int32
@@ -50,8 +50,8 @@ constexpr int32 SampleScale = sizeof(Sample) == 1 ? 256 : 1;
 // position never overflows Pos, and |gain| <= 256.
 template<typename Sample, typename Pos>
 inline Pos
-MixStereoReference(const Sample* data, int32* buffer, Pos position, Pos step,
-    uint32 frames, int32 left, int32 right)
+MixStereoReference(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
+    int32 left, int32 right)
 {
     for (uint32 i = 0; i < frames; i++) {
         const int32 s = data[uint32(position >> MIX_FRACTION_BITS)] * SampleScale<Sample>;
@@ -97,39 +97,36 @@ MixStereoBlocks(const Sample* data, int32* buffer, Pos position, Pos step, uint3
 
 // The 32-bit-position loops of the AVX-512 set. `length` is the number of samples
 // readable from data: the vector loop loads whole windows of data, masked at that end.
-int32               MixStereoAvx512(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
-int32               MixStereoAvx512(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
+int32 MixStereoAvx512(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length);
+int32 MixStereoAvx512(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length);
 // The same for the AVX2 set, which loads 16-byte windows whole and so leaves the
 // frames near the sample's end to the block loop.
-int32               MixStereoAvx2(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
-int32               MixStereoAvx2(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames, int32 left, int32 right, uint32 length);
+int32 MixStereoAvx2(const int8* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length);
+int32 MixStereoAvx2(const int16* data, int32* buffer, int32 position, int32 step, uint32 frames,
+    int32 left, int32 right, uint32 length);
 
 // Mixes through the active set.
 template<typename Sample, typename Pos>
 inline Pos
-MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
-    int32 left, int32 right, uint32 length)
+MixStereo(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames, int32 left,
+    int32 right, uint32 length)
 {
     switch (ActiveKernels()) {
         case KERNELS_REFERENCE:
             return MixStereoReference(data, buffer, position, step, frames, left, right);
         case KERNELS_AVX512:
             if constexpr (sizeof(Pos) == 4)
-                return MixStereoAvx512(data, buffer, position, step, frames, left, right,
-                    length);
+                return MixStereoAvx512(data, buffer, position, step, frames, left, right, length);
             [[fallthrough]];
         case KERNELS_AVX2:
             if constexpr (sizeof(Pos) == 4)
-                return MixStereoAvx2(data, buffer, position, step, frames, left, right,
-                    length);
+                return MixStereoAvx2(data, buffer, position, step, frames, left, right, length);
             [[fallthrough]];
         case KERNELS_PORTABLE:
-        default:
-            return MixStereoBlocks(data, buffer, position, step, frames, left, right);
+        default: return MixStereoBlocks(data, buffer, position, step, frames, left, right);
     }
 }
 
@@ -164,17 +161,17 @@ ClipTo16(int32 sum)
 // boundary inside (as a kernel call would get it).
 struct PassStretch
 {
-    alignas(64) int32 offsets[16];  // k * step for the frames k of 16
-    const void*     data;
-    uint32          length;         // samples that may be read from data
-    uint32          first;
-    uint32          end;
-    int32           position;       // at `first`, 11 fraction bits
-    int32           step;
-    int32           gainLeft;       // in the upper 16 bits, as the multiply-add takes it
-    int32           gainRight;
-    bool            wide;           // 16-bit samples
-    bool            forwards;       // a step of 0 or more
+    alignas(64) int32 offsets[16];   // k * step for the frames k of 16
+    const void* data;
+    uint32      length;   // samples that may be read from data
+    uint32      first;
+    uint32      end;
+    int32       position;   // at `first`, 11 fraction bits
+    int32       step;
+    int32       gainLeft;   // in the upper 16 bits, as the multiply-add takes it
+    int32       gainRight;
+    bool        wide;       // 16-bit samples
+    bool        forwards;   // a step of 0 or more
 };
 
 // What a pass collects: its stretches, voice by voice and in frame order within each
@@ -183,28 +180,27 @@ struct PassPlan
 {
     static const uint32 kCapacity = 128;
 
-    PassStretch     stretches[kCapacity];
-    uint16          groupEnds[kCapacity];
-    uint32          count;
-    uint32          groups;
-    const void*     groupOwner;     // the voice of the last group
-    bool            sumsUsed;       // some stretch went into the accumulator
+    PassStretch stretches[kCapacity];
+    uint16      groupEnds[kCapacity];
+    uint32      count;
+    uint32      groups;
+    const void* groupOwner;   // the voice of the last group
+    bool        sumsUsed;     // some stretch went into the accumulator
 };
 
 // Completes a stretch whose data, length, frames, gains and width are set, from its
 // 64-bit position and step: false when the tiles do not take it (a frame would read
 // outside the sample, or the step is too fast for the vector windows).
-bool                TilesTakeStretch(PassStretch& stretch, int64 position, int64 step);
+bool TilesTakeStretch(PassStretch& stretch, int64 position, int64 step);
 
 // Mixes a pass of `frames` frames into interleaved 16-bit output: the plan's stretches,
 // and the accumulator's sums when the plan says so (leaving them cleared).
-void                MixPassTiles(int16* output, uint32 frames, const PassPlan& plan,
-                        int32* sums);
+void MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sums);
 
 // Accumulator to output through the active set.
-void                Convert16(int16* output, const int32* buffer, int64 count);
+void Convert16(int16* output, const int32* buffer, int64 count);
 // The same, leaving the converted sums cleared for the next pass.
-void                Convert16AndClear(int16* output, int32* buffer, int64 count);
+void Convert16AndClear(int16* output, int32* buffer, int64 count);
 
 }   // namespace MixKernel
 

@@ -19,33 +19,17 @@ const uint32 kReferenceTicksPerSecond = 50;
 
 
 RVMixer::RVMixer()
-    :
-    playing(false),
-    sampleMode(false),
-    player(nullptr),
-    sampleInfo(nullptr),
-    mixFrequency(MIX_OUTPUT_FREQUENCY),
-    channelCount(0),
-    masterVolume(256),
-    mode(MIX_DEFAULT_MODE),
-    passFrames(MIX_PASS_FRAMES_STEREO),
-    tickFramesLeft(0),
-    sampleEnd(0),
-    loopBegin(0),
-    loopFinish(0),
-    mixBuffer(nullptr),
-    voices(nullptr),
-    currentVoice(nullptr),
-    passPlan(nullptr),
-    planning(false)
+    : playing(false), sampleMode(false), player(nullptr), sampleInfo(nullptr),
+      mixFrequency(MIX_OUTPUT_FREQUENCY), channelCount(0), masterVolume(256),
+      mode(MIX_DEFAULT_MODE), passFrames(MIX_PASS_FRAMES_STEREO), tickFramesLeft(0), sampleEnd(0),
+      loopBegin(0), loopFinish(0), mixBuffer(nullptr), voices(nullptr), currentVoice(nullptr),
+      passPlan(nullptr), planning(false)
 {
 }
 
 
 // The buffers belong to EndMixer.
-RVMixer::~RVMixer()
-{
-}
+RVMixer::~RVMixer() {}
 
 
 bool
@@ -296,8 +280,7 @@ RVMixer::MixPass(int8* output, uint32 frames)
     }
     if (planning) {
         planning = false;
-        MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan,
-            mixBuffer);
+        MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan, mixBuffer);
     } else {
         ConvertPass(output, values);
     }

@@ -9,13 +9,15 @@
 
 class RVAddOnPlayer;
 struct SamplePlayerInfo;
-namespace MixKernel { struct PassPlan; }
+namespace MixKernel {
+struct PassPlan;
+}
 
 enum : uint32 {
-    MIX_16BIT    = 0x001,
-    MIX_STEREO   = 0x002,
+    MIX_16BIT = 0x001,
+    MIX_STEREO = 0x002,
     MIX_SURROUND = 0x100,
-    MIX_INTERP   = 0x200,
+    MIX_INTERP = 0x200,
 };
 
 // The highest position the 32-bit kernels may start or end a stretch at.
@@ -30,156 +32,157 @@ const uint16 MIX_PASS_FRAMES_STEREO = 4096;
 class RVMixer
 {
 public:
-                    RVMixer();
-    virtual         ~RVMixer();
-                    RVMixer(const RVMixer&) = delete;
-    RVMixer&        operator=(const RVMixer&) = delete;
+    RVMixer();
+    virtual ~RVMixer();
+    RVMixer(const RVMixer&) = delete;
+    RVMixer& operator=(const RVMixer&) = delete;
 
-    bool            InitMixer(RVAddOnPlayer* player);
-    void            EndMixer();
-    void            StartMixer();
-    void            StopMixer();
+    bool InitMixer(RVAddOnPlayer* player);
+    void EndMixer();
+    void StartMixer();
+    void StopMixer();
 
-    void            Mixer(int16* buffer, uint32 bytes);
-    void            SetVolume(uint16 volume);
+    void Mixer(int16* buffer, uint32 bytes);
+    void SetVolume(uint16 volume);
 
-    bool            IsPlaying() const;
-    void            PausePlaying();
-    void            ResumePlaying();
+    bool IsPlaying() const;
+    void PausePlaying();
+    void ResumePlaying();
 
-    void            SwitchToSampleMode(SamplePlayerInfo* info);
+    void SwitchToSampleMode(SamplePlayerInfo* info);
 
-    uint32          Samples2Bytes(uint32 frames) const;
-    uint32          Bytes2Samples(uint32 bytes) const;
+    uint32 Samples2Bytes(uint32 frames) const;
+    uint32 Bytes2Samples(uint32 bytes) const;
 
     // Frames still to render before the next Play.
-    uint32          TickFramesLeft() const { return tickFramesLeft; }
+    uint32 TickFramesLeft() const { return tickFramesLeft; }
 
     // Kernels: render one stretch of currentVoice (no loop or end boundary inside it)
     // with its gains. Positions and steps have 11 fraction bits; they return the new
     // position.
-    int32           Mix8StereoNormal(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16StereoNormal(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix8SurroundNormal(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16SurroundNormal(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int64           Mix8StereoNormal64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16StereoNormal64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix8SurroundNormal64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16SurroundNormal64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
+    int32 Mix8StereoNormal(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16StereoNormal(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix8SurroundNormal(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16SurroundNormal(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int64 Mix8StereoNormal64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16StereoNormal64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix8SurroundNormal64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16SurroundNormal64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
 
     // Never selected by the fixed output mode; they add nothing and return 0.
-    int32           Mix8MonoNormal(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16MonoNormal(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int64           Mix8MonoNormal64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16MonoNormal64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int32           Mix8StereoInterp(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16StereoInterp(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix8SurroundInterp(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16SurroundInterp(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix8MonoInterp(const int8* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int32           Mix16MonoInterp(const int16* data, int32* buffer, int32 position,
-                        int32 step, uint32 frames);
-    int64           Mix8StereoInterp64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16StereoInterp64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix8SurroundInterp64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16SurroundInterp64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix8MonoInterp64(const int8* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
-    int64           Mix16MonoInterp64(const int16* data, int32* buffer, int64 position,
-                        int64 step, uint32 frames);
+    int32 Mix8MonoNormal(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16MonoNormal(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int64 Mix8MonoNormal64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16MonoNormal64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int32 Mix8StereoInterp(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16StereoInterp(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix8SurroundInterp(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16SurroundInterp(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix8MonoInterp(
+        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int32 Mix16MonoInterp(
+        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
+    int64 Mix8StereoInterp64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16StereoInterp64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix8SurroundInterp64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16SurroundInterp64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix8MonoInterp64(
+        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 Mix16MonoInterp64(
+        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
 
     // Accumulator to output: shift right by 9 and clip.
-    void            Mix32To16(int16* output, const int32* buffer, int64 count);
-    void            Mix32To8(int8* output, const int32* buffer, int64 count);
+    void Mix32To16(int16* output, const int32* buffer, int64 count);
+    void Mix32To8(int8* output, const int32* buffer, int64 count);
 
 protected:
-    void            DoMixing(int8* buffer, uint32 frames);
-    void            DoSampleMixing(int8* buffer, uint32 frames);
-    void            StartTick();
-    void            MixPass(int8* output, uint32 frames);
-    void            MixSamplePass(int8* output, uint32 frames);
-    void            ConvertPass(int8* output, uint32 values);
+    void DoMixing(int8* buffer, uint32 frames);
+    void DoSampleMixing(int8* buffer, uint32 frames);
+    void StartTick();
+    void MixPass(int8* output, uint32 frames);
+    void MixSamplePass(int8* output, uint32 frames);
+    void ConvertPass(int8* output, uint32 values);
 
     // Voice preparation and rendering of currentVoice.
-    void            PrepareVoice();
-    void            SetGains();
-    void            SetBounds();
-    void            AddChannel(int32* buffer, int64 frames);
-    void            AddSampleChannel(int32* buffer, uint32 frames);
+    void PrepareVoice();
+    void SetGains();
+    void SetBounds();
+    void AddChannel(int32* buffer, int64 frames);
+    void AddSampleChannel(int32* buffer, uint32 frames);
 
 private:
-    friend class RVMixerProbe;     // test access to voices and scratch bounds
+    friend class RVMixerProbe;   // test access to voices and scratch bounds
 
-    void            FreeChannels();
+    void FreeChannels();
 
     // Kernels for one data width: the 32-bit one and its 64-bit twin.
     template<typename Sample>
-    struct KernelPair {
-        int32       (RVMixer::*mix32)(const Sample*, int32*, int32, int32, uint32);
-        int64       (RVMixer::*mix64)(const Sample*, int32*, int64, int64, uint32);
+    struct KernelPair
+    {
+        int32 (RVMixer::*mix32)(const Sample*, int32*, int32, int32, uint32);
+        int64 (RVMixer::*mix64)(const Sample*, int32*, int64, int64, uint32);
     };
 
     template<typename Sample>
     KernelPair<Sample> SelectKernels() const;
     template<typename Sample>
-    int64           MixStretch(const KernelPair<Sample>& kernels, const Sample* data,
-                        int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 MixStretch(const KernelPair<Sample>& kernels, const Sample* data, int32* buffer,
+        int64 position, int64 step, uint32 frames);
     template<typename Sample>
-    void            AddStretches(const Sample* data, int32* buffer, int64 frames);
+    void AddStretches(const Sample* data, int32* buffer, int64 frames);
     template<typename Sample>
-    void            AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
+    void AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
     template<typename Sample>
-    bool            PlanStretch(const Sample* data, const int32* buffer, int64 frames);
-    bool            UsesTiles() const;
-    bool            IsSurround() const;
+    bool PlanStretch(const Sample* data, const int32* buffer, int64 frames);
+    bool UsesTiles() const;
+    bool IsSurround() const;
 
-    bool            LoopIsUsable() const;
-    bool            CheckBoundary(bool looping);
-    void            WrapForwards(bool pingPong);
-    void            WrapBackwards(bool pingPong);
-    void            Reverse();
-    void            StopVoice();
-    uint32          FramesToValues(uint32 frames) const;
+    bool   LoopIsUsable() const;
+    bool   CheckBoundary(bool looping);
+    void   WrapForwards(bool pingPong);
+    void   WrapBackwards(bool pingPong);
+    void   Reverse();
+    void   StopVoice();
+    uint32 FramesToValues(uint32 frames) const;
 
-    bool            playing;
-    bool            sampleMode;
-    RVAddOnPlayer*  player;
-    SamplePlayerInfo* sampleInfo;
-    uint32          mixFrequency;
-    uint16          channelCount;
-    uint16          masterVolume;
-    uint32          mode;
-    uint16          passFrames;
-    uint32          tickFramesLeft;
-    int64           sampleEnd;
-    int64           loopBegin;
-    int64           loopFinish;
-    int32*          mixBuffer;
-    VINFO*          voices;
-    VINFO*          currentVoice;
-    MixKernel::PassPlan* passPlan;      // the pass's stretches, while tiles mix it
-    bool            planning;
+    bool                 playing;
+    bool                 sampleMode;
+    RVAddOnPlayer*       player;
+    SamplePlayerInfo*    sampleInfo;
+    uint32               mixFrequency;
+    uint16               channelCount;
+    uint16               masterVolume;
+    uint32               mode;
+    uint16               passFrames;
+    uint32               tickFramesLeft;
+    int64                sampleEnd;
+    int64                loopBegin;
+    int64                loopFinish;
+    int32*               mixBuffer;
+    VINFO*               voices;
+    VINFO*               currentVoice;
+    MixKernel::PassPlan* passPlan;   // the pass's stretches, while tiles mix it
+    bool                 planning;
 };
 
 #endif

@@ -22,8 +22,7 @@ void
 RVMixer::PrepareVoice()
 {
     // Widened so that frequencies of 2,097,152 Hz and more do not wrap.
-    const int64 step = int64(uint64(currentVoice->frequency) * MIX_FRACTION_ONE
-        / mixFrequency);
+    const int64 step = int64(uint64(currentVoice->frequency) * MIX_FRACTION_ONE / mixFrequency);
     currentVoice->step = (currentVoice->flags & VINFO_BACKWARDS) ? -step : step;
     SetGains();
     SetBounds();
@@ -35,7 +34,7 @@ RVMixer::PrepareVoice()
 void
 RVMixer::SetGains()
 {
-    VINFO* voice = currentVoice;
+    VINFO*      voice = currentVoice;
     const int32 volume = voice->volume > kMaxVolume ? kMaxVolume : voice->volume;
     const int32 vol = volume * masterVolume / 256;
 
@@ -60,8 +59,8 @@ void
 RVMixer::SetBounds()
 {
     const VINFO* voice = currentVoice;
-    const int64 length = voice->length;
-    const int64 loopEnd = voice->loopEnd < voice->length ? voice->loopEnd : voice->length;
+    const int64  length = voice->length;
+    const int64  loopEnd = voice->loopEnd < voice->length ? voice->loopEnd : voice->length;
 
     sampleEnd = length != 0 ? length * MIX_FRACTION_ONE - 1 : 0;
     loopBegin = int64(voice->loopStart) * MIX_FRACTION_ONE;
@@ -88,7 +87,7 @@ template<typename Sample>
 void
 RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
 {
-    VINFO* voice = currentVoice;
+    VINFO*                   voice = currentVoice;
     const KernelPair<Sample> kernels = SelectKernels<Sample>();
     // A loop that ends before it starts (or lies wholly past the sample) plays as none.
     const bool looping = (voice->flags & VINFO_LOOP) != 0 && LoopIsUsable();
@@ -97,9 +96,9 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
         if (!CheckBoundary(looping))
             return;
 
-        const bool backwards = (voice->flags & VINFO_BACKWARDS) != 0;
-        const int64 target = backwards ? (looping ? loopBegin : 0)
-            : (looping ? loopFinish : sampleEnd);
+        const bool  backwards = (voice->flags & VINFO_BACKWARDS) != 0;
+        const int64 target =
+            backwards ? (looping ? loopBegin : 0) : (looping ? loopFinish : sampleEnd);
         int64 done = 0;
         if (target != voice->position && voice->step != 0) {
             // Frames whose position stays on this side of the target.
@@ -118,8 +117,8 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
         if (voice->volume == 0) {
             voice->position += done * voice->step;
         } else if (!PlanStretch(data, buffer, done)) {
-            voice->position = MixStretch(kernels, data, buffer, voice->position, voice->step,
-                uint32(done));
+            voice->position =
+                MixStretch(kernels, data, buffer, voice->position, voice->step, uint32(done));
         }
         frames -= done;
         buffer += FramesToValues(uint32(done));
@@ -136,11 +135,11 @@ RVMixer::PlanStretch(const Sample* data, const int32* buffer, int64 frames)
 {
     if (!planning)
         return false;
-    MixKernel::PassPlan& plan = *passPlan;
-    VINFO* voice = currentVoice;
+    MixKernel::PassPlan&    plan = *passPlan;
+    VINFO*                  voice = currentVoice;
     MixKernel::PassStretch& stretch = plan.stretches[plan.count];
-    int32 left = voice->leftVolume;
-    int32 right = voice->rightVolume;
+    int32                   left = voice->leftVolume;
+    int32                   right = voice->rightVolume;
     if (IsSurround())
         MixKernel::SurroundGains(voice->leftVolume, voice->rightVolume, left, right);
     stretch.data = data;
@@ -190,7 +189,7 @@ RVMixer::LoopIsUsable() const
 bool
 RVMixer::CheckBoundary(bool looping)
 {
-    VINFO* voice = currentVoice;
+    VINFO*     voice = currentVoice;
     const bool pingPong = (voice->flags & VINFO_PINGPONG) != 0;
 
     if (voice->flags & VINFO_BACKWARDS) {
@@ -222,9 +221,9 @@ RVMixer::CheckBoundary(bool looping)
 void
 RVMixer::WrapForwards(bool pingPong)
 {
-    VINFO* voice = currentVoice;
+    VINFO*      voice = currentVoice;
     const int64 span = loopFinish - loopBegin;
-    int64 over = voice->position - loopFinish;
+    int64       over = voice->position - loopFinish;
 
     if (!pingPong) {
         if (over > span)
@@ -246,9 +245,9 @@ RVMixer::WrapForwards(bool pingPong)
 void
 RVMixer::WrapBackwards(bool pingPong)
 {
-    VINFO* voice = currentVoice;
+    VINFO*      voice = currentVoice;
     const int64 span = loopFinish - loopBegin;
-    int64 under = loopBegin - voice->position;
+    int64       under = loopBegin - voice->position;
 
     if (!pingPong) {
         if (under > span)

@@ -1,80 +1,76 @@
 // The mixing kernels and the conversion of the 32-bit sums to output samples.
-#include "mixer/RVMixer.h"
 #include "mixer/MixKernel.h"
+#include "mixer/RVMixer.h"
 
 using MixKernel::MixStereo;
 using MixKernel::SurroundGains;
 
 int32
-RVMixer::Mix8StereoNormal(const int8* data, int32* buffer, int32 position, int32 step,
-    uint32 frames)
+RVMixer::Mix8StereoNormal(
+    const int8* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
         currentVoice->rightVolume, currentVoice->length);
 }
 
 int32
-RVMixer::Mix8SurroundNormal(const int8* data, int32* buffer, int32 position, int32 step,
-    uint32 frames)
+RVMixer::Mix8SurroundNormal(
+    const int8* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right,
-        currentVoice->length);
+    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
 }
 
 int64
-RVMixer::Mix8StereoNormal64(const int8* data, int32* buffer, int64 position, int64 step,
-    uint32 frames)
+RVMixer::Mix8StereoNormal64(
+    const int8* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
         currentVoice->rightVolume, currentVoice->length);
 }
 
 int64
-RVMixer::Mix8SurroundNormal64(const int8* data, int32* buffer, int64 position, int64 step,
-    uint32 frames)
+RVMixer::Mix8SurroundNormal64(
+    const int8* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right,
-        currentVoice->length);
+    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
 }
 
 int32
-RVMixer::Mix16StereoNormal(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames)
+RVMixer::Mix16StereoNormal(
+    const int16* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
         currentVoice->rightVolume, currentVoice->length);
 }
 
 int32
-RVMixer::Mix16SurroundNormal(const int16* data, int32* buffer, int32 position, int32 step,
-    uint32 frames)
+RVMixer::Mix16SurroundNormal(
+    const int16* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right,
-        currentVoice->length);
+    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
 }
 
 int64
-RVMixer::Mix16StereoNormal64(const int16* data, int32* buffer, int64 position, int64 step,
-    uint32 frames)
+RVMixer::Mix16StereoNormal64(
+    const int16* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
     return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
         currentVoice->rightVolume, currentVoice->length);
 }
 
 int64
-RVMixer::Mix16SurroundNormal64(const int16* data, int32* buffer, int64 position, int64 step,
-    uint32 frames)
+RVMixer::Mix16SurroundNormal64(
+    const int16* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
     int32 left, right;
     SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right,
-        currentVoice->length);
+    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
 }
 
 // Mono output and interpolation are never selected (the output mode is fixed), so these

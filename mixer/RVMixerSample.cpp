@@ -35,11 +35,11 @@ RVMixer::DoSampleMixing(int8* buffer, uint32 frames)
         if (tickFramesLeft == 0) {
             player->Play();
             for (uint16 i = 0; i < channelCount; i++) {
-                RVChannelParser* channel
-                    = static_cast<RVChannelParser*>(player->virtualChannels[i]);
-                tickFramesLeft = channel == nullptr ? 0
-                    : channel->ParseSampleInfo(&voices[i], sampleInfo->frequency,
-                        mixFrequency);
+                RVChannelParser* channel =
+                    static_cast<RVChannelParser*>(player->virtualChannels[i]);
+                tickFramesLeft = channel == nullptr
+                    ? 0
+                    : channel->ParseSampleInfo(&voices[i], sampleInfo->frequency, mixFrequency);
             }
             // The last channel brought no buffer: the rest of this block is silence and
             // the next call starts with a new Play (SampleMode.LastChannelEmpty_RestOfBlockSilentAndNextCallPlays).
@@ -102,7 +102,7 @@ template<typename Sample>
 void
 RVMixer::AddSampleStretches(const Sample* data, int32* buffer, uint32 frames)
 {
-    VINFO* voice = currentVoice;
+    VINFO*                   voice = currentVoice;
     const KernelPair<Sample> kernels = SelectKernels<Sample>();
 
     while (frames != 0) {
@@ -116,8 +116,8 @@ RVMixer::AddSampleStretches(const Sample* data, int32* buffer, uint32 frames)
         if (done > frames)
             done = frames;
 
-        voice->position = MixStretch(kernels, data, buffer, voice->position, voice->step,
-            uint32(done));
+        voice->position =
+            MixStretch(kernels, data, buffer, voice->position, voice->step, uint32(done));
         frames -= uint32(done);
         buffer += FramesToValues(uint32(done));
     }

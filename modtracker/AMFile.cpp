@@ -8,7 +8,7 @@
 
 namespace {
 
-const int AM_RECORDS = 31;
+const int   AM_RECORDS = 31;
 const int32 AM_HEADER_BYTES = 144;
 
 void
@@ -17,9 +17,8 @@ ReadRecord(PFile* file, AMSample& r)
     r.mark = file->Read_B_UINT16();
     r.unused1 = file->Read_B_UINT32();
     uint16* values[] = { &r.startAmplitude, &r.attack1Level, &r.attack1Speed, &r.attack2Level,
-        &r.attack2Speed, &r.sustainLevel, &r.decaySpeed, &r.unused2, &r.unused3,
-        &r.releaseSpeed, &r.waveform, &r.pitchFall, &r.vibratoDepth, &r.vibratoSpeed,
-        &r.octaveShift };
+        &r.attack2Speed, &r.sustainLevel, &r.decaySpeed, &r.unused2, &r.unused3, &r.releaseSpeed,
+        &r.waveform, &r.pitchFall, &r.vibratoDepth, &r.vibratoSpeed, &r.octaveShift };
     for (uint16* value : values)
         *value = file->Read_B_UINT16();
     file->Read(r.unused4, sizeof(r.unused4));
@@ -45,7 +44,7 @@ ModTracker::ExtraLoad(PString fileName)
         for (int k = 0; k < AM_RECORDS; k++) {
             ReadRecord(file, amData[k]);
             if (file->IsEOF()) {
-                amData[k] = AMSample{};     // cut short: keep it an ordinary sample
+                amData[k] = AMSample {};   // cut short: keep it an ordinary sample
                 break;
             }
         }

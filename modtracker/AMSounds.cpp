@@ -13,11 +13,11 @@ namespace {
 
 const uint16 AM_RECORDS = 31;
 const uint16 AM_WAVE_WORDS = 16;
-const int AM_WAVE_BYTES = 2 * AM_WAVE_WORDS;
-const int AM_NOISE_WAVE = 3;
+const int    AM_WAVE_BYTES = 2 * AM_WAVE_WORDS;
+const int    AM_NOISE_WAVE = 3;
 const uint16 AM_DEGREES = 360;
 const uint16 AM_HALF_TURN = 180;
-const int32 MAX_VOICE_VOLUME = 256;
+const int32  MAX_VOICE_VOLUME = 256;
 const double RANDOM_SCALE = 4.656613e-10;   // about 2^-31, the generator's range
 
 enum : uint16 {
@@ -60,15 +60,9 @@ void
 RunEnvelope(Channel& ch, const AMSample& r)
 {
     switch (ch.amPhase) {
-        case AM_ATTACK1:
-            Approach(ch, r.attack1Level, r.attack1Speed, AM_ATTACK2);
-            break;
-        case AM_ATTACK2:
-            Approach(ch, r.attack2Level, r.attack2Speed, AM_DECAY);
-            break;
-        case AM_DECAY:
-            Approach(ch, r.sustainLevel, r.decaySpeed, AM_SUSTAIN);
-            break;
+        case AM_ATTACK1: Approach(ch, r.attack1Level, r.attack1Speed, AM_ATTACK2); break;
+        case AM_ATTACK2: Approach(ch, r.attack2Level, r.attack2Speed, AM_DECAY); break;
+        case AM_DECAY: Approach(ch, r.sustainLevel, r.decaySpeed, AM_SUSTAIN); break;
         case AM_SUSTAIN:
             ch.amSustainCount--;
             if (ch.amSustainCount < 0)
@@ -82,8 +76,7 @@ RunEnvelope(Channel& ch, const AMSample& r)
                 ch.amSound = false;
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -96,7 +89,7 @@ VibratoOffset(const Channel& ch, const AMSample& r)
     if (depth == 0)
         return 0;
     uint32 angle = ch.amVibPos % AM_DEGREES;
-    bool negative = angle >= AM_HALF_TURN;
+    bool   negative = angle >= AM_HALF_TURN;
     if (negative)
         angle -= AM_HALF_TURN;
     int32 offset = amSinus[angle] * depth / 128;
@@ -161,7 +154,7 @@ void
 ModTracker::AMHandler()
 {
     for (uint16 i = 0; i < channelNum; i++) {
-        Channel& ch = channels[i];
+        Channel&        ch = channels[i];
         const AMSample* r = AMRecord(amData, ch);
         if (!ch.amSound || r == nullptr)
             continue;

@@ -14,7 +14,7 @@ const int32 MIN_MTM_LENGTH = 68;
 const int32 MIN_MOD_LENGTH = 1148;
 const int32 PATTERN_BYTES = 1024;   // 64 rows of 4 channels
 const uint8 PROTRACKER_RESTART = 127;
-const int OLD_SAMPLES = 15;         // sample headers of a SoundTracker15 file
+const int   OLD_SAMPLES = 15;   // sample headers of a SoundTracker15 file
 
 bool
 IsPrintable(uint8 c)
@@ -69,7 +69,7 @@ TypeFromHeader(PFile* file, const uint8* head)
     if (IsPrintable(m[0]) && IsPrintable(m[1]) && IsPrintable(m[2]) && IsPrintable(m[3]))
         return -1;
     return SampleNameIsText(header.samples[OLD_SAMPLES].name) ? MODTYPE_SOUNDTRACKER31
-        : MODTYPE_SOUNDTRACKER15;
+                                                              : MODTYPE_SOUNDTRACKER15;
 }
 
 }   // namespace

@@ -7,42 +7,42 @@
 
 // The low four bits of a cell's third byte. Names follow the handlers.
 enum Effect : uint8 {
-    EFFECT_ARPEGGIO         = 0x0,
-    EFFECT_PORT_UP          = 0x1,
-    EFFECT_PORT_DOWN        = 0x2,
-    EFFECT_TONE_PORTAMENTO  = 0x3,
-    EFFECT_VIBRATO          = 0x4,
-    EFFECT_TONE_PLUS_VOL    = 0x5,
+    EFFECT_ARPEGGIO = 0x0,
+    EFFECT_PORT_UP = 0x1,
+    EFFECT_PORT_DOWN = 0x2,
+    EFFECT_TONE_PORTAMENTO = 0x3,
+    EFFECT_VIBRATO = 0x4,
+    EFFECT_TONE_PLUS_VOL = 0x5,
     EFFECT_VIBRATO_PLUS_VOL = 0x6,
-    EFFECT_TREMOLO          = 0x7,
-    EFFECT_NONE_8           = 0x8,      // no effect: the period is sent again
-    EFFECT_SAMPLE_OFFSET    = 0x9,
-    EFFECT_VOLUME_SLIDE     = 0xA,
-    EFFECT_POSITION_JUMP    = 0xB,
-    EFFECT_VOLUME_CHANGE    = 0xC,
-    EFFECT_PATTERN_BREAK    = 0xD,
-    EFFECT_EXTENDED         = 0xE,      // the command is the parameter's high four bits
-    EFFECT_SET_SPEED        = 0xF,
+    EFFECT_TREMOLO = 0x7,
+    EFFECT_NONE_8 = 0x8,   // no effect: the period is sent again
+    EFFECT_SAMPLE_OFFSET = 0x9,
+    EFFECT_VOLUME_SLIDE = 0xA,
+    EFFECT_POSITION_JUMP = 0xB,
+    EFFECT_VOLUME_CHANGE = 0xC,
+    EFFECT_PATTERN_BREAK = 0xD,
+    EFFECT_EXTENDED = 0xE,   // the command is the parameter's high four bits
+    EFFECT_SET_SPEED = 0xF,
 };
 
 // The commands of effect 14: the high four bits of its parameter.
 enum ExtendedEffect : uint8 {
-    ECMD_FILTER             = 0x0,
-    ECMD_FINE_PORT_UP       = 0x1,
-    ECMD_FINE_PORT_DOWN     = 0x2,
-    ECMD_GLISSANDO          = 0x3,
-    ECMD_VIBRATO_WAVE       = 0x4,
-    ECMD_FINE_TUNE          = 0x5,
-    ECMD_PATTERN_LOOP       = 0x6,
-    ECMD_TREMOLO_WAVE       = 0x7,
-    ECMD_NONE_8             = 0x8,      // no command
-    ECMD_RETRIGGER          = 0x9,
-    ECMD_VOLUME_FINE_UP     = 0xA,
-    ECMD_VOLUME_FINE_DOWN   = 0xB,
-    ECMD_NOTE_CUT           = 0xC,
-    ECMD_NOTE_DELAY         = 0xD,
-    ECMD_PATTERN_DELAY      = 0xE,
-    ECMD_FUNK               = 0xF,
+    ECMD_FILTER = 0x0,
+    ECMD_FINE_PORT_UP = 0x1,
+    ECMD_FINE_PORT_DOWN = 0x2,
+    ECMD_GLISSANDO = 0x3,
+    ECMD_VIBRATO_WAVE = 0x4,
+    ECMD_FINE_TUNE = 0x5,
+    ECMD_PATTERN_LOOP = 0x6,
+    ECMD_TREMOLO_WAVE = 0x7,
+    ECMD_NONE_8 = 0x8,   // no command
+    ECMD_RETRIGGER = 0x9,
+    ECMD_VOLUME_FINE_UP = 0xA,
+    ECMD_VOLUME_FINE_DOWN = 0xB,
+    ECMD_NOTE_CUT = 0xC,
+    ECMD_NOTE_DELAY = 0xD,
+    ECMD_PATTERN_DELAY = 0xE,
+    ECMD_FUNK = 0xF,
 };
 
 // Speed parameters from here on set the tempo (beats per minute) instead.

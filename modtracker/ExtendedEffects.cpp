@@ -21,22 +21,22 @@ ModTracker::ECommands(RVChannel* voice, Channel& ch)
     if (!HasExtendedCommands())
         return;
     switch (ExtendedCommand(ch.effectArg)) {
-        case ECMD_FILTER:           Filter(voice, ch); break;
-        case ECMD_FINE_PORT_UP:     FinePortUp(voice, ch); break;
-        case ECMD_FINE_PORT_DOWN:   FinePortDown(voice, ch); break;
-        case ECMD_GLISSANDO:        SetGlissCon(voice, ch); break;
-        case ECMD_VIBRATO_WAVE:     SetVibCon(voice, ch); break;
-        case ECMD_FINE_TUNE:        SetFineTune(voice, ch); break;
-        case ECMD_PATTERN_LOOP:     JumpLoop(voice, ch); break;
-        case ECMD_TREMOLO_WAVE:     SetTreCon(voice, ch); break;
-        case ECMD_NONE_8:           break;
-        case ECMD_RETRIGGER:        RetrigNote(voice, ch); break;
-        case ECMD_VOLUME_FINE_UP:   VolumeFineUp(voice, ch); break;
+        case ECMD_FILTER: Filter(voice, ch); break;
+        case ECMD_FINE_PORT_UP: FinePortUp(voice, ch); break;
+        case ECMD_FINE_PORT_DOWN: FinePortDown(voice, ch); break;
+        case ECMD_GLISSANDO: SetGlissCon(voice, ch); break;
+        case ECMD_VIBRATO_WAVE: SetVibCon(voice, ch); break;
+        case ECMD_FINE_TUNE: SetFineTune(voice, ch); break;
+        case ECMD_PATTERN_LOOP: JumpLoop(voice, ch); break;
+        case ECMD_TREMOLO_WAVE: SetTreCon(voice, ch); break;
+        case ECMD_NONE_8: break;
+        case ECMD_RETRIGGER: RetrigNote(voice, ch); break;
+        case ECMD_VOLUME_FINE_UP: VolumeFineUp(voice, ch); break;
         case ECMD_VOLUME_FINE_DOWN: VolumeFineDown(voice, ch); break;
-        case ECMD_NOTE_CUT:         NoteCut(voice, ch); break;
-        case ECMD_NOTE_DELAY:       NoteDelay(voice, ch); break;
-        case ECMD_PATTERN_DELAY:    PatternDelay(voice, ch); break;
-        case ECMD_FUNK:             FunkIt(voice, ch); break;
+        case ECMD_NOTE_CUT: NoteCut(voice, ch); break;
+        case ECMD_NOTE_DELAY: NoteDelay(voice, ch); break;
+        case ECMD_PATTERN_DELAY: PatternDelay(voice, ch); break;
+        case ECMD_FUNK: FunkIt(voice, ch); break;
     }
 }
 
@@ -214,7 +214,7 @@ ModTracker::UpdateFunk(Channel& ch)
 
     const SampleBounds& bounds = sampleBounds[&ch - channels];
     if (next < reinterpret_cast<uintptr_t>(bounds.begin)
-            || next >= reinterpret_cast<uintptr_t>(bounds.end))
+        || next >= reinterpret_cast<uintptr_t>(bounds.end))
         return;
     *ch.funkPtr = int8(~*ch.funkPtr);
 }

@@ -13,16 +13,16 @@
 
 namespace {
 
-const int SEQUENCE_WIDTH = 32;
+const int   SEQUENCE_WIDTH = 32;
 const uint8 MAX_VOLUME = 64;
-const int32 SAMPLE_SLACK = 512;     // a last sample this much short of its data still loads
+const int32 SAMPLE_SLACK = 512;   // a last sample this much short of its data still loads
 
 // Period (12 bits) -> note 1..84: the first entry of finetune row 0 that the period
 // reaches, so a period between two entries gets the higher-pitched note. Periods below
 // the table's last entry (28) would find none; they get the highest note.
 struct NoteOfPeriod
 {
-    uint8           note[4096];
+    uint8 note[4096];
 
     NoteOfPeriod()
     {
@@ -53,7 +53,7 @@ TakeModSample(const ModSampleHeader& header, uint32 type, Sample& s)
 int32
 ModTracker::LoadModule(uint32 index, PFile* file)
 {
-    Cleanup();          // a second load replaces the first module
+    Cleanup();   // a second load replaces the first module
     modType = index;
     if (index >= MODTYPE_COUNT)
         return 1;
@@ -101,7 +101,7 @@ ModTracker::ReadTracker(PFile* file)
     channelNum = modType >= MODTYPE_NOISETRACKER ? uint16(ModChannels(file, mark)) : 4;
     namedPatterns = uint16(*std::max_element(positions, positions + MOD_POSITIONS) + 1);
     patternNum = PatternsToLoad(file);
-    trackNum = uint16(patternNum * channelNum);     // at most 256 * 32
+    trackNum = uint16(patternNum * channelNum);   // at most 256 * 32
     rowsPerPattern = MOD_ROWS;
     bool wideRange = modType == MODTYPE_FASTTRACKER || modType == MODTYPE_TAKETRACKER;
     minPeriod = wideRange ? 28 : 113;
@@ -131,8 +131,8 @@ ModTracker::ReadTracker(PFile* file)
 uint32
 ModTracker::ReadModHeader(PFile* file)
 {
-    uint8 bytes[MOD_PATTERN_OFFSET] = {};
-    int32 got = std::max(file->Read(bytes, ModHeaderBytes(modType)), 0);
+    uint8         bytes[MOD_PATTERN_OFFSET] = {};
+    int32         got = std::max(file->Read(bytes, ModHeaderBytes(modType)), 0);
     ModFileHeader header;
     DecodeModHeader(bytes, modType, header);
     sampleNum = header.sampleCount;
@@ -152,7 +152,7 @@ ModTracker::ReadModHeader(PFile* file)
     // The list has 128 entries, and the song always plays its first position.
     songLength = std::clamp<uint16>(header.song.songLength, 1, MOD_POSITIONS);
     uint8 restart = header.song.restart;
-    bool hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
+    bool  hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
     restartPos = hasRestart && restart < songLength ? restart : 0;
     return header.mark;
 }
@@ -162,8 +162,8 @@ ModTracker::ReadModHeader(PFile* file)
 uint16
 ModTracker::PatternsToLoad(PFile* file)
 {
-    int64 patternBytes = int64(channelNum) * MOD_ROWS * MOD_CELL_BYTES;
-    int64 room = int64(file->GetLength()) - file->GetPosition();
+    int64  patternBytes = int64(channelNum) * MOD_ROWS * MOD_CELL_BYTES;
+    int64  room = int64(file->GetLength()) - file->GetPosition();
     uint16 songPatterns = uint16(*std::max_element(positions, positions + songLength) + 1);
     if (room < namedPatterns * patternBytes && room >= songPatterns * patternBytes)
         return songPatterns;
@@ -175,9 +175,9 @@ bool
 ModTracker::ReadModPatterns(PFile* file)
 {
     static const NoteOfPeriod notes;
-    uint8 raw[MOD_MAX_CHANNELS * MOD_ROWS * MOD_CELL_BYTES];
-    bool plausible = true;
-    int32 patternBytes = channelNum * MOD_ROWS * MOD_CELL_BYTES;
+    uint8                     raw[MOD_MAX_CHANNELS * MOD_ROWS * MOD_CELL_BYTES];
+    bool                      plausible = true;
+    int32                     patternBytes = channelNum * MOD_ROWS * MOD_CELL_BYTES;
     for (uint16 p = 0; p < patternNum; p++) {
         TrackLine** track = tracks + p * channelNum;
         for (uint16 c = 0; c < channelNum; c++) {
@@ -191,9 +191,9 @@ ModTracker::ReadModPatterns(PFile* file)
         for (int row = 0; row < MOD_ROWS; row++) {
             for (uint16 c = 0; c < channelNum; c++, cell += MOD_CELL_BYTES) {
                 TrackLine& line = track[c][row];
-                uint8 sample = uint8((cell[0] & 0xF0) | (cell[2] >> 4));
+                uint8      sample = uint8((cell[0] & 0xF0) | (cell[2] >> 4));
                 line.note = notes.note[(cell[0] & 0x0F) << 8 | cell[1]];
-                line.sample = sample <= sampleNum ? sample : 0;    // no such sample: none
+                line.sample = sample <= sampleNum ? sample : 0;   // no such sample: none
                 line.effect = cell[2] & 0x0F;
                 line.effectArg = cell[3];
             }

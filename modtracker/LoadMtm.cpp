@@ -11,13 +11,13 @@
 
 namespace {
 
-const int SEQUENCE_WIDTH = 32;
-const int POSITIONS = 128;
-const int ROW_BYTES = 3;
-const int MAX_ROWS = 255;
-const uint8 MTM_NOTE_OFFSET = 13;   // MTM note 1 is note 14 of the period table
-const uint8 MAX_PAN = 15;
-const uint8 MAX_VOLUME = 64;
+const int    SEQUENCE_WIDTH = 32;
+const int    POSITIONS = 128;
+const int    ROW_BYTES = 3;
+const int    MAX_ROWS = 255;
+const uint8  MTM_NOTE_OFFSET = 13;   // MTM note 1 is note 14 of the period table
+const uint8  MAX_PAN = 15;
+const uint8  MAX_VOLUME = 64;
 const uint32 MAX_WORDS = 0xFFFF;
 
 }   // namespace
@@ -57,7 +57,7 @@ ModTracker::ReadMultiTracker(PFile* file)
     ReadFully(file, positions, POSITIONS);
     for (uint8& pattern : positions) {
         if (pattern >= patternNum)
-            pattern = 0;                // pattern 0 always exists
+            pattern = 0;   // pattern 0 always exists
     }
     ReadMtmTracks(file);
     ReadMtmSequences(file);
@@ -95,7 +95,7 @@ ModTracker::ReadMtmTracks(PFile* file)
     if (tracks == nullptr)
         ShowError(LOAD_ERROR_MEMORY);
     trackBuffers = uint32(trackNum) + 1;
-    tracks[0] = new (std::nothrow) TrackLine[rowsPerPattern]();     // the empty track
+    tracks[0] = new (std::nothrow) TrackLine[rowsPerPattern]();   // the empty track
     if (tracks[0] == nullptr)
         ShowError(LOAD_ERROR_MEMORY);
 
@@ -113,10 +113,10 @@ ModTracker::ReadMtmTracks(PFile* file)
         bool complete = ReadFully(file, raw, int32(trackBytes));
         for (uint16 r = 0; r < rowsPerPattern; r++) {
             const uint8* row = raw + r * ROW_BYTES;
-            uint8 note = row[0] >> 2;
-            uint8 sample = uint8((row[0] & 3) << 4 | row[1] >> 4);
+            uint8        note = row[0] >> 2;
+            uint8        sample = uint8((row[0] & 3) << 4 | row[1] >> 4);
             track[r].note = note != 0 ? uint8(note + MTM_NOTE_OFFSET) : 0;
-            track[r].sample = sample <= sampleNum ? sample : 0;    // no such sample: none
+            track[r].sample = sample <= sampleNum ? sample : 0;   // no such sample: none
             track[r].effect = row[1] & 0x0F;
             track[r].effectArg = row[2];
         }
@@ -145,7 +145,7 @@ ModTracker::ReadMtmSampleData(PFile* file, const uint32* fileBytes)
 {
     for (uint16 i = 0; i < sampleNum; i++) {
         Sample& s = samples[i];
-        int32 bytes = 2 * int32(s.length);
+        int32   bytes = 2 * int32(s.length);
         if (bytes != 0) {
             s.data = new (std::nothrow) int8[bytes]();
             if (s.data == nullptr)

@@ -15,14 +15,13 @@ ReadFully(PFile* file, void* buffer, int32 count)
 
 
 void
-BoundLoop(Sample& sample, int64 start, int64 loopLength, bool loopStartInBytes,
-    uint16 noLoopLength)
+BoundLoop(Sample& sample, int64 start, int64 loopLength, bool loopStartInBytes, uint16 noLoopLength)
 {
     int64 size = loopStartInBytes ? 2 * int64(sample.length) : sample.length;
     if (sample.length == 0 || start < 0 || start >= size || loopLength <= 0) {
         sample.loopStart = 0;
-        sample.loopLength = sample.length == 0 ? 0
-            : uint16(std::clamp<int64>(loopLength, 0, noLoopLength));
+        sample.loopLength =
+            sample.length == 0 ? 0 : uint16(std::clamp<int64>(loopLength, 0, noLoopLength));
         return;
     }
     int64 room = loopStartInBytes ? (size - start) / 2 : size - start;

@@ -18,7 +18,7 @@ struct StoredNumber
 {
     typedef std::conditional_t<Bytes == 2, uint16, uint32> value_type;
 
-    uint8           bytes[Bytes];
+    uint8 bytes[Bytes];
 
     operator value_type() const
     {
@@ -29,10 +29,10 @@ struct StoredNumber
     }
 };
 
-typedef StoredNumber<2, true>   b_uint16;
-typedef StoredNumber<4, true>   b_uint32;
-typedef StoredNumber<2, false>  l_uint16;
-typedef StoredNumber<4, false>  l_uint32;
+typedef StoredNumber<2, true>  b_uint16;
+typedef StoredNumber<4, true>  b_uint32;
+typedef StoredNumber<2, false> l_uint16;
+typedef StoredNumber<4, false> l_uint32;
 
 static_assert(sizeof(b_uint16) == 2 && sizeof(l_uint32) == 4);
 
@@ -47,12 +47,12 @@ FieldText(const char (&field)[Bytes])
 }
 
 // Reads count bytes; what the file lacks stays zero. False when the file ran short.
-bool                ReadFully(PFile* file, void* buffer, int32 count);
+bool ReadFully(PFile* file, void* buffer, int32 count);
 
 // Stores a loop that the replay can form only inside the sample's data. loopStart counts
 // bytes for the SoundTracker types and words otherwise; a loop that starts past the end
 // is cancelled (start 0, the format's "no loop" length), one that runs past it is cut.
-void                BoundLoop(Sample& sample, int64 start, int64 loopLength,
-                        bool loopStartInBytes, uint16 noLoopLength);
+void BoundLoop(
+    Sample& sample, int64 start, int64 loopLength, bool loopStartInBytes, uint16 noLoopLength);
 
 #endif

@@ -8,10 +8,10 @@
 
 namespace {
 
-const uint16 OLD_SAMPLES = 15;        // SoundTracker15
-const int32 FOUR_CHANNEL_PATTERN = 1024;
-const int32 SIZE_TOLERANCE = 1024;      // trailing bytes an 8-channel file may carry
-const int32 FORMAT_TAG_OFFSET = 1464;
+const uint16 OLD_SAMPLES = 15;   // SoundTracker15
+const int32  FOUR_CHANNEL_PATTERN = 1024;
+const int32  SIZE_TOLERANCE = 1024;   // trailing bytes an 8-channel file may carry
+const int32  FORMAT_TAG_OFFSET = 1464;
 const uint16 LOWEST_PERIOD = 28;
 const uint16 HIGHEST_PERIOD = 3424;
 
@@ -32,14 +32,14 @@ SampleHeaderCount(uint32 type)
 class KeepPosition
 {
 public:
-    explicit        KeepPosition(PFile* file) : file(file), position(file->GetPosition()) {}
-                    ~KeepPosition() { file->Seek(position, PFile::pSeekBegin); }
-                    KeepPosition(const KeepPosition&) = delete;
-    KeepPosition&   operator=(const KeepPosition&) = delete;
+    explicit KeepPosition(PFile* file) : file(file), position(file->GetPosition()) {}
+    ~KeepPosition() { file->Seek(position, PFile::pSeekBegin); }
+    KeepPosition(const KeepPosition&) = delete;
+    KeepPosition& operator=(const KeepPosition&) = delete;
 
 private:
-    PFile*          file;
-    int32           position;
+    PFile* file;
+    int32  position;
 };
 
 // The count the mark spells; digits are taken as they come, so any count may result.
@@ -69,8 +69,8 @@ IsEightChannelMK(PFile* file)
     ModFileHeader header;
     DecodeModHeader(bytes, MODTYPE_PROTRACKER, header);
     const uint8* positions = header.song.positions;
-    int64 patterns = *std::max_element(positions, positions + MOD_POSITIONS) + 1;
-    int64 sampleBytes = 0;
+    int64        patterns = *std::max_element(positions, positions + MOD_POSITIONS) + 1;
+    int64        sampleBytes = 0;
     for (const ModSampleHeader& sample : header.samples)
         sampleBytes += 2 * int64(sample.length);
     int64 eightChannelSize = MOD_PATTERN_OFFSET + patterns * 2 * FOUR_CHANNEL_PATTERN + sampleBytes;
@@ -82,7 +82,7 @@ IsEightChannelMK(PFile* file)
     uint8 cells[FOUR_CHANNEL_PATTERN];
     for (int64 p = 0; p < patterns; p++) {
         if (file->Read(cells, FOUR_CHANNEL_PATTERN) != FOUR_CHANNEL_PATTERN
-                || !PlausibleCells(cells, FOUR_CHANNEL_PATTERN, MOD_MAX_SAMPLES))
+            || !PlausibleCells(cells, FOUR_CHANNEL_PATTERN, MOD_MAX_SAMPLES))
             return false;
     }
     return true;
@@ -109,11 +109,11 @@ ModSongOffset(uint32 type)
 void
 DecodeModHeader(const uint8* bytes, uint32 type, ModFileHeader& header)
 {
-    header = ModFileHeader{};
+    header = ModFileHeader {};
     header.sampleCount = SampleHeaderCount(type);
     memcpy(header.name, bytes, sizeof(header.name));
-    memcpy(header.samples, bytes + sizeof(header.name),
-        header.sampleCount * sizeof(ModSampleHeader));
+    memcpy(
+        header.samples, bytes + sizeof(header.name), header.sampleCount * sizeof(ModSampleHeader));
     const uint8* song = bytes + ModSongOffset(type);
     memcpy(&header.song, song, sizeof(header.song));
     if (IsMarked(type)) {
@@ -158,8 +158,8 @@ PlausibleCells(const uint8* cells, int32 bytes, uint16 sampleCount)
 {
     for (int32 i = 0; i + MOD_CELL_BYTES <= bytes; i += MOD_CELL_BYTES) {
         const uint8* cell = cells + i;
-        uint16 sample = uint16((cell[0] & 0xF0) | (cell[2] >> 4));
-        uint16 period = uint16((cell[0] & 0x0F) << 8 | cell[1]);
+        uint16       sample = uint16((cell[0] & 0xF0) | (cell[2] >> 4));
+        uint16       period = uint16((cell[0] & 0x0F) << 8 | cell[1]);
         if (sample > sampleCount)
             return false;
         if (period != 0 && (period < LOWEST_PERIOD || period > HIGHEST_PERIOD))

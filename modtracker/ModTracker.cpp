@@ -8,8 +8,8 @@
 
 namespace {
 
-#define CREDITS \
-    "Replay routine written by the Zarnowelle team.\n" \
+#define CREDITS                                                                                    \
+    "Replay routine written by the Zarnowelle team.\n"                                             \
     "Module loaders and AM sounds by the Zarnowelle team."
 
 // Numbers: names 1-8, descriptions 11-18, MIME types 21-28 (type + 1, + 11, + 21).
@@ -29,8 +29,9 @@ const PStringResource kStrings[] = {
     { 15, CREDITS "\nIt can handle modules in either 64 or 100 patterns format." },
     { 16, CREDITS "\nThis is a 6 and 8 channels ProTracker clone." },
     { 17, CREDITS "\nThis is a 1-32 channels ProTracker clone." },
-    { 18, CREDITS "\nThis is a 1-32 channels ProTracker like clone, except that the file "
-        "format is totally different." },
+    { 18,
+        CREDITS "\nThis is a 1-32 channels ProTracker like clone, except that the file "
+                "format is totally different." },
     { 21, "audio/x-mod" },
     { 22, "audio/x-mod" },
     { 23, "audio/x-mod" },
@@ -61,37 +62,12 @@ const uint32 TYPE_STRING = 21;
 }   // namespace
 
 ModTracker::ModTracker(RVGlobalData* global)
-    :
-    RVAddOnPlayer(global),
-    resourceId(0),
-    modType(0),
-    patternNum(0),
-    namedPatterns(0),
-    channelNum(0),
-    sampleNum(0),
-    songLength(0),
-    trackNum(0),
-    rowsPerPattern(0),
-    restartPos(0),
-    minPeriod(0),
-    maxPeriod(0),
-    samples(nullptr),
-    tracks(nullptr),
-    trackBuffers(0),
-    sequences(nullptr),
-    amData(nullptr),
-    channels(nullptr),
-    mutex(nullptr),
-    songPos(0),
-    patternPos(0),
-    breakPos(0),
-    posJumpFlag(false),
-    loopJumpFlag(false),
-    speed(6),
-    counter(0),
-    patternDelay(0),
-    patternDelayCount(0),
-    endPending(false)
+    : RVAddOnPlayer(global), resourceId(0), modType(0), patternNum(0), namedPatterns(0),
+      channelNum(0), sampleNum(0), songLength(0), trackNum(0), rowsPerPattern(0), restartPos(0),
+      minPeriod(0), maxPeriod(0), samples(nullptr), tracks(nullptr), trackBuffers(0),
+      sequences(nullptr), amData(nullptr), channels(nullptr), mutex(nullptr), songPos(0),
+      patternPos(0), breakPos(0), posJumpFlag(false), loopJumpFlag(false), speed(6), counter(0),
+      patternDelay(0), patternDelayCount(0), endPending(false)
 {
     addOnWord1 = 3;
     addOnWord2 = 5;

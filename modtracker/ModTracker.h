@@ -14,10 +14,10 @@ class RVChannel;
 class ModTracker : public RVAddOnPlayer
 {
 public:
-                    ModTracker(RVGlobalData* global);
-    virtual         ~ModTracker();
-                    ModTracker(const ModTracker&) = delete;
-    ModTracker&     operator=(const ModTracker&) = delete;
+    ModTracker(RVGlobalData* global);
+    virtual ~ModTracker();
+    ModTracker(const ModTracker&) = delete;
+    ModTracker& operator=(const ModTracker&) = delete;
 
     // Add-on description.
     virtual float   GetVersion() override;
@@ -28,12 +28,12 @@ public:
     virtual PString GetModTypeString(uint32 index) override;
 
     // Detection and loading.
-    virtual int32   ModuleCheck(uint32 index, PFile* file) override;
-    virtual int32   LoadModule(uint32 index, PFile* file) override;
-    virtual int32   ExtraLoad(PString fileName) override;
-    int32           TestModule(PFile* file);
-    bool            CheckSampleName(PFile* file, uint16 n);
-    void            Cleanup();
+    virtual int32 ModuleCheck(uint32 index, PFile* file) override;
+    virtual int32 LoadModule(uint32 index, PFile* file) override;
+    virtual int32 ExtraLoad(PString fileName) override;
+    int32         TestModule(PFile* file);
+    bool          CheckSampleName(PFile* file, uint16 n);
+    void          Cleanup();
 
     // Set-up, positions and info.
     virtual bool    InitPlayer() override;
@@ -49,152 +49,156 @@ public:
     virtual PString GetInfoString(uint32 line, rv_infoType type) override;
 
     // Differences by module type.
-    bool            IsSoundTracker() const { return modType <= MODTYPE_SOUNDTRACKER31; }
-    bool            HasTempoCommand() const { return modType >= MODTYPE_PROTRACKER; }
-    bool            HasExtendedCommands() const { return modType >= MODTYPE_PROTRACKER; }
-    bool            IsStarTracker() const { return modType == MODTYPE_STARTRACKER; }
-    bool            IsMultiTracker() const { return modType == MODTYPE_MULTITRACKER; }
+    bool IsSoundTracker() const { return modType <= MODTYPE_SOUNDTRACKER31; }
+    bool HasTempoCommand() const { return modType >= MODTYPE_PROTRACKER; }
+    bool HasExtendedCommands() const { return modType >= MODTYPE_PROTRACKER; }
+    bool IsStarTracker() const { return modType == MODTYPE_STARTRACKER; }
+    bool IsMultiTracker() const { return modType == MODTYPE_MULTITRACKER; }
 
     // The module and replay state below, read-only, for tests and the trace tool.
-    ModuleView      Module() const;
-    ReplayView      Replay() const;
+    ModuleView Module() const;
+    ReplayView Replay() const;
 
 private:
     // Module data.
-    uint32          resourceId;
-    uint32          modType;
-    PString         moduleName;
-    uint16          patternNum;
-    uint16          namedPatterns;      // by the whole position list; more than patternNum
-                                        // when the file lacked some past the song
-    uint16          channelNum;         // 1..32
-    uint16          sampleNum;
-    uint16          songLength;         // 1..128 once loaded
-    uint16          trackNum;
-    uint16          rowsPerPattern;
-    uint16          restartPos;
-    uint16          minPeriod;
-    uint16          maxPeriod;
-    uint8           panning[32];        // MTM pan positions 0..15
-    uint8           positions[128];
-    Sample*         samples;            // sampleNum records
-    TrackLine**     tracks;             // trackNum (MTM: trackNum + 1) buffers
-    uint32          trackBuffers;       // entries of tracks as made, for Cleanup and the replay
-    uint16*         sequences;          // patternNum * 32 track indices
-    AMSample*       amData;             // 31 records, StarTracker only
-    PString         companionPath;      // the ".nt" file ExtraLoad read; empty when none
-    Channel*        channels;           // channelNum records, made by InitPlayer
-    PMutex*         mutex;              // made by InitPlayer
+    uint32  resourceId;
+    uint32  modType;
+    PString moduleName;
+    uint16  patternNum;
+    uint16  namedPatterns;    // by the whole position list; more than patternNum
+                              // when the file lacked some past the song
+    uint16      channelNum;   // 1..32
+    uint16      sampleNum;
+    uint16      songLength;   // 1..128 once loaded
+    uint16      trackNum;
+    uint16      rowsPerPattern;
+    uint16      restartPos;
+    uint16      minPeriod;
+    uint16      maxPeriod;
+    uint8       panning[32];   // MTM pan positions 0..15
+    uint8       positions[128];
+    Sample*     samples;         // sampleNum records
+    TrackLine** tracks;          // trackNum (MTM: trackNum + 1) buffers
+    uint32      trackBuffers;    // entries of tracks as made, for Cleanup and the replay
+    uint16*     sequences;       // patternNum * 32 track indices
+    AMSample*   amData;          // 31 records, StarTracker only
+    PString     companionPath;   // the ".nt" file ExtraLoad read; empty when none
+    Channel*    channels;        // channelNum records, made by InitPlayer
+    PMutex*     mutex;           // made by InitPlayer
 
     // Replay state.
-    uint16          songPos;
-    uint16          patternPos;
-    uint16          breakPos;
-    bool            posJumpFlag;
-    bool            loopJumpFlag;
-    uint8           speed;              // ticks per row, never 0
-    uint8           counter;            // tick within the row
-    uint8           patternDelay;
-    uint8           patternDelayCount;
-    int8            amWaveforms[4][32]; // this player's writable copy; waveform 3 is noise
+    uint16 songPos;
+    uint16 patternPos;
+    uint16 breakPos;
+    bool   posJumpFlag;
+    bool   loopJumpFlag;
+    uint8  speed;     // ticks per row, never 0
+    uint8  counter;   // tick within the row
+    uint8  patternDelay;
+    uint8  patternDelayCount;
+    int8   amWaveforms[4][32];   // this player's writable copy; waveform 3 is noise
 
     // --- replay-private state (owned by the replay files) ---
     static const uint16 NO_ROW = ReplayView::NO_ROW;
-    static const int MAX_PASS_ROWS = 256;
-    struct SampleBounds { int8* begin; int8* end; };
+    static const int    MAX_PASS_ROWS = 256;
+    struct SampleBounds
+    {
+        int8* begin;
+        int8* end;
+    };
 
-    uint16          rowSongPos;         // position and row read last (NO_ROW before the first)
-    uint16          rowPatternPos;
-    bool            positionJumped;     // a Bxx on the row just read
-    bool            endPending;         // the song ended; told on the next row tick
-    uint32          loopJumps;          // pattern-loop jumps in this pass
-    SampleBounds    sampleBounds[32];   // the buffer each channel's sample data lies in
-    uint64          playedRows[128][MAX_PASS_ROWS / 64];   // rows heard in this pass
-    PString         tempoTexts[256];    // "%u" of each tempo, so Play never formats
+    uint16       rowSongPos;   // position and row read last (NO_ROW before the first)
+    uint16       rowPatternPos;
+    bool         positionJumped;     // a Bxx on the row just read
+    bool         endPending;         // the song ended; told on the next row tick
+    uint32       loopJumps;          // pattern-loop jumps in this pass
+    SampleBounds sampleBounds[32];   // the buffer each channel's sample data lies in
+    uint64       playedRows[128][MAX_PASS_ROWS / 64];   // rows heard in this pass
+    PString      tempoTexts[256];                       // "%u" of each tempo, so Play never formats
 
-    void            ResetReplayState(); // from InitSound
-    void            NewPass();          // from InitSound and SetSongPosition: a new pass
-    void            SongEnds();
-    void            TakeSample(uint8 number, RVChannel* voice, Channel& ch);
-    void            TriggerNote(RVChannel* voice, Channel& ch);
-    void            Retrigger(RVChannel* voice, Channel& ch);
-    void            StartAMSound(Channel& ch);
-    void            TonePortaStep(RVChannel* voice, Channel& ch);
-    void            VibratoStep(RVChannel* voice, Channel& ch);
-    bool            RowPlayed(uint16 pos, uint16 row) const;
-    void            ReportTempo();
-    void            PrepareTempoTexts();    // from InitSound
+    void ResetReplayState();   // from InitSound
+    void NewPass();            // from InitSound and SetSongPosition: a new pass
+    void SongEnds();
+    void TakeSample(uint8 number, RVChannel* voice, Channel& ch);
+    void TriggerNote(RVChannel* voice, Channel& ch);
+    void Retrigger(RVChannel* voice, Channel& ch);
+    void StartAMSound(Channel& ch);
+    void TonePortaStep(RVChannel* voice, Channel& ch);
+    void VibratoStep(RVChannel* voice, Channel& ch);
+    bool RowPlayed(uint16 pos, uint16 row) const;
+    void ReportTempo();
+    void PrepareTempoTexts();   // from InitSound
 
 protected:
     // Loading (LoadMod.cpp, LoadMtm.cpp, ModHeader.cpp).
-    int32           LoadTracker(PFile* file);
-    int32           LoadMultiTracker(PFile* file);
+    int32             LoadTracker(PFile* file);
+    int32             LoadMultiTracker(PFile* file);
     [[noreturn]] void ShowError(LoadError error);
 
     // --- loader-private helpers (owned by the loader files) ---
-    int32           RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
-    void            ReadTracker(PFile* file);
-    uint32          ReadModHeader(PFile* file);
-    uint16          PatternsToLoad(PFile* file);
-    bool            ReadModPatterns(PFile* file);
-    void            ReadModSampleData(PFile* file, bool plausible);
-    void            ReadMultiTracker(PFile* file);
-    void            ReadMtmSamples(PFile* file, uint32* fileBytes);
-    void            ReadMtmTracks(PFile* file);
-    void            ReadMtmSequences(PFile* file);
-    void            ReadMtmSampleData(PFile* file, const uint32* fileBytes);
+    int32  RunLoader(void (ModTracker::*read)(PFile*), PFile* file);
+    void   ReadTracker(PFile* file);
+    uint32 ReadModHeader(PFile* file);
+    uint16 PatternsToLoad(PFile* file);
+    bool   ReadModPatterns(PFile* file);
+    void   ReadModSampleData(PFile* file, bool plausible);
+    void   ReadMultiTracker(PFile* file);
+    void   ReadMtmSamples(PFile* file, uint32* fileBytes);
+    void   ReadMtmTracks(PFile* file);
+    void   ReadMtmSequences(PFile* file);
+    void   ReadMtmSampleData(PFile* file, const uint32* fileBytes);
 
     // Replay driver (Replay.cpp).
-    void            GetNewNote();
-    void            PlayVoice(const TrackLine* line, RVChannel* voice, Channel& ch);
-    void            NoNewAllChan();
-    void            NextPos();
-    void            SetSpeed(Channel& ch);
+    void GetNewNote();
+    void PlayVoice(const TrackLine* line, RVChannel* voice, Channel& ch);
+    void NoNewAllChan();
+    void NextPos();
+    void SetSpeed(Channel& ch);
 
     // Row effects (RowEffects.cpp).
-    void            CheckEFX(RVChannel* voice, Channel& ch);
-    void            CheckMoreEFX(RVChannel* voice, Channel& ch);
-    void            Arpeggio(RVChannel* voice, Channel& ch);
-    void            PortUp(RVChannel* voice, Channel& ch);
-    void            PortDown(RVChannel* voice, Channel& ch);
-    void            TonePortamento(RVChannel* voice, Channel& ch);
-    void            Vibrato(RVChannel* voice, Channel& ch);
-    void            TonePlusVol(RVChannel* voice, Channel& ch);
-    void            VibratoPlusVol(RVChannel* voice, Channel& ch);
-    void            Tremolo(RVChannel* voice, Channel& ch);
-    void            SampleOffset(Channel& ch);
-    void            VolumeSlide(RVChannel* voice, Channel& ch);
-    void            PositionJump(Channel& ch);
-    void            VolumeChange(RVChannel* voice, Channel& ch);
-    void            PatternBreak(Channel& ch);
-    void            SetTonePorta(Channel& ch);
+    void CheckEFX(RVChannel* voice, Channel& ch);
+    void CheckMoreEFX(RVChannel* voice, Channel& ch);
+    void Arpeggio(RVChannel* voice, Channel& ch);
+    void PortUp(RVChannel* voice, Channel& ch);
+    void PortDown(RVChannel* voice, Channel& ch);
+    void TonePortamento(RVChannel* voice, Channel& ch);
+    void Vibrato(RVChannel* voice, Channel& ch);
+    void TonePlusVol(RVChannel* voice, Channel& ch);
+    void VibratoPlusVol(RVChannel* voice, Channel& ch);
+    void Tremolo(RVChannel* voice, Channel& ch);
+    void SampleOffset(Channel& ch);
+    void VolumeSlide(RVChannel* voice, Channel& ch);
+    void PositionJump(Channel& ch);
+    void VolumeChange(RVChannel* voice, Channel& ch);
+    void PatternBreak(Channel& ch);
+    void SetTonePorta(Channel& ch);
 
     // Extended effects (ExtendedEffects.cpp).
-    void            ECommands(RVChannel* voice, Channel& ch);
-    void            Filter(RVChannel* voice, Channel& ch);
-    void            FinePortUp(RVChannel* voice, Channel& ch);
-    void            FinePortDown(RVChannel* voice, Channel& ch);
-    void            SetGlissCon(RVChannel* voice, Channel& ch);
-    void            SetVibCon(RVChannel* voice, Channel& ch);
-    void            SetFineTune(RVChannel* voice, Channel& ch);
-    void            JumpLoop(RVChannel* voice, Channel& ch);
-    void            SetTreCon(RVChannel* voice, Channel& ch);
-    void            RetrigNote(RVChannel* voice, Channel& ch);
-    void            VolumeFineUp(RVChannel* voice, Channel& ch);
-    void            VolumeFineDown(RVChannel* voice, Channel& ch);
-    void            NoteCut(RVChannel* voice, Channel& ch);
-    void            NoteDelay(RVChannel* voice, Channel& ch);
-    void            PatternDelay(RVChannel* voice, Channel& ch);
-    void            FunkIt(RVChannel* voice, Channel& ch);
-    void            UpdateFunk(Channel& ch);
+    void ECommands(RVChannel* voice, Channel& ch);
+    void Filter(RVChannel* voice, Channel& ch);
+    void FinePortUp(RVChannel* voice, Channel& ch);
+    void FinePortDown(RVChannel* voice, Channel& ch);
+    void SetGlissCon(RVChannel* voice, Channel& ch);
+    void SetVibCon(RVChannel* voice, Channel& ch);
+    void SetFineTune(RVChannel* voice, Channel& ch);
+    void JumpLoop(RVChannel* voice, Channel& ch);
+    void SetTreCon(RVChannel* voice, Channel& ch);
+    void RetrigNote(RVChannel* voice, Channel& ch);
+    void VolumeFineUp(RVChannel* voice, Channel& ch);
+    void VolumeFineDown(RVChannel* voice, Channel& ch);
+    void NoteCut(RVChannel* voice, Channel& ch);
+    void NoteDelay(RVChannel* voice, Channel& ch);
+    void PatternDelay(RVChannel* voice, Channel& ch);
+    void FunkIt(RVChannel* voice, Channel& ch);
+    void UpdateFunk(Channel& ch);
 
     // AM sounds (AMSounds.cpp).
-    void            AMHandler();
+    void AMHandler();
 
 public:
-    static uint32   Random(uint32 max);
+    static uint32 Random(uint32 max);
     // The 32 bytes of the noise waveform: Random(255) each, in order.
-    static void     RefreshNoise(int8* wave);
+    static void RefreshNoise(int8* wave);
 };
 
 #endif

@@ -13,8 +13,8 @@
 namespace {
 
 const uint16 SONG_POSITIONS = 128;
-const uint8 DEFAULT_SPEED = 6;
-const uint8 MAX_SPEED = 31;
+const uint8  DEFAULT_SPEED = 6;
+const uint8  MAX_SPEED = 31;
 const uint16 DEFAULT_TEMPO = 125;
 const uint32 TEMPO_INFO_LINE = 3;
 
@@ -194,7 +194,8 @@ ModTracker::TakeSample(uint8 number, RVChannel* voice, Channel& ch)
     const Sample& smp = samples[number - 1];
     ch.sampleNumber = number;
     ch.amSound = false;
-    if (IsStarTracker() && amData != nullptr && number <= 31 && amData[number - 1].mark == AM_MARK) {
+    if (IsStarTracker() && amData != nullptr && number <= 31
+        && amData[number - 1].mark == AM_MARK) {
         ch.amSound = true;
         ch.volume = int8(std::min(amData[number - 1].startAmplitude / 4, 64));
     }
@@ -276,8 +277,8 @@ ModTracker::NextPos()
         ChangePosition();
         // A jump back, or onto a row of this position heard in this pass, would repeat
         // the song for ever.
-        if (jumped && (songPos < rowSongPos
-                || (songPos == rowSongPos && RowPlayed(songPos, patternPos))))
+        if (jumped
+            && (songPos < rowSongPos || (songPos == rowSongPos && RowPlayed(songPos, patternPos))))
             SongEnds();
         return;
     }

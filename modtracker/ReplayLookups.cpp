@@ -5,7 +5,7 @@
 void
 TakeLoop(const Sample& smp, bool soundTracker, Channel& ch)
 {
-    int8* data = smp.data;
+    int8*  data = smp.data;
     uint32 words = data != nullptr ? smp.length : 0;
     uint32 loopStart = smp.loopStart;
     uint32 loopLength = smp.loopLength;

@@ -9,18 +9,18 @@
 // Where the sample plays from and loops; loops reaching past the data are cut to it.
 // SoundTracker (soundTracker true) counts the loop start in bytes and plays the loop
 // alone.
-void                TakeLoop(const Sample& smp, bool soundTracker, Channel& ch);
+void TakeLoop(const Sample& smp, bool soundTracker, Channel& ch);
 
 // The cells of a module by pattern, row and channel.
 struct TrackTable
 {
-    const TrackLine* const* tracks;     // `buffers` entries, any of them null
-    uint32          buffers;            // the track buffers the load made
-    const uint16*   sequences;          // 32 track numbers a pattern
-    uint16          patterns;
-    uint16          rows;
+    const TrackLine* const* tracks;      // `buffers` entries, any of them null
+    uint32                  buffers;     // the track buffers the load made
+    const uint16*           sequences;   // 32 track numbers a pattern
+    uint16                  patterns;
+    uint16                  rows;
 
-    bool            HasRow(uint16 pattern, uint16 row) const;
+    bool HasRow(uint16 pattern, uint16 row) const;
     // Null where the module has no such pattern, row or track.
     const TrackLine* Cell(uint16 pattern, uint16 row, uint16 channel) const;
 };

@@ -9,7 +9,7 @@
 
 namespace {
 
-const int LAST_NOTE = PERIOD_NOTES - 1;
+const int  LAST_NOTE = PERIOD_NOTES - 1;
 const int8 MAX_VOLUME = 64;
 
 // The first note, lowest pitch first, whose period is at or below `period`;
@@ -32,14 +32,12 @@ WaveAmplitude(int8 pos, uint8 waveform)
 {
     uint32 i = uint32(pos / 4) & 31;
     switch (waveform & 3) {
-        case 0:
-            return vibratoTable[i];
+        case 0: return vibratoTable[i];
         case 1: {
             uint32 a = (i * 8) & 255;
             return pos < 0 ? 255 - a : a;
         }
-        default:
-            return 255;
+        default: return 255;
     }
 }
 
@@ -66,14 +64,14 @@ ModTracker::CheckEFX(RVChannel* voice, Channel& ch)
         return;
     }
     switch (ch.effect) {
-        case EFFECT_ARPEGGIO:           Arpeggio(voice, ch); break;
-        case EFFECT_PORT_UP:            PortUp(voice, ch); break;
-        case EFFECT_PORT_DOWN:          PortDown(voice, ch); break;
-        case EFFECT_TONE_PORTAMENTO:    TonePortamento(voice, ch); break;
-        case EFFECT_VIBRATO:            Vibrato(voice, ch); break;
-        case EFFECT_TONE_PLUS_VOL:      TonePlusVol(voice, ch); break;
-        case EFFECT_VIBRATO_PLUS_VOL:   VibratoPlusVol(voice, ch); break;
-        case EFFECT_EXTENDED:           ECommands(voice, ch); break;
+        case EFFECT_ARPEGGIO: Arpeggio(voice, ch); break;
+        case EFFECT_PORT_UP: PortUp(voice, ch); break;
+        case EFFECT_PORT_DOWN: PortDown(voice, ch); break;
+        case EFFECT_TONE_PORTAMENTO: TonePortamento(voice, ch); break;
+        case EFFECT_VIBRATO: Vibrato(voice, ch); break;
+        case EFFECT_TONE_PLUS_VOL: TonePlusVol(voice, ch); break;
+        case EFFECT_VIBRATO_PLUS_VOL: VibratoPlusVol(voice, ch); break;
+        case EFFECT_EXTENDED: ECommands(voice, ch); break;
         case EFFECT_TREMOLO:
             voice->SetAmigaPeriod(ch.period);
             Tremolo(voice, ch);
@@ -82,9 +80,7 @@ ModTracker::CheckEFX(RVChannel* voice, Channel& ch)
             voice->SetAmigaPeriod(ch.period);
             VolumeSlide(voice, ch);
             break;
-        default:
-            voice->SetAmigaPeriod(ch.period);
-            break;
+        default: voice->SetAmigaPeriod(ch.period); break;
     }
 }
 
@@ -95,22 +91,22 @@ ModTracker::CheckMoreEFX(RVChannel* voice, Channel& ch)
     // MultiTracker slides and vibrates on the row tick as well.
     if (IsMultiTracker()) {
         switch (ch.effect) {
-            case EFFECT_PORT_UP:            PortUp(voice, ch); return;
-            case EFFECT_PORT_DOWN:          PortDown(voice, ch); return;
-            case EFFECT_TONE_PORTAMENTO:    TonePortamento(voice, ch); return;
-            case EFFECT_VIBRATO:            Vibrato(voice, ch); return;
-            case EFFECT_TONE_PLUS_VOL:      TonePlusVol(voice, ch); return;
-            case EFFECT_VIBRATO_PLUS_VOL:   VibratoPlusVol(voice, ch); return;
+            case EFFECT_PORT_UP: PortUp(voice, ch); return;
+            case EFFECT_PORT_DOWN: PortDown(voice, ch); return;
+            case EFFECT_TONE_PORTAMENTO: TonePortamento(voice, ch); return;
+            case EFFECT_VIBRATO: Vibrato(voice, ch); return;
+            case EFFECT_TONE_PLUS_VOL: TonePlusVol(voice, ch); return;
+            case EFFECT_VIBRATO_PLUS_VOL: VibratoPlusVol(voice, ch); return;
         }
     }
     switch (ch.effect) {
-        case EFFECT_SAMPLE_OFFSET:      SampleOffset(ch); break;
-        case EFFECT_POSITION_JUMP:      PositionJump(ch); break;
-        case EFFECT_VOLUME_CHANGE:      VolumeChange(voice, ch); break;
-        case EFFECT_PATTERN_BREAK:      PatternBreak(ch); break;
-        case EFFECT_EXTENDED:           ECommands(voice, ch); break;
-        case EFFECT_SET_SPEED:          SetSpeed(ch); break;
-        default:                        voice->SetAmigaPeriod(ch.period); break;
+        case EFFECT_SAMPLE_OFFSET: SampleOffset(ch); break;
+        case EFFECT_POSITION_JUMP: PositionJump(ch); break;
+        case EFFECT_VOLUME_CHANGE: VolumeChange(voice, ch); break;
+        case EFFECT_PATTERN_BREAK: PatternBreak(ch); break;
+        case EFFECT_EXTENDED: ECommands(voice, ch); break;
+        case EFFECT_SET_SPEED: SetSpeed(ch); break;
+        default: voice->SetAmigaPeriod(ch.period); break;
     }
 }
 
@@ -148,9 +144,9 @@ ModTracker::PortDown(RVChannel* voice, Channel& ch)
 void
 ModTracker::SetTonePorta(Channel& ch)
 {
-    uint8 fineTune = ch.fineTune & 15;
+    uint8  fineTune = ch.fineTune & 15;
     uint16 target = periods[0][ch.note - 1];
-    int c = std::min(FindNote(fineTune, target), LAST_NOTE);
+    int    c = std::min(FindNote(fineTune, target), LAST_NOTE);
     if (fineTune >= 8 && c != 0)
         c--;
     ch.wantedPeriod = periods[fineTune][c];
@@ -215,8 +211,8 @@ void
 ModTracker::VibratoStep(RVChannel* voice, Channel& ch)
 {
     uint32 a = WaveAmplitude(ch.vibratoPos, ch.waveControl & 3);
-    int32 d = int32((a * (ch.vibratoCmd & 0x0f)) >> 7);
-    int32 p = ch.vibratoPos < 0 ? int32(ch.period) - d : int32(ch.period) + d;
+    int32  d = int32((a * (ch.vibratoCmd & 0x0f)) >> 7);
+    int32  p = ch.vibratoPos < 0 ? int32(ch.period) - d : int32(ch.period) + d;
     voice->SetAmigaPeriod(uint32(std::max<int32>(p, 0)));
     ch.vibratoPos = int8(uint8(ch.vibratoPos) + 4 * (ch.vibratoCmd >> 4));
 }
@@ -243,8 +239,8 @@ ModTracker::Tremolo(RVChannel* voice, Channel& ch)
 {
     SetCommandNibbles(ch.tremoloCmd, ch.effectArg);
     uint32 a = WaveAmplitude(ch.tremoloPos, (ch.waveControl >> 4) & 3);
-    int32 d = int32((a * (ch.tremoloCmd & 0x0f)) >> 6);
-    int32 v = ch.tremoloPos < 0 ? ch.volume - d : ch.volume + d;
+    int32  d = int32((a * (ch.tremoloCmd & 0x0f)) >> 6);
+    int32  v = ch.tremoloPos < 0 ? ch.volume - d : ch.volume + d;
     v = std::clamp<int32>(v, 0, MAX_VOLUME);
     voice->SetVolume(uint16(v * 4));
     ch.tremoloPos = int8(uint8(ch.tremoloPos) + 4 * (ch.tremoloCmd >> 4));

@@ -13,22 +13,30 @@ namespace {
 
 const uint32 INFO_LABEL_STRING = 30;
 const uint32 INFO_LINES = 4;
-const uint8 START_SPEED = 6;
-const uint8 PAN_SCALE = 16;         // MTM pan 0..15 -> channel panning 0..240
+const uint8  START_SPEED = 6;
+const uint8  PAN_SCALE = 16;   // MTM pan 0..15 -> channel panning 0..240
 const uint16 DEFAULT_TEMPO = 125;
 
 // Holds the player's mutex, waiting for ever, while a scope runs.
 class Locker
 {
 public:
-    explicit        Locker(PMutex* m) : mutex(m) { if (mutex) locked = mutex->Lock() == 0; }
-                    ~Locker() { if (locked) mutex->Unlock(); }
-                    Locker(const Locker&) = delete;
-    Locker&         operator=(const Locker&) = delete;
+    explicit Locker(PMutex* m) : mutex(m)
+    {
+        if (mutex)
+            locked = mutex->Lock() == 0;
+    }
+    ~Locker()
+    {
+        if (locked)
+            mutex->Unlock();
+    }
+    Locker(const Locker&) = delete;
+    Locker& operator=(const Locker&) = delete;
 
 private:
-    PMutex*         mutex;
-    bool            locked = false;
+    PMutex* mutex;
+    bool    locked = false;
 };
 
 }   // namespace
@@ -111,7 +119,7 @@ ModTracker::InitSound(uint16 /*subSong*/)
 
     if (channels != nullptr) {
         for (uint16 i = 0; i < channelNum; i++) {
-            channels[i] = Channel{};
+            channels[i] = Channel {};
             if (IsMultiTracker())
                 channels[i].panning = uint8(panning[i] * PAN_SCALE);
         }

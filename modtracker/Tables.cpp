@@ -226,14 +226,14 @@ OuterOctavesFollowRule()
         for (int i = 0; i < 12; i++) {
             uint16 high = uint16(p[last + i] / 2);
             if (row == 10 && i == 0)
-                high = 112;         // the one entry that is not rounded down
-            if (p[i] != p[first + i] * 4 || p[12 + i] != p[first + i] * 2
-                    || p[60 + i] != high || p[72 + i] != p[last + i] / 4)
+                high = 112;   // the one entry that is not rounded down
+            if (p[i] != p[first + i] * 4 || p[12 + i] != p[first + i] * 2 || p[60 + i] != high
+                || p[72 + i] != p[last + i] / 4)
                 return false;
         }
         for (int i = 1; i < PERIOD_NOTES; i++) {
             if (p[i] >= p[i - 1])
-                return false;       // the loaders' note search needs falling rows
+                return false;   // the loaders' note search needs falling rows
         }
     }
     return true;

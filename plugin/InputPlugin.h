@@ -24,16 +24,16 @@ const int32 PLUGIN_POSITION_SCALE = 1000;
 // the reserved bytes belong to the host and are neither read nor written.
 struct PlayerInfoStruct
 {
-    uint8           hostReserved1[100];
-    int32           flags;              // the plug-in writes 29 (bits 0, 2, 3 and 4)
-    int32           position;           // thousandths of the song, 0..1000
-    int32           hostWord108;        // the plug-in writes 0
-    int32           hostWord112;        // the plug-in writes 0
-    int32           sampleRate;         // Hz of the delivered audio
-    uint8           hostReserved2[4];
-    bool            hostFlag124;        // the plug-in writes true
-    uint8           hostReserved3[2];
-    bool            hostFlag127;        // the plug-in writes false
+    uint8 hostReserved1[100];
+    int32 flags;         // the plug-in writes 29 (bits 0, 2, 3 and 4)
+    int32 position;      // thousandths of the song, 0..1000
+    int32 hostWord108;   // the plug-in writes 0
+    int32 hostWord112;   // the plug-in writes 0
+    int32 sampleRate;    // Hz of the delivered audio
+    uint8 hostReserved2[4];
+    bool  hostFlag124;   // the plug-in writes true
+    uint8 hostReserved3[2];
+    bool  hostFlag127;   // the plug-in writes false
 };
 
 static_assert(offsetof(PlayerInfoStruct, flags) == 100);
@@ -50,32 +50,32 @@ static_assert(sizeof(bool) == 1);
 class InputPlugin
 {
 public:
-                    InputPlugin() : extensions(nullptr), description(nullptr), hostData(0) {}
-    virtual         ~InputPlugin() {}                                           //  1
+    InputPlugin() : extensions(nullptr), description(nullptr), hostData(0) {}
+    virtual ~InputPlugin() {}   //  1
 
-    virtual void    Init() = 0;                                                 //  2
-    virtual void    Cleanup() = 0;                                              //  3
-    virtual bool    About(bool query) = 0;                                      //  4
-    virtual bool    Prefs(bool query) = 0;                                      //  5
-    virtual bool    Edit(const char* path, bool query) = 0;                     //  6
-    virtual bool    GetMimeType(BMimeType* type, int index) = 0;                //  7
-    virtual bool    IsOur(const char* path) = 0;                                //  8
-    virtual bool    GetSongInfo(const char* path, PlayerInfoStruct* info) = 0;  //  9
-    virtual void    AbortPlaying() = 0;                                         // 10
-    virtual void    Pause(bool paused) = 0;                                     // 11
-    virtual void    NewSpeed(int32 speed) = 0;                                  // 12
-    virtual void    NewVolume(int32 volume) = 0;                                // 13
-    virtual bool    InitPlaying(const char* path, PlayerInfoStruct* info) = 0;  // 14
-    virtual int     GetAudio(char** buffer, int size) = 0;                      // 15
-    virtual void    JumpTo(int32 position) = 0;                                 // 16
-    virtual void    CleanupPlaying() = 0;                                       // 17
+    virtual void Init() = 0;                                                  //  2
+    virtual void Cleanup() = 0;                                               //  3
+    virtual bool About(bool query) = 0;                                       //  4
+    virtual bool Prefs(bool query) = 0;                                       //  5
+    virtual bool Edit(const char* path, bool query) = 0;                      //  6
+    virtual bool GetMimeType(BMimeType* type, int index) = 0;                 //  7
+    virtual bool IsOur(const char* path) = 0;                                 //  8
+    virtual bool GetSongInfo(const char* path, PlayerInfoStruct* info) = 0;   //  9
+    virtual void AbortPlaying() = 0;                                          // 10
+    virtual void Pause(bool paused) = 0;                                      // 11
+    virtual void NewSpeed(int32 speed) = 0;                                   // 12
+    virtual void NewVolume(int32 volume) = 0;                                 // 13
+    virtual bool InitPlaying(const char* path, PlayerInfoStruct* info) = 0;   // 14
+    virtual int  GetAudio(char** buffer, int size) = 0;                       // 15
+    virtual void JumpTo(int32 position) = 0;                                  // 16
+    virtual void CleanupPlaying() = 0;                                        // 17
 
-                    InputPlugin(const InputPlugin&) = delete;
-    InputPlugin&    operator=(const InputPlugin&) = delete;
+    InputPlugin(const InputPlugin&) = delete;
+    InputPlugin& operator=(const InputPlugin&) = delete;
 
-    const char*     extensions;     // file extension the plug-in plays
-    const char*     description;    // shown by the host
-    int32           hostData;       // the host's; the plug-in only clears it
+    const char* extensions;    // file extension the plug-in plays
+    const char* description;   // shown by the host
+    int32       hostData;      // the host's; the plug-in only clears it
 };
 
 // The add-on's one exported entry: stores the interface version it speaks (2) in

@@ -22,26 +22,25 @@ const int32 kInfoFlags = 29;
 
 struct MimeTypeEntry
 {
-    const char*     type;
-    const char*     extension;
-    const char*     shortDescription;
-    const char*     longDescription;
+    const char* type;
+    const char* extension;
+    const char* shortDescription;
+    const char* longDescription;
 };
 
 const MimeTypeEntry kMimeTypes[] = {
-    {"audio/x-mod", "mod", "MOD Sound Module",
-        "ProTracker and various module formats with 4 or more channels"},
-    {"audio/x-mtm", "mtm", "MultiTracker Module", "2-32 channels MultiTracker module format"},
+    { "audio/x-mod", "mod", "MOD Sound Module",
+        "ProTracker and various module formats with 4 or more channels" },
+    { "audio/x-mtm", "mtm", "MultiTracker Module", "2-32 channels MultiTracker module format" },
 };
 const int kMimeTypeCount = sizeof(kMimeTypes) / sizeof(kMimeTypes[0]);
 
-const char kAboutText[] =
-    "Zarnowelle\nVersion 1.1\n\n"
-    "Made by the Zarnowelle developers\n"
-    "E-mail: zarnowelle@example.org\n"
-    "https://zarnowelle.example.org/\n"
-    "\n";
-const int32 kAboutTitleLength = 10;     // "Zarnowelle", set large and bold
+const char  kAboutText[] = "Zarnowelle\nVersion 1.1\n\n"
+                           "Made by the Zarnowelle developers\n"
+                           "E-mail: zarnowelle@example.org\n"
+                           "https://zarnowelle.example.org/\n"
+                           "\n";
+const int32 kAboutTitleLength = 10;   // "Zarnowelle", set large and bold
 const float kAboutTitleSize = 24.0f;
 
 // Every failure inside the plug-in ends here, at the operation the host called: the
@@ -62,11 +61,7 @@ ReleaseFailure() noexcept
 }   // namespace
 
 
-MyPlugin::MyPlugin()
-    : info(nullptr),
-      global(nullptr),
-      player(nullptr),
-      audioBuffer(nullptr)
+MyPlugin::MyPlugin() : info(nullptr), global(nullptr), player(nullptr), audioBuffer(nullptr)
 {
     extensions = "mod";
     description = "Module player (from Ravlo by Quillan)";
@@ -75,10 +70,7 @@ MyPlugin::MyPlugin()
 
 
 // A host that unloads us while a file still plays would otherwise leak the playback.
-MyPlugin::~MyPlugin()
-{
-    CleanupPlaying();
-}
+MyPlugin::~MyPlugin() { CleanupPlaying(); }
 
 
 // clang-format off
@@ -124,8 +116,8 @@ MyPlugin::About(bool query)
 void
 MyPlugin::ShowAboutBox()
 {
-    std::unique_ptr<BAlert> alert(new BAlert("", kAboutText, "Aha!", nullptr, nullptr,
-        B_WIDTH_FROM_LABEL, B_INFO_ALERT));
+    std::unique_ptr<BAlert> alert(
+        new BAlert("", kAboutText, "Aha!", nullptr, nullptr, B_WIDTH_FROM_LABEL, B_INFO_ALERT));
     BTextView* view = alert->TextView();
     view->SetStylable(true);
     view->Select(0, kAboutTitleLength);
@@ -134,7 +126,7 @@ MyPlugin::ShowAboutBox()
     view->GetFontAndColor(2, &font, nullptr);
     font.SetSize(kAboutTitleSize);
     view->SetFontAndColor(&font, B_FONT_ALL, nullptr);
-    alert.release()->Go();  // closes and destroys the alert
+    alert.release()->Go();   // closes and destroys the alert
 }
 
 
@@ -209,8 +201,8 @@ MyPlugin::IsOur(const char* path)
         return false;
     bool found = false;
     try {
-        std::unique_ptr<PFile> file(new PCacheFile(kProbeCacheSize));
-        std::unique_ptr<RVGlobal> probeGlobal(new RVGlobal);
+        std::unique_ptr<PFile>         file(new PCacheFile(kProbeCacheSize));
+        std::unique_ptr<RVGlobal>      probeGlobal(new RVGlobal);
         std::unique_ptr<RVAddOnPlayer> probe(NewPlayer(probeGlobal.get()));
         if (probe == nullptr)
             return false;
@@ -266,7 +258,7 @@ MyPlugin::StartPlayback(const char* path)
         file->SeekToBegin();
         if (player->LoadModule(type, file.get()) != 0)
             ThrowUserException();
-        player->ExtraLoad(PString(path));  // a missing companion file is normal
+        player->ExtraLoad(PString(path));   // a missing companion file is normal
         global->currentPlayer = player;
         global->currentModType = type;
 
@@ -285,7 +277,7 @@ MyPlugin::StartPlayback(const char* path)
         ReleasePlayback(stage);
         throw;
     }
-    file->Close();  // the whole module is in memory now
+    file->Close();   // the whole module is in memory now
 }
 
 
@@ -341,8 +333,8 @@ MyPlugin::GetAudio(char** buffer, int)
             return 0;
         if (info != nullptr) {
             int32 length = player->GetSongLength();
-            info->position = length != 0
-                ? player->GetSongPosition() * PLUGIN_POSITION_SCALE / length : 0;
+            info->position =
+                length != 0 ? player->GetSongPosition() * PLUGIN_POSITION_SCALE / length : 0;
         }
     } catch (...) {
         ReleaseFailure();

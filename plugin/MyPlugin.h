@@ -14,29 +14,29 @@ class RVGlobal;
 class MyPlugin : public InputPlugin
 {
 public:
-                    MyPlugin();
-    virtual         ~MyPlugin();
+    MyPlugin();
+    virtual ~MyPlugin();
 
-    virtual void    Init() override;
-    virtual void    Cleanup() override;
-    virtual bool    About(bool query) override;
-    virtual bool    Prefs(bool query) override;
-    virtual bool    Edit(const char* path, bool query) override;
-    virtual bool    GetMimeType(BMimeType* type, int index) override;
-    virtual bool    IsOur(const char* path) override;
-    virtual bool    GetSongInfo(const char* path, PlayerInfoStruct* info) override;
-    virtual void    AbortPlaying() override;
-    virtual void    Pause(bool paused) override;
-    virtual void    NewSpeed(int32 speed) override;
-    virtual void    NewVolume(int32 volume) override;
-    virtual bool    InitPlaying(const char* path, PlayerInfoStruct* info) override;
-    virtual int     GetAudio(char** buffer, int size) override;
-    virtual void    JumpTo(int32 position) override;
-    virtual void    CleanupPlaying() override;
+    virtual void Init() override;
+    virtual void Cleanup() override;
+    virtual bool About(bool query) override;
+    virtual bool Prefs(bool query) override;
+    virtual bool Edit(const char* path, bool query) override;
+    virtual bool GetMimeType(BMimeType* type, int index) override;
+    virtual bool IsOur(const char* path) override;
+    virtual bool GetSongInfo(const char* path, PlayerInfoStruct* info) override;
+    virtual void AbortPlaying() override;
+    virtual void Pause(bool paused) override;
+    virtual void NewSpeed(int32 speed) override;
+    virtual void NewVolume(int32 volume) override;
+    virtual bool InitPlaying(const char* path, PlayerInfoStruct* info) override;
+    virtual int  GetAudio(char** buffer, int size) override;
+    virtual void JumpTo(int32 position) override;
+    virtual void CleanupPlaying() override;
 
     // The song position a host seek value selects, inside 0..songLength - 1; -1 when the
     // song has no positions.
-    static int32    SeekPosition(int32 value, int32 songLength);
+    static int32 SeekPosition(int32 value, int32 songLength);
 
 protected:
     // Makes the player add-on, a ModTracker; a test may put another player in its place.
@@ -46,22 +46,22 @@ protected:
 private:
     // How far a playback got, for undoing it.
     enum PlaybackStage {
-        PLAYBACK_NONE,              // objects made, maybe a module loaded
-        PLAYBACK_MIXER_READY,       // InitPlayer succeeded, InitMixer was called
-        PLAYBACK_RUNNING,           // InitSound was called
+        PLAYBACK_NONE,          // objects made, maybe a module loaded
+        PLAYBACK_MIXER_READY,   // InitPlayer succeeded, InitMixer was called
+        PLAYBACK_RUNNING,       // InitSound was called
     };
 
-    static void     WriteFixedInfo(PlayerInfoStruct* info);
-    static bool     FindModuleType(RVAddOnPlayer* player, PFile* file, uint32* type);
-    void            StartPlayback(const char* path);
-    void            ReleasePlayback(PlaybackStage stage);
-    void            ShowAboutBox();
+    static void WriteFixedInfo(PlayerInfoStruct* info);
+    static bool FindModuleType(RVAddOnPlayer* player, PFile* file, uint32* type);
+    void        StartPlayback(const char* path);
+    void        ReleasePlayback(PlaybackStage stage);
+    void        ShowAboutBox();
 
-    PlayerInfoStruct* info;         // the host's, for the file now playing
-    RVGlobal*       global;         // owned while a file plays
-    RVMixer         mixer;
-    RVAddOnPlayer*  player;         // owned while a file plays
-    char*           audioBuffer;    // PLUGIN_BLOCK_BYTES, owned while a file plays
+    PlayerInfoStruct* info;     // the host's, for the file now playing
+    RVGlobal*         global;   // owned while a file plays
+    RVMixer           mixer;
+    RVAddOnPlayer*    player;        // owned while a file plays
+    char*             audioBuffer;   // PLUGIN_BLOCK_BYTES, owned while a file plays
 };
 
 #endif

@@ -32,25 +32,15 @@ UsableCacheSize(int32 cacheSize)
 }   // namespace
 
 PCacheFile::PCacheFile(int32 cacheSize)
-    :
-    cacheBuffer(nullptr),
-    cacheSize(UsableCacheSize(cacheSize)),
-    valid(0),
-    index(0),
-    bufferStart(0),
-    knownLength(-1)
+    : cacheBuffer(nullptr), cacheSize(UsableCacheSize(cacheSize)), valid(0), index(0),
+      bufferStart(0), knownLength(-1)
 {
     cacheBuffer = NewCache(this->cacheSize);
 }
 
 PCacheFile::PCacheFile(PString name, uint16 openFlags, int32 cacheSize)
-    :
-    cacheBuffer(nullptr),
-    cacheSize(UsableCacheSize(cacheSize)),
-    valid(0),
-    index(0),
-    bufferStart(0),
-    knownLength(-1)
+    : cacheBuffer(nullptr), cacheSize(UsableCacheSize(cacheSize)), valid(0), index(0),
+      bufferStart(0), knownLength(-1)
 {
     cacheBuffer = NewCache(this->cacheSize);
     try {
@@ -82,7 +72,7 @@ PCacheFile::Read(void* buffer, int32 count)
     if (file == nullptr)
         return PFile::Read(buffer, count);   // raises for a closed file
     uint8* destination = (uint8*)buffer;
-    int32 total = 0;
+    int32  total = 0;
     while (count > 0) {
         int32 n = valid - index;
         if (n > count)
@@ -143,9 +133,9 @@ PCacheFile::Seek(int32 offset, PSeekFlags from)
 
     int64 target;
     switch (from) {
-        case pSeekCurrent:  target = (int64)offset + bufferStart + index; break;
-        case pSeekEnd:      target = (int64)offset + GetLength(); break;
-        default:            target = offset; break;
+        case pSeekCurrent: target = (int64)offset + bufferStart + index; break;
+        case pSeekEnd: target = (int64)offset + GetLength(); break;
+        default: target = offset; break;
     }
     if (target >= bufferStart && target < (int64)bufferStart + valid) {
         index = (int32)(target - bufferStart);

@@ -9,11 +9,10 @@ namespace {
 // Holds a static exception that is constant-initialised and never destroyed, so that a
 // throw from a static destructor elsewhere still finds a live object.
 template<class T>
-union Permanent
-{
-    T               object;
-    constexpr       Permanent() : object(false) {}
-                    ~Permanent() {}
+union Permanent {
+    T object;
+    constexpr Permanent() : object(false) {}
+    ~Permanent() {}
 };
 
 constinit Permanent<PUserException>     sUserException;
@@ -22,9 +21,7 @@ constinit Permanent<PMemoryException>   sMemoryException;
 
 }   // namespace
 
-PException::~PException()
-{
-}
+PException::~PException() {}
 
 void
 PException::Delete()
@@ -33,61 +30,27 @@ PException::Delete()
         delete this;
 }
 
-PBoundsException::PBoundsException(bool deleteIt)
-    :
-    PException(deleteIt),
-    value(0)
-{
-}
+PBoundsException::PBoundsException(bool deleteIt) : PException(deleteIt), value(0) {}
 
-PBoundsException::~PBoundsException()
-{
-}
+PBoundsException::~PBoundsException() {}
 
-PSoundException::PSoundException(bool deleteIt)
-    :
-    PException(deleteIt),
-    code(0)
-{
-}
+PSoundException::PSoundException(bool deleteIt) : PException(deleteIt), code(0) {}
 
-PSoundException::~PSoundException()
-{
-}
+PSoundException::~PSoundException() {}
 
-PSystemException::PSystemException(bool deleteIt)
-    :
-    PException(deleteIt),
-    code(0)
-{
-}
+PSystemException::PSystemException(bool deleteIt) : PException(deleteIt), code(0) {}
 
-PSystemException::~PSystemException()
-{
-}
+PSystemException::~PSystemException() {}
 
-PFileException::PFileException(bool deleteIt)
-    :
-    PException(deleteIt),
-    code(0)
-{
-}
+PFileException::PFileException(bool deleteIt) : PException(deleteIt), code(0) {}
 
-PFileException::~PFileException()
-{
-}
+PFileException::~PFileException() {}
 
-PUserException::~PUserException()
-{
-}
+PUserException::~PUserException() {}
 
-PResourceException::~PResourceException()
-{
-}
+PResourceException::~PResourceException() {}
 
-PMemoryException::~PMemoryException()
-{
-}
+PMemoryException::~PMemoryException() {}
 
 // #pragma mark - throwing
 

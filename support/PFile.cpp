@@ -23,9 +23,9 @@ PlatformOpenFlags(uint16 mode)
 {
     uint32 flags;
     switch (mode & 7) {
-        case PFile::pModeWrite:     flags = B_WRITE_ONLY; break;
+        case PFile::pModeWrite: flags = B_WRITE_ONLY; break;
         case PFile::pModeReadWrite: flags = B_READ_WRITE; break;
-        default:                    flags = B_READ_ONLY; break;
+        default: flags = B_READ_ONLY; break;
     }
     if ((mode & PFile::pModeCreate) != 0) {
         flags |= B_CREATE_FILE | B_ERASE_FILE;
@@ -41,37 +41,22 @@ uint32
 PlatformSeekMode(PFile::PSeekFlags from)
 {
     switch (from) {
-        case PFile::pSeekCurrent:   return SEEK_CUR;
-        case PFile::pSeekEnd:       return SEEK_END;
-        default:                    return SEEK_SET;
+        case PFile::pSeekCurrent: return SEEK_CUR;
+        case PFile::pSeekEnd: return SEEK_END;
+        default: return SEEK_SET;
     }
 }
 
 }   // namespace
 
-PFile::PFile()
-    :
-    open(false),
-    eof(false),
-    openFlags(0),
-    file(nullptr)
-{
-}
+PFile::PFile() : open(false), eof(false), openFlags(0), file(nullptr) {}
 
-PFile::PFile(PString name, uint16 openFlags)
-    :
-    open(false),
-    eof(false),
-    openFlags(0),
-    file(nullptr)
+PFile::PFile(PString name, uint16 openFlags) : open(false), eof(false), openFlags(0), file(nullptr)
 {
     Open(name, openFlags);
 }
 
-PFile::~PFile()
-{
-    PFile::Close();
-}
+PFile::~PFile() { PFile::Close(); }
 
 void
 PFile::Open(uint16 openFlags)
@@ -166,7 +151,7 @@ PFile::ReadString(char* buffer, int32 count)
 PString
 PFile::ReadString()
 {
-    int32 count = Read_L_UINT16();
+    int32   count = Read_L_UINT16();
     PString result;
     if (count == 0)
         return result;
@@ -209,7 +194,7 @@ PFile::Read_UINT8()
 uint16
 PFile::Read_L_UINT16()
 {
-    uint8 b[2] = {0, 0};
+    uint8 b[2] = { 0, 0 };
     Read(b, 2);
     return (uint16)(b[0] | b[1] << 8);
 }
@@ -217,7 +202,7 @@ PFile::Read_L_UINT16()
 uint32
 PFile::Read_L_UINT32()
 {
-    uint8 b[4] = {0, 0, 0, 0};
+    uint8 b[4] = { 0, 0, 0, 0 };
     Read(b, 4);
     return (uint32)b[0] | (uint32)b[1] << 8 | (uint32)b[2] << 16 | (uint32)b[3] << 24;
 }
@@ -225,7 +210,7 @@ PFile::Read_L_UINT32()
 uint16
 PFile::Read_B_UINT16()
 {
-    uint8 b[2] = {0, 0};
+    uint8 b[2] = { 0, 0 };
     Read(b, 2);
     return (uint16)(b[0] << 8 | b[1]);
 }
@@ -233,7 +218,7 @@ PFile::Read_B_UINT16()
 uint32
 PFile::Read_B_UINT32()
 {
-    uint8 b[4] = {0, 0, 0, 0};
+    uint8 b[4] = { 0, 0, 0, 0 };
     Read(b, 4);
     return (uint32)b[0] << 24 | (uint32)b[1] << 16 | (uint32)b[2] << 8 | (uint32)b[3];
 }
@@ -277,30 +262,28 @@ PFile::Write_UINT8(uint8 value)
 void
 PFile::Write_L_UINT16(uint16 value)
 {
-    uint8 b[2] = {(uint8)value, (uint8)(value >> 8)};
+    uint8 b[2] = { (uint8)value, (uint8)(value >> 8) };
     Write(b, 2);
 }
 
 void
 PFile::Write_L_UINT32(uint32 value)
 {
-    uint8 b[4] = {(uint8)value, (uint8)(value >> 8), (uint8)(value >> 16),
-        (uint8)(value >> 24)};
+    uint8 b[4] = { (uint8)value, (uint8)(value >> 8), (uint8)(value >> 16), (uint8)(value >> 24) };
     Write(b, 4);
 }
 
 void
 PFile::Write_B_UINT16(uint16 value)
 {
-    uint8 b[2] = {(uint8)(value >> 8), (uint8)value};
+    uint8 b[2] = { (uint8)(value >> 8), (uint8)value };
     Write(b, 2);
 }
 
 void
 PFile::Write_B_UINT32(uint32 value)
 {
-    uint8 b[4] = {(uint8)(value >> 24), (uint8)(value >> 16), (uint8)(value >> 8),
-        (uint8)value};
+    uint8 b[4] = { (uint8)(value >> 24), (uint8)(value >> 16), (uint8)(value >> 8), (uint8)value };
     Write(b, 4);
 }
 
@@ -362,7 +345,7 @@ PFile::IsEOF() const
 int32
 PFile::GetLength()
 {
-    off_t size;
+    off_t    size;
     status_t error = OpenFile(file, name)->GetSize(&size);
     if (error != B_OK)
         ThrowFileException(ConvertOSError(error), name);
@@ -382,8 +365,8 @@ PFile::SetLength(int32 length)
 PString
 PFile::GetFileName()
 {
-    BEntry entry(name);
-    char leaf[B_FILE_NAME_LENGTH];
+    BEntry   entry(name);
+    char     leaf[B_FILE_NAME_LENGTH];
     status_t error = entry.InitCheck();
     if (error == B_OK)
         error = entry.GetName(leaf);
@@ -414,10 +397,10 @@ PFile::GetFullPath()
 PString
 PFile::GetFileType()
 {
-    BNode node(name);
+    BNode     node(name);
     BNodeInfo info(&node);
-    char type[B_MIME_TYPE_LENGTH];
-    status_t error = info.InitCheck();
+    char      type[B_MIME_TYPE_LENGTH];
+    status_t  error = info.InitCheck();
     if (error == B_OK)
         error = info.GetType(type);
     if (error != B_OK)
@@ -434,9 +417,9 @@ PFile::SetFilePath(PString name)
 void
 PFile::SetFileType(PString type)
 {
-    BNode node(name);
+    BNode     node(name);
     BNodeInfo info(&node);
-    status_t error = info.InitCheck();
+    status_t  error = info.InitCheck();
     if (error == B_OK)
         error = info.SetType(type);
     if (error != B_OK)
@@ -454,8 +437,8 @@ PString
 PFile::ReadLine()
 {
     PString scratch;
-    char* buffer = scratch.GetBuffer(kLineScratchBytes);
-    int32 got;
+    char*   buffer = scratch.GetBuffer(kLineScratchBytes);
+    int32   got;
     try {
         got = Read(buffer, kLineScratchBytes);
     } catch (...) {
@@ -496,7 +479,7 @@ PFile::WriteLine(PString line)
 void
 PFile::Rename(PString from, PString to)
 {
-    BEntry entry(from);
+    BEntry   entry(from);
     status_t error = entry.InitCheck();
     if (error == B_OK)
         error = entry.Rename(to, false);
@@ -507,7 +490,7 @@ PFile::Rename(PString from, PString to)
 void
 PFile::Remove(PString path)
 {
-    BEntry entry(path);
+    BEntry   entry(path);
     status_t error = entry.InitCheck();
     if (error == B_OK)
         error = entry.Remove();

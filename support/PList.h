@@ -12,51 +12,47 @@ template<class T>
 class PList
 {
 public:
-                    PList(int32 blockSize = 10);
-                    ~PList();
-                    PList(const PList&) = delete;
-    PList&          operator=(const PList&) = delete;
+    PList(int32 blockSize = 10);
+    ~PList();
+    PList(const PList&) = delete;
+    PList& operator=(const PList&) = delete;
 
-    int32           AddTail(T item);                        // index of the new item
-    T               ItemAt(int32 index) const;              // bounds exception outside 0..count-1
-    T               RemoveSomeItems(int32 index, int32 n);  // returns the item that was at index
-    T               RemoveItem(int32 index) { return RemoveSomeItems(index, 1); }
-    void            MakeEmpty();
-    int32           CountItems() const { return count; }
-    bool            IsEmpty() const { return count == 0; }
+    int32 AddTail(T item);                         // index of the new item
+    T     ItemAt(int32 index) const;               // bounds exception outside 0..count-1
+    T     RemoveSomeItems(int32 index, int32 n);   // returns the item that was at index
+    T     RemoveItem(int32 index) { return RemoveSomeItems(index, 1); }
+    void  MakeEmpty();
+    int32 CountItems() const { return count; }
+    bool  IsEmpty() const { return count == 0; }
 
     // Inspection, for tests of the block invariant.
-    int32           CountBlocks() const;
-    int32           BlockCountAt(int32 blockIndex) const;   // items in that block, or -1
+    int32 CountBlocks() const;
+    int32 BlockCountAt(int32 blockIndex) const;   // items in that block, or -1
 
 private:
     struct Block
     {
-        Block*      next;
-        T*          items;
-        int32       count;
+        Block* next;
+        T*     items;
+        int32  count;
     };
 
-    Block*          NewBlock();
-    static void     FreeBlock(Block* block);
-    Block*          FindBlock(int32 index, int32* blockFirst) const;
-    void            FreeEmptyBlocks();
-    void            Compact();
+    Block*      NewBlock();
+    static void FreeBlock(Block* block);
+    Block*      FindBlock(int32 index, int32* blockFirst) const;
+    void        FreeEmptyBlocks();
+    void        Compact();
 
-    Block*          first;
-    Block*          last;
-    int32           blockSize;
-    int32           count;
+    Block* first;
+    Block* last;
+    int32  blockSize;
+    int32  count;
 };
 
 // Mend: a block size below 1 is taken as 1.
 template<class T>
 PList<T>::PList(int32 blockSize)
-    :
-    first(nullptr),
-    last(nullptr),
-    blockSize(blockSize < 1 ? 1 : blockSize),
-    count(0)
+    : first(nullptr), last(nullptr), blockSize(blockSize < 1 ? 1 : blockSize), count(0)
 {
 }
 
@@ -129,7 +125,7 @@ PList<T>::ItemAt(int32 index) const
 {
     if (index < 0 || index >= count)
         ThrowBoundsException(index);
-    int32 start = 0;
+    int32  start = 0;
     Block* block = FindBlock(index, &start);
     return block->items[index - start];
 }
@@ -143,10 +139,10 @@ PList<T>::RemoveSomeItems(int32 index, int32 n)
 {
     if (index < 0 || index >= count)
         ThrowBoundsException(index);
-    int32 start = 0;
+    int32  start = 0;
     Block* block = FindBlock(index, &start);
-    int32 offset = index - start;
-    T removed = block->items[offset];
+    int32  offset = index - start;
+    T      removed = block->items[offset];
     if (n > count - index)
         n = count - index;
 
@@ -199,7 +195,7 @@ PList<T>::Compact()
     for (Block* block = first; block != nullptr; block = block->next) {
         while (block->count < blockSize && block->next != nullptr) {
             Block* next = block->next;
-            int32 move = blockSize - block->count;
+            int32  move = blockSize - block->count;
             if (move > next->count)
                 move = next->count;
             for (int32 i = 0; i < move; i++)

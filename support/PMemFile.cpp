@@ -9,33 +9,20 @@
 #include "support/PException.h"
 
 PMemFile::PMemFile(int32 growStep)
-    :
-    buffer(nullptr),
-    capacity(0),
-    length(0),
-    position(0),
-    growStep(growStep)
+    : buffer(nullptr), capacity(0), length(0), position(0), growStep(growStep)
 {
     name = "Memory File";
     open = true;
 }
 
 PMemFile::PMemFile(uint8* buffer, int32 length, int32 growStep)
-    :
-    buffer(nullptr),
-    capacity(0),
-    length(0),
-    position(0),
-    growStep(growStep)
+    : buffer(nullptr), capacity(0), length(0), position(0), growStep(growStep)
 {
     name = "Memory File";
     Attach(buffer, length, growStep);
 }
 
-PMemFile::~PMemFile()
-{
-    delete[] buffer;
-}
+PMemFile::~PMemFile() { delete[] buffer; }
 
 // Mend: a block that is already attached is freed instead of leaked.
 void
@@ -224,9 +211,9 @@ PMemFile::Seek(int32 offset, PSeekFlags from)
 {
     int64 target;
     switch (from) {
-        case pSeekCurrent:  target = (int64)position + offset; break;
-        case pSeekEnd:      target = (int64)length + offset; break;
-        default:            target = offset; break;
+        case pSeekCurrent: target = (int64)position + offset; break;
+        case pSeekEnd: target = (int64)length + offset; break;
+        default: target = offset; break;
     }
     if (target < 0)
         ThrowFileException(P_FILE_ERR_SEEK_BEFORE_BEGIN, name);

@@ -7,12 +7,12 @@
 class PMemFile : public PFile
 {
 public:
-                    PMemFile(int32 growStep = 1024);
-                    PMemFile(uint8* buffer, int32 length, int32 growStep = 1024);
-    virtual         ~PMemFile();
+    PMemFile(int32 growStep = 1024);
+    PMemFile(uint8* buffer, int32 length, int32 growStep = 1024);
+    virtual ~PMemFile();
 
-    void            Attach(uint8* buffer, int32 length, int32 growStep);  // takes ownership
-    uint8*          Detach();                                              // gives it back
+    void   Attach(uint8* buffer, int32 length, int32 growStep);   // takes ownership
+    uint8* Detach();                                              // gives it back
 
     virtual void    Open(uint16 openFlags) override;
     virtual void    Open(PString name, uint16 openFlags) override;
@@ -37,13 +37,13 @@ public:
     virtual void    SetFileType(PString type) override;
 
 private:
-    void            Grow(int32 needed);
+    void Grow(int32 needed);
 
-    uint8*          buffer;
-    int32           capacity;
-    int32           length;
-    int32           position;
-    int32           growStep;
+    uint8* buffer;
+    int32  capacity;
+    int32  length;
+    int32  position;
+    int32  growStep;
 };
 
 #endif

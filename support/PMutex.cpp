@@ -7,20 +7,13 @@
 #include "support/PException.h"
 
 PMutex::PMutex(bool nonRecursive)
-    :
-    sem(create_sem(1, "Some PMutex")),
-    owner(0),
-    depth(0),
-    nonRecursive(nonRecursive)
+    : sem(create_sem(1, "Some PMutex")), owner(0), depth(0), nonRecursive(nonRecursive)
 {
     if (sem < 0)
         ThrowSystemException(ConvertOSError(sem));
 }
 
-PMutex::~PMutex()
-{
-    delete_sem(sem);
-}
+PMutex::~PMutex() { delete_sem(sem); }
 
 int32
 PMutex::Lock(uint32 timeout)

@@ -21,10 +21,10 @@ enum { kRefCount = 0, kLength = 1, kSize = 2, kHeaderBytes = 3 * sizeof(int32) }
 // initialisation of any translation unit, and it is never counted or freed.
 struct EmptyText
 {
-    int32   header[3];
-    char    text[4];
+    int32 header[3];
+    char  text[4];
 };
-constinit EmptyText sEmpty = {{0, 0, 1}, {0, 0, 0, 0}};
+constinit EmptyText sEmpty = { { 0, 0, 1 }, { 0, 0, 0, 0 } };
 
 inline int32*
 Header(const char* text)
@@ -69,11 +69,11 @@ int32
 SequenceLength(unsigned char lead)
 {
     switch (lead >> 4) {
-        case 0xF:   return 4;
-        case 0xE:   return 3;
+        case 0xF: return 4;
+        case 0xE: return 3;
         case 0xC:
-        case 0xD:   return 2;
-        default:    return 1;
+        case 0xD: return 2;
+        default: return 1;
     }
 }
 
@@ -102,7 +102,7 @@ PString::Allocate(int32 capacity)
     char* block = new (std::nothrow) char[capacity + kHeaderBytes + 1];
     if (block == nullptr)
         ThrowMemoryException();
-    char* text = block + kHeaderBytes;
+    char*  text = block + kHeaderBytes;
     int32* header = Header(text);
     header[kRefCount] = 1;
     header[kLength] = 0;
@@ -143,7 +143,7 @@ PString::Release()
     int32* header = Header(string);
     // A negative count means the buffer is handed out: this object is its only owner.
     if (RefCount(string) < 0 || atomic_add(&header[kRefCount], -1) == 1)
-        delete[] (string - kHeaderBytes);
+        delete[](string - kHeaderBytes);
     string = sEmpty.text;
 }
 
@@ -200,30 +200,17 @@ PString::Join(const char* a, int32 aBytes, const char* b, int32 bBytes)
 
 // #pragma mark - construction and assignment
 
-PString::PString()
-    :
-    string(sEmpty.text)
-{
-}
+PString::PString() : string(sEmpty.text) {}
 
-PString::PString(const char* text)
-    :
-    string(sEmpty.text)
+PString::PString(const char* text) : string(sEmpty.text)
 {
     if (text != nullptr && text[0] != '\0')
         *this = FromBytes(text, ByteLength(text));
 }
 
-PString::PString(const PString& other)
-    :
-    string(Share(other.string))
-{
-}
+PString::PString(const PString& other) : string(Share(other.string)) {}
 
-PString::~PString()
-{
-    Release();
-}
+PString::~PString() { Release(); }
 
 const PString&
 PString::operator=(const char* text)
@@ -343,14 +330,13 @@ PString::GetBuffer(int32 minBytes)
 {
     int32 bytes = ByteLength(string);
     int32 need = minBytes > bytes ? minBytes : bytes;
-    if (IsEmptyText(string) || RefCount(string) > 1
-            || Header(string)[kSize] < (int64)need + 1) {
+    if (IsEmptyText(string) || RefCount(string) > 1 || Header(string)[kSize] < (int64)need + 1) {
         char* text = Allocate(need);
         memcpy(text, string, bytes + 1);
         Header(text)[kLength] = Header(string)[kLength];
         Adopt(text);
     }
-    SetRefCount(string, -1);            // handed out: copies copy, not share
+    SetRefCount(string, -1);   // handed out: copies copy, not share
     return string;
 }
 
@@ -542,10 +528,10 @@ PString::MakeNumber() const
     int32 chars = GetLength();
     if (chars < 4)
         return *this;
-    int32 bytes = GetByteLength();
+    int32   bytes = GetByteLength();
     PString result;
-    char* out = result.GetBuffer(bytes + (chars - 1) / 3);
-    int32 charIndex = 0;
+    char*   out = result.GetBuffer(bytes + (chars - 1) / 3);
+    int32   charIndex = 0;
     for (const unsigned char* p = (const unsigned char*)string; *p != 0; p++) {
         if ((*p & 0xC0) != 0x80) {
             if (charIndex > 0 && (chars - charIndex) % 3 == 0)

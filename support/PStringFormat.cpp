@@ -32,11 +32,11 @@ PString::FormatV(const char* format, va_list args)
     int length = vsnprintf(nullptr, 0, format, measure);
     va_end(measure);
     if (length < 0) {
-        MakeEmpty();    // an encoding error: no text
+        MakeEmpty();   // an encoding error: no text
         return;
     }
     PString result;
-    char* text = result.GetBuffer(length);
+    char*   text = result.GetBuffer(length);
     vsnprintf(text, size_t(length) + 1, format, args);
     result.ReleaseBuffer(length);
     *this = result;

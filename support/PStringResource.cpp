@@ -14,24 +14,24 @@ namespace {
 
 struct ResourceStruct
 {
-    int32                   id;
-    int32                   count;      // entries before the terminator
-    const PStringResource*  table;
+    int32                  id;
+    int32                  count;   // entries before the terminator
+    const PStringResource* table;
 };
 
 struct Registry
 {
-                            Registry() : mutex(false), list(10), nextId(0) {}
-                            // Mend: the records still registered are freed too.
-                            ~Registry()
-                            {
-                                while (list.CountItems() > 0)
-                                    delete list.RemoveItem(0);
-                            }
+    Registry() : mutex(false), list(10), nextId(0) {}
+    // Mend: the records still registered are freed too.
+    ~Registry()
+    {
+        while (list.CountItems() > 0)
+            delete list.RemoveItem(0);
+    }
 
-    PMutex                  mutex;
-    PList<ResourceStruct*>  list;
-    int32                   nextId;
+    PMutex                 mutex;
+    PList<ResourceStruct*> list;
+    int32                  nextId;
 };
 
 // Built on first use, so a table registered from a static constructor elsewhere finds
@@ -47,24 +47,23 @@ TheRegistry()
 class RegistryLock
 {
 public:
-                            RegistryLock(PMutex& mutex)
-                                : fMutex(mutex), fResult(mutex.Lock(PSYNC_INFINITE)) {}
-                            ~RegistryLock() { Unlock(); }
-                            RegistryLock(const RegistryLock&) = delete;
-    RegistryLock&           operator=(const RegistryLock&) = delete;
+    RegistryLock(PMutex& mutex) : fMutex(mutex), fResult(mutex.Lock(PSYNC_INFINITE)) {}
+    ~RegistryLock() { Unlock(); }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
 
-    int32                   Result() const { return fResult; }
-    int32                   Unlock()
-                            {
-                                if (fResult != PSYNC_OK)
-                                    return fResult;
-                                fResult = PSYNC_ERROR;
-                                return fMutex.Unlock();
-                            }
+    int32 Result() const { return fResult; }
+    int32 Unlock()
+    {
+        if (fResult != PSYNC_OK)
+            return fResult;
+        fResult = PSYNC_ERROR;
+        return fMutex.Unlock();
+    }
 
 private:
-    PMutex&                 fMutex;
-    int32                   fResult;
+    PMutex& fMutex;
+    int32   fResult;
 };
 
 bool
@@ -110,16 +109,16 @@ FindText(const ResourceStruct& record, int32 number)
 int32
 AddStringResource(const PStringResource* table)
 {
-    Registry& registry = TheRegistry();
+    Registry&    registry = TheRegistry();
     RegistryLock lock(registry.mutex);
-    int32 id = atomic_add(&registry.nextId, 1);
+    int32        id = atomic_add(&registry.nextId, 1);
     if (lock.Result() != PSYNC_OK || table == nullptr)
         return id;
 
     int32 count = 0;
     while (!IsTerminator(table[count]))
         count++;
-    ResourceStruct* record = new (std::nothrow) ResourceStruct{id, count, table};
+    ResourceStruct* record = new (std::nothrow) ResourceStruct { id, count, table };
     if (record == nullptr)
         ThrowMemoryException();
     try {
@@ -134,7 +133,7 @@ AddStringResource(const PStringResource* table)
 int32
 RemoveStringResource(uint32 id)
 {
-    Registry& registry = TheRegistry();
+    Registry&    registry = TheRegistry();
     RegistryLock lock(registry.mutex);
     if (lock.Result() != PSYNC_OK)
         return lock.Result();
@@ -149,7 +148,7 @@ RemoveStringResource(uint32 id)
 int32
 PString::LoadString(uint32 resourceId, uint32 number)
 {
-    Registry& registry = TheRegistry();
+    Registry&    registry = TheRegistry();
     RegistryLock lock(registry.mutex);
     if (lock.Result() != PSYNC_OK)
         return lock.Result();

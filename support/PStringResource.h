@@ -8,11 +8,11 @@
 // One table entry. Tables are sorted by number (signed) and end with {-1, nullptr}.
 struct PStringResource
 {
-    int32           number;
-    const char*     text;
+    int32       number;
+    const char* text;
 };
 
-int32               AddStringResource(const PStringResource* table);
-int32               RemoveStringResource(uint32 id);
+int32 AddStringResource(const PStringResource* table);
+int32 RemoveStringResource(uint32 id);
 
 #endif

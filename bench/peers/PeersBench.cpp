@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/busysongs/BusySongs.h"
 #include "plugin/InputPlugin.h"
+#include "tools/busysongs/BusySongs.h"
 
 namespace fs = std::filesystem;
 
@@ -52,19 +52,19 @@ ThreadSeconds()
 
 struct Run
 {
-    double          audioSeconds;
-    double          cpuSeconds;
+    double audioSeconds;
+    double cpuSeconds;
 };
 
 // One way of rendering a file. Open loads it (not timed); Render plays it to its end.
 class Renderer
 {
 public:
-    virtual         ~Renderer() = default;
+    virtual ~Renderer() = default;
     virtual const char* Name() const = 0;
-    virtual bool    Open(const std::string& path) = 0;
-    virtual Run     Render() = 0;
-    virtual void    Close() = 0;
+    virtual bool        Open(const std::string& path) = 0;
+    virtual Run         Render() = 0;
+    virtual void        Close() = 0;
 };
 
 class PluginRenderer : public Renderer
@@ -75,7 +75,7 @@ public:
         handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr)
             return;
-        auto entry = reinterpret_cast<InputPlugin* (*)(int32*)>(dlsym(handle, "NewPlugin"));
+        auto  entry = reinterpret_cast<InputPlugin* (*)(int32*)>(dlsym(handle, "NewPlugin"));
         int32 version = 0;
         if (entry != nullptr)
             plugin = entry(&version);
@@ -90,16 +90,16 @@ public:
         }
         // The add-on stays loaded: its static objects may outlive this renderer.
     }
-    bool Ready() const { return plugin != nullptr; }
+    bool        Ready() const { return plugin != nullptr; }
     const char* Name() const override { return "zarnowelle"; }
-    bool Open(const std::string& path) override
+    bool        Open(const std::string& path) override
     {
         return plugin->IsOur(path.c_str()) && plugin->InitPlaying(path.c_str(), &info);
     }
     Run Render() override
     {
-        char* block = nullptr;
-        long blocks = 0;
+        char*        block = nullptr;
+        long         blocks = 0;
         const double start = ThreadSeconds();
         while (plugin->GetAudio(&block, kBlockBytes) != 0)
             blocks++;
@@ -109,9 +109,9 @@ public:
     void Close() override { plugin->CleanupPlaying(); }
 
 private:
-    void*           handle = nullptr;
-    InputPlugin*    plugin = nullptr;
-    PlayerInfoStruct info{};
+    void*            handle = nullptr;
+    InputPlugin*     plugin = nullptr;
+    PlayerInfoStruct info {};
 };
 
 class XmpRenderer : public Renderer
@@ -120,7 +120,7 @@ public:
     XmpRenderer() : context(xmp_create_context()) {}
     ~XmpRenderer() override { xmp_free_context(context); }
     const char* Name() const override { return "libxmp"; }
-    bool Open(const std::string& path) override
+    bool        Open(const std::string& path) override
     {
         if (xmp_load_module(context, path.c_str()) != 0)
             return false;
@@ -129,16 +129,16 @@ public:
             return false;
         }
         xmp_set_player(context, XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
-        xmp_set_player(context, XMP_PLAYER_MIX, 100);      // full separation
-        xmp_set_player(context, XMP_PLAYER_DSP, 0);        // no low-pass filter
-        xmp_set_player(context, XMP_PLAYER_FLAGS, 0);      // no Paula model
+        xmp_set_player(context, XMP_PLAYER_MIX, 100);   // full separation
+        xmp_set_player(context, XMP_PLAYER_DSP, 0);     // no low-pass filter
+        xmp_set_player(context, XMP_PLAYER_FLAGS, 0);   // no Paula model
         return true;
     }
     Run Render() override
     {
         std::vector<int16> buffer(kBlockFrames * 2);
-        long blocks = 0;
-        const double start = ThreadSeconds();
+        long               blocks = 0;
+        const double       start = ThreadSeconds();
         // A loop count of 1 ends at the first return to a position already played.
         while (xmp_play_buffer(context, buffer.data(), kBlockBytes, 1) == 0)
             blocks++;
@@ -152,7 +152,7 @@ public:
     }
 
 private:
-    xmp_context     context;
+    xmp_context context;
 };
 
 class OpenmptRenderer : public Renderer
@@ -160,36 +160,36 @@ class OpenmptRenderer : public Renderer
 public:
     ~OpenmptRenderer() override { Close(); }
     const char* Name() const override { return "libopenmpt"; }
-    bool Open(const std::string& path) override
+    bool        Open(const std::string& path) override
     {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-            std::istreambuf_iterator<char>());
+        std::ifstream     in(path, std::ios::binary);
+        std::vector<char> bytes(
+            (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         int error = 0;
-        module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr,
-            nullptr, nullptr, nullptr, &error, nullptr, nullptr);
+        module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+            nullptr, nullptr, &error, nullptr, nullptr);
         if (module == nullptr)
             return false;
         openmpt_module_set_repeat_count(module, 0);
-        openmpt_module_set_render_param(module,
-            OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);     // nearest
-        openmpt_module_set_render_param(module,
-            OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);         // no ramping
+        openmpt_module_set_render_param(
+            module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);   // nearest
+        openmpt_module_set_render_param(
+            module, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);   // no ramping
         // 100 keeps the module's own panning (hard left and right for MODs); 200
         // would widen it beyond.
-        openmpt_module_set_render_param(module,
-            OPENMPT_MODULE_RENDER_STEREOSEPARATION_PERCENT, 100);
+        openmpt_module_set_render_param(
+            module, OPENMPT_MODULE_RENDER_STEREOSEPARATION_PERCENT, 100);
         openmpt_module_ctl_set_boolean(module, "render.resampler.emulate_amiga", 0);
         return true;
     }
     Run Render() override
     {
         std::vector<int16> buffer(kBlockFrames * 2);
-        long frames = 0;
-        const double start = ThreadSeconds();
+        long               frames = 0;
+        const double       start = ThreadSeconds();
         for (;;) {
-            const size_t got = openmpt_module_read_interleaved_stereo(module, kRate,
-                kBlockFrames, buffer.data());
+            const size_t got =
+                openmpt_module_read_interleaved_stereo(module, kRate, kBlockFrames, buffer.data());
             if (got == 0)
                 break;
             frames += long(got);
@@ -210,9 +210,9 @@ private:
 
 struct Result
 {
-    bool            refused = false;
-    std::vector<double> speeds;     // x realtime, one per repetition
-    double          audioSeconds = 0;
+    bool                refused = false;
+    std::vector<double> speeds;   // x realtime, one per repetition
+    double              audioSeconds = 0;
 };
 
 double
@@ -229,7 +229,7 @@ std::vector<std::string>
 CorpusFiles(const std::string& dir)
 {
     std::vector<std::string> files;
-    std::error_code error;
+    std::error_code          error;
     if (dir.empty() || !fs::is_directory(dir, error))
         return files;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
@@ -263,15 +263,14 @@ ProcessSeconds(const std::vector<std::string>& command)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
+    pid_t     pid;
     const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         return -1;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)
-        || WEXITSTATUS(status) != 0)
+    int    status = 0;
+    rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
     auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -282,20 +281,19 @@ ProcessSeconds(const std::vector<std::string>& command)
 std::vector<std::string>
 Openmpt123(const std::string& module)
 {
-    return { "openmpt123", "--batch", "--stdout", "--quiet", "--samplerate", "44100",
-        "--no-float", "--filter", "1", "--ramping", "0", "--stereo", "100", "--dither", "0",
-        "--ctl", "render.resampler.emulate_amiga=0", "--", module };
+    return { "openmpt123", "--batch", "--stdout", "--quiet", "--samplerate", "44100", "--no-float",
+        "--filter", "1", "--ramping", "0", "--stereo", "100", "--dither", "0", "--ctl",
+        "render.resampler.emulate_amiga=0", "--", module };
 }
 
 // Whole processes, alternating, median CPU seconds of each per module.
 void
-CompareProcesses(const std::string& host, const std::vector<std::string>& modules,
-    int repeats)
+CompareProcesses(const std::string& host, const std::vector<std::string>& modules, int repeats)
 {
     printf("\nWhole processes, CPU seconds (user + system, start-up included), median of %d:\n"
-        "%s render FILE -o -  against  openmpt123 --batch --stdout (same format, nearest\n"
-        "neighbour, no ramping, no dither); both write to /dev/null.\n\n", repeats,
-        fs::path(host).filename().c_str());
+           "%s render FILE -o -  against  openmpt123 --batch --stdout (same format, nearest\n"
+           "neighbour, no ramping, no dither); both write to /dev/null.\n\n",
+        repeats, fs::path(host).filename().c_str());
     printf("%-24s %11s %11s %9s\n", "module", "zarnowelle", "openmpt123", "ratio");
     for (const std::string& module : modules) {
         std::vector<double> own, peer;
@@ -337,20 +335,20 @@ main(int argc, char** argv)
         fprintf(stderr, "usage: zw_bench_peers [--host HOST] PLUGIN.so DEMO.mod [CORPUS-DIR]\n");
         return 2;
     }
-    const int repeats = getenv("ZW_BENCH_REPEATS") ? atoi(getenv("ZW_BENCH_REPEATS"))
-        : kDefaultRepeats;
+    const int repeats =
+        getenv("ZW_BENCH_REPEATS") ? atoi(getenv("ZW_BENCH_REPEATS")) : kDefaultRepeats;
 
     std::vector<std::string> modules = { argv[2] };
-    char tempTemplate[] = "/tmp/zw-bench-XXXXXX";
-    const char* tempDir = mkdtemp(tempTemplate);
+    char                     tempTemplate[] = "/tmp/zw-bench-XXXXXX";
+    const char*              tempDir = mkdtemp(tempTemplate);
     if (tempDir == nullptr) {
         perror("mkdtemp");
         return 1;
     }
     for (const zw::BusySong& song : zw::StandardBusySongs()) {
         const std::string path = std::string(tempDir) + "/" + song.name;
-        std::ofstream(path, std::ios::binary).write(
-            reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
         modules.push_back(path);
     }
     for (const std::string& file : CorpusFiles(argc > 3 ? argv[3] : ""))
@@ -374,7 +372,7 @@ main(int argc, char** argv)
         for (size_t m = 0; m < modules.size(); m++) {
             for (size_t k = 0; k < count; k++) {
                 const size_t r = (k + size_t(rep) + m) % count;
-                Result& result = results[m][r];
+                Result&      result = results[m][r];
                 if (result.refused)
                     continue;
                 if (!renderers[r]->Open(modules[m])) {
@@ -391,7 +389,7 @@ main(int argc, char** argv)
     }
 
     printf("Seconds of audio per CPU second (x realtime), median of %d runs each;\n"
-        "44100 Hz, 16-bit stereo, nearest neighbour, no ramping, full separation.\n\n",
+           "44100 Hz, 16-bit stereo, nearest neighbour, no ramping, full separation.\n\n",
         repeats);
     printf("%-24s %7s", "module", "audio s");
     for (const auto& r : renderers)
@@ -399,8 +397,7 @@ main(int argc, char** argv)
     printf(" %10s %10s\n", "/libxmp", "/openmpt");
     for (size_t m = 0; m < modules.size(); m++) {
         const std::vector<Result>& row = results[m];
-        printf("%-24.24s %7.1f", fs::path(modules[m]).filename().c_str(),
-            row[0].audioSeconds);
+        printf("%-24.24s %7.1f", fs::path(modules[m]).filename().c_str(), row[0].audioSeconds);
         for (const Result& result : row)
             PrintCell(Median(result.speeds), result.refused || result.speeds.empty());
         const double own = Median(row[0].speeds);

@@ -11,12 +11,12 @@ struct PExceptionDeleter
     void operator()(PException* e) const { e->Delete(); }
 };
 
-template <class E>
+template<class E>
 using Caught = std::unique_ptr<E, PExceptionDeleter>;
 
 // Runs body and returns the E* it threw (deleted when the result goes), or null when it
 // threw nothing. Any other exception passes on and fails the test.
-template <class E, class Body>
+template<class E, class Body>
 Caught<E>
 CatchP(Body&& body)
 {
@@ -29,13 +29,13 @@ CatchP(Body&& body)
 }
 
 // Runs body and expects a PFileException* with the given code.
-#define EXPECT_FILE_EXCEPTION(body, expectedCode)                                   \
-    do {                                                                            \
-        Caught<PFileException> e_ = CatchP<PFileException>([&] { body; });          \
-        if (e_ == nullptr)                                                          \
-            ADD_FAILURE() << "no PFileException from " #body;                       \
-        else                                                                        \
-            EXPECT_EQ((int32)(expectedCode), e_->code) << #body;                    \
+#define EXPECT_FILE_EXCEPTION(body, expectedCode)                                                  \
+    do {                                                                                           \
+        Caught<PFileException> e_ = CatchP<PFileException>([&] { body; });                         \
+        if (e_ == nullptr)                                                                         \
+            ADD_FAILURE() << "no PFileException from " #body;                                      \
+        else                                                                                       \
+            EXPECT_EQ((int32)(expectedCode), e_->code) << #body;                                   \
     } while (0)
 
 #endif

@@ -11,8 +11,8 @@ namespace corpus {
 
 struct KnownModule
 {
-    const char*     name;
-    int             type;           // -1: not a module of ours
+    const char* name;
+    int         type;   // -1: not a module of ours
 };
 
 const KnownModule kKnownModules[] = {
@@ -20,11 +20,19 @@ const KnownModule kKnownModules[] = {
     { "sll7.mod", 0 },
     // "IT10" at offset 1464: another format under a 31-sample layout.
     { "order_of_death_ii.mod", -1 },
-    { "ZONE-2A.mod", 2 }, { "PatternJump.mod", 2 }, { "PortaTarget.mod", 2 },
+    { "ZONE-2A.mod", 2 },
+    { "PatternJump.mod", 2 },
+    { "PortaTarget.mod", 2 },
     { "PatternDelaysRetrig.mod", 2 },
-    { "zob-the-zob.mod", 3 }, { "flt_am_envelope.mod", 3 },     // both with ".nt" companions
-    { "reborning.mod", 4 }, { "TempoChange.mod", 4 }, { "VibratoReset.mod", 4 },
-    { "bonus.ft", 5 }, { "TDZ3.MOD", 6 }, { "fall1.mtm", 7 }, { "TEMPO2.MTM", 7 },
+    { "zob-the-zob.mod", 3 },
+    { "flt_am_envelope.mod", 3 },   // both with ".nt" companions
+    { "reborning.mod", 4 },
+    { "TempoChange.mod", 4 },
+    { "VibratoReset.mod", 4 },
+    { "bonus.ft", 5 },
+    { "TDZ3.MOD", 6 },
+    { "fall1.mtm", 7 },
+    { "TEMPO2.MTM", 7 },
 };
 
 // The entry for a file name, or null.

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-template <class Work>
+template<class Work>
 void
 RunThreads(int count, Work work)
 {

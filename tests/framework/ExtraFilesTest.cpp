@@ -21,13 +21,16 @@ protected:
     void SetUp() override { ASSERT_TRUE(dir.Ok()); }
 
     std::string Path(const std::string& leaf) const { return dir.File(leaf); }
-    void Create(const std::string& leaf, size_t size) const { dir.Write(leaf, std::string(size, 'x')); }
+    void        Create(const std::string& leaf, size_t size) const
+    {
+        dir.Write(leaf, std::string(size, 'x'));
+    }
 
     // The length of the file OpenExtraFile found, or the code of what it threw.
     int64 Open(const std::string& fileName, const char* extension, PString* failedName = nullptr)
     {
         int64 length = -1;
-        auto e = CatchP<PFileException>([&] {
+        auto  e = CatchP<PFileException>([&] {
             PFile* file = player.OpenExtraFile(fileName.c_str(), extension);
             length = file->GetLength();
             player.CloseExtraFile(file);
@@ -39,15 +42,21 @@ protected:
         return e->code;
     }
 
-    TempDir     dir;    // its name has no dot
-    TestPlayer  player{nullptr};
+    TempDir    dir;   // its name has no dot
+    TestPlayer player { nullptr };
 };
 
 // In the order they are tried, for the module "mod.song" and the extension "Nt".
 const std::vector<std::string> kCandidates = {
-    "mod.song.Nt", "mod.song.nt", "mod.song.NT",
-    "mod.Nt", "mod.nt", "mod.NT",
-    "Nt.song", "nt.song", "NT.song",
+    "mod.song.Nt",
+    "mod.song.nt",
+    "mod.song.NT",
+    "mod.Nt",
+    "mod.nt",
+    "mod.NT",
+    "Nt.song",
+    "nt.song",
+    "NT.song",
 };
 
 TEST_F(ExtraFiles, EachCandidateAlone_IsFound)
@@ -72,24 +81,25 @@ TEST_F(ExtraFiles, SeveralCandidates_EarliestWins)
 TEST_F(ExtraFiles, Search_FindsOrNamesTheLastNameTried)
 {
     fs::create_directory(Path("mods.old"));
-    struct Case {
-        const char* present;    // the one file there, or null
+    struct Case
+    {
+        const char* present;   // the one file there, or null
         const char* module;
         const char* extension;
-        int64       result;     // the length found, or the code thrown
+        int64       result;   // the length found, or the code thrown
         const char* failedName;
     };
     const Case cases[] = {
-        {"mod.song", "mod.song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "Nt.song"},
+        { "mod.song", "mod.song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "Nt.song" },
         // Without a dot in the name only the suffixes are tried: a base form would be empty.
-        {"song.NT", "song", "Nt", 7, nullptr},
-        {"NT", "song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "song.Nt"},
+        { "song.NT", "song", "Nt", 7, nullptr },
+        { "NT", "song", "Nt", P_FILE_ERR_ENTRY_NOT_FOUND, "song.Nt" },
         // An empty extension tries the name itself.
-        {"song.nt", "song.nt", "", 7, nullptr},
-        {"song.nt", "other.nt", "", P_FILE_ERR_ENTRY_NOT_FOUND, "other.nt"},
+        { "song.nt", "song.nt", "", 7, nullptr },
+        { "song.nt", "other.nt", "", P_FILE_ERR_ENTRY_NOT_FOUND, "other.nt" },
         // A dot in the directory: the prefix forms stay beside the module.
-        {"mods.old/nt.song", "mods.old/mod.song", "nt", 7, nullptr},
-        {nullptr, "mods.old/song", "nt", P_FILE_ERR_ENTRY_NOT_FOUND, "mods.old/song.nt"},
+        { "mods.old/nt.song", "mods.old/mod.song", "nt", 7, nullptr },
+        { nullptr, "mods.old/song", "nt", P_FILE_ERR_ENTRY_NOT_FOUND, "mods.old/song.nt" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.module);
@@ -109,7 +119,11 @@ TEST_F(ExtraFiles, Search_FindsOrNamesTheLastNameTried)
 // without regard to case, once no name opens as it is written.
 TEST_F(ExtraFiles, Search_MatchesWithoutRegardToCase)
 {
-    const struct { std::vector<const char*> present; const char* found; } cases[] = {
+    const struct
+    {
+        std::vector<const char*> present;
+        const char*              found;
+    } cases[] = {
         { { "NAME.MOD.NT" }, "NAME.MOD.NT" },
         { { "Name.nT" }, "Name.nT" },
         { { "nT.MoD" }, "nT.MoD" },
@@ -135,9 +149,9 @@ TEST_F(ExtraFiles, Search_MatchesWithoutRegardToCase)
 
 TEST_F(ExtraFiles, OtherFileError_EndsTheSearch)
 {
-    Create("plain", 1);     // a file used as a directory
+    Create("plain", 1);   // a file used as a directory
     PString name;
-    int64 code = Open(Path("plain/mod.song"), "nt", &name);
+    int64   code = Open(Path("plain/mod.song"), "nt", &name);
     EXPECT_NE(code, P_FILE_ERR_ENTRY_NOT_FOUND);
     EXPECT_LT(code, 0);
     EXPECT_STREQ(name, Path("plain/mod.song.nt").c_str());

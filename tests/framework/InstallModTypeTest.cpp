@@ -15,8 +15,8 @@ namespace {
 
 struct Icons
 {
-    uint8   mini[256];
-    uint8   large[1024];
+    uint8 mini[256];
+    uint8 large[1024];
 
     Icons()
     {
@@ -41,8 +41,8 @@ Install(const char* type, const char* extensions, const char* longText, const ch
 std::vector<std::string>
 Extensions(const char* type)
 {
-    BMimeType mime(type);
-    BMessage message;
+    BMimeType                mime(type);
+    BMessage                 message;
     std::vector<std::string> list;
     if (mime.GetFileExtensions(&message) != B_OK)
         return list;
@@ -56,7 +56,7 @@ std::string
 PreferredApp(const char* type)
 {
     BMimeType mime(type);
-    char signature[B_MIME_TYPE_LENGTH];
+    char      signature[B_MIME_TYPE_LENGTH];
     if (mime.GetPreferredApp(signature, B_OPEN) != B_OK)
         return "(none)";
     return signature;
@@ -77,7 +77,7 @@ TEST(InstallModType, FreeType_IsInstalledWithEverything)
     BMimeType mime(type);
     ASSERT_TRUE(mime.IsInstalled());
     EXPECT_EQ(PreferredApp(type), RV_APP_SIGNATURE);
-    EXPECT_EQ(Extensions(type), (std::vector<std::string>{"mod", "nst"}));
+    EXPECT_EQ(Extensions(type), (std::vector<std::string> { "mod", "nst" }));
     char text[B_MIME_TYPE_LENGTH];
     ASSERT_EQ(mime.GetLongDescription(text), B_OK);
     EXPECT_STREQ(text, "A long text");
@@ -95,7 +95,7 @@ TEST(InstallModType, FreeType_IsInstalledWithEverything)
 TEST(InstallModType, TypeOfAnotherApplication_IsLeftAlone)
 {
     const char* type = "audio/x-zw-taken";
-    BMimeType mime(type);
+    BMimeType   mime(type);
     ASSERT_EQ(mime.SetPreferredApp("application/x-vnd.Other-Player"), B_OK);
     ASSERT_EQ(mime.SetShortDescription("Theirs"), B_OK);
 
@@ -114,7 +114,7 @@ TEST(InstallModType, TypeOfAnotherApplication_IsLeftAlone)
 TEST(InstallModType, OwnTypeInAnyCase_IsUpdated)
 {
     const char* type = "audio/x-zw-ours";
-    BMimeType mime(type);
+    BMimeType   mime(type);
     ASSERT_EQ(mime.SetPreferredApp("Application/X-VND.Brindle.RAVLO"), B_OK);
     ASSERT_EQ(mime.SetShortDescription("Old"), B_OK);
 
@@ -122,7 +122,7 @@ TEST(InstallModType, OwnTypeInAnyCase_IsUpdated)
 
     EXPECT_EQ(ShortDescription(type), "New");
     EXPECT_EQ(PreferredApp(type), RV_APP_SIGNATURE);
-    EXPECT_EQ(Extensions(type), (std::vector<std::string>{"mtm"}));
+    EXPECT_EQ(Extensions(type), (std::vector<std::string> { "mtm" }));
     mime.Delete();
 }
 
@@ -130,7 +130,7 @@ TEST(InstallModType, ExtensionPieces_KeepEmptyOnesAtTheEdges)
 {
     const char* type = "audio/x-zw-pieces";
     Install(type, "|a||b|", "Long", "Short");
-    EXPECT_EQ(Extensions(type), (std::vector<std::string>{"", "a", "", "b", ""}));
+    EXPECT_EQ(Extensions(type), (std::vector<std::string> { "", "a", "", "b", "" }));
     BMimeType(type).Delete();
 }
 

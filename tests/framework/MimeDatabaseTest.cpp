@@ -34,7 +34,7 @@ TEST(BMessage, StringFields_KeepOrderAndIndex)
     EXPECT_EQ(message.AddString("x", nullptr), B_BAD_VALUE);
 
     const char* name = nullptr;
-    int32 count = 0;
+    int32       count = 0;
     ASSERT_EQ(message.GetInfo(B_STRING_TYPE, 1, &name, nullptr, &count), B_OK);
     EXPECT_STREQ(name, "other");
     EXPECT_EQ(count, 1);
@@ -67,12 +67,12 @@ TEST(BBitmap, SetBits_CopiesWithinTheBitmapOnly)
     uint8 data[300];
     for (int i = 0; i < 300; i++)
         data[i] = (uint8)(i + 1);
-    bitmap.SetBits(data, 300, 250, B_CMAP8);     // only 6 bytes fit
+    bitmap.SetBits(data, 300, 250, B_CMAP8);   // only 6 bytes fit
     const uint8* bits = (const uint8*)bitmap.Bits();
     EXPECT_EQ(bits[249], 0);
     EXPECT_EQ(bits[250], 1);
     EXPECT_EQ(bits[255], 6);
-    bitmap.SetBits(data, 10, 0, B_RGB32);        // no conversion: refused
+    bitmap.SetBits(data, 10, 0, B_RGB32);   // no conversion: refused
     EXPECT_EQ(bits[0], 0);
     bitmap.SetBits(data, 10, -1, B_CMAP8);
     EXPECT_EQ(bits[0], 0);
@@ -94,7 +94,7 @@ TEST(BMimeType, SetTo_ChecksTheTypeString)
     EXPECT_EQ(mime.InitCheck(), B_NO_INIT);
     EXPECT_EQ(mime.SetTo("audio/x-mod"), B_OK);
     EXPECT_STREQ(mime.Type(), "audio/x-mod");
-    for (const char* bad : {"", "/x", "audio/", "audio/x mod", "audio/x/mod", "a(b)/c"})
+    for (const char* bad : { "", "/x", "audio/", "audio/x mod", "audio/x/mod", "a(b)/c" })
         EXPECT_EQ(mime.SetTo(bad), B_BAD_VALUE) << bad;
     EXPECT_EQ(mime.Type(), nullptr);
     EXPECT_EQ(mime.SetTo(nullptr), B_BAD_VALUE);
@@ -107,9 +107,9 @@ TEST(BMimeType, UninstalledType_ReadsFail)
 {
     BMimeType mime("audio/x-zw-never");
     EXPECT_FALSE(mime.IsInstalled());
-    char text[B_MIME_TYPE_LENGTH];
+    char     text[B_MIME_TYPE_LENGTH];
     BMessage message;
-    BBitmap icon(BRect(0, 0, 15, 15), B_CMAP8);
+    BBitmap  icon(BRect(0, 0, 15, 15), B_CMAP8);
     EXPECT_EQ(mime.GetPreferredApp(text), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(mime.GetShortDescription(text), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(mime.GetLongDescription(text), B_ENTRY_NOT_FOUND);
@@ -164,7 +164,7 @@ TEST(BMimeType, Setters_InstallAndShareThroughTheDatabase)
 
 TEST(BMimeType, BadValues_AreRefusedAndInstallNothing)
 {
-    BMimeType mime("audio/x-zw-refused");
+    BMimeType   mime("audio/x-zw-refused");
     std::string tooLong(B_MIME_TYPE_LENGTH, 'd');
     EXPECT_EQ(mime.SetShortDescription(tooLong.c_str()), B_BAD_VALUE);
     EXPECT_EQ(mime.SetLongDescription(nullptr), B_BAD_VALUE);
@@ -186,9 +186,9 @@ TEST(BMimeType, BadValues_AreRefusedAndInstallNothing)
 TEST(BMimeType, Icons_RoundTripBySize)
 {
     BMimeType mime("audio/x-zw-icons");
-    BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
-    BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
-    uint8 pattern[1024];
+    BBitmap   mini(BRect(0, 0, 15, 15), B_CMAP8);
+    BBitmap   large(BRect(0, 0, 31, 31), B_CMAP8);
+    uint8     pattern[1024];
     for (int i = 0; i < 1024; i++)
         pattern[i] = (uint8)(255 - i);
     mini.SetBits(pattern, 256, 0, B_CMAP8);

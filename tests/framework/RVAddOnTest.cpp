@@ -15,7 +15,7 @@ class WidePlayer : public MinimalPlayer
 {
 public:
     using MinimalPlayer::MinimalPlayer;
-    uint16  GetVirtualChannels() override { return 12; }
+    uint16 GetVirtualChannels() override { return 12; }
 };
 
 class MinimalAgent : public RVAddOnAgent
@@ -28,7 +28,7 @@ public:
 
 TEST(RVAddOnPlayer, Defaults_OfAPlayerOverridingNothingOptional)
 {
-    RVGlobal global;
+    RVGlobal      global;
     MinimalPlayer player(&global);
     EXPECT_EQ(player.GetVersion(), 0.0f);
     EXPECT_EQ(player.GetCount(), 1u);
@@ -58,7 +58,7 @@ TEST(RVAddOnPlayer, Defaults_OfAPlayerOverridingNothingOptional)
 
 TEST(RVAddOnPlayer, Constructor_SetsSharedMembers)
 {
-    RVGlobal global;
+    RVGlobal      global;
     MinimalPlayer player(&global);
     EXPECT_EQ(player.Global(), &global);
     EXPECT_EQ(player.virtualChannels, nullptr);
@@ -69,15 +69,15 @@ TEST(RVAddOnPlayer, Constructor_SetsSharedMembers)
 
 TEST(RVAddOnPlayer, ModuleChannels_FollowOverriddenVirtualChannels)
 {
-    WidePlayer player(nullptr);
+    WidePlayer     player(nullptr);
     RVAddOnPlayer& contract = player;
     EXPECT_EQ(contract.GetModuleChannels(), 12);
 }
 
 TEST(RVAddOnPlayer, ModuleEnds_SetsTheFlagOfItsGlobalData)
 {
-    RVGlobal first;
-    RVGlobal second;
+    RVGlobal      first;
+    RVGlobal      second;
     MinimalPlayer player(&first);
     EXPECT_FALSE(first.moduleEnded);
     player.ModuleEnds();
@@ -100,7 +100,7 @@ TEST(RVAddOnPlayer, ModuleEnds_WithoutGlobalData_IsHarmless)
 
 TEST(RVAddOnAgent, Defaults)
 {
-    RVGlobal global;
+    RVGlobal     global;
     MinimalAgent agent(&global);
     EXPECT_TRUE(agent.InitAgent());
     EXPECT_EQ(agent.Plugin_AfterLoadingBeforeCheck(nullptr), 0);

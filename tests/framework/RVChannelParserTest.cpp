@@ -7,7 +7,7 @@
 
 namespace {
 
-const int8 kSample[64] = {};
+const int8  kSample[64] = {};
 const int16 kSample16[64] = {};
 
 // A voice with recognisable values in every field the parser may write.
@@ -106,7 +106,7 @@ TEST_F(RVChannelParserTest, TriggerAfterLongLoop_KeepsVoiceLoopValues)
     channel.ParseInfo(&voice);
     voice.loopStart = 1;
     voice.loopEnd = 17;
-    channel.PlaySample(kSample, 0, 64);     // loopLength still 16, no loop call this tick
+    channel.PlaySample(kSample, 0, 64);   // loopLength still 16, no loop call this tick
     channel.ParseInfo(&voice);
     EXPECT_EQ(voice.loopStart, 1u);
     EXPECT_EQ(voice.loopEnd, 17u);
@@ -186,7 +186,7 @@ TEST_F(RVChannelParserTest, ParseInfo_ClearsActiveBitToo)
     channel.Active(true);
     channel.ParseInfo(&voice);
     EXPECT_FALSE(channel.IsActive());
-    EXPECT_EQ(voice.flags, 0x5A5A);     // the active bit alone rebuilds nothing
+    EXPECT_EQ(voice.flags, 0x5A5A);   // the active bit alone rebuilds nothing
 }
 
 TEST_F(RVChannelParserTest, ParseSampleInfo_WithoutBuffer_ChangesNothing)
@@ -223,7 +223,7 @@ TEST_F(RVChannelParserTest, ParseSampleInfo_StepIsA32BitProduct)
     // 3000000 * 2048 wraps at 32 bits: 6144000000 - 2^32 = 1849032704.
     channel.ParseSampleInfo(&voice, 3000000, 44100);
     EXPECT_EQ(voice.step, 1849032704 / 44100);
-    EXPECT_EQ(channel.ParseSampleInfo(&voice, 44100, 0), 48u);  // no division by zero
+    EXPECT_EQ(channel.ParseSampleInfo(&voice, 44100, 0), 48u);   // no division by zero
     EXPECT_EQ(voice.step, 0);
 }
 

@@ -24,7 +24,7 @@ TEST(RVChannel, Constructor_ClearsEveryMember)
 
 TEST(RVChannel, PlaySample_Bits16OnlyForExactly16)
 {
-    for (int bits : {0, 8, 15, 17, 32, 255}) {
+    for (int bits : { 0, 8, 15, 17, 32, 255 }) {
         RVChannel channel;
         channel.PlaySample(kSample, 2, 14, (uint8)bits);
         EXPECT_EQ(channel.Flags(), RV_CHANNEL_TRIGGER) << bits;
@@ -111,7 +111,7 @@ TEST(RVChannel, SetAmigaPeriod_DividesTheClockAndSurvivesZero)
     EXPECT_EQ(channel.Flags(), RV_CHANNEL_FREQUENCY);
     channel.SetAmigaPeriod(1);
     EXPECT_EQ(channel.Frequency(), 3546895u);
-    channel.SetAmigaPeriod(428);    // C-3 in finetune 0: truncated, not rounded
+    channel.SetAmigaPeriod(428);   // C-3 in finetune 0: truncated, not rounded
     EXPECT_EQ(channel.Frequency(), 8287u);
     channel.SetAmigaPeriod(0xFFFFFFFF);
     EXPECT_EQ(channel.Frequency(), 0u);

@@ -11,14 +11,16 @@
 
 namespace {
 
-const uint32 kPing = 0x70696e67;    // a command constant
+const uint32 kPing = 0x70696e67;   // a command constant
 
 // Counts the notices it gets and, once, walks its list again from inside one.
 class CountingAgent : public RVAddOnAgent
 {
 public:
     CountingAgent(RVGlobalData* global, std::vector<int>* log, int id)
-        : RVAddOnAgent(global), log(log), id(id) {}
+        : RVAddOnAgent(global), log(log), id(id)
+    {
+    }
 
     PString GetName(uint32) override { return "Counter"; }
     PString GetDescription(uint32) override { return "Counts notices"; }
@@ -30,20 +32,20 @@ public:
             globalData->CallAfterAddingFilesPlugins();
         }
     }
-    void    Plugin_AfterRemovingFiles() override { log->push_back(-id); }
+    void Plugin_AfterRemovingFiles() override { log->push_back(-id); }
 
-    bool    reenter = false;
+    bool reenter = false;
 
 private:
     std::vector<int>* log;
-    int     id;
+    int               id;
 };
 
 class RVGlobalAgents : public ::testing::Test
 {
 protected:
-    RVGlobal            global;
-    std::vector<int>    log;
+    RVGlobal         global;
+    std::vector<int> log;
 };
 
 TEST(RVGlobal, Constructor_StartsEmpty)
@@ -85,10 +87,10 @@ TEST_F(RVGlobalAgents, Agents_AreCalledInOrderFromTheirOwnListOnly)
     global.AddAfterRemovingFilesAgent(&a);
 
     global.CallAfterAddingFilesPlugins();
-    EXPECT_EQ(log, (std::vector<int>{1, 2}));
+    EXPECT_EQ(log, (std::vector<int> { 1, 2 }));
     log.clear();
     global.CallAfterRemovingFilesPlugins();
-    EXPECT_EQ(log, (std::vector<int>{-3, -1}));
+    EXPECT_EQ(log, (std::vector<int> { -3, -1 }));
 }
 
 TEST_F(RVGlobalAgents, ManyAgents_SpanSeveralListBlocks)
@@ -110,13 +112,13 @@ TEST_F(RVGlobalAgents, AgentMayWalkItsListAgain_LockIsRecursive)
     a.reenter = true;
     global.AddAfterAddingFilesAgent(&a);
     global.CallAfterAddingFilesPlugins();
-    EXPECT_EQ(log, (std::vector<int>{1, 1}));
+    EXPECT_EQ(log, (std::vector<int> { 1, 1 }));
 }
 
 TEST(RVGlobal, SendMessage_PostsACopyToTheHandler)
 {
     RVGlobal global;
-    BLooper looper;
+    BLooper  looper;
     global.SetMessageHandler(&looper);
     EXPECT_EQ(global.messageHandler, &looper);
     BMessage message(kPing);

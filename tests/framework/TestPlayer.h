@@ -16,7 +16,7 @@ public:
     int32   Play() override { return 0; }
 
     RVGlobalData* Global() const { return globalData; }
-    uint32  Word(int n) const { return n == 1 ? addOnWord1 : n == 2 ? addOnWord2 : addOnWord3; }
+    uint32 Word(int n) const { return n == 1 ? addOnWord1 : n == 2 ? addOnWord2 : addOnWord3; }
 };
 
 #endif

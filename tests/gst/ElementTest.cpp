@@ -11,7 +11,7 @@ using namespace gsttest;
 
 namespace {
 
-const int64_t kTenSeconds = 441000;     // frames
+const int64_t kTenSeconds = 441000;   // frames
 
 std::vector<int16_t>
 Slice(const std::vector<int16_t>& samples, int64_t first, int64_t end)
@@ -26,11 +26,17 @@ Slice(const std::vector<int16_t>& samples, int64_t first, int64_t end)
 
 TEST(ElementSeek, FlushingSeek_PlaysOnAsFromTheStart)
 {
-    const std::string demo = hosttest::DemoPath();
+    const std::string          demo = hosttest::DemoPath();
     const std::vector<int16_t> expected = Rendered(demo, { "--seek", "0:10" });
     ASSERT_FALSE(expected.empty());
     const GstClockTime tenSeconds = 10 * GST_SECOND;
-    struct Case { const char* name; GstFormat format; gint64 start; GstClockTime time; };
+    struct Case
+    {
+        const char*  name;
+        GstFormat    format;
+        gint64       start;
+        GstClockTime time;
+    };
     const Case cases[] = {
         { "10 s", GST_FORMAT_TIME, gint64(tenSeconds), tenSeconds },
         { "441000 frames", GST_FORMAT_DEFAULT, kTenSeconds, tenSeconds },
@@ -53,9 +59,9 @@ TEST(ElementSeek, FlushingSeek_PlaysOnAsFromTheStart)
 
 TEST(ElementSeek, SegmentSeek_StopsAtItsEndWithSegmentDone)
 {
-    const std::string demo = hosttest::DemoPath();
+    const std::string          demo = hosttest::DemoPath();
     const std::vector<int16_t> whole = Rendered(demo);
-    Seek seek;
+    Seek                       seek;
     seek.flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_SEGMENT);
     seek.start = 2 * GST_SECOND;
     seek.stop = 4 * GST_SECOND;
@@ -69,7 +75,7 @@ TEST(ElementSeek, SegmentSeek_StopsAtItsEndWithSegmentDone)
 TEST(ElementSeek, OtherRatesAndSeeksPastTheEnd)
 {
     const std::string demo = hosttest::DemoPath();
-    Seek faster;
+    Seek              faster;
     faster.rate = 2.0;
     Outcome refused = PlayFile(demo, &faster);
     EXPECT_FALSE(refused.seekAccepted);
@@ -87,31 +93,35 @@ TEST(ElementSeek, OtherRatesAndSeeksPastTheEnd)
 // is the same, and no companion can be found.
 TEST(ElementInput, BytesWithoutAFile_PlayThroughAMemoryFile)
 {
-    const std::string demo = hosttest::DemoPath();
+    const std::string    demo = hosttest::DemoPath();
     std::vector<uint8_t> bytes = hosttest::ReadBytes(demo);
-    Outcome run = PlayBytes(bytes);
+    Outcome              run = PlayBytes(bytes);
     EXPECT_TRUE(run.eos) << run.error;
     EXPECT_TRUE(run.samples == Rendered(demo));
 
     const std::string zob = CorpusFile("zob-the-zob.mod");
     if (zob.empty())
         GTEST_SKIP() << "no shared corpus";
-    TempDir alone;
+    TempDir     alone;
     std::string copy = alone.Write("zob.mod", hosttest::ReadBytes(zob));
     EXPECT_TRUE(PlayBytes(hosttest::ReadBytes(zob)).samples == Rendered(copy));
-    EXPECT_FALSE(Rendered(copy) == Rendered(zob));      // the companion matters
+    EXPECT_FALSE(Rendered(copy) == Rendered(zob));   // the companion matters
 }
 
 
 TEST(ElementErrors, FailuresReachTheBusWithTheFilesName)
 {
-    TempDir dir;
+    TempDir              dir;
     std::vector<uint8_t> song = SoundTracker15Song();
-    std::string big = dir.File("big.mod");
+    std::string          big = dir.File("big.mod");
     ASSERT_EQ(truncate(dir.Write("big.mod", song).c_str(), (64 << 20) + 1), 0);
     // A header that passes detection with no pattern after it.
     std::vector<uint8_t> marked = zw::Truncated(zw::ModWriter("M.K.").Build(), 1200);
-    struct Case { std::string path; std::string says; };
+    struct Case
+    {
+        std::string path;
+        std::string says;
+    };
     const Case cases[] = {
         { dir.Write("text.mod", std::string(2000, 'x')), "not a module this player plays" },
         { dir.Write("empty.mod", std::string()), "not a module this player plays" },
@@ -136,7 +146,7 @@ TEST(ElementErrors, FailuresReachTheBusWithTheFilesName)
 TEST(ElementInput, MaxTime_StopsTheSongAtItsFrame)
 {
     const std::string demo = hosttest::DemoPath();
-    Outcome run = PlayFile(demo, nullptr, 2.0);
+    Outcome           run = PlayFile(demo, nullptr, 2.0);
     EXPECT_TRUE(run.eos) << run.error;
     EXPECT_TRUE(run.samples == Slice(Rendered(demo), 0, 88200)) << run.samples.size();
 }

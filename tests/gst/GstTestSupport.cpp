@@ -21,10 +21,10 @@ const GstClockTime kPatience = 120 * GST_SECOND;   // sanitizer builds are slow
 // ZW_GST_ENVIRONMENT ("NAME=value|..."), set before anything starts GStreamer.
 const bool kEnvironmentSet = [] {
     std::string list = ZW_GST_ENVIRONMENT;
-    for (size_t start = 0; start < list.size(); ) {
-        size_t end = std::min(list.find('|', start), list.size());
+    for (size_t start = 0; start < list.size();) {
+        size_t      end = std::min(list.find('|', start), list.size());
         std::string entry = list.substr(start, end - start);
-        size_t equals = entry.find('=');
+        size_t      equals = entry.find('=');
         setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
         start = end + 1;
     }
@@ -33,18 +33,18 @@ const bool kEnvironmentSet = [] {
 
 struct Recorder
 {
-    std::mutex      lock;
-    Outcome         run;
+    std::mutex lock;
+    Outcome    run;
 };
 
 GstPadProbeReturn
 Record(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
-    Recorder& recorder = *static_cast<Recorder*>(data);
+    Recorder&                   recorder = *static_cast<Recorder*>(data);
     std::lock_guard<std::mutex> hold(recorder.lock);
-    Outcome& run = recorder.run;
+    Outcome&                    run = recorder.run;
     if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-            (info->type & GST_PAD_PROBE_TYPE_BUFFER) && buffer != nullptr) {
+        (info->type & GST_PAD_PROBE_TYPE_BUFFER) && buffer != nullptr) {
         GstMapInfo map;
         gst_buffer_map(buffer, &map, GST_MAP_READ);
         const int16_t* samples = reinterpret_cast<const int16_t*>(map.data);
@@ -68,9 +68,9 @@ Record(GstPad*, GstPadProbeInfo* info, gpointer data)
 int
 Await(GstElement* pipeline, int types, std::string& error)
 {
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_timed_pop_filtered(bus, kPatience,
-        GstMessageType(types | GST_MESSAGE_ERROR));
+    GstBus*     bus = gst_element_get_bus(pipeline);
+    GstMessage* message =
+        gst_bus_timed_pop_filtered(bus, kPatience, GstMessageType(types | GST_MESSAGE_ERROR));
     gst_object_unref(bus);
     if (message == nullptr) {
         error = "timed out";
@@ -94,18 +94,19 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     GstElement* decoder = gst_bin_get_by_name(GST_BIN(pipeline), "dec");
     if (maxTime > 0)
         g_object_set(decoder, "max-time", maxTime, nullptr);
-    GstPad* pad = gst_element_get_static_pad(decoder, "src");
+    GstPad*  pad = gst_element_get_static_pad(decoder, "src");
     Recorder recorder;
-    gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER
-        | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), Record, &recorder, nullptr);
+    gst_pad_add_probe(pad,
+        GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), Record,
+        &recorder, nullptr);
     std::string error;
-    int ended = 0;
+    int         ended = 0;
     gst_element_set_state(pipeline, GST_STATE_PAUSED);
     bool going = Await(pipeline, GST_MESSAGE_ASYNC_DONE, error) != 0;
     if (going && seek != nullptr) {
-        recorder.run.seekAccepted = gst_element_seek(pipeline, seek->rate, seek->format,
-            seek->flags, GST_SEEK_TYPE_SET, seek->start,
-            seek->stop < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET, seek->stop);
+        recorder.run.seekAccepted =
+            gst_element_seek(pipeline, seek->rate, seek->format, seek->flags, GST_SEEK_TYPE_SET,
+                seek->start, seek->stop < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET, seek->stop);
     }
     if (going) {
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
@@ -150,22 +151,24 @@ Tool(const std::string& tool, const std::vector<std::string>& args,
 std::vector<int16_t>
 Rendered(const std::string& path, const std::vector<std::string>& options)
 {
-    TempDir dir;
+    TempDir                  dir;
     std::vector<std::string> args = { "render", path, "-o", dir.File("out.wav") };
     args.insert(args.end(), options.begin(), options.end());
     Result render = hosttest::Host(args);
-    return render.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav")) : std::vector<int16_t>();
+    return render.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
+                              : std::vector<int16_t>();
 }
 
 std::vector<int16_t>
 DecodebinWav(const std::string& path)
 {
     TempDir dir;
-    Result launch = Tool("gst-launch-1.0", { "-q", "filesrc", "location=" + path, "!",
-        "decodebin", "!", "audioconvert", "!",
-        "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved", "!", "wavenc",
-        "!", "filesink", "location=" + dir.File("out.wav") });
-    return launch.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav")) : std::vector<int16_t>();
+    Result  launch = Tool("gst-launch-1.0",
+         { "-q", "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
+             "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved", "!", "wavenc", "!",
+             "filesink", "location=" + dir.File("out.wav") });
+    return launch.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
+                              : std::vector<int16_t>();
 }
 
 int64_t
@@ -188,7 +191,8 @@ CorpusFile(const std::string& leaf)
 Outcome
 PlayFile(const std::string& path, const Seek* seek, double maxTime)
 {
-    GstElement* pipeline = Launch("filesrc name=src ! zarnowelledec name=dec ! fakesink sync=false");
+    GstElement* pipeline =
+        Launch("filesrc name=src ! zarnowelledec name=dec ! fakesink sync=false");
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(source, "location", path.c_str(), nullptr);
     gst_object_unref(source);

@@ -16,46 +16,45 @@ namespace gsttest {
 using hosttest::Result;
 
 // A GStreamer tool (gst-launch-1.0, ...) with the build tree's plug-ins.
-Result              Tool(const std::string& tool, const std::vector<std::string>& args,
-                        const std::vector<std::string>& environment = {});
+Result Tool(const std::string& tool, const std::vector<std::string>& args,
+    const std::vector<std::string>& environment = {});
 // Everything `zarnowelle render` writes for a file with `options`, as 16-bit samples.
-std::vector<int16_t> Rendered(const std::string& path,
-                        const std::vector<std::string>& options = {});
+std::vector<int16_t> Rendered(
+    const std::string& path, const std::vector<std::string>& options = {});
 // What filesrc ! decodebin ! audioconvert ! wavenc writes, format pinned to the element's.
 std::vector<int16_t> DecodebinWav(const std::string& path);
 // The song's length in frames as the host library's timeline scan finds it; -1 when the
 // file does not play.
-int64_t             TimelineFrames(const std::string& path);
+int64_t TimelineFrames(const std::string& path);
 
 // A StarTracker module beside its companion, from the shared corpus; empty when absent.
-std::string         CorpusFile(const std::string& leaf);
+std::string CorpusFile(const std::string& leaf);
 
 // What one in-process run delivered after its last segment event.
 struct Outcome
 {
     std::vector<int16_t> samples;
-    GstSegment      segment;
-    bool            eos = false;
-    bool            segmentDone = false;
-    bool            seekAccepted = true;
-    std::string     error;              // the bus error's message, if any
+    GstSegment           segment;
+    bool                 eos = false;
+    bool                 segmentDone = false;
+    bool                 seekAccepted = true;
+    std::string          error;   // the bus error's message, if any
 };
 
 struct Seek
 {
-    GstFormat       format = GST_FORMAT_TIME;
-    GstSeekFlags    flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    gint64          start = 0;
-    gint64          stop = -1;
-    double          rate = 1.0;
+    GstFormat    format = GST_FORMAT_TIME;
+    GstSeekFlags flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    gint64       start = 0;
+    gint64       stop = -1;
+    double       rate = 1.0;
 };
 
 // Plays `path` through filesrc ! zarnowelledec ! fakesink; with a seek, sent once the
 // pipeline has prerolled; with a time limit, the element's max-time.
-Outcome             PlayFile(const std::string& path, const Seek* seek = nullptr,
-                        double maxTime = 0);
+Outcome PlayFile(const std::string& path, const Seek* seek = nullptr, double maxTime = 0);
 // The same with the bytes pushed by appsrc, which names no file.
-Outcome             PlayBytes(const std::vector<uint8_t>& bytes);
+Outcome PlayBytes(const std::vector<uint8_t>& bytes);
 
 // A short SoundTracker15 song (15 samples, no mark).
 std::vector<uint8_t> SoundTracker15Song();

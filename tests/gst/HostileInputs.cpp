@@ -19,16 +19,16 @@ namespace fs = std::filesystem;
 namespace {
 
 const GstClockTime kPatience = 60 * GST_SECOND;
-const double kMaxTime = 0.5;            // seconds of a song: enough for rows and positions
+const double       kMaxTime = 0.5;   // seconds of a song: enough for rows and positions
 
 enum Ending { ENDED, REFUSED, HUNG };
 
 Ending
 Await(GstElement* pipeline)
 {
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_timed_pop_filtered(bus, kPatience,
-        GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    GstBus*     bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(
+        bus, kPatience, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     gst_object_unref(bus);
     if (message == nullptr)
         return HUNG;
@@ -41,9 +41,11 @@ Await(GstElement* pipeline)
 Ending
 Play(const fs::path& path, const std::vector<uint8_t>* bytes)
 {
-    GstElement* pipeline = gst_parse_launch((std::string(bytes ? "appsrc" : "filesrc")
-        + " name=src ! zarnowelledec max-time=" + std::to_string(kMaxTime)
-        + " ! fakesink sync=false").c_str(), nullptr);
+    GstElement* pipeline = gst_parse_launch(
+        (std::string(bytes ? "appsrc" : "filesrc") + " name=src ! zarnowelledec max-time="
+            + std::to_string(kMaxTime) + " ! fakesink sync=false")
+            .c_str(),
+        nullptr);
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     if (bytes != nullptr) {
         GstFlowReturn flow;
@@ -68,7 +70,7 @@ std::vector<uint8_t>
 ReadAll(const fs::path& path)
 {
     std::vector<uint8_t> bytes(fs::file_size(path));
-    FILE* file = fopen(path.c_str(), "rb");
+    FILE*                file = fopen(path.c_str(), "rb");
     if (file != nullptr) {
         bytes.resize(fread(bytes.data(), 1, bytes.size(), file));
         fclose(file);
@@ -82,7 +84,7 @@ Ending
 PlayInput(const fs::path& path, const fs::path& scratch, bool throughAppsrc)
 {
     std::vector<uint8_t> bytes = ReadAll(path);
-    zwfuzz::Split split = zwfuzz::SplitInput(bytes.data(), bytes.size());
+    zwfuzz::Split        split = zwfuzz::SplitInput(bytes.data(), bytes.size());
     if (split.companion != nullptr) {
         fs::path module = scratch / "input.mod";
         zwfuzz::WriteFile(module, split.module, split.moduleBytes);
@@ -99,10 +101,10 @@ main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
     fs::path scratch = zwfuzz::ScratchFolder();
-    int counts[3] = {}, files = 0;
+    int      counts[3] = {}, files = 0;
     for (int i = 1; i < argc; i++) {
         std::vector<fs::path> inputs;
-        std::error_code missing;
+        std::error_code       missing;
         if (!fs::is_directory(argv[i], missing))
             continue;
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(argv[i])) {

@@ -16,7 +16,9 @@ namespace {
 // The tools are not built with the sanitizers, so they cannot load this build's plug-in.
 #define SKIP_WITHOUT_TOOLS() GTEST_SKIP() << "sanitizer build: the GStreamer tools cannot load it"
 #else
-#define SKIP_WITHOUT_TOOLS() do {} while (false)
+#define SKIP_WITHOUT_TOOLS()                                                                       \
+    do {                                                                                           \
+    } while (false)
 #endif
 
 std::vector<uint8_t>
@@ -65,7 +67,7 @@ TEST(Tools, InspectListsTheElementAndTheTypefinder)
 TEST(Tools, DecodebinToWav_HoldsExactlyTheRender)
 {
     SKIP_WITHOUT_TOOLS();
-    TempDir dir;
+    TempDir                  dir;
     std::vector<std::string> files = { hosttest::DemoPath(),
         dir.Write("fifteen.mod", SoundTracker15Song()),
         dir.Write("tracks.mtm", MultiTrackerSong()) };
@@ -86,12 +88,12 @@ TEST(Tools, DecodebinToWav_HoldsExactlyTheRender)
 TEST(Tools, SoundTracker15_IsTypefoundAsAModule)
 {
     SKIP_WITHOUT_TOOLS();
-    TempDir dir;
+    TempDir     dir;
     std::string file = dir.Write("fifteen.mod", SoundTracker15Song());
-    Result found = Tool("gst-typefind-1.0", { file });
+    Result      found = Tool("gst-typefind-1.0", { file });
     EXPECT_EQ(found.out, file + " - audio/x-mod, type=(string)mod\n") << found.err;
-    Result stock = Tool("gst-typefind-1.0", { file }, { "GST_PLUGIN_PATH=",
-        "GST_REGISTRY=" + dir.File("registry.bin") });
+    Result stock = Tool("gst-typefind-1.0", { file },
+        { "GST_PLUGIN_PATH=", "GST_REGISTRY=" + dir.File("registry.bin") });
     EXPECT_EQ(stock.out.find("audio/x-mod"), std::string::npos) << stock.out;
 }
 
@@ -99,8 +101,9 @@ TEST(Tools, SoundTracker15_IsTypefoundAsAModule)
 TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
 {
     SKIP_WITHOUT_TOOLS();
-    TempDir dir;
-    std::vector<std::string> files = { hosttest::DemoPath(), dir.Write("fifteen.mod", SoundTracker15Song()) };
+    TempDir                  dir;
+    std::vector<std::string> files = { hosttest::DemoPath(),
+        dir.Write("fifteen.mod", SoundTracker15Song()) };
     if (!CorpusFile("zob-the-zob.mod").empty())
         files.push_back(CorpusFile("zob-the-zob.mod"));
     for (const std::string& file : files) {
@@ -109,12 +112,14 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
         ASSERT_GT(frames, 0);
         Result found = Tool("gst-discoverer-1.0", { "-v", file });
         EXPECT_EQ(found.status, 0) << found.err;
-        EXPECT_NE(found.out.find("Duration: " + ClockText(gst_util_uint64_scale(frames, GST_SECOND, 44100))),
-            std::string::npos) << found.out;
+        EXPECT_NE(found.out.find(
+                      "Duration: " + ClockText(gst_util_uint64_scale(frames, GST_SECOND, 44100))),
+            std::string::npos)
+            << found.out;
         ModuleFacts facts = ReadModuleFacts(file);
-        for (const std::string& tag : { "title: " + facts.name + "\n",
-                 "container format: " + facts.typeName + "\n",
-                 "comment: " + facts.sampleList.front().name })
+        for (const std::string& tag :
+            { "title: " + facts.name + "\n", "container format: " + facts.typeName + "\n",
+                "comment: " + facts.sampleList.front().name })
             EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
     }
 }
@@ -124,10 +129,12 @@ TEST(Tools, Playbin_ChoosesTheElementForModAndMtm)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir dir;
-    for (const std::string& file : { hosttest::DemoPath(), dir.Write("tracks.mtm", MultiTrackerSong()) }) {
+    for (const std::string& file :
+        { hosttest::DemoPath(), dir.Write("tracks.mtm", MultiTrackerSong()) }) {
         SCOPED_TRACE(file);
-        Result played = Tool("gst-launch-1.0", { "-v", "playbin", "uri=file://" + file,
-            "audio-sink=fakesink sync=false", "video-sink=fakesink" });
+        Result played = Tool("gst-launch-1.0",
+            { "-v", "playbin", "uri=file://" + file, "audio-sink=fakesink sync=false",
+                "video-sink=fakesink" });
         EXPECT_EQ(played.status, 0) << played.err;
         EXPECT_NE(played.out.find("GstZarnowelleDec:zarnowelledec"), std::string::npos);
     }
@@ -139,10 +146,11 @@ TEST(Tools, NoAddOnInTheFolder_IsABusErrorNamingIt)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir empty;
-    Result run = Tool("gst-discoverer-1.0", { hosttest::DemoPath() },
-        { "ZARNOWELLE_PLUGIN_DIR=" + empty.path });
+    Result  run = Tool(
+         "gst-discoverer-1.0", { hosttest::DemoPath() }, { "ZARNOWELLE_PLUGIN_DIR=" + empty.path });
     EXPECT_NE(run.out.find(hosttest::DemoPath() + ": no Zarnowelle add-on in " + empty.path),
-        std::string::npos) << run.out << run.err;
+        std::string::npos)
+        << run.out << run.err;
 }
 
 
@@ -152,13 +160,14 @@ TEST(Tools, Installed_PlaysThroughTheInstalledAddOn)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir prefix;
-    Result install = hosttest::RunProgram(ZW_CMAKE_COMMAND, { "--install", ZW_BUILD_DIR,
-        "--prefix", prefix.path });
+    Result  install = hosttest::RunProgram(
+         ZW_CMAKE_COMMAND, { "--install", ZW_BUILD_DIR, "--prefix", prefix.path });
     ASSERT_EQ(install.status, 0) << install.out << install.err;
     std::string folder = prefix.File(ZW_GST_PLUGINS_SUBDIR);
     ASSERT_TRUE(std::filesystem::exists(folder + "/libgstzarnowelle.so"));
-    Result played = Tool("gst-launch-1.0", { "filesrc", "location=" + hosttest::DemoPath(), "!",
-        "decodebin", "!", "fakesink" }, { "GST_PLUGIN_PATH=" + folder, "ZARNOWELLE_PLUGIN_DIR=",
-        "GST_REGISTRY=" + prefix.File("registry.bin") });
+    Result played = Tool("gst-launch-1.0",
+        { "filesrc", "location=" + hosttest::DemoPath(), "!", "decodebin", "!", "fakesink" },
+        { "GST_PLUGIN_PATH=" + folder,
+            "ZARNOWELLE_PLUGIN_DIR=", "GST_REGISTRY=" + prefix.File("registry.bin") });
     EXPECT_EQ(played.status, 0) << played.out << played.err;
 }

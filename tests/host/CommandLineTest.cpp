@@ -16,24 +16,29 @@ namespace {
 TEST(CommandLine, Run_EachCommandLine_PrintsWhatItShould)
 {
     const std::string fake = FakePluginsOption();
-    const struct { std::vector<std::string> args; bool succeeds, realPlugin, onErr;
-        std::vector<const char*> texts; } cases[] = {
-        { { "--help" }, true, false, false, { "play", "render", "about", "types", "info",
-            "trace", "--plugins" } },
+    const struct
+    {
+        std::vector<std::string> args;
+        bool                     succeeds, realPlugin, onErr;
+        std::vector<const char*> texts;
+    } cases[] = {
+        { { "--help" }, true, false, false,
+            { "play", "render", "about", "types", "info", "trace", "--plugins" } },
         { { "play", "--help" }, true, false, false, { "--check-audio" } },
         { { "render", "--help" }, true, false, false, { "--max-time", "--seek" } },
         { { "about", "--help" }, true, false, false, { "About" } },
         { { "types", "--help" }, true, false, false, { "types" } },
         { { "info", "--help" }, true, false, false, { "--json" } },
         { { "trace", "--help" }, true, false, false, { "--ticks" } },
-        { {}, false, false, false, { "render" } },         // the help, and a failure
+        { {}, false, false, false, { "render" } },   // the help, and a failure
         { { "render", "--no-such-option" }, false, false, true, {} },
-        { { fake, "types" }, true, false, false, { "audio/x-zw-fake", "fake", "Fake signal",
-            "A known signal for testing hosts" } },
+        { { fake, "types" }, true, false, false,
+            { "audio/x-zw-fake", "fake", "Fake signal", "A known signal for testing hosts" } },
         { { fake, "about" }, true, false, false, { "Fake plug-in for tests" } },
         // The default folder is plugins/ beside the program.
-        { { "types" }, true, true, false, { "audio/x-mod", "audio/x-mtm", "MOD Sound Module",
-            "MultiTracker Module", "mod", "mtm" } },
+        { { "types" }, true, true, false,
+            { "audio/x-mod", "audio/x-mtm", "MOD Sound Module", "MultiTracker Module", "mod",
+                "mtm" } },
         { { "about" }, true, true, false, { "Zarnowelle" } },
     };
     for (const auto& c : cases) {
@@ -58,9 +63,9 @@ TEST(CommandLine, Run_EachCommandLine_PrintsWhatItShould)
 // a warning naming it, and the other plug-ins still play.
 TEST(CommandLine, PluginFolder_EmptyOrWithABrokenAddOn_SaysSo)
 {
-    TempDir empty;
+    TempDir     empty;
     std::string file = empty.Write("song.fake", "FAKE blocks=2");
-    Result none = Host({ "--plugins=" + empty.path, "render", file, "-o", "-" });
+    Result      none = Host({ "--plugins=" + empty.path, "render", file, "-o", "-" });
     EXPECT_NE(none.status, 0);
     EXPECT_NE(none.err.find("no plug-in found in " + empty.path), std::string::npos) << none.err;
 
@@ -80,10 +85,10 @@ TEST(CommandLine, PluginFolder_TwoPlugins_FirstThatTakesTheFilePlaysIt)
         GTEST_SKIP() << "the plug-in is not built";
     TempDir folder;
     std::filesystem::create_symlink(FakePluginFolder() + "/fake.so", folder.File("a-fake.so"));
-    std::filesystem::create_symlink(PluginFolder() + "/zarnowelle.so",
-        folder.File("b-zarnowelle.so"));
+    std::filesystem::create_symlink(
+        PluginFolder() + "/zarnowelle.so", folder.File("b-zarnowelle.so"));
     std::string fakeSong = folder.Write("song.fake", "FAKE blocks=2");
-    Result fake = Host({ "--plugins=" + folder.path, "render", fakeSong, "-o", "-" });
+    Result      fake = Host({ "--plugins=" + folder.path, "render", fakeSong, "-o", "-" });
     EXPECT_EQ(Samples(fake.out), FakeSignal(0, 2));
     Result real = Host({ "--plugins=" + folder.path, "render", DemoPath(), "-o", "-" });
     EXPECT_EQ(real.status, 0);

@@ -12,11 +12,16 @@ namespace {
 // starts with the program's name.
 TEST(Conventions, ExitStatusAndMessages_EachCommandLine)
 {
-    TempDir dir;
+    TempDir           dir;
     const std::string fake = FakePluginsOption();
-    std::string song = dir.Write("song.fake", "FAKE blocks=2");
-    std::string missing = dir.File("missing.fake");
-    const struct { std::vector<std::string> args; int status; const char* said; } cases[] = {
+    std::string       song = dir.Write("song.fake", "FAKE blocks=2");
+    std::string       missing = dir.File("missing.fake");
+    const struct
+    {
+        std::vector<std::string> args;
+        int                      status;
+        const char*              said;
+    } cases[] = {
         { { "--version" }, 0, "zarnowelle 1.1" },
         { { fake, "render", song, "-q", "-o", dir.File("a.wav") }, 0, "" },
         { { fake, "render", missing, "-o", dir.File("b.wav") }, 1, "missing.fake: cannot read" },
@@ -43,8 +48,9 @@ TEST(Conventions, ExitStatusAndMessages_EachCommandLine)
         SCOPED_TRACE(c.said);
         Result result = Host(c.args);
         EXPECT_EQ(result.status, c.status) << result.err;
-        EXPECT_NE((c.args[0] == "--version" ? result.out : result.err).find(c.said),
-            std::string::npos) << result.err;
+        EXPECT_NE(
+            (c.args[0] == "--version" ? result.out : result.err).find(c.said), std::string::npos)
+            << result.err;
         EXPECT_EQ(HostLines(result.err), Lines(result.err));
     }
 }
@@ -55,18 +61,20 @@ TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
-    TempDir dir;
+    TempDir              dir;
     std::vector<uint8_t> demo = ReadBytes(DemoPath());
-    std::string cut = dir.Write("cut.mod", std::vector<uint8_t>(demo.begin(),
-        demo.begin() + 1500));
+    std::string cut = dir.Write("cut.mod", std::vector<uint8_t>(demo.begin(), demo.begin() + 1500));
     const std::vector<std::string> commands[] = {
-        { "play", cut }, { "render", cut, "-o", dir.File("cut.wav") },
-        { "render", cut, "-o", "-" }, { "trace", cut }, { "info", "--json", cut },
+        { "play", cut },
+        { "render", cut, "-o", dir.File("cut.wav") },
+        { "render", cut, "-o", "-" },
+        { "trace", cut },
+        { "info", "--json", cut },
     };
     for (const std::vector<std::string>& args : commands) {
         SCOPED_TRACE(args[0] + " " + args.back());
-        Result result = Host(args, { "SDL_AUDIODRIVER=disk",
-            "SDL_DISKAUDIOFILE=" + dir.File("device.raw") });
+        Result result =
+            Host(args, { "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.File("device.raw") });
         EXPECT_EQ(result.status, 1);
         if (args[0] != "info") {
             EXPECT_EQ(result.out, "");

@@ -17,7 +17,7 @@ TEST(Corpus, InfoJson_EachKnownFile_GivesItsType)
     std::vector<std::string> args = { "info", "--json" };
     for (const corpus::KnownModule& m : corpus::kKnownModules)
         args.push_back(corpus::Folder() + "/" + m.name);
-    Result result = Host(args);
+    Result                   result = Host(args);
     std::vector<std::string> lines = Lines(result.out);
     ASSERT_EQ(lines.size(), std::size(corpus::kKnownModules)) << result.out;
     for (size_t i = 0; i < lines.size(); i++) {
@@ -38,7 +38,7 @@ TEST(Corpus, Render_RealModules_EqualsThePluginsBlocks)
         GTEST_SKIP() << "the plug-in is not built";
     // The first ten seconds of each, to keep the test short.
     for (const char* name : { "ZONE-2A.mod", "zob-the-zob.mod", "bonus.ft", "fall1.mtm" }) {
-        std::string path = corpus::Folder() + "/" + name;
+        std::string          path = corpus::Folder() + "/" + name;
         std::vector<int16_t> blocks = PluginBlocks(path, -1, 10 * 44100);
         ASSERT_FALSE(blocks.empty()) << name;
         Result result = Host({ "render", path, "--max-time", "10", "-o", "-" });

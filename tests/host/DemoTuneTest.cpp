@@ -15,15 +15,14 @@ namespace {
 
 struct Cell
 {
-    int             pattern, row, channel;
-    int             period, sample, effect, param;
+    int pattern, row, channel;
+    int period, sample, effect, param;
 };
 
 class DemoTune : public ::testing::Test
 {
 protected:
-    void
-    SetUp() override
+    void SetUp() override
     {
         bytes = ReadBytes(DemoPath());
         ASSERT_GT(bytes.size(), 1084u) << "no demo tune at " << DemoPath();
@@ -42,8 +41,7 @@ protected:
         }
     }
 
-    bool
-    Uses(int effect, int low, int high, int pattern = -1) const
+    bool Uses(int effect, int low, int high, int pattern = -1) const
     {
         for (const Cell& cell : cells) {
             if ((pattern < 0 || cell.pattern == pattern) && cell.effect == effect
@@ -54,8 +52,8 @@ protected:
     }
 
     std::vector<uint8_t> bytes;
-    int             songLength = 0;
-    std::vector<Cell> cells;        // of every pattern the song lists
+    int                  songLength = 0;
+    std::vector<Cell>    cells;   // of every pattern the song lists
 };
 
 TEST_F(DemoTune, File_Header_IsAFourChannelProTrackerSong)
@@ -68,11 +66,19 @@ TEST_F(DemoTune, File_Header_IsAFourChannelProTrackerSong)
 
 TEST_F(DemoTune, Patterns_Effects_ShowOffWhatTheyShould)
 {
-    const struct { int effect, low, high; const char* name; } wanted[] = {
-        { 0x0, 1, 255, "arpeggio" }, { 0x1, 1, 255, "portamento up" },
-        { 0x2, 1, 255, "portamento down" }, { 0x3, 1, 255, "tone portamento" },
-        { 0x4, 1, 255, "vibrato" }, { 0xA, 1, 255, "volume slide" },
-        { 0xE, 0x60, 0x60, "pattern loop start" }, { 0xE, 0x61, 0x6F, "pattern loop" },
+    const struct
+    {
+        int         effect, low, high;
+        const char* name;
+    } wanted[] = {
+        { 0x0, 1, 255, "arpeggio" },
+        { 0x1, 1, 255, "portamento up" },
+        { 0x2, 1, 255, "portamento down" },
+        { 0x3, 1, 255, "tone portamento" },
+        { 0x4, 1, 255, "vibrato" },
+        { 0xA, 1, 255, "volume slide" },
+        { 0xE, 0x60, 0x60, "pattern loop start" },
+        { 0xE, 0x61, 0x6F, "pattern loop" },
     };
     for (const auto& w : wanted)
         EXPECT_TRUE(Uses(w.effect, w.low, w.high)) << w.name;

@@ -28,7 +28,7 @@ namespace {
 std::string
 ReadText(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream      file(path, std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
@@ -40,7 +40,7 @@ Environment(const std::vector<std::string>& extra)
     std::vector<std::string> all;
     for (char** entry = environ; *entry != nullptr; entry++) {
         std::string variable = *entry;
-        bool replaced = false;
+        bool        replaced = false;
         for (const std::string& mine : extra)
             replaced |= variable.substr(0, variable.find('=')) == mine.substr(0, mine.find('='));
         if (!replaced)
@@ -66,8 +66,8 @@ Result
 RunProgram(const std::string& program, const std::vector<std::string>& args,
     const std::vector<std::string>& environment)
 {
-    TempDir scratch;
-    std::string outPath = scratch.File("out"), errPath = scratch.File("err");
+    TempDir                    scratch;
+    std::string                outPath = scratch.File("out"), errPath = scratch.File("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -76,11 +76,12 @@ RunProgram(const std::string& program, const std::vector<std::string>& args,
     std::vector<std::string> argv = { program };
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = Environment(environment);
-    std::vector<char*> argPointers = Pointers(argv), envPointers = Pointers(envp);
-    pid_t pid;
-    Result result;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(),
-            envPointers.data()) == 0) {
+    std::vector<char*>       argPointers = Pointers(argv), envPointers = Pointers(envp);
+    pid_t                    pid;
+    Result                   result;
+    if (posix_spawn(
+            &pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data())
+        == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -137,7 +138,7 @@ ReadSoundFile(const std::string& path, int* channels, int* rate)
     if (file == nullptr)
         return {};
     std::vector<int16_t> samples(info.frames * info.channels);
-    sf_count_t frames = sf_readf_short(file, samples.data(), info.frames);
+    sf_count_t           frames = sf_readf_short(file, samples.data(), info.frames);
     samples.resize(frames * info.channels);
     sf_close(file);
     if (channels != nullptr)
@@ -152,7 +153,7 @@ SoundFileString(const std::string& path, int type)
 {
     SF_INFO info;
     memset(&info, 0, sizeof(info));
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE*    file = sf_open(path.c_str(), SFM_READ, &info);
     const char* text = file != nullptr ? sf_get_string(file, type) : nullptr;
     std::string result = text != nullptr ? text : "";
     if (file != nullptr)
@@ -164,8 +165,8 @@ std::vector<int16_t>
 FakeSignal(long first, long blocks)
 {
     std::vector<int16_t> samples;
-    for (int64_t frame = first * fake::kBlockFrames;
-            frame < (first + blocks) * fake::kBlockFrames; frame++) {
+    for (int64_t frame = first * fake::kBlockFrames; frame < (first + blocks) * fake::kBlockFrames;
+         frame++) {
         samples.push_back(fake::Sample(frame, 0));
         samples.push_back(fake::Sample(frame, 1));
     }
@@ -177,22 +178,22 @@ PluginBlocks(const std::string& path, int seek, size_t maxFrames)
 {
     std::vector<int16_t> samples;
     // Loaded once and kept, as the host does.
-    static void* handle = dlopen((PluginFolder() + "/zarnowelle.so").c_str(),
-        RTLD_NOW | RTLD_LOCAL);
+    static void* handle =
+        dlopen((PluginFolder() + "/zarnowelle.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
         return samples;
-    auto create = reinterpret_cast<decltype(&NewPlugin)>(dlsym(handle, "NewPlugin"));
-    int32 version = 0;
-    InputPlugin* plugin = create != nullptr ? create(&version) : nullptr;
+    auto             create = reinterpret_cast<decltype(&NewPlugin)>(dlsym(handle, "NewPlugin"));
+    int32            version = 0;
+    InputPlugin*     plugin = create != nullptr ? create(&version) : nullptr;
     PlayerInfoStruct info;
     memset(&info, 0, sizeof(info));
     if (plugin != nullptr && plugin->InitPlaying(path.c_str(), &info)) {
         if (seek >= 0)
             plugin->JumpTo(seek);
         char* block = nullptr;
-        int bytes;
+        int   bytes;
         while ((maxFrames == 0 || samples.size() < 2 * maxFrames)
-                && (bytes = plugin->GetAudio(&block, 4096)) > 0) {
+            && (bytes = plugin->GetAudio(&block, 4096)) > 0) {
             const int16_t* frames = reinterpret_cast<const int16_t*>(block);
             samples.insert(samples.end(), frames, frames + bytes / 2);
         }
@@ -208,8 +209,8 @@ std::vector<std::string>
 Lines(const std::string& text)
 {
     std::vector<std::string> lines;
-    std::istringstream stream(text);
-    std::string line;
+    std::istringstream       stream(text);
+    std::string              line;
     while (std::getline(stream, line)) {
         if (!line.empty())
             lines.push_back(line);

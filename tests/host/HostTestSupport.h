@@ -13,25 +13,24 @@ namespace hosttest {
 
 struct Result
 {
-    int             status = -1;    // exit status, or 128 + signal
-    std::string     out;
-    std::string     err;
+    int         status = -1;   // exit status, or 128 + signal
+    std::string out;
+    std::string err;
 };
 
 // Runs the host with `args`, standard input from /dev/null, extra environment
 // variables as "NAME=value".
-Result              Host(const std::vector<std::string>& args,
-                        const std::vector<std::string>& environment = {});
+Result Host(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
 // Runs any program.
-Result              RunProgram(const std::string& program, const std::vector<std::string>& args,
-                        const std::vector<std::string>& environment = {});
+Result RunProgram(const std::string& program, const std::vector<std::string>& args,
+    const std::vector<std::string>& environment = {});
 
-std::string         HostPath();         // build/zarnowelle
-std::string         PluginFolder();     // build/plugins
-std::string         FakePluginFolder();
-std::string         FakePluginsOption();  // "--plugins=" and the fake plug-in's folder
-std::string         DemoPath();         // build/demo.mod
-bool                HavePlugin();
+std::string HostPath();       // build/zarnowelle
+std::string PluginFolder();   // build/plugins
+std::string FakePluginFolder();
+std::string FakePluginsOption();   // "--plugins=" and the fake plug-in's folder
+std::string DemoPath();            // build/demo.mod
+bool        HavePlugin();
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 // Interleaved 16-bit frames from little-endian bytes.
@@ -39,10 +38,10 @@ std::vector<int16_t> Samples(const std::string& bytes);
 // What SDL's disk audio driver wrote to `path`, as 16-bit samples.
 std::vector<int16_t> DeviceSamples(const std::string& path);
 // A sound file read back through libsndfile, with its channel count and rate.
-std::vector<int16_t> ReadSoundFile(const std::string& path, int* channels = nullptr,
-                        int* rate = nullptr);
+std::vector<int16_t> ReadSoundFile(
+    const std::string& path, int* channels = nullptr, int* rate = nullptr);
 // A string a sound file carries (SF_STR_TITLE, SF_STR_COMMENT, ...), empty when none.
-std::string         SoundFileString(const std::string& path, int type);
+std::string SoundFileString(const std::string& path, int type);
 // The fake plug-in's signal for `blocks` blocks, from block `first` on.
 std::vector<int16_t> FakeSignal(long first, long blocks);
 // Every block the real plug-in delivers for `path`, straight through dlopen; at most

@@ -40,13 +40,14 @@ JsonLines(const std::string& out)
 // still gives a JSON line, and the files after it are shown.
 TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
 {
-    TempDir dir;
+    TempDir       dir;
     zw::ModWriter named = Mod();
-    named.name = "\x01" "A\x7F\x80\xA9\xE9\xFF\x1F";
+    named.name = "\x01"
+                 "A\x7F\x80\xA9\xE9\xFF\x1F";
     const std::string expected = "?A?\u0080\u00A9\u00E9\u00FF?";
-    std::string first = dir.Write("named.mod", named.Build());
-    std::string odd = dir.Write("odd\xFF\xFE.mod", Mod().Build());
-    std::string last = dir.Write("last.mod", Mod("FLT4").Build());
+    std::string       first = dir.Write("named.mod", named.Build());
+    std::string       odd = dir.Write("odd\xFF\xFE.mod", Mod().Build());
+    std::string       last = dir.Write("last.mod", Mod("FLT4").Build());
 
     Result result = Host({ "info", "--json", first, odd, last });
     EXPECT_EQ(result.status, 0) << result.err;
@@ -57,13 +58,14 @@ TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
     EXPECT_EQ(objects[2]["type"], 3);
 
     Result text = Host({ "info", first });
-    EXPECT_NE(text.out.find("  name:            " + expected + "\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  name:            " + expected + "\n"), std::string::npos)
+        << text.out;
 }
 
 // A damaged module plays; `info` says what it lacked, and nothing for a whole file.
 TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
 {
-    TempDir dir;
+    TempDir       dir;
     zw::ModWriter mod = Mod();
     mod.SetPositions({ 0, 1 });
     mod.positions[90] = 9;
@@ -78,15 +80,20 @@ TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
     EXPECT_EQ(result.status, 0) << result.err;
     std::vector<json> objects = JsonLines(result.out);
     ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0]["warnings"], json({
-        "the file lacks patterns 2 to 9, named only by positions past the song",
-        "the sample data is cut short: 700 of 1000 bytes missing (sample 1), played as silence" }));
+    EXPECT_EQ(objects[0]["warnings"],
+        json({ "the file lacks patterns 2 to 9, named only by positions past the song",
+            "the sample data is cut short: 700 of 1000 bytes missing (sample 1), played as "
+            "silence" }));
     EXPECT_EQ(objects[1]["warnings"], json::array());
 
-    Result text = Host({ "info", damaged, whole });
+    Result                   text = Host({ "info", damaged, whole });
     std::vector<std::string> lines = Lines(text.out);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.rfind("  warnings:        the file lacks patterns 2 to 9", 0) == 0; }), 1)
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& line) {
+                      return line.rfind("  warnings:        the file lacks patterns 2 to 9", 0)
+                          == 0;
+                  }),
+        1)
         << text.out;
 }
 
@@ -94,25 +101,25 @@ TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
 // sounds will be silent for want of one warns, once, on standard error.
 TEST(InfoCompanion, FoundOrNot_InfoNamesItAndRenderWarns)
 {
-    TempDir dir;
+    TempDir       dir;
     zw::ModWriter mod = Mod("FLT4");
-    mod.Cell(0, 4, 1) = { zw::NotePeriod("C-2"), 2, 0, 0 };    // sample 2 is empty: an AM slot
-    std::string with = dir.Write("with.mod", mod.Build());
+    mod.Cell(0, 4, 1) = { zw::NotePeriod("C-2"), 2, 0, 0 };   // sample 2 is empty: an AM slot
+    std::string  with = dir.Write("with.mod", mod.Build());
     zw::NtWriter nt;
     nt.Record(1).startAmplitude = 200;
     ASSERT_TRUE(nt.Save(dir.File("WITH.MOD.NT")));
     std::string without = dir.Write("without.mod", mod.Build());
     std::string plain = dir.Write("plain.mod", Mod("FLT4").Build());
 
-    Result result = Host({ "info", "--json", with, without, plain });
+    Result            result = Host({ "info", "--json", with, without, plain });
     std::vector<json> objects = JsonLines(result.out);
     ASSERT_EQ(objects.size(), 3u);
     EXPECT_EQ(objects[0]["companion"], dir.File("WITH.MOD.NT"));
     EXPECT_TRUE(objects[1]["companion"].is_null());
     Result text = Host({ "info", with, without, plain });
     for (const std::string& line : { "  companion:       " + dir.File("WITH.MOD.NT"),
-            std::string("  companion:       none found; its AM sounds will be silent"),
-            std::string("  companion:       none found\n") })
+             std::string("  companion:       none found; its AM sounds will be silent"),
+             std::string("  companion:       none found\n") })
         EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
 
     if (!HavePlugin())
@@ -120,8 +127,10 @@ TEST(InfoCompanion, FoundOrNot_InfoNamesItAndRenderWarns)
     for (const std::string& path : { with, without, plain }) {
         Result render = Host({ "render", path, "--max-time", "1", "-o", "-" });
         EXPECT_EQ(render.status, 0) << render.err;
-        bool warned = render.err.find(path + ": warning: no companion \".nt\" file found; "
-            "its AM sounds will be silent") != std::string::npos;
+        bool warned = render.err.find(path
+                          + ": warning: no companion \".nt\" file found; "
+                            "its AM sounds will be silent")
+            != std::string::npos;
         EXPECT_EQ(warned, path == without) << path << "\n" << render.err;
     }
 }

@@ -52,8 +52,16 @@ TEST(Info, Json_EachOfTheEightTypes_GivesItsFacts)
 {
     TempDir dir;
     // The restart position is kept by NoiseTracker alone, and only inside the song.
-    struct Case { std::string name; std::vector<uint8_t> bytes; int type; const char* typeName;
-        int channels; int samples; int restart; };
+    struct Case
+    {
+        std::string          name;
+        std::vector<uint8_t> bytes;
+        int                  type;
+        const char*          typeName;
+        int                  channels;
+        int                  samples;
+        int                  restart;
+    };
     const Case cases[] = {
         { "st15.mod", Mod("", 15), 0, "SoundTracker15", 4, 15, 0 },
         { "st31.mod", Mod("", 31), 1, "SoundTracker31", 4, 31, 0 },
@@ -97,29 +105,30 @@ TEST(Info, Json_EachOfTheEightTypes_GivesItsFacts)
 TEST(Info, Text_ProTrackerModule_ShowsTheFactsAndInfoLines)
 {
     TempDir dir;
-    Result result = Host({ "info", dir.Write("pt.mod", Mod("M.K.", 31, 127)) });
+    Result  result = Host({ "info", dir.Write("pt.mod", Mod("M.K.", 31, 127)) });
     EXPECT_EQ(result.status, 0);
-    for (const char* text : { "4 (ProTracker)", "info test", "Song Length:", "Used Patterns:",
-            "Supported/Used Samples:", "Actual Speed (BPM):" })
+    for (const char* text : { "4 (ProTracker)", "info test",
+             "Song Length:", "Used Patterns:", "Supported/Used Samples:", "Actual Speed (BPM):" })
         EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
 }
 
 TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string missing = dir.File("missing.mod");
     std::string text = dir.Write("notes.txt", std::string(3000, 'x'));
     // The header passes detection, but the pattern data is cut short.
     std::string truncated = dir.Write("cut.mod", zw::Truncated(Mod("M.K.", 31, 127), 1400));
     std::string good = dir.Write("good.mod", Mod("FLT4"));
-    Result result = Host({ "info", "--json", missing, text, truncated, good });
+    Result      result = Host({ "info", "--json", missing, text, truncated, good });
     EXPECT_NE(result.status, 0);
     std::vector<json> objects = JsonLines(result.out);   // the loader's line stays out
     ASSERT_EQ(objects.size(), 4u) << result.out;
     // Missing and foreign files have no type; the cut one has its type and an error.
     for (int i : { 0, 1 })
         EXPECT_EQ(std::tuple(objects[i]["type"].is_null(), objects[i]["error"].is_string()),
-            std::tuple(true, true)) << i;
+            std::tuple(true, true))
+            << i;
     EXPECT_EQ(objects[2]["type"], 4);
     ASSERT_TRUE(objects[2]["error"].is_string());
     EXPECT_FALSE(objects[2]["error"].get<std::string>().empty());
@@ -128,38 +137,38 @@ TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
     std::vector<std::string> ours = HostLines(result.err);
     ASSERT_EQ(ours.size(), 3u) << result.err;
     for (size_t i = 0; i < 3; i++)
-        EXPECT_NE(ours[i].find(std::vector{ missing, text, truncated }[i]), std::string::npos) << ours[i];
+        EXPECT_NE(ours[i].find(std::vector { missing, text, truncated }[i]), std::string::npos)
+            << ours[i];
     // The message names the loader's error.
-    EXPECT_NE(ours[2].find(objects[2]["error"].get<std::string>().substr(0, 8)),
-        std::string::npos);
+    EXPECT_NE(ours[2].find(objects[2]["error"].get<std::string>().substr(0, 8)), std::string::npos);
 }
 
 // The sample table, the song length said once, and a MultiTracker comment, as text and
 // as JSON (sample lengths and loops in bytes).
 TEST(Info, SamplesAndComment_AreListed)
 {
-    TempDir dir;
+    TempDir       dir;
     zw::ModWriter mod("M.K.");
-    mod.restart = 127;                  // ProTracker, which keeps finetunes
+    mod.restart = 127;   // ProTracker, which keeps finetunes
     mod.SetSample(1, std::vector<int8>(512, 20), 40, 100, 50).name = "lead";
     mod.Sample(1).fineTune = 3;
     mod.SetSample(2, std::vector<int8>(64, 20), 64).name = "drum";
     mod.SetPositions({ 0 });
-    std::string song = dir.Write("samples.mod", mod.Build());
+    std::string   song = dir.Write("samples.mod", mod.Build());
     zw::MtmWriter mtm(4);
     mtm.SetSample(1, std::vector<uint8_t>(64, 140));
     mtm.SetPositions({ 0 });
     mtm.Sequence(0, 0) = 0;
-    mtm.comment = std::string("first line") + std::string(30, '\0') + "second line"
-        + std::string(29, ' ');
+    mtm.comment =
+        std::string("first line") + std::string(30, '\0') + "second line" + std::string(29, ' ');
     std::string commented = dir.Write("comment.mtm", mtm.Build());
 
-    Result result = Host({ "info", "--json", "--samples", song, commented });
+    Result            result = Host({ "info", "--json", "--samples", song, commented });
     std::vector<json> objects = JsonLines(result.out);
     ASSERT_EQ(objects.size(), 2u) << result.err;
     const json& lead = objects[0]["sample_list"][0];
     EXPECT_EQ(std::tuple(lead["number"], lead["name"], lead["length"], lead["volume"],
-        lead["finetune"], lead["loop_start"], lead["loop_length"]),
+                  lead["finetune"], lead["loop_start"], lead["loop_length"]),
         std::tuple(1, "lead", 512, 40, 3, 200, 100));
     EXPECT_EQ(objects[0]["sample_list"][1]["loop_length"], 0);
     EXPECT_EQ(objects[0]["sample_list"].size(), 31u);
@@ -168,13 +177,14 @@ TEST(Info, SamplesAndComment_AreListed)
 
     Result text = Host({ "info", "--samples", song, commented });
     for (const char* shown : { "  1  lead                       512   40     3  200+100",
-            "  2  drum                        64   64     0  -", "  comment:\n    first line\n"
-            "    second line\n" })
+             "  2  drum                        64   64     0  -",
+             "  comment:\n    first line\n"
+             "    second line\n" })
         EXPECT_NE(text.out.find(shown), std::string::npos) << shown << "\n" << text.out;
     size_t said = 0;
     for (size_t at = 0; (at = text.out.find("ong ", at)) != std::string::npos; at++)
-        said += text.out.compare(at - 1, 8, "Song Len") == 0 || text.out.compare(at - 1, 8,
-            "song len") == 0;
+        said += text.out.compare(at - 1, 8, "Song Len") == 0
+            || text.out.compare(at - 1, 8, "song len") == 0;
     EXPECT_EQ(said, 2u) << "once for each file";
 }
 
@@ -182,15 +192,15 @@ TEST(Info, SamplesAndComment_AreListed)
 // files a line names each.
 TEST(Trace, Run_StopsAtTheEnd_AndTakesSeveralFiles)
 {
-    TempDir dir;
-    std::string song = dir.Write("one.mod", Mod("M.K.", 31, 127));
+    TempDir                  dir;
+    std::string              song = dir.Write("one.mod", Mod("M.K.", 31, 127));
     std::vector<std::string> ticks = Lines(Host({ "trace", "--ticks", "5000", song }).out);
     ASSERT_GT(ticks.size(), 100u);
     EXPECT_LT(ticks.size(), 5000u);
     EXPECT_NE(ticks.back().find(" END"), std::string::npos) << ticks.back();
     EXPECT_EQ(Lines(Host({ "trace", "--past-end", "--ticks", "5000", song }).out).size(), 5000u);
 
-    Result both = Host({ "trace", "--json", "--ticks", "3", song, song });
+    Result                   both = Host({ "trace", "--json", "--ticks", "3", song, song });
     std::vector<std::string> lines = Lines(both.out);
     ASSERT_EQ(lines.size(), 8u) << both.out;
     EXPECT_EQ(json::parse(lines[0]), json({ { "file", song } }));
@@ -199,9 +209,9 @@ TEST(Trace, Run_StopsAtTheEnd_AndTakesSeveralFiles)
 
 TEST(Trace, Run_NotAModule_NamesItAndFails)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string text = dir.Write("notes.txt", std::string(3000, 'x'));
-    Result result = Host({ "trace", text });
+    Result      result = Host({ "trace", text });
     EXPECT_NE(result.status, 0);
     EXPECT_NE(result.err.find(text), std::string::npos);
     EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;

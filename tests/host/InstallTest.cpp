@@ -13,8 +13,8 @@ TEST(Install, InstalledHostFindsItsPlugin)
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
     TempDir prefix;
-    Result install = RunProgram(ZW_CMAKE_COMMAND, { "--install", ZW_BUILD_DIR, "--prefix",
-        prefix.path });
+    Result  install =
+        RunProgram(ZW_CMAKE_COMMAND, { "--install", ZW_BUILD_DIR, "--prefix", prefix.path });
     ASSERT_EQ(install.status, 0) << install.out << install.err;
     std::string host = prefix.File("bin/zarnowelle");
     ASSERT_TRUE(std::filesystem::exists(host));

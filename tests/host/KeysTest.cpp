@@ -23,8 +23,7 @@ namespace {
 class Keys : public ::testing::Test
 {
 protected:
-    void
-    Start(const std::vector<std::string>& files, unsigned short columns = 0)
+    void Start(const std::vector<std::string>& files, unsigned short columns = 0)
     {
         std::vector<std::string> args = { "play" };
         args.insert(args.end(), files.begin(), files.end());
@@ -32,8 +31,7 @@ protected:
     }
 
     // The host with `args` on a terminal of `columns` (0: one that gives no size).
-    void
-    Run(std::vector<std::string> args, unsigned short columns = 0)
+    void Run(std::vector<std::string> args, unsigned short columns = 0)
     {
         args.insert(args.begin(), { HostPath(), FakePluginsOption() });
         struct winsize size = { 24, columns, 0, 0 };
@@ -53,8 +51,7 @@ protected:
 
     // Reads the terminal until one of `texts` shows after the last key pressed, or the
     // time is up.
-    bool
-    WaitFor(const std::vector<std::string>& texts, int milliseconds = 5000)
+    bool WaitFor(const std::vector<std::string>& texts, int milliseconds = 5000)
     {
         auto shown = [&] {
             return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
@@ -67,7 +64,7 @@ protected:
                 return true;
             struct pollfd input = { master, POLLIN, 0 };
             if (poll(&input, 1, 20) > 0) {
-                char buffer[4096];
+                char    buffer[4096];
                 ssize_t count = read(master, buffer, sizeof(buffer));
                 if (count <= 0)
                     break;
@@ -77,18 +74,18 @@ protected:
         return shown();
     }
 
-    bool            WaitFor(const std::string& text, int milliseconds = 5000)
-                        { return WaitFor(std::vector<std::string>{ text }, milliseconds); }
+    bool WaitFor(const std::string& text, int milliseconds = 5000)
+    {
+        return WaitFor(std::vector<std::string> { text }, milliseconds);
+    }
 
-    void
-    Press(const std::string& keys)
+    void Press(const std::string& keys)
     {
         pressedAt = screen.size();
         ASSERT_EQ(write(master, keys.data(), keys.size()), (ssize_t)keys.size());
     }
 
-    int
-    Finish()
+    int Finish()
     {
         WaitFor("\x01never", 300);
         int status = 0;
@@ -98,16 +95,15 @@ protected:
     }
 
     // The terminal's line editing and echo bits (both set when it is restored).
-    tcflag_t
-    LineModes() const
+    tcflag_t LineModes() const
     {
-        struct termios modes{};
+        struct termios modes
+        {};
         EXPECT_EQ(tcgetattr(master, &modes), 0);
         return modes.c_lflag & (ICANON | ECHO);
     }
 
-    void
-    TearDown() override
+    void TearDown() override
     {
         if (pid > 0) {
             kill(pid, SIGKILL);
@@ -119,11 +115,11 @@ protected:
 
     std::vector<int16_t> Device() const { return DeviceSamples(dir.File("device.raw")); }
 
-    TempDir         dir;
-    pid_t           pid = -1;
-    int             master = -1;
-    std::string     screen;
-    size_t          pressedAt = 0;
+    TempDir     dir;
+    pid_t       pid = -1;
+    int         master = -1;
+    std::string screen;
+    size_t      pressedAt = 0;
 };
 
 // The fake's frame numbers in what the device heard, from the first sound to the
@@ -131,8 +127,8 @@ protected:
 std::vector<int64_t>
 FramesHeard(const std::vector<int16_t>& device)
 {
-    size_t first = std::find_if(device.begin(), device.end(),
-        [](int16_t s) { return s != 0; }) - device.begin();
+    size_t first = std::find_if(device.begin(), device.end(), [](int16_t s) { return s != 0; })
+        - device.begin();
     std::vector<int64_t> frames;
     for (size_t i = first - first % 2; i + 1 < device.size(); i += 2) {
         if (device[i] == 0 && device[i + 1] == 0)
@@ -153,14 +149,21 @@ TEST_F(Keys, ArrowKeys_SeekByTheirTimeToTheFrame_AndQQuits)
     Start({ song });
     ASSERT_TRUE(WaitFor("long.fake")) << screen;
     ASSERT_TRUE(WaitFor("0:01 / 1:32")) << screen;
-    const struct { const char* key; std::vector<std::string> clock; int seconds; } seeks[] = {
-        { "\x1b[C", { "0:06", "0:07" }, 5 }, { "\x1b[A", { "0:36", "0:37" }, 30 },
-        { "\x1b[B", { "0:06", "0:07" }, -30 }, { "\x1b[D", { "0:01", "0:02" }, -5 },
+    const struct
+    {
+        const char*              key;
+        std::vector<std::string> clock;
+        int                      seconds;
+    } seeks[] = {
+        { "\x1b[C", { "0:06", "0:07" }, 5 },
+        { "\x1b[A", { "0:36", "0:37" }, 30 },
+        { "\x1b[B", { "0:06", "0:07" }, -30 },
+        { "\x1b[D", { "0:01", "0:02" }, -5 },
     };
     for (const auto& seek : seeks) {
         Press(seek.key);
         ASSERT_TRUE(WaitFor(seek.clock)) << seek.seconds << screen.substr(pressedAt);
-        WaitFor("\x01never", 250);     // for the device to hear where the seek went
+        WaitFor("\x01never", 250);   // for the device to hear where the seek went
     }
     Press("q");
     EXPECT_EQ(Finish(), 0);
@@ -214,10 +217,10 @@ std::vector<int>
 DrawnWidths(const std::string& screen)
 {
     std::vector<int> widths;
-    for (size_t at = 0; (at = screen.find("\r\x1b[K", at)) != std::string::npos; ) {
+    for (size_t at = 0; (at = screen.find("\r\x1b[K", at)) != std::string::npos;) {
         at += 4;
         size_t end = screen.find_first_of("\r\n", at);
-        int width = 0;
+        int    width = 0;
         for (size_t i = at; i < std::min(end, screen.size()); i++) {
             unsigned char c = (unsigned char)screen[i];
             width += c < 0x80 ? 1 : c >= 0xE0 ? 2 : 0;

@@ -30,7 +30,7 @@ const std::string kFake = FakePluginsOption();
 class Output : public ::testing::Test
 {
 protected:
-    TempDir         dir;
+    TempDir dir;
 };
 
 // Each line: a render that must fail (status 1) or succeed, and what the file named
@@ -42,8 +42,13 @@ TEST_F(Output, ExistingFilesAndInputs_AreKeptUnlessReplacingIsAsked)
     std::string input = dir.Write("tune.wav", "FAKE blocks=2");
     fs::create_directory(dir.File("out"));
     std::string taken = dir.Write("out/song.wav", "old");
-    const struct { std::vector<std::string> args; int status; std::string file;
-        bool replaced; } cases[] = {
+    const struct
+    {
+        std::vector<std::string> args;
+        int                      status;
+        std::string              file;
+        bool                     replaced;
+    } cases[] = {
         { { song, "-o", kept }, 1, kept, false },
         { { song, "-o", dir.File("out") }, 1, taken, false },
         { { input, "-o", input, "--force" }, 1, input, false },
@@ -52,7 +57,7 @@ TEST_F(Output, ExistingFilesAndInputs_AreKeptUnlessReplacingIsAsked)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[2] + (c.args.size() > 3 ? " --force" : ""));
-        std::string before = TempDir::Read(c.file);
+        std::string              before = TempDir::Read(c.file);
         std::vector<std::string> args = { kFake, "render" };
         args.insert(args.end(), c.args.begin(), c.args.end());
         Result result = Host(args);
@@ -76,10 +81,11 @@ TEST_F(Output, FolderRender_SameNamesAndPlaylists_EachInputGetsItsOwnFile)
     dir.Write("tune.mod", "FAKE blocks=2");
     dir.Write("tune.mtm", "FAKE blocks=3");
     std::string other = dir.Write("other.fake", "FAKE blocks=1");
-    std::string list = dir.Write("lists/all.m3u8", "\xEF\xBB\xBF#EXTM3U\r\n../tune.mod\r\n"
-        "# a comment\r\n\r\n../tune.mtm\r\n" + other + "\r\n");
-    Result result = Host({ kFake, "render", list, "--format", "flac", "-o",
-        dir.File("out/") });
+    std::string list = dir.Write("lists/all.m3u8",
+        "\xEF\xBB\xBF#EXTM3U\r\n../tune.mod\r\n"
+        "# a comment\r\n\r\n../tune.mtm\r\n"
+            + other + "\r\n");
+    Result result = Host({ kFake, "render", list, "--format", "flac", "-o", dir.File("out/") });
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadSoundFile(dir.File("out/tune.mod.flac")), FakeSignal(0, 2));
     EXPECT_EQ(ReadSoundFile(dir.File("out/tune.mtm.flac")), FakeSignal(0, 3));
@@ -93,10 +99,10 @@ TEST_F(Output, StopSignal_MidRender_LeavesAFileThatReads)
     std::string song = dir.Write("endless.fake", "FAKE endless");
     for (int signal : { SIGINT, SIGTERM }) {
         SCOPED_TRACE(signal);
-        std::string wav = dir.File("cut" + std::to_string(signal) + ".wav");
-        std::vector<std::string> args = { HostPath(), kFake, "render", song, "--max-time",
-            "3000", "-o", wav };
-        std::vector<char*> argv;
+        std::string              wav = dir.File("cut" + std::to_string(signal) + ".wav");
+        std::vector<std::string> args = { HostPath(), kFake, "render", song, "--max-time", "3000",
+            "-o", wav };
+        std::vector<char*>       argv;
         for (std::string& arg : args)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
@@ -139,7 +145,7 @@ TEST_F(Output, Tags_FlacAndOgg_ReadBack)
     zw::ModWriter mod("M.K.");
     mod.name = "Tagged Tune";
     mod.SetSample(1, std::vector<int8>(64, 30)).name = "Greetings to";
-    mod.Sample(3).name = "everyone \xe9";       // ISO-8859-1
+    mod.Sample(3).name = "everyone \xe9";   // ISO-8859-1
     mod.SetPositions({ 0 });
     mod.Cell(0, 0, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
     std::string song = dir.Write("tagged.mod", mod.Build());
@@ -148,8 +154,8 @@ TEST_F(Output, Tags_FlacAndOgg_ReadBack)
         Result result = Host({ "render", song, "-o", dir.File(name) });
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(SoundFileString(dir.File(name), SF_STR_TITLE), "Tagged Tune");
-        EXPECT_EQ(SoundFileString(dir.File(name), SF_STR_COMMENT),
-            "Greetings to\n\neveryone \xc3\xa9");
+        EXPECT_EQ(
+            SoundFileString(dir.File(name), SF_STR_COMMENT), "Greetings to\n\neveryone \xc3\xa9");
     }
 }
 
@@ -159,7 +165,7 @@ TEST_F(Output, ListeningControlsAndRate_ReachTheOutput)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
-    Result mono = Host({ "render", "-q", DemoPath(), "--stereo", "0", "-o", "-" });
+    Result               mono = Host({ "render", "-q", DemoPath(), "--stereo", "0", "-o", "-" });
     std::vector<int16_t> sides = Samples(mono.out);
     ASSERT_FALSE(sides.empty());
     size_t unequal = 0;
@@ -168,8 +174,8 @@ TEST_F(Output, ListeningControlsAndRate_ReachTheOutput)
     EXPECT_EQ(unequal, 0u);
 
     std::vector<int16_t> plain = Samples(Host({ "render", "-q", DemoPath(), "-o", "-" }).out);
-    std::vector<int16_t> loud = Samples(Host({ "render", "-q", DemoPath(), "--gain", "20",
-        "-o", "-" }).out);
+    std::vector<int16_t> loud =
+        Samples(Host({ "render", "-q", DemoPath(), "--gain", "20", "-o", "-" }).out);
     ASSERT_EQ(loud.size(), plain.size());
     size_t flipped = 0, full = 0;
     for (size_t i = 0; i < plain.size(); i++) {
@@ -179,10 +185,10 @@ TEST_F(Output, ListeningControlsAndRate_ReachTheOutput)
     EXPECT_EQ(flipped, 0u);
     EXPECT_GT(full, 1000u);
 
-    Result slow = Host({ "render", "-q", DemoPath(), "--samplerate", "22050", "-o",
-        dir.File("half.wav") });
+    Result slow =
+        Host({ "render", "-q", DemoPath(), "--samplerate", "22050", "-o", dir.File("half.wav") });
     EXPECT_EQ(slow.status, 0) << slow.err;
-    int rate = 0;
+    int    rate = 0;
     size_t frames = ReadSoundFile(dir.File("half.wav"), nullptr, &rate).size() / 2;
     EXPECT_EQ(rate, 22050);
     EXPECT_NEAR(double(frames), plain.size() / 4.0, 2);

@@ -23,17 +23,16 @@ const std::string kFakeFolder = FakePluginsOption();
 class Playback : public ::testing::Test
 {
 protected:
-    Result
-    Play(const std::vector<std::string>& args)
+    Result Play(const std::vector<std::string>& args)
     {
-        return Host(args, { "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + Captured(),
-            "SDL_DISKAUDIODELAY=0" });
+        return Host(args,
+            { "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + Captured(), "SDL_DISKAUDIODELAY=0" });
     }
 
-    std::string     Captured() const { return dir.File("device.raw"); }
+    std::string          Captured() const { return dir.File("device.raw"); }
     std::vector<int16_t> Device() const { return DeviceSamples(Captured()); }
 
-    TempDir         dir;
+    TempDir dir;
 };
 
 // The device writes silence until the first block arrives and after the last one; the
@@ -42,7 +41,7 @@ void
 ExpectSongBetweenSilence(const std::vector<int16_t>& device, const std::vector<int16_t>& song)
 {
     ASSERT_FALSE(song.empty());
-    auto nonZero = [](int16_t s) { return s != 0; };
+    auto   nonZero = [](int16_t s) { return s != 0; };
     size_t deviceLead = std::find_if(device.begin(), device.end(), nonZero) - device.begin();
     size_t songLead = std::find_if(song.begin(), song.end(), nonZero) - song.begin();
     ASSERT_GE(deviceLead, songLead);
@@ -50,21 +49,27 @@ ExpectSongBetweenSilence(const std::vector<int16_t>& device, const std::vector<i
     EXPECT_EQ(start % 2, 0u) << "a frame was split";
     ASSERT_GE(device.size(), start + song.size());
     EXPECT_TRUE(std::equal(song.begin(), song.end(), device.begin() + start));
-    EXPECT_TRUE(std::all_of(device.begin() + start + song.size(), device.end(),
-        [](int16_t s) { return s == 0; }));
+    EXPECT_TRUE(std::all_of(
+        device.begin() + start + song.size(), device.end(), [](int16_t s) { return s == 0; }));
 }
 
 TEST_F(Playback, CheckAudio_WorkingOrMissingDriver_ReportsWhetherADeviceOpens)
 {
-    EXPECT_EQ(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=disk",
-        "SDL_DISKAUDIOFILE=" + Captured() }).status, 0);
+    EXPECT_EQ(Host({ "play", "--check-audio" },
+                  { "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + Captured() })
+                  .status,
+        0);
     EXPECT_NE(Host({ "play", "--check-audio" }, { "SDL_AUDIODRIVER=no-such-driver" }).status, 0);
 }
 
 // With the play command or with bare file names.
 TEST_F(Playback, Play_FakeSong_ReachesTheDeviceUnchanged)
 {
-    const struct { bool command; long blocks; } cases[] = { { true, 30 }, { false, 3 } };
+    const struct
+    {
+        bool command;
+        long blocks;
+    } cases[] = { { true, 30 }, { false, 3 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command ? "play" : "bare");
         std::filesystem::remove(Captured());
@@ -84,7 +89,7 @@ TEST_F(Playback, Play_SeveralFiles_PlayInOrderAndBadOnesAreNamed)
     std::string missing = dir.File("missing.mod");
     std::string foreign = dir.Write("foreign.txt", "not music");
     std::string second = dir.Write("second.fake", "FAKE blocks=2");
-    Result result = Play({ kFakeFolder, "play", first, missing, foreign, second });
+    Result      result = Play({ kFakeFolder, "play", first, missing, foreign, second });
     EXPECT_NE(result.status, 0);
     std::vector<std::string> ours = HostLines(result.err);
     ASSERT_EQ(ours.size(), 2u) << result.err;
@@ -94,18 +99,17 @@ TEST_F(Playback, Play_SeveralFiles_PlayInOrderAndBadOnesAreNamed)
     // Both songs reached the device, the first one whole.
     std::vector<int16_t> device = Device();
     std::vector<int16_t> song = FakeSignal(0, 4);
-    auto at = std::search(device.begin(), device.end(), song.begin(), song.end());
+    auto                 at = std::search(device.begin(), device.end(), song.begin(), song.end());
     EXPECT_NE(at, device.end());
     std::vector<int16_t> next = FakeSignal(0, 2);
-    EXPECT_NE(std::search(at + song.size(), device.end(), next.begin(), next.end()),
-        device.end());
+    EXPECT_NE(std::search(at + song.size(), device.end(), next.begin(), next.end()), device.end());
 }
 
 // Without a terminal there are no keys, so Ctrl-C must still end the player.
 TEST_F(Playback, Interrupt_WithoutTerminal_EndsThePlayer)
 {
     std::string song = dir.Write("long.fake", "FAKE blocks=100000");
-    pid_t pid = fork();
+    pid_t       pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         int null = open("/dev/null", O_RDWR);
@@ -136,10 +140,10 @@ TEST_F(Playback, Interrupt_WithoutTerminal_EndsThePlayer)
 // them.
 TEST_F(Playback, Play_WithOptions_ReachesTheDeviceAsRendered)
 {
-    std::string song = dir.Write("song.fake", "FAKE blocks=30");
-    const std::vector<std::string> options = { "--seek", "0.25", "--repeat", "1",
-        "--stereo", "30", "--gain", "-3.5", song };
-    std::vector<std::string> play = { kFakeFolder, "play" };
+    std::string                    song = dir.Write("song.fake", "FAKE blocks=30");
+    const std::vector<std::string> options = { "--seek", "0.25", "--repeat", "1", "--stereo", "30",
+        "--gain", "-3.5", song };
+    std::vector<std::string>       play = { kFakeFolder, "play" };
     play.insert(play.end(), options.begin(), options.end());
     Result result = Play(play);
     EXPECT_EQ(result.status, 0) << result.err;

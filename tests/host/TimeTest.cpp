@@ -42,7 +42,7 @@ TEST(Time, Duration_DemoAndBusySongs_EqualsTheFramesRendered)
 {
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";
-    TempDir dir;
+    TempDir                  dir;
     std::vector<std::string> songs = { DemoPath() };
     for (const zw::BusySong& song : zw::StandardBusySongs())
         songs.push_back(dir.Write(song.name, song.bytes));
@@ -59,7 +59,7 @@ TEST(Time, Duration_DemoAndBusySongs_EqualsTheFramesRendered)
     }
     // A song longer than the limit has no duration within it.
     std::string slow = dir.Write("slow.mod", SlowSong());
-    Result limited = Host({ "info", "--json", "--max-time", "2", slow });
+    Result      limited = Host({ "info", "--json", "--max-time", "2", slow });
     EXPECT_TRUE(nlohmann::json::parse(limited.out)["duration_s"].is_null()) << limited.out;
 }
 
@@ -74,7 +74,7 @@ TEST(Time, SeekAndRepeat_Demo_AreExactToTheFrame)
     Result rest = Host({ "render", "-q", DemoPath(), "--seek", "0:10", "-o", "-" });
     ASSERT_GT(whole.out.size(), 441000u * 4);
     EXPECT_TRUE(rest.out == whole.out.substr(441000 * 4));
-    Result again = Host({ "render", "-q", DemoPath(), "--repeat", "1", "-o", "-" });
+    Result     again = Host({ "render", "-q", DemoPath(), "--repeat", "1", "-o", "-" });
     const long leadIn = 5 * 882 * 4;
     EXPECT_NEAR(long(again.out.size()), long(2 * whole.out.size()) - leadIn, 4096);
     EXPECT_TRUE(again.out.compare(0, whole.out.size(), whole.out) == 0);
@@ -83,10 +83,9 @@ TEST(Time, SeekAndRepeat_Demo_AreExactToTheFrame)
 // A plug-in that gives nothing after its end is started again for a repeat.
 TEST(Time, Repeat_SongThatStopsAtItsEnd_IsPlayedAgain)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string song = dir.Write("song.fake", "FAKE blocks=3");
-    Result result = Host({ FakePluginsOption(), "render", "-q", song, "--repeat", "2",
-        "-o", "-" });
+    Result result = Host({ FakePluginsOption(), "render", "-q", song, "--repeat", "2", "-o", "-" });
     std::vector<int16_t> once = FakeSignal(0, 3), expected;
     for (int pass = 0; pass < 3; pass++)
         expected.insert(expected.end(), once.begin(), once.end());
@@ -97,17 +96,23 @@ TEST(Time, Repeat_SongThatStopsAtItsEnd_IsPlayedAgain)
 // cut at the frame with a warning.
 TEST(Time, MaxTime_WarnsOnlyWhenTheSongHasNotEnded)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string song = dir.Write("ten.fake", "FAKE blocks=10");
-    const struct { int limitFrames; bool warned; } cases[] = {
-        { 10 * 1024, false }, { 10 * 1024 + 1, false }, { 10 * 1024 - 1, true },
+    const struct
+    {
+        int  limitFrames;
+        bool warned;
+    } cases[] = {
+        { 10 * 1024, false },
+        { 10 * 1024 + 1, false },
+        { 10 * 1024 - 1, true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.limitFrames);
         char seconds[32];
         snprintf(seconds, sizeof(seconds), "%.17g", c.limitFrames / 44100.0);
-        Result result = Host({ FakePluginsOption(), "render", "-q", song, "--max-time",
-            seconds, "-o", "-" });
+        Result result =
+            Host({ FakePluginsOption(), "render", "-q", song, "--max-time", seconds, "-o", "-" });
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out.size(), std::min(c.limitFrames, 10 * 1024) * 4u);
         EXPECT_EQ(result.err.find("warning") != std::string::npos, c.warned) << result.err;

@@ -13,7 +13,7 @@ zw::ModWriter
 Song(int positions = 1)
 {
     zw::ModWriter mod("M.K.");
-    mod.restart = 127;                  // ProTracker: tempo and extended commands
+    mod.restart = 127;   // ProTracker: tempo and extended commands
     mod.SetSample(1, Ramp(400), 64, 20, 150);
     std::vector<uint8> list;
     for (int p = 0; p < positions; p++)
@@ -132,9 +132,9 @@ TEST(BoundedWork, StopCommandOnEveryRow_EndsAndGoesOn)
 std::vector<int>
 TicksPerBlock(const std::vector<uint8>& module, int warmUp, int blocks)
 {
-    TempDir dir;
-    std::string path = dir.Write("song.mod", module);
-    CountingPlugin plugin;
+    TempDir          dir;
+    std::string      path = dir.Write("song.mod", module);
+    CountingPlugin   plugin;
     PlayerInfoStruct info = {};
     std::vector<int> ticks;
     if (!plugin.InitPlaying(path.c_str(), &info))
@@ -158,7 +158,7 @@ TEST(BoundedWork, FastestSong_AtMostThreeTicksPerBlock)
 {
     zw::ModWriter mod = Song();
     FastestTempo(mod);
-    const int blocks = 2000;
+    const int        blocks = 2000;
     std::vector<int> ticks = TicksPerBlock(mod.Build(), 10, blocks);
     ASSERT_EQ(ticks.size(), size_t(blocks));
     EXPECT_EQ(*std::max_element(ticks.begin(), ticks.end()), 3);
@@ -196,7 +196,8 @@ TEST(BoundedWork, MtmBreaksPastShortTracks_KeepDelivering)
     zw::MtmWriter mtm(4, 8);
     mtm.SetSample(1, URamp(300), 64, 0, 300);
     for (int row = 0; row < 8; row++)
-        mtm.Row(1, row) = { zw::MtmNote("C-3"), 1, uint8(row == 3 ? 0xD : 0xF), uint8(row == 3 ? 0x40 : 1) };
+        mtm.Row(1, row) = { zw::MtmNote("C-3"), 1, uint8(row == 3 ? 0xD : 0xF),
+            uint8(row == 3 ? 0x40 : 1) };
     mtm.Row(2, 5) = { 0, 0, 0xE, 0x6F };
     mtm.Row(2, 7) = { 0, 0, 0xB, 0x00 };
     for (int c = 0; c < 4; c++) {

@@ -18,17 +18,17 @@ StarTrackerModule()
 {
     zw::ModWriter mod("FLT4");
     mod.SetSample(1, Ramp(64), 64);
-    mod.SetSample(2, {}, 64);                   // an AM slot without sample data
+    mod.SetSample(2, {}, 64);   // an AM slot without sample data
     mod.SetSample(3, Ramp(300), 64, 10, 100);
     mod.SetPositions({ 0, 1 });
     const char* notes[] = { "C-0", "C-2", "B-6", "G-4", "A#6", "C-1" };
     for (int p = 0; p < 2; p++) {
         for (int row = 0; row < 64; row += 3) {
             for (int c = 0; c < 4; c++)
-                mod.Cell(p, row, c) = { zw::NotePeriod(notes[(row / 3 + c) % 6]), uint8(1 + (row + c) % 3),
-                    uint8(row % 9 == 0 ? 0x4 : 0), 0x8F };
+                mod.Cell(p, row, c) = { zw::NotePeriod(notes[(row / 3 + c) % 6]),
+                    uint8(1 + (row + c) % 3), uint8(row % 9 == 0 ? 0x4 : 0), 0x8F };
         }
-        mod.Cell(p, 1, 0) = { 0, 0, 0xF, 0x01 };  // speed 1: many AM ticks per row
+        mod.Cell(p, 1, 0) = { 0, 0, 0xF, 0x01 };   // speed 1: many AM ticks per row
     }
     return mod.Build();
 }
@@ -54,7 +54,7 @@ Sound()
 
 struct RecordCase
 {
-    const char*     name;
+    const char*                    name;
     std::function<void(AMSample&)> change;
 };
 
@@ -66,8 +66,16 @@ const RecordCase kRecords[] = {
     { "VibratoSpeed361", [](AMSample& r) { r.vibratoSpeed = 361; } },
     { "VibratoSpeed1000", [](AMSample& r) { r.vibratoSpeed = 1000; } },
     { "VibratoSpeedFFFF", [](AMSample& r) { r.vibratoSpeed = 0xFFFF; } },
-    { "VibratoDepthMostNegative", [](AMSample& r) { r.vibratoDepth = 0x8000; r.vibratoSpeed = 97; } },
-    { "VibratoDepthLargest", [](AMSample& r) { r.vibratoDepth = 0x7FFF; r.vibratoSpeed = 91; } },
+    { "VibratoDepthMostNegative",
+        [](AMSample& r) {
+            r.vibratoDepth = 0x8000;
+            r.vibratoSpeed = 97;
+        } },
+    { "VibratoDepthLargest",
+        [](AMSample& r) {
+            r.vibratoDepth = 0x7FFF;
+            r.vibratoSpeed = 91;
+        } },
     { "OctaveShift16", [](AMSample& r) { r.octaveShift = 16; } },
     { "OctaveShift31", [](AMSample& r) { r.octaveShift = 31; } },
     { "OctaveShift32", [](AMSample& r) { r.octaveShift = 32; } },
@@ -76,19 +84,46 @@ const RecordCase kRecords[] = {
     { "PitchFallUp", [](AMSample& r) { r.pitchFall = 1; } },
     { "PitchFallDown", [](AMSample& r) { r.pitchFall = 0xFFFF; } },
     { "PitchFallHalfTurn", [](AMSample& r) { r.pitchFall = 0x8000; } },
-    { "PitchFallLargeDown", [](AMSample& r) { r.pitchFall = 0xFF00; r.vibratoDepth = 0; } },
+    { "PitchFallLargeDown",
+        [](AMSample& r) {
+            r.pitchFall = 0xFF00;
+            r.vibratoDepth = 0;
+        } },
     { "StartAmplitudeFFFF", [](AMSample& r) { r.startAmplitude = 0xFFFF; } },
-    { "LevelsFFFF", [](AMSample& r) { r.attack1Level = r.attack2Level = r.sustainLevel = 0xFFFF; } },
-    { "SpeedsFFFF", [](AMSample& r) {
-        r.attack1Speed = r.attack2Speed = r.decaySpeed = r.releaseSpeed = 0xFFFF; } },
-    { "SpeedsZero", [](AMSample& r) { r.attack1Speed = r.attack2Speed = r.decaySpeed = r.releaseSpeed = 0; } },
-    { "ReleaseNever", [](AMSample& r) { r.releaseSpeed = 0; r.attack1Speed = 300; } },
-    { "EveryField00", [](AMSample& r) { r = AMSample{}; r.mark = 0x414D; } },
-    { "EveryFieldFF", [](AMSample& r) { memset(&r, 0xFF, sizeof(r)); r.mark = 0x414D; } },
-    { "MarkOnly", [](AMSample& r) { auto mark = r.mark; r = AMSample{}; r.mark = mark; r.startAmplitude = 256; } },
+    { "LevelsFFFF",
+        [](AMSample& r) { r.attack1Level = r.attack2Level = r.sustainLevel = 0xFFFF; } },
+    { "SpeedsFFFF",
+        [](AMSample& r) {
+            r.attack1Speed = r.attack2Speed = r.decaySpeed = r.releaseSpeed = 0xFFFF;
+        } },
+    { "SpeedsZero",
+        [](AMSample& r) { r.attack1Speed = r.attack2Speed = r.decaySpeed = r.releaseSpeed = 0; } },
+    { "ReleaseNever",
+        [](AMSample& r) {
+            r.releaseSpeed = 0;
+            r.attack1Speed = 300;
+        } },
+    { "EveryField00",
+        [](AMSample& r) {
+            r = AMSample {};
+            r.mark = 0x414D;
+        } },
+    { "EveryFieldFF",
+        [](AMSample& r) {
+            memset(&r, 0xFF, sizeof(r));
+            r.mark = 0x414D;
+        } },
+    { "MarkOnly",
+        [](AMSample& r) {
+            auto mark = r.mark;
+            r = AMSample {};
+            r.mark = mark;
+            r.startAmplitude = 256;
+        } },
 };
 
-class HostileRecord : public testing::TestWithParam<RecordCase> {};
+class HostileRecord : public testing::TestWithParam<RecordCase>
+{};
 
 std::string
 RecordName(const testing::TestParamInfo<RecordCase>& info)
@@ -113,7 +148,7 @@ Companion(std::function<void(AMSample&)> change)
 TEST_P(HostileRecord, PlaysThroughWholeBlocks)
 {
     std::vector<uint8> companion = Companion(GetParam().change);
-    Outcome o = PlayBytes(StarTrackerModule(), 96, true, &companion);
+    Outcome            o = PlayBytes(StarTrackerModule(), 96, true, &companion);
     ExpectPlays(o, 96);
 }
 
@@ -131,7 +166,7 @@ TEST(HostileCompanion, AMSoundsAreHeard)
     zw::NtWriter nt;
     nt.Record(0) = Sound();
     std::vector<uint8> companion = nt.Build();
-    Outcome withSounds = PlayBytes(mod.Build(), 16, false, &companion);
+    Outcome            withSounds = PlayBytes(mod.Build(), 16, false, &companion);
     ExpectPlays(withSounds, 16);
     EXPECT_GT(withSounds.loudBlocks, 0);
     Outcome without = PlayBytes(mod.Build(), 16, false);
@@ -145,14 +180,14 @@ TEST(HostileCompanion, AMSoundsAreHeard)
 TEST(HostileCompanion, EveryLength_Plays)
 {
     std::vector<uint8> whole = Companion([](AMSample& r) { r.waveform = 3; });
-    zw::NtWriter full;
+    zw::NtWriter       full;
     for (int k = 0; k < 31; k++)
         full.Record(k) = Sound();
     std::vector<uint8> longer = full.Build();
     longer.resize(longer.size() + 1000, 0xFF);
     std::vector<std::vector<uint8>> companions = { {}, longer };
     for (size_t cut : { size_t(1), size_t(100), size_t(143), size_t(144), size_t(145), size_t(263),
-            size_t(264), size_t(265), whole.size() - 1 })
+             size_t(264), size_t(265), whole.size() - 1 })
         companions.push_back(zw::Truncated(whole, cut));
     for (const std::vector<uint8>& companion : companions) {
         SCOPED_TRACE("companion of " + std::to_string(companion.size()) + " bytes");
@@ -164,15 +199,15 @@ TEST(HostileCompanion, EveryLength_Plays)
 // Random records, marked as AM sounds: whatever their values, the module plays.
 TEST(HostileCompanion, RandomRecords_Play)
 {
-    std::mt19937 random(11);
+    std::mt19937                       random(11);
     std::uniform_int_distribution<int> word(0, 0xFFFF);
     for (int round = 0; round < 30; round++) {
         zw::NtWriter nt;
         for (int k = 0; k < 31; k++) {
             AMSample& r = nt.Record(k);
-            uint16* fields[] = { &r.startAmplitude, &r.attack1Level, &r.attack1Speed, &r.attack2Level,
-                &r.attack2Speed, &r.sustainLevel, &r.decaySpeed, &r.releaseSpeed, &r.waveform,
-                &r.pitchFall, &r.vibratoDepth, &r.vibratoSpeed, &r.octaveShift };
+            uint16*   fields[] = { &r.startAmplitude, &r.attack1Level, &r.attack1Speed,
+                  &r.attack2Level, &r.attack2Speed, &r.sustainLevel, &r.decaySpeed, &r.releaseSpeed,
+                  &r.waveform, &r.pitchFall, &r.vibratoDepth, &r.vibratoSpeed, &r.octaveShift };
             for (uint16* field : fields)
                 *field = uint16(word(random));
         }
@@ -186,10 +221,10 @@ TEST(HostileCompanion, RandomRecords_Play)
 // A companion that cannot be read (a folder of that name) is no companion.
 TEST(HostileCompanion, UnreadableCompanion_PlaysPlainSamples)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string path = dir.Write("song.mod", StarTrackerModule());
     std::filesystem::create_directory(dir.File("song.nt"));
-    CountingPlugin plugin;
+    CountingPlugin   plugin;
     PlayerInfoStruct info = {};
     ASSERT_TRUE(plugin.InitPlaying(path.c_str(), &info));
     char* buffer = nullptr;

@@ -7,22 +7,22 @@ using namespace hostile;
 
 namespace {
 
-const uint8 kParams[] = { 0x00, 0x01, 0x0F, 0x10, 0x7F, 0x80, 0xF0, 0xFF };
+const uint8       kParams[] = { 0x00, 0x01, 0x0F, 0x10, 0x7F, 0x80, 0xF0, 0xFF };
 const char* const kNotes[] = { "C-0", "B-6", "C-3", "B-5" };
 
 struct Kind
 {
-    const char*     mark;
-    int             samples;
-    uint8           restart;
+    const char* mark;
+    int         samples;
+    uint8       restart;
 };
 
 const Kind kKinds[] = {
-    { "", 15, 0 },          // SoundTracker: loop starts in bytes
-    { "M.K.", 31, 0 },      // NoiseTracker: no extended commands
-    { "FLT4", 31, 0 },      // StarTracker
-    { "M.K.", 31, 127 },    // ProTracker
-    { "8CHN", 31, 0 },      // FastTracker: wide period range
+    { "", 15, 0 },         // SoundTracker: loop starts in bytes
+    { "M.K.", 31, 0 },     // NoiseTracker: no extended commands
+    { "FLT4", 31, 0 },     // StarTracker
+    { "M.K.", 31, 127 },   // ProTracker
+    { "8CHN", 31, 0 },     // FastTracker: wide period range
 };
 
 // The command is (effect << 8 | parameter); effect 14 carries its sub-command in the
@@ -71,7 +71,8 @@ MtmPlaying(uint8 effect, uint8 param)
     return mtm.Build();
 }
 
-class EffectExtremes : public testing::TestWithParam<int> {};
+class EffectExtremes : public testing::TestWithParam<int>
+{};
 
 std::string
 CommandName(const testing::TestParamInfo<int>& info)
@@ -89,7 +90,7 @@ CommandName(const testing::TestParamInfo<int>& info)
 
 TEST_P(EffectExtremes, EveryFlavourAndParameter_Plays)
 {
-    int command = GetParam();
+    int   command = GetParam();
     uint8 effect = uint8(command < 16 ? command : 0xE);
     for (uint8 low : kParams) {
         uint8 param = command < 16 ? low : uint8((command - 16) << 4 | (low & 0x0F));

@@ -15,10 +15,10 @@ const int kNotOurs = -1;
 
 struct HostileCase
 {
-    const char*     name;
+    const char*                         name;
     std::function<std::vector<uint8>()> build;
-    int             expected;       // kPlays, kNotOurs or the loader's error number
-    const char*     leaf = "song.mod";
+    int                                 expected;   // kPlays, kNotOurs or the loader's error number
+    const char*                         leaf = "song.mod";
 };
 
 // A playable ProTracker module to break one field of.
@@ -195,7 +195,8 @@ const HostileCase kCases[] = {
 };
 // clang-format on
 
-class HeaderExtremes : public testing::TestWithParam<HostileCase> {};
+class HeaderExtremes : public testing::TestWithParam<HostileCase>
+{};
 
 std::string
 CaseName(const testing::TestParamInfo<HostileCase>& info)
@@ -209,7 +210,7 @@ CaseName(const testing::TestParamInfo<HostileCase>& info)
 TEST_P(HeaderExtremes, RefusedWithItsLineOrPlays)
 {
     const HostileCase& c = GetParam();
-    Outcome o = PlayBytes(c.build(), 48, true, nullptr, c.leaf);
+    Outcome            o = PlayBytes(c.build(), 48, true, nullptr, c.leaf);
     if (c.expected == kPlays)
         ExpectPlays(o, 48);
     else if (c.expected == kNotOurs)
@@ -225,8 +226,8 @@ INSTANTIATE_TEST_SUITE_P(Fields, HeaderExtremes, testing::ValuesIn(kCases), Case
 TEST(HeaderExtremesMtm, OtherVersion_NotRecognised)
 {
     for (uint8 version : { 0, 15, 17, 255 }) {
-        Outcome o = PlayBytes(MtmWith([version](zw::MtmWriter& m) { m.version = version; }), 4, false,
-            nullptr, "song.mtm");
+        Outcome o = PlayBytes(MtmWith([version](zw::MtmWriter& m) { m.version = version; }), 4,
+            false, nullptr, "song.mtm");
         ExpectNotRecognised(o);
     }
 }

@@ -38,44 +38,43 @@ ErrorLine(int error)
 class CountingTracker : public ModTracker
 {
 public:
-                    CountingTracker(RVGlobalData* global, int* ticks)
-                        : ModTracker(global), ticks(ticks) {}
+    CountingTracker(RVGlobalData* global, int* ticks) : ModTracker(global), ticks(ticks) {}
 
-    virtual int32   Play() override
-                    {
-                        (*ticks)++;
-                        return ModTracker::Play();
-                    }
+    virtual int32 Play() override
+    {
+        (*ticks)++;
+        return ModTracker::Play();
+    }
 
 private:
-    int*            ticks;
+    int* ticks;
 };
 
 class CountingPlugin : public MyPlugin
 {
 public:
-    int             ticks = 0;
-    ModTracker*     lastPlayer = nullptr;
+    int         ticks = 0;
+    ModTracker* lastPlayer = nullptr;
 
 protected:
     virtual RVAddOnPlayer* NewPlayer(RVGlobal* global) override
-                    {
-                        lastPlayer = new CountingTracker(global, &ticks);
-                        return lastPlayer;
-                    }
+    {
+        lastPlayer = new CountingTracker(global, &ticks);
+        return lastPlayer;
+    }
 };
 
 struct Outcome
 {
-    bool            recognised = false;
-    bool            started = false;
-    std::string     output;             // standard output of IsOur and InitPlaying
-    int             blocks = 0;         // GetAudio calls that returned
-    int             ends = 0;           // of which returned 0 (end of the song)
-    int             badBlocks = 0;      // size neither 0 nor 4096, or no buffer
-    int             badPositions = 0;   // position field outside 0..999
-    int             maxTicks = 0;       // most ticks started by one block
-    int             loudBlocks = 0;     // blocks with any sample not 0
+    bool        recognised = false;
+    bool        started = false;
+    std::string output;             // standard output of IsOur and InitPlaying
+    int         blocks = 0;         // GetAudio calls that returned
+    int         ends = 0;           // of which returned 0 (end of the song)
+    int         badBlocks = 0;      // size neither 0 nor 4096, or no buffer
+    int         badPositions = 0;   // position field outside 0..999
+    int         maxTicks = 0;       // most ticks started by one block
+    int         loudBlocks = 0;     // blocks with any sample not 0
 };
 
 // Plays at most `blocks` blocks, seeking now and then when `seek` is set.
@@ -83,15 +82,15 @@ inline Outcome
 PlayBytes(const std::vector<uint8>& module, int blocks = 32, bool seek = true,
     const std::vector<uint8>* companion = nullptr, const std::string& leaf = "song.mod")
 {
-    TempDir dir;
+    TempDir     dir;
     std::string path = dir.Write(leaf, module);
     if (companion != nullptr) {
         std::string base = leaf.substr(0, leaf.rfind('.'));
         dir.Write(base + ".nt", *companion);
     }
-    CountingPlugin plugin;
+    CountingPlugin   plugin;
     PlayerInfoStruct info = {};
-    Outcome outcome;
+    Outcome          outcome;
     testing::internal::CaptureStdout();
     outcome.recognised = plugin.IsOur(path.c_str());
     outcome.started = plugin.InitPlaying(path.c_str(), &info);
@@ -102,7 +101,7 @@ PlayBytes(const std::vector<uint8>& module, int blocks = 32, bool seek = true,
     for (int b = 0; b < blocks; b++) {
         plugin.ticks = 0;
         char* buffer = nullptr;
-        int bytes = plugin.GetAudio(&buffer, kBlockBytes);
+        int   bytes = plugin.GetAudio(&buffer, kBlockBytes);
         outcome.blocks++;
         outcome.ends += bytes == 0 ? 1 : 0;
         if ((bytes != 0 && bytes != kBlockBytes) || buffer == nullptr) {

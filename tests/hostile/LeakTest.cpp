@@ -15,15 +15,14 @@ using namespace hostile;
 
 namespace {
 
-std::atomic<long> gLive{0};
-std::atomic<int> gFailAfter{0};     // 0: never; n: the n-th allocation from now fails
+std::atomic<long> gLive { 0 };
+std::atomic<int>  gFailAfter { 0 };   // 0: never; n: the n-th allocation from now fails
 
 bool
 FailNow()
 {
     int left = gFailAfter.load();
-    while (left > 0 && !gFailAfter.compare_exchange_weak(left, left - 1)) {
-    }
+    while (left > 0 && !gFailAfter.compare_exchange_weak(left, left - 1)) {}
     return left == 1;
 }
 
@@ -49,7 +48,8 @@ Free(void* block)
 
 }   // namespace
 
-void* operator new(std::size_t size)
+void*
+operator new(std::size_t size)
 {
     void* block = Allocate(size);
     if (block == nullptr)
@@ -57,7 +57,8 @@ void* operator new(std::size_t size)
     return block;
 }
 
-void* operator new[](std::size_t size)
+void*
+operator new[](std::size_t size)
 {
     void* block = Allocate(size);
     if (block == nullptr)
@@ -65,14 +66,46 @@ void* operator new[](std::size_t size)
     return block;
 }
 
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* block) noexcept { Free(block); }
-void operator delete[](void* block) noexcept { Free(block); }
-void operator delete(void* block, std::size_t) noexcept { Free(block); }
-void operator delete[](void* block, std::size_t) noexcept { Free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { Free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { Free(block); }
+void*
+operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void*
+operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void
+operator delete(void* block) noexcept
+{
+    Free(block);
+}
+void
+operator delete[](void* block) noexcept
+{
+    Free(block);
+}
+void
+operator delete(void* block, std::size_t) noexcept
+{
+    Free(block);
+}
+void
+operator delete[](void* block, std::size_t) noexcept
+{
+    Free(block);
+}
+void
+operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    Free(block);
+}
+void
+operator delete[](void* block, const std::nothrow_t&) noexcept
+{
+    Free(block);
+}
 
 namespace {
 
@@ -127,62 +160,65 @@ MultiTracker()
 class RefusingTracker : public ModTracker
 {
 public:
-                    RefusingTracker(RVGlobalData* global, int how) : ModTracker(global), how(how) {}
-    virtual bool    InitPlayer() override { return how == 1 ? false : ModTracker::InitPlayer(); }
-    virtual uint16  GetVirtualChannels() override
-                    {
-                        if (how == 2)
-                            ThrowFileException(-1, "channels");
-                        return ModTracker::GetVirtualChannels();
-                    }
+    RefusingTracker(RVGlobalData* global, int how) : ModTracker(global), how(how) {}
+    virtual bool   InitPlayer() override { return how == 1 ? false : ModTracker::InitPlayer(); }
+    virtual uint16 GetVirtualChannels() override
+    {
+        if (how == 2)
+            ThrowFileException(-1, "channels");
+        return ModTracker::GetVirtualChannels();
+    }
 
 private:
-    int             how;
+    int how;
 };
 
 class RefusingPlugin : public MyPlugin
 {
 public:
-    explicit        RefusingPlugin(int how) : how(how) {}
+    explicit RefusingPlugin(int how) : how(how) {}
 
 protected:
-    virtual RVAddOnPlayer* NewPlayer(RVGlobal* global) override { return new RefusingTracker(global, how); }
+    virtual RVAddOnPlayer* NewPlayer(RVGlobal* global) override
+    {
+        return new RefusingTracker(global, how);
+    }
 
 private:
-    int             how;
+    int how;
 };
 
 // Not loaded, but of four channels: enough for the mixer's set-up.
 class FourChannels : public ModTracker
 {
 public:
-    explicit        FourChannels(RVGlobalData* global) : ModTracker(global) {}
-    virtual uint16  GetVirtualChannels() override { return 4; }
+    explicit FourChannels(RVGlobalData* global) : ModTracker(global) {}
+    virtual uint16 GetVirtualChannels() override { return 4; }
 };
 
 class Leaks : public testing::Test
 {
 protected:
-    void            SetUp() override
-                    {
-                        // Process-wide blocks made on first use (the string registry's
-                        // list) are made now, outside the counts.
-                        Outcome warm = PlayBytes(ProTracker(), 2);
-                        ASSERT_TRUE(warm.started);
-                    }
-    void            TearDown() override { gFailAfter = 0; }
+    void SetUp() override
+    {
+        // Process-wide blocks made on first use (the string registry's
+        // list) are made now, outside the counts.
+        Outcome warm = PlayBytes(ProTracker(), 2);
+        ASSERT_TRUE(warm.started);
+    }
+    void TearDown() override { gFailAfter = 0; }
 
     // Blocks still live after f, that were not before it.
-    template <typename F>
-    long            LeftBehind(F f)
-                    {
-                        long before = gLive.load();
-                        f();
-                        gFailAfter = 0;
-                        return gLive.load() - before;
-                    }
+    template<typename F>
+    long LeftBehind(F f)
+    {
+        long before = gLive.load();
+        f();
+        gFailAfter = 0;
+        return gLive.load() - before;
+    }
 
-    TempDir         dir;
+    TempDir dir;
 };
 
 }   // namespace
@@ -190,27 +226,29 @@ protected:
 
 TEST_F(Leaks, EveryFailedStart_LeavesNothing)
 {
-    std::vector<uint8> good = ProTracker();
+    std::vector<uint8>                               good = ProTracker();
     std::vector<std::pair<std::string, std::string>> files = {
-        { "missing", dir.File("missing.mod") },
-        { "folder", dir.path },
+        { "missing", dir.File("missing.mod") }, { "folder", dir.path },
         { "empty", dir.Write("empty.mod", std::vector<uint8>()) },
         { "foreign", dir.Write("text.mod", "not a module at all, but long enough to look at") },
-        { "header", dir.Write("header.mod", zw::Truncated(good, 1200)) },           // error 3
+        { "header", dir.Write("header.mod", zw::Truncated(good, 1200)) },   // error 3
         { "samples", dir.Write("samples.mod", zw::Truncated(Implausible(), good.size() - 600)) },
-                                                                                    // error 5
-        { "channels", dir.Write("channels.mod", [] {
-            zw::ModWriter m("M.K.");
-            m.mark = "0CHN";
-            m.SetPositions({ 0 });
-            return m.Build(); }()) },                                               // error 2
+        // error 5
+        { "channels",
+            dir.Write("channels.mod",
+                [] {
+                    zw::ModWriter m("M.K.");
+                    m.mark = "0CHN";
+                    m.SetPositions({ 0 });
+                    return m.Build();
+                }()) },                                                                 // error 2
         { "mtm samples", dir.Write("short.mtm", zw::Truncated(MultiTracker(), 80)) },   // error 4
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.first);
         const std::string& path = file.second;
-        MyPlugin plugin;
-        PlayerInfoStruct info = {};
+        MyPlugin           plugin;
+        PlayerInfoStruct   info = {};
         testing::internal::CaptureStdout();
         bool started = true, recognised = true;
         long left = LeftBehind([&] {
@@ -222,14 +260,15 @@ TEST_F(Leaks, EveryFailedStart_LeavesNothing)
         EXPECT_EQ(left, 0);
         (void)recognised;
     }
-    MyPlugin plugin;
+    MyPlugin         plugin;
     PlayerInfoStruct info = {};
-    std::string path = dir.Write("good.mod", good);
+    std::string      path = dir.Write("good.mod", good);
     EXPECT_EQ(LeftBehind([&] {
         EXPECT_FALSE(plugin.InitPlaying(nullptr, &info));
         EXPECT_FALSE(plugin.InitPlaying(path.c_str(), nullptr));
         EXPECT_FALSE(plugin.IsOur(nullptr));
-    }), 0);
+    }),
+        0);
 }
 
 
@@ -238,9 +277,9 @@ TEST_F(Leaks, PlayerRefusesOrMixerSetUpRaises_LeavesNothing)
     std::string path = dir.Write("good.mod", ProTracker());
     for (int how : { 1, 2 }) {
         SCOPED_TRACE("refusal " + std::to_string(how));
-        RefusingPlugin plugin(how);
+        RefusingPlugin   plugin(how);
         PlayerInfoStruct info = {};
-        bool started = true;
+        bool             started = true;
         EXPECT_EQ(LeftBehind([&] { started = plugin.InitPlaying(path.c_str(), &info); }), 0);
         EXPECT_FALSE(started);
         char* buffer = nullptr;
@@ -252,16 +291,16 @@ TEST_F(Leaks, PlayerRefusesOrMixerSetUpRaises_LeavesNothing)
 TEST_F(Leaks, FullPlayAndCleanUp_LeavesNothing)
 {
     const std::vector<uint8> modules[] = { ProTracker(), StarTracker(), MultiTracker() };
-    const char* leaves[] = { "pt.mod", "st.mod", "mt.mtm" };
-    zw::NtWriter nt;
+    const char*              leaves[] = { "pt.mod", "st.mod", "mt.mtm" };
+    zw::NtWriter             nt;
     nt.Record(0).startAmplitude = 200;
     nt.Save(dir.File("st.nt"));
     for (int i = 0; i < 3; i++) {
         std::string path = dir.Write(leaves[i], modules[i]);
         SCOPED_TRACE(leaves[i]);
-        MyPlugin plugin;
+        MyPlugin         plugin;
         PlayerInfoStruct info = {};
-        int loud = 0;
+        int              loud = 0;
         EXPECT_EQ(LeftBehind([&] {
             if (!plugin.InitPlaying(path.c_str(), &info))
                 return;
@@ -273,7 +312,8 @@ TEST_F(Leaks, FullPlayAndCleanUp_LeavesNothing)
                     plugin.JumpTo(b * 3);
             }
             plugin.CleanupPlaying();
-        }), 0);
+        }),
+            0);
         EXPECT_GT(loud, 0);
     }
 }
@@ -285,24 +325,24 @@ TEST_F(Leaks, FullPlayAndCleanUp_LeavesNothing)
 TEST_F(Leaks, EachAllocationOfAStartFails_LeavesNothing)
 {
     const std::vector<uint8> modules[] = { ProTracker(), StarTracker(), MultiTracker() };
-    const char* leaves[] = { "pt.mod", "st.mod", "mt.mtm" };
-    zw::NtWriter nt;
+    const char*              leaves[] = { "pt.mod", "st.mod", "mt.mtm" };
+    zw::NtWriter             nt;
     nt.Record(0).startAmplitude = 200;
     nt.Save(dir.File("st.nt"));
     for (int i = 0; i < 3; i++) {
         std::string path = dir.Write(leaves[i], modules[i]);
-        int failures = 0;
-        bool complete = false;
+        int         failures = 0;
+        bool        complete = false;
         for (int n = 1; n < 2000 && !complete; n++) {
             SCOPED_TRACE(std::string(leaves[i]) + ", allocation " + std::to_string(n));
-            MyPlugin plugin;
+            MyPlugin         plugin;
             PlayerInfoStruct info = {};
             testing::internal::CaptureStdout();
-            bool started = false;
-            long left = LeftBehind([&] {
+            bool        started = false;
+            long        left = LeftBehind([&] {
                 gFailAfter = n;
                 started = plugin.InitPlaying(path.c_str(), &info);
-                complete = gFailAfter.load() != 0;  // no allocation failed
+                complete = gFailAfter.load() != 0;   // no allocation failed
                 gFailAfter = 0;
                 if (started) {
                     char* buffer = nullptr;
@@ -333,15 +373,17 @@ TEST_F(Leaks, EachAllocationOfAStartFails_LeavesNothing)
 TEST_F(Leaks, EachAllocationOfRecognitionFails_LeavesNothing)
 {
     std::string path = dir.Write("pt.mod", ProTracker());
-    bool complete = false;
+    bool        complete = false;
     for (int n = 1; n < 500 && !complete; n++) {
         MyPlugin plugin;
-        bool recognised = false;
+        bool     recognised = false;
         EXPECT_EQ(LeftBehind([&] {
             gFailAfter = n;
             recognised = plugin.IsOur(path.c_str());
             complete = gFailAfter.load() != 0;
-        }), 0) << "allocation " << n;
+        }),
+            0)
+            << "allocation " << n;
         if (complete) {
             EXPECT_TRUE(recognised);
         }
@@ -352,12 +394,13 @@ TEST_F(Leaks, EachAllocationOfRecognitionFails_LeavesNothing)
 
 TEST_F(Leaks, SecondInitMixerWithoutEndMixer_LeavesNothing)
 {
-    RVGlobal global;
+    RVGlobal     global;
     FourChannels player(&global);
     EXPECT_EQ(LeftBehind([&] {
         RVMixer mixer;
         ASSERT_TRUE(mixer.InitMixer(&player));
         ASSERT_TRUE(mixer.InitMixer(&player));
         mixer.EndMixer();
-    }), 0);
+    }),
+        0);
 }

@@ -30,17 +30,17 @@ AddOnEntry()
 // Everything a host sees of one playback.
 struct Transcript
 {
-    bool            recognised = false;
-    bool            started = false;
-    std::vector<int> sizes;
+    bool               recognised = false;
+    bool               started = false;
+    std::vector<int>   sizes;
     std::vector<int32> positions;
-    std::vector<char> audio;
+    std::vector<char>  audio;
 };
 
 Transcript
 Record(InputPlugin& plugin, const std::string& path, int blocks)
 {
-    Transcript t;
+    Transcript       t;
     PlayerInfoStruct info = {};
     testing::internal::CaptureStdout();
     t.recognised = plugin.IsOur(path.c_str());
@@ -51,7 +51,7 @@ Record(InputPlugin& plugin, const std::string& path, int blocks)
     const int32 seeks[] = { 700, 0, 1500, -3, 999 };
     for (int b = 0; b < blocks; b++) {
         char* buffer = nullptr;
-        int bytes = plugin.GetAudio(&buffer, kBlockBytes);
+        int   bytes = plugin.GetAudio(&buffer, kBlockBytes);
         t.sizes.push_back(bytes);
         t.positions.push_back(info.position);
         if (buffer != nullptr)
@@ -67,7 +67,7 @@ std::vector<std::pair<std::string, std::vector<uint8>>>
 HostileFiles()
 {
     std::vector<std::pair<std::string, std::vector<uint8>>> files;
-    zw::MtmWriter mtm(6, 24);
+    zw::MtmWriter                                           mtm(6, 24);
     mtm.SetSample(1, URamp(500), 64, 100, 0xFFFFFF);
     mtm.SetSample(2, URamp(90, 13), 64, 80, 10);
     for (int row = 0; row < 24; row++)
@@ -103,14 +103,14 @@ TEST(RealAddOn, HostileFiles_SameAsThePluginLinkedIn)
     NewPluginFunction entry = AddOnEntry();
     ASSERT_NE(entry, nullptr) << dlerror();
     TempDir dir;
-    int started = 0;
+    int     started = 0;
     for (const auto& file : HostileFiles()) {
         SCOPED_TRACE(file.first);
-        std::string path = dir.Write(file.first, file.second);
-        int32 version = 0;
+        std::string                  path = dir.Write(file.first, file.second);
+        int32                        version = 0;
         std::unique_ptr<InputPlugin> addOn(entry(&version));
         ASSERT_NE(addOn, nullptr);
-        MyPlugin linked;
+        MyPlugin   linked;
         Transcript fromAddOn = Record(*addOn, path, 40);
         Transcript fromLinked = Record(linked, path, 40);
         EXPECT_EQ(fromAddOn.recognised, fromLinked.recognised);

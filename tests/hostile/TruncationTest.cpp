@@ -8,15 +8,15 @@ using namespace hostile;
 
 namespace {
 
-const int32 kSampleSlack = 512;     // a last sample this much short loaded even before
-const int32 kMinDetectBytes = 1148; // shorter files never get their mark looked at
+const int32 kSampleSlack = 512;       // a last sample this much short loaded even before
+const int32 kMinDetectBytes = 1148;   // shorter files never get their mark looked at
 
 struct Flavour
 {
-    const char*     name;
-    const char*     mark;
-    int             samples;
-    uint8           restart;
+    const char* name;
+    const char* mark;
+    int         samples;
+    uint8       restart;
 };
 
 const Flavour kFlavours[] = {
@@ -104,7 +104,8 @@ Boundaries(const Flavour& f, const zw::ModWriter& mod)
     return cuts;
 }
 
-class ModTruncation : public testing::TestWithParam<int> {};
+class ModTruncation : public testing::TestWithParam<int>
+{};
 
 std::string
 FlavourName(const testing::TestParamInfo<int>& info)
@@ -117,14 +118,14 @@ FlavourName(const testing::TestParamInfo<int>& info)
 
 TEST_P(ModTruncation, EveryBoundary_RefusedWhereTheModelSaysOrPlays)
 {
-    const Flavour& f = kFlavours[GetParam()];
-    zw::ModWriter mod = Module(f);
+    const Flavour&     f = kFlavours[GetParam()];
+    zw::ModWriter      mod = Module(f);
     std::vector<uint8> whole = mod.Build();
-    int played = 0;
+    int                played = 0;
     for (int32 cut : Boundaries(f, mod)) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         Outcome o = PlayBytes(zw::Truncated(whole, size_t(cut)), 24);
-        int expected = Expected(f, mod, cut);
+        int     expected = Expected(f, mod, cut);
         if (expected < 0)
             ExpectNotRecognised(o);
         else if (expected > 0)
@@ -144,7 +145,8 @@ TEST_P(ModTruncation, EveryBoundary_RefusedWhereTheModelSaysOrPlays)
     EXPECT_GE(played, 12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Flavours, ModTruncation, testing::Range(0, int(std::size(kFlavours))), FlavourName);
+INSTANTIATE_TEST_SUITE_P(
+    Flavours, ModTruncation, testing::Range(0, int(std::size(kFlavours))), FlavourName);
 
 
 namespace {
@@ -172,9 +174,9 @@ MtmModule()
 // Sections of the file above, in order, and what a cut inside each gives.
 struct MtmSection
 {
-    const char*     name;
-    int32           end;        // first byte after the section
-    int             error;      // of a cut inside it; -1 not recognised, 0 plays
+    const char* name;
+    int32       end;     // first byte after the section
+    int         error;   // of a cut inside it; -1 not recognised, 0 plays
 };
 
 const MtmSection kMtmSections[] = {
@@ -202,10 +204,7 @@ MtmExpected(int32 cut)
 }   // namespace
 
 
-TEST(MtmTruncation, LayoutOfTheTestModule)
-{
-    EXPECT_EQ(MtmModule().Build().size(), 1093u);
-}
+TEST(MtmTruncation, LayoutOfTheTestModule) { EXPECT_EQ(MtmModule().Build().size(), 1093u); }
 
 
 // Every byte of the file, not only the boundaries: the module is small.
@@ -215,7 +214,7 @@ TEST(MtmTruncation, EveryCut_RefusedWhereTheModelSaysOrPlays)
     for (size_t cut = 0; cut <= whole.size(); cut++) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         Outcome o = PlayBytes(zw::Truncated(whole, cut), 6, true, nullptr, "song.mtm");
-        int expected = MtmExpected(int32(cut));
+        int     expected = MtmExpected(int32(cut));
         if (expected < 0)
             ExpectNotRecognised(o);
         else if (expected > 0)
@@ -232,13 +231,13 @@ TEST(MtmTruncation, EveryCut_RefusedWhereTheModelSaysOrPlays)
 // refuses with the section's error or plays.
 TEST(ModTruncationSweep, EveryCutFromTheMark_RefusesOrPlays)
 {
-    const Flavour& f = kFlavours[4];
-    zw::ModWriter mod = Module(f);
+    const Flavour&     f = kFlavours[4];
+    zw::ModWriter      mod = Module(f);
     std::vector<uint8> whole = mod.Build();
     for (size_t cut = kMinDetectBytes - 1; cut <= whole.size(); cut += 3) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         Outcome o = PlayBytes(zw::Truncated(whole, cut), 2, false);
-        int expected = Expected(f, mod, int32(cut));
+        int     expected = Expected(f, mod, int32(cut));
         if (expected < 0)
             ExpectNotRecognised(o);
         else if (expected > 0)

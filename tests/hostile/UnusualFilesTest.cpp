@@ -16,18 +16,18 @@ namespace {
 // few seconds is a hang.
 struct Answer
 {
-    bool            returned = false;
-    bool            recognised = true;
-    bool            started = true;
+    bool returned = false;
+    bool recognised = true;
+    bool started = true;
 };
 
 Answer
 AskWithin(const std::string& path, std::chrono::seconds limit = std::chrono::seconds(5))
 {
     auto ask = std::async(std::launch::async, [path] {
-        MyPlugin plugin;
+        MyPlugin         plugin;
         PlayerInfoStruct info = {};
-        Answer a;
+        Answer           a;
         a.recognised = plugin.IsOur(path.c_str());
         a.started = plugin.InitPlaying(path.c_str(), &info);
         plugin.CleanupPlaying();
@@ -41,7 +41,7 @@ AskWithin(const std::string& path, std::chrono::seconds limit = std::chrono::sec
     ask.wait();
     if (unblock >= 0)
         close(unblock);
-    return Answer{};
+    return Answer {};
 }
 
 }   // namespace
@@ -49,7 +49,7 @@ AskWithin(const std::string& path, std::chrono::seconds limit = std::chrono::sec
 
 TEST(SpecialFiles, NamedPipeWithoutWriter_RefusedAtOnce)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string pipe = dir.File("pipe.mod");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     Answer a = AskWithin(pipe);
@@ -61,7 +61,7 @@ TEST(SpecialFiles, NamedPipeWithoutWriter_RefusedAtOnce)
 
 TEST(SpecialFiles, DevicesFoldersAndBrokenLinks_Refused)
 {
-    TempDir dir;
+    TempDir     dir;
     std::string loop = dir.File("loop.mod");
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
     std::string dangling = dir.File("dangling.mod");

@@ -37,11 +37,18 @@ TEST(Detection, Window_AnswersAsTheWholeFile)
     zw::ModWriter fifteen("", 15);
     fifteen.SetSample(1, std::vector<int8>(64, 9));
     std::vector<uint8> mtm = zw::MtmWriter().Build();
-    struct Case { const char* name; std::vector<uint8> bytes; size_t window; int type; };
+    struct Case
+    {
+        const char*        name;
+        std::vector<uint8> bytes;
+        size_t             window;
+        int                type;
+    };
     const Case cases[] = {
         { "SoundTracker15, header only", fifteen.Build(), 1084, MODTYPE_SOUNDTRACKER15 },
         { "tempo at the reach", TempoInLastPattern(), size_t(kDetectionReach), MODTYPE_PROTRACKER },
-        { "one byte short of it", TempoInLastPattern(), size_t(kDetectionReach) - 1, MODTYPE_NOISETRACKER },
+        { "one byte short of it", TempoInLastPattern(), size_t(kDetectionReach) - 1,
+            MODTYPE_NOISETRACKER },
         { "MTM of 68 bytes", zw::Truncated(mtm, 68), 68, MODTYPE_MULTITRACKER },
         { "MTM of 67 bytes", zw::Truncated(mtm, 67), 67, -1 },
         { "text", std::vector<uint8>(2000, 'x'), 2000, -1 },
@@ -57,14 +64,15 @@ TEST(Detection, Window_AnswersAsTheWholeFile)
 TEST(Detection, CorpusFiles_AsTheLoaderSeesThem)
 {
     const std::filesystem::path corpus = ZW_CORPUS_DIR;
-    std::error_code error;
-    int files = 0;
+    std::error_code             error;
+    int                         files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus, error)) {
         if (entry.path().extension() == ".md" || entry.path().extension() == ".nt")
             continue;
         SCOPED_TRACE(entry.path().string());
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::vector<uint8> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ifstream      in(entry.path(), std::ios::binary);
+        std::vector<uint8> bytes(
+            (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(Detect(bytes, size_t(kDetectionReach)),
             ReadModuleFacts(entry.path().string()).type.value_or(-1));
         files++;

@@ -27,13 +27,13 @@ TEST(ModuleText, TagsFor_SampleNames_TrimmedAndJoinedByLines)
 // announces, and a file of another kind, have none.
 TEST(ModuleText, ReadMtmComment_LinesOrNothing)
 {
-    TempDir dir;
+    TempDir       dir;
     zw::MtmWriter mtm(4);
     mtm.SetSample(1, std::vector<uint8_t>(64, 140));
     mtm.SetPositions({ 0 });
     mtm.Sequence(0, 0) = 0;
-    mtm.comment = std::string(40, '\0') + "caf\xe9" + std::string(36, '\0') + "end"
-        + std::string(37, ' ');
+    mtm.comment =
+        std::string(40, '\0') + "caf\xe9" + std::string(36, '\0') + "end" + std::string(37, ' ');
     std::vector<uint8> bytes = mtm.Build();
     EXPECT_EQ(ReadMtmComment(dir.Write("song.mtm", bytes)), "caf\xc3\xa9\nend");
     mtm.comment = "";

@@ -17,11 +17,10 @@ const std::string kDemo = std::string(ZW_BUILD_DIR) + "/demo.mod";
 class PlaybackTest : public testing::Test
 {
 protected:
-    PluginHost      host{ std::string(ZW_BUILD_DIR) + "/plugins" };
-    InputPlugin*    plugin = nullptr;
+    PluginHost   host { std::string(ZW_BUILD_DIR) + "/plugins" };
+    InputPlugin* plugin = nullptr;
 
-    void
-    SetUp() override
+    void SetUp() override
     {
         plugin = host.FindPlugin(kDemo);
         ASSERT_NE(plugin, nullptr);
@@ -72,11 +71,11 @@ TEST_F(PlaybackTest, SeekToFrame_GivesTheWholeRenderFromThereOn)
     PluginPlayback playback(plugin);
     ASSERT_TRUE(playback.Start(kDemo));
     std::vector<int16> whole = Rest(playback);
-    const int64_t frames = int64_t(whole.size() / 2);
+    const int64_t      frames = int64_t(whole.size() / 2);
 
     // Mid-block, on a block boundary, backwards, forwards within held-back frames.
-    for (int64_t target : { int64_t(441000), int64_t(1024 * 50), int64_t(777),
-             int64_t(778), int64_t(2000), frames - 1 }) {
+    for (int64_t target : { int64_t(441000), int64_t(1024 * 50), int64_t(777), int64_t(778),
+             int64_t(2000), frames - 1 }) {
         SCOPED_TRACE(target);
         ASSERT_TRUE(playback.SeekToFrame(target));
         EXPECT_EQ(playback.Frame(), target);
@@ -84,7 +83,7 @@ TEST_F(PlaybackTest, SeekToFrame_GivesTheWholeRenderFromThereOn)
         ASSERT_EQ(int64_t(rest.size() / 2), frames - target);
         EXPECT_TRUE(std::equal(rest.begin(), rest.end(), whole.begin() + 2 * target));
     }
-    EXPECT_TRUE(playback.SeekToFrame(frames));     // the end itself: nothing left
+    EXPECT_TRUE(playback.SeekToFrame(frames));   // the end itself: nothing left
     EXPECT_TRUE(playback.Next().songEnded);
     EXPECT_FALSE(playback.SeekToFrame(frames + 1));
     EXPECT_FALSE(playback.SeekToFrame(frames + 100000));
@@ -100,7 +99,7 @@ TEST_F(PlaybackTest, SongEnd_BlockStillHoldsMixedFrames_AndPlayOnContinues)
     while (!block.songEnded && block.count != 0);
     EXPECT_TRUE(block.songEnded);
     EXPECT_EQ(block.count, PLUGIN_BLOCK_FRAMES);
-    EXPECT_FALSE(playback.Next().songEnded);    // the player plays on into its next pass
+    EXPECT_FALSE(playback.Next().songEnded);   // the player plays on into its next pass
 }
 
 TEST(TextTest, Latin1ToUtf8_DecodesHighBytes_ControlBytesBecomeQuestionMarks)

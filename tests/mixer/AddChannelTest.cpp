@@ -8,19 +8,17 @@ namespace {
 class AddChannel : public ::testing::Test
 {
 protected:
-    VINFO           LoopVoice(const std::vector<int16>& data, uint32 loopStart,
-                        uint32 loopEnd, bool pingPong)
-                    {
-                        VINFO v = MakeVoice(data.data(), uint32(data.size()),
-                            kStepOneSample, 256, 0,
-                            VINFO_16BIT | VINFO_LOOP | (pingPong ? VINFO_PINGPONG : 0));
-                        v.loopStart = loopStart;
-                        v.loopEnd = loopEnd;
-                        return v;
-                    }
+    VINFO LoopVoice(const std::vector<int16>& data, uint32 loopStart, uint32 loopEnd, bool pingPong)
+    {
+        VINFO v = MakeVoice(data.data(), uint32(data.size()), kStepOneSample, 256, 0,
+            VINFO_16BIT | VINFO_LOOP | (pingPong ? VINFO_PINGPONG : 0));
+        v.loopStart = loopStart;
+        v.loopEnd = loopEnd;
+        return v;
+    }
 
-    RVMixer         mixer;
-    RVMixerProbe    probe{mixer};
+    RVMixer      mixer;
+    RVMixerProbe probe { mixer };
 };
 
 }   // namespace
@@ -29,10 +27,10 @@ protected:
 TEST_F(AddChannel, OneShot_StepOne_PlaysEverySampleThenStops)
 {
     const std::vector<int16> data = Ramp(10);
-    VINFO v = MakeVoice(data.data(), 10, kStepOneSample, 256, 0, VINFO_16BIT);
+    VINFO                    v = MakeVoice(data.data(), 10, kStepOneSample, 256, 0, VINFO_16BIT);
 
     const std::vector<int> read = Trace(probe, v, 15);
-    EXPECT_EQ(Concat({Sequence(0, 9), std::vector<int>(5, -1)}), read);
+    EXPECT_EQ(Concat({ Sequence(0, 9), std::vector<int>(5, -1) }), read);
     EXPECT_FALSE(v.active);
     EXPECT_EQ(0, v.position);
 }
@@ -43,11 +41,11 @@ TEST_F(AddChannel, OneShot_StepOne_PlaysEverySampleThenStops)
 TEST_F(AddChannel, ForwardLoop_WrapsToLoopStartFrameByFrame)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = LoopVoice(data, 10, 20, false);
+    VINFO                    v = LoopVoice(data, 10, 20, false);
 
-    EXPECT_EQ(Concat({Sequence(0, 19), Sequence(10, 19)}), Trace(probe, v, 30));
+    EXPECT_EQ(Concat({ Sequence(0, 19), Sequence(10, 19) }), Trace(probe, v, 30));
     EXPECT_EQ(20 * 2048 + 1, v.position);   // wraps at the next stretch
-    EXPECT_EQ(Concat({Sequence(10, 19), Sequence(10, 19)}), Trace(probe, v, 20));
+    EXPECT_EQ(Concat({ Sequence(10, 19), Sequence(10, 19) }), Trace(probe, v, 20));
     EXPECT_EQ(20 * 2048 + 3, v.position);
     EXPECT_TRUE(v.active);
 }
@@ -56,9 +54,9 @@ TEST_F(AddChannel, ForwardLoop_WrapsToLoopStartFrameByFrame)
 TEST_F(AddChannel, PingPongLoop_ReflectsAtBothEnds)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = LoopVoice(data, 10, 20, true);
+    VINFO                    v = LoopVoice(data, 10, 20, true);
 
-    EXPECT_EQ(Concat({Sequence(0, 19), Sequence(19, 10), Sequence(10, 19), Sequence(19, 10)}),
+    EXPECT_EQ(Concat({ Sequence(0, 19), Sequence(19, 10), Sequence(10, 19), Sequence(19, 10) }),
         Trace(probe, v, 50));
     EXPECT_TRUE(v.active);
     EXPECT_TRUE(v.flags & VINFO_BACKWARDS);
@@ -74,21 +72,21 @@ TEST_F(AddChannel, PingPongLoop_ReflectsAtBothEnds)
 TEST_F(AddChannel, PingPongLoop_BackwardsAcrossPasses_Continues)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = LoopVoice(data, 10, 20, true);
+    VINFO                    v = LoopVoice(data, 10, 20, true);
 
-    std::vector<int> read = Trace(probe, v, 25);
+    std::vector<int>       read = Trace(probe, v, 25);
     const std::vector<int> more = Trace(probe, v, 25);
     read.insert(read.end(), more.begin(), more.end());
-    EXPECT_EQ(Concat({Sequence(0, 19), Sequence(19, 10), Sequence(10, 19), Sequence(19, 10)}),
-        read);
+    EXPECT_EQ(
+        Concat({ Sequence(0, 19), Sequence(19, 10), Sequence(10, 19), Sequence(19, 10) }), read);
 }
 
 
 TEST_F(AddChannel, ZeroVolume_AdvancesAndStopsWithoutAdding)
 {
     const std::vector<int16> data = Ramp(10);
-    VINFO v = MakeVoice(data.data(), 10, kStepOneSample, 0, 0, VINFO_16BIT);
-    std::vector<int32> buffer(2 * 6, 0);
+    VINFO                    v = MakeVoice(data.data(), 10, kStepOneSample, 0, 0, VINFO_16BIT);
+    std::vector<int32>       buffer(2 * 6, 0);
 
     probe.Render(&v, buffer.data(), 6);
     EXPECT_EQ(std::vector<int32>(12, 0), buffer);
@@ -104,7 +102,7 @@ TEST_F(AddChannel, NullAddress_StopsAtZero)
 {
     VINFO v = MakeVoice(nullptr, 100, kStepOneSample);
     v.position = 5000;
-    int32 buffer[2] = {0, 0};
+    int32 buffer[2] = { 0, 0 };
 
     probe.Render(&v, buffer, 1);
     EXPECT_FALSE(v.active);
@@ -116,7 +114,7 @@ TEST_F(AddChannel, NullAddress_StopsAtZero)
 TEST_F(AddChannel, BackwardsOnLoopBegin_Stops)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = LoopVoice(data, 10, 20, true);
+    VINFO                    v = LoopVoice(data, 10, 20, true);
     v.flags |= VINFO_BACKWARDS;
     v.position = 10 * 2048;
 
@@ -129,11 +127,10 @@ TEST_F(AddChannel, BackwardsOnLoopBegin_Stops)
 TEST_F(AddChannel, BackwardsWithoutLoop_StopsBelowZero)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0,
-        VINFO_16BIT | VINFO_BACKWARDS);
+    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT | VINFO_BACKWARDS);
     v.position = 3 * 2048;
 
-    EXPECT_EQ(Concat({Sequence(3, 0), {-1}}), Trace(probe, v, 5));
+    EXPECT_EQ(Concat({ Sequence(3, 0), { -1 } }), Trace(probe, v, 5));
     EXPECT_FALSE(v.active);
 }
 
@@ -142,7 +139,7 @@ TEST_F(AddChannel, BackwardsWithoutLoop_StopsBelowZero)
 TEST_F(AddChannel, ZeroStep_FallsSilent)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, 21, 256, 0, VINFO_16BIT);
+    VINFO                    v = MakeVoice(data.data(), 30, 21, 256, 0, VINFO_16BIT);
 
     EXPECT_EQ(std::vector<int>(4, -1), Trace(probe, v, 4));
     EXPECT_FALSE(v.active);
@@ -200,7 +197,7 @@ TEST_F(AddChannel, Step_FromFrequencyWithBackwardsSign)
 // A position range only the 64-bit kernels hold, rendered through the whole path.
 TEST_F(AddChannel, PositionsAbove32BitRange_ReadOnAcrossTheLimit)
 {
-    const uint32 length = 1048600;
+    const uint32       length = 1048600;
     std::vector<int16> data(length);
     for (uint32 i = 0; i < length; i++)
         data[i] = int16(i % 30000 + 1);

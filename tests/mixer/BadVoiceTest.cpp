@@ -14,13 +14,11 @@ class GuardedSample
 public:
     static const uint32 kGuard = 1 << 16;
 
-    explicit        GuardedSample(uint32 length)
-                        : store(length + 2 * kGuard, Sample(100))
-                    {
-                        std::fill(store.begin() + kGuard, store.begin() + kGuard + length,
-                            Sample(0));
-                    }
-    const Sample*   Data() const { return store.data() + kGuard; }
+    explicit GuardedSample(uint32 length) : store(length + 2 * kGuard, Sample(100))
+    {
+        std::fill(store.begin() + kGuard, store.begin() + kGuard + length, Sample(0));
+    }
+    const Sample* Data() const { return store.data() + kGuard; }
 
 private:
     std::vector<Sample> store;
@@ -29,8 +27,8 @@ private:
 class BadVoice : public ::testing::Test
 {
 protected:
-    RVMixer         mixer;
-    RVMixerProbe    probe{mixer};
+    RVMixer      mixer;
+    RVMixerProbe probe { mixer };
 };
 
 }   // namespace
@@ -58,8 +56,8 @@ TEST_F(BadVoice, AddChannel_LoopPastSample_WrapsAtSampleEnd)
 TEST_F(BadVoice, AddChannel_PingPongPastSample_ReflectsAtSampleEnd)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0,
-        VINFO_16BIT | VINFO_LOOP | VINFO_PINGPONG);
+    VINFO                    v = MakeVoice(
+                           data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT | VINFO_LOOP | VINFO_PINGPONG);
     v.loopStart = 25;
     v.loopEnd = 1000;
 
@@ -89,7 +87,7 @@ TEST_F(BadVoice, AddChannel_LoopEndBeforeStart_PlaysOnce)
 TEST_F(BadVoice, AddChannel_StartPastEnd_Stops)
 {
     const std::vector<int16> data = Ramp(30);
-    VINFO v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT);
+    VINFO                    v = MakeVoice(data.data(), 30, kStepOneSample, 256, 0, VINFO_16BIT);
     v.position = int64(31) * 2048;
 
     EXPECT_EQ(std::vector<int>(4, -1), Trace(probe, v, 4));
@@ -117,10 +115,10 @@ TEST_F(BadVoice, AddChannel_StartPastLoopAndSample_LandsInsideLoop)
 TEST_F(BadVoice, AddChannel_StepLongerThanLoop_StaysInsideLoop)
 {
     const std::vector<int16> data = Ramp(30);
-    for (uint16 kind : {uint16(0), uint16(VINFO_PINGPONG)}) {
-        for (uint32 frequency : {200000u, 1234567u, 4000000000u}) {
-            VINFO v = MakeVoice(data.data(), 30, frequency, 256, 0,
-                VINFO_16BIT | VINFO_LOOP | kind);
+    for (uint16 kind : { uint16(0), uint16(VINFO_PINGPONG) }) {
+        for (uint32 frequency : { 200000u, 1234567u, 4000000000u }) {
+            VINFO v =
+                MakeVoice(data.data(), 30, frequency, 256, 0, VINFO_16BIT | VINFO_LOOP | kind);
             v.loopStart = 12;
             v.loopEnd = 17;
             int inLoop = 0;
@@ -138,7 +136,7 @@ TEST_F(BadVoice, AddChannel_StepLongerThanLoop_StaysInsideLoop)
 TEST_F(BadVoice, AddChannel_FrequencyAbove2MHz_StepsCorrectly)
 {
     const std::vector<int16> data = Ramp(20000);
-    VINFO v = MakeVoice(data.data(), 20000, 3000000, 256, 0, VINFO_16BIT);
+    VINFO                    v = MakeVoice(data.data(), 20000, 3000000, 256, 0, VINFO_16BIT);
     probe.Prepare(&v);
     ASSERT_EQ(int64(3000000) * 2048 / 44100, v.step);
 
@@ -153,7 +151,7 @@ TEST_F(BadVoice, AddChannel_FrequencyAbove2MHz_StepsCorrectly)
 // Starts and lengths of 2,097,152 samples and more overflow 32-bit products with 2048.
 TEST_F(BadVoice, Mixer_StartAndLengthAbove2M_ReadTheRightSamples)
 {
-    const uint32 length = 3000000;
+    const uint32      length = 3000000;
     std::vector<int8> data(length);
     for (uint32 i = 0; i < length; i++)
         data[i] = int8(i % 100 + 1);
@@ -181,19 +179,19 @@ void
 CheckRandomStatesReadInside(uint32 seed)
 {
     std::mt19937 rng(seed);
-    RVMixer mixer;
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    const uint16 pannings[] = {0, 255, 128, RV_PANNING_SURROUND};
-    const uint32 frequencies[] = {0, 21, 22, 8287, 44100, 300000, 3000000, 4294967295u};
+    const uint16 pannings[] = { 0, 255, 128, RV_PANNING_SURROUND };
+    const uint32 frequencies[] = { 0, 21, 22, 8287, 44100, 300000, 3000000, 4294967295u };
 
     for (int round = 0; round < 3000; round++) {
-        const uint32 length = std::uniform_int_distribution<uint32>(0, 400)(rng);
+        const uint32          length = std::uniform_int_distribution<uint32>(0, 400)(rng);
         GuardedSample<Sample> sample(length);
         uint16 flags = uint16(rng() & (VINFO_LOOP | VINFO_PINGPONG | VINFO_BACKWARDS));
         if (sizeof(Sample) == 2)
             flags |= VINFO_16BIT;
-        VINFO v = MakeVoice(sample.Data(), length, frequencies[rng() % 8], 256,
-            pannings[rng() % 4], flags);
+        VINFO v = MakeVoice(
+            sample.Data(), length, frequencies[rng() % 8], 256, pannings[rng() % 4], flags);
         if (rng() & 1)
             v.frequency = uint32(rng());
         v.loopStart = std::uniform_int_distribution<uint32>(0, 600)(rng);
@@ -201,7 +199,7 @@ CheckRandomStatesReadInside(uint32 seed)
         v.position = std::uniform_int_distribution<int64>(-2048 * 700, 2048 * 700)(rng);
 
         for (int call = 0; call < 3 && v.active; call++) {
-            const int64 frames = std::uniform_int_distribution<int64>(1, 1500)(rng);
+            const int64        frames = std::uniform_int_distribution<int64>(1, 1500)(rng);
             std::vector<int32> buffer(2 * frames, 0);
             probe.Render(&v, buffer.data(), frames);
             for (int64 i = 0; i < 2 * frames; i++)
@@ -227,12 +225,12 @@ TEST_F(BadVoice, AddChannel_RandomStates16Bit_ReadOnlyInside)
 // any size, loops whose end wraps around 32 bits.
 TEST_F(BadVoice, Mixer_HostileChannels_ReadOnlyInside)
 {
-    std::mt19937 rng(13);
+    std::mt19937        rng(13);
     GuardedSample<int8> sample(64);
-    MixerRig rig(8);
+    MixerRig            rig(8);
     rig.player.onPlay = [&](TestPlayer& p) {
         for (uint16 i = 0; i < 8; i++) {
-            RVChannel* c = p.Channel(i);
+            RVChannel*   c = p.Channel(i);
             const uint32 pick = rng() % 6;
             if (pick == 0)
                 c->PlaySample(sample.Data(), rng() % 100, 64);

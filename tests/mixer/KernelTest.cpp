@@ -38,22 +38,22 @@ ReferenceMix(const Sample* data, int32* buffer, int64 position, int64 step, uint
 
 struct KernelCase
 {
-    int64   position;
-    int64   step;
-    uint32  frames;
-    int32   left;
-    int32   right;
+    int64  position;
+    int64  step;
+    uint32 frames;
+    int32  left;
+    int32  right;
 };
 
 // A random stretch that stays inside a sample of `length`.
 KernelCase
 RandomCase(std::mt19937& rng, uint32 length, bool surround)
 {
-    KernelCase c;
+    KernelCase  c;
     const int64 last = int64(length) * 2048 - 1;
     c.position = std::uniform_int_distribution<int64>(0, last)(rng);
     c.step = std::uniform_int_distribution<int64>(1, 12000)(rng);
-    const bool backwards = rng() & 1;
+    const bool  backwards = rng() & 1;
     const int64 room = backwards ? c.position : last - c.position;
     const int64 maxFrames = room / c.step + 1;
     const int64 frames = std::min<int64>(maxFrames, 700);
@@ -79,15 +79,15 @@ void
 CheckKernelPair(K32 kernel32, K64 kernel64, bool surround, uint32 seed)
 {
     std::mt19937 rng(seed);
-    RVMixer mixer;
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    VINFO voice{};
+    VINFO        voice {};
     probe.SetCurrent(&voice);
 
     for (int round = 0; round < 300; round++) {
-        const uint32 length = std::uniform_int_distribution<uint32>(1, 6000)(rng);
+        const uint32              length = std::uniform_int_distribution<uint32>(1, 6000)(rng);
         const std::vector<Sample> data = RandomSamples<Sample>(rng, length);
-        const KernelCase c = RandomCase(rng, length, surround);
+        const KernelCase          c = RandomCase(rng, length, surround);
         voice.leftVolume = c.left;
         voice.rightVolume = c.right;
 
@@ -96,12 +96,12 @@ CheckKernelPair(K32 kernel32, K64 kernel64, bool surround, uint32 seed)
             v = std::uniform_int_distribution<int32>(-1 << 24, 1 << 24)(rng);
         std::vector<int32> expected = start, got32 = start, got64 = start;
 
-        const int64 end = ReferenceMix(data.data(), expected.data(), c.position, c.step,
-            c.frames, c.left, c.right, surround);
-        const int32 end32 = (mixer.*kernel32)(data.data(), got32.data(), int32(c.position),
-            int32(c.step), c.frames);
-        const int64 end64 = (mixer.*kernel64)(data.data(), got64.data(), c.position, c.step,
-            c.frames);
+        const int64 end = ReferenceMix(
+            data.data(), expected.data(), c.position, c.step, c.frames, c.left, c.right, surround);
+        const int32 end32 = (mixer.*kernel32)(
+            data.data(), got32.data(), int32(c.position), int32(c.step), c.frames);
+        const int64 end64 =
+            (mixer.*kernel64)(data.data(), got64.data(), c.position, c.step, c.frames);
 
         ASSERT_EQ(end, end32) << "round " << round;
         ASSERT_EQ(end, end64) << "round " << round;
@@ -121,46 +121,42 @@ TEST(Kernels, Mix8StereoNormal_RandomStretches_MatchModel)
 
 TEST(Kernels, Mix16StereoNormal_RandomStretches_MatchModel)
 {
-    CheckKernelPair<int16>(&RVMixer::Mix16StereoNormal, &RVMixer::Mix16StereoNormal64, false,
-        2);
+    CheckKernelPair<int16>(&RVMixer::Mix16StereoNormal, &RVMixer::Mix16StereoNormal64, false, 2);
 }
 
 
 TEST(Kernels, Mix8SurroundNormal_RandomStretches_MatchModel)
 {
-    CheckKernelPair<int8>(&RVMixer::Mix8SurroundNormal, &RVMixer::Mix8SurroundNormal64, true,
-        3);
+    CheckKernelPair<int8>(&RVMixer::Mix8SurroundNormal, &RVMixer::Mix8SurroundNormal64, true, 3);
 }
 
 
 TEST(Kernels, Mix16SurroundNormal_RandomStretches_MatchModel)
 {
-    CheckKernelPair<int16>(&RVMixer::Mix16SurroundNormal, &RVMixer::Mix16SurroundNormal64,
-        true, 4);
+    CheckKernelPair<int16>(&RVMixer::Mix16SurroundNormal, &RVMixer::Mix16SurroundNormal64, true, 4);
 }
 
 
 // Beyond sample 1,048,575 only the 64-bit kernels can hold the position.
 TEST(Kernels, Mix64_PositionsAbove32BitRange_MatchModel)
 {
-    std::mt19937 rng(5);
-    const uint32 length = 1200000;
-    const std::vector<int8> data8 = RandomSamples<int8>(rng, length);
+    std::mt19937             rng(5);
+    const uint32             length = 1200000;
+    const std::vector<int8>  data8 = RandomSamples<int8>(rng, length);
     const std::vector<int16> data16 = RandomSamples<int16>(rng, length);
-    RVMixer mixer;
-    RVMixerProbe probe(mixer);
-    VINFO voice{};
+    RVMixer                  mixer;
+    RVMixerProbe             probe(mixer);
+    VINFO                    voice {};
     voice.leftVolume = 200;
     voice.rightVolume = 55;
     probe.SetCurrent(&voice);
 
-    const int64 position = 0x7FFFFFFELL - 5000;    // crosses the 32-bit range
-    const int64 step = 1463;
-    const uint32 frames = 500;
+    const int64        position = 0x7FFFFFFELL - 5000;   // crosses the 32-bit range
+    const int64        step = 1463;
+    const uint32       frames = 500;
     std::vector<int32> expected(2 * frames), got(2 * frames);
 
-    int64 end = ReferenceMix(data8.data(), expected.data(), position, step, frames, 200, 55,
-        false);
+    int64 end = ReferenceMix(data8.data(), expected.data(), position, step, frames, 200, 55, false);
     EXPECT_EQ(end, mixer.Mix8StereoNormal64(data8.data(), got.data(), position, step, frames));
     EXPECT_EQ(expected, got);
     EXPECT_GT(end, 0x7FFFFFFFLL);
@@ -168,23 +164,22 @@ TEST(Kernels, Mix64_PositionsAbove32BitRange_MatchModel)
     std::fill(expected.begin(), expected.end(), 0);
     std::fill(got.begin(), got.end(), 0);
     end = ReferenceMix(data16.data(), expected.data(), position, step, frames, 200, 55, true);
-    EXPECT_EQ(end, mixer.Mix16SurroundNormal64(data16.data(), got.data(), position, step,
-        frames));
+    EXPECT_EQ(end, mixer.Mix16SurroundNormal64(data16.data(), got.data(), position, step, frames));
     EXPECT_EQ(expected, got);
 }
 
 
 TEST(Kernels, Mix_ZeroFrames_ReturnsStartAndAddsNothing)
 {
-    const int16 data[4] = {1000, 2000, 3000, 4000};
-    const int8 data8[4] = {10, 20, 30, 40};
-    RVMixer mixer;
+    const int16  data[4] = { 1000, 2000, 3000, 4000 };
+    const int8   data8[4] = { 10, 20, 30, 40 };
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    VINFO voice{};
+    VINFO        voice {};
     voice.leftVolume = 255;
     voice.rightVolume = 255;
     probe.SetCurrent(&voice);
-    int32 buffer[2] = {7, -7};
+    int32 buffer[2] = { 7, -7 };
 
     EXPECT_EQ(4096, mixer.Mix16StereoNormal(data, buffer, 4096, 2048, 0));
     EXPECT_EQ(4096, mixer.Mix8SurroundNormal(data8, buffer, 4096, 2048, 0));
@@ -197,14 +192,14 @@ TEST(Kernels, Mix_ZeroFrames_ReturnsStartAndAddsNothing)
 
 TEST(Kernels, Mix8StereoNormal_MinusFullScaleAtGain255_ConvertsToMinus16320)
 {
-    const int8 data[1] = {-128};
-    RVMixer mixer;
+    const int8   data[1] = { -128 };
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    VINFO voice{};
+    VINFO        voice {};
     voice.leftVolume = 255;
     voice.rightVolume = 0;
     probe.SetCurrent(&voice);
-    int32 buffer[2] = {0, 0};
+    int32 buffer[2] = { 0, 0 };
 
     mixer.Mix8StereoNormal(data, buffer, 0, 2048, 1);
     EXPECT_EQ(-8355840, buffer[0]);
@@ -221,14 +216,14 @@ TEST(Kernels, Mix8StereoNormal_MinusFullScaleAtGain255_ConvertsToMinus16320)
 // shift the negative side lies one step further from zero.
 TEST(Kernels, MixSurround_FullScaleAtGain128_OppositePhase)
 {
-    const int16 data[1] = {32767};
-    RVMixer mixer;
+    const int16  data[1] = { 32767 };
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    VINFO voice{};
+    VINFO        voice {};
     voice.leftVolume = 128;
     voice.rightVolume = 128;
     probe.SetCurrent(&voice);
-    int32 buffer[2] = {0, 0};
+    int32 buffer[2] = { 0, 0 };
     int16 out[2];
 
     mixer.Mix16SurroundNormal(data, buffer, 0, 2048, 1);
@@ -240,12 +235,12 @@ TEST(Kernels, MixSurround_FullScaleAtGain128_OppositePhase)
 
 TEST(Conversion, Mix32To16_TableValues_ShiftAndClip)
 {
-    const int32 in[] = {16777215, 16777216, -16777216, -16777217, 511, -1, 0, 512, -512,
-        INT32_MAX, INT32_MIN};
-    const int16 expected[] = {32767, 32767, -32768, -32768, 0, -1, 0, 1, -1, 32767, -32768};
+    const int32 in[] = { 16777215, 16777216, -16777216, -16777217, 511, -1, 0, 512, -512, INT32_MAX,
+        INT32_MIN };
+    const int16 expected[] = { 32767, 32767, -32768, -32768, 0, -1, 0, 1, -1, 32767, -32768 };
     const int64 count = sizeof(in) / sizeof(in[0]);
-    int16 out[count];
-    RVMixer mixer;
+    int16       out[count];
+    RVMixer     mixer;
 
     mixer.Mix32To16(out, in, count);
     for (int64 i = 0; i < count; i++)
@@ -258,7 +253,7 @@ TEST(Conversion, Mix32To16_TableValues_ShiftAndClip)
 TEST(Conversion, Mix32To16_EveryRemainder_MatchesOneByOne)
 {
     std::mt19937 rng(9);
-    RVMixer mixer;
+    RVMixer      mixer;
     for (int64 count = 0; count <= 40; count++) {
         std::vector<int32> in(count);
         for (int32& v : in)

@@ -22,8 +22,8 @@ StartConstant(TestPlayer& p, uint16 i, const std::vector<int16>& data, uint16 pa
 
 TEST(MixerSetUp, InitMixer_CreatesChannelsAndAmigaPanning)
 {
-    TestPlayer player(8);
-    RVMixer mixer;
+    TestPlayer   player(8);
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
     EXPECT_FALSE(mixer.IsPlaying());
 
@@ -31,7 +31,7 @@ TEST(MixerSetUp, InitMixer_CreatesChannelsAndAmigaPanning)
     ASSERT_NE(nullptr, player.virtualChannels);
     EXPECT_EQ(8, probe.ChannelCount());
     EXPECT_EQ(MIX_DEFAULT_MODE, probe.Mode());
-    const uint16 expected[8] = {0, 255, 255, 0, 0, 255, 255, 0};
+    const uint16 expected[8] = { 0, 255, 255, 0, 0, 255, 255, 0 };
     for (uint16 i = 0; i < 8; i++) {
         EXPECT_NE(nullptr, dynamic_cast<RVChannelParser*>(player.virtualChannels[i]));
         EXPECT_FALSE(player.virtualChannels[i]->IsActive());
@@ -48,7 +48,7 @@ TEST(MixerSetUp, InitMixer_CreatesChannelsAndAmigaPanning)
 
 TEST(MixerSetUp, SetVolume_AboveUnity_Stores256)
 {
-    RVMixer mixer;
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
     mixer.SetVolume(300);
     EXPECT_EQ(256, probe.MasterVolume());
@@ -70,7 +70,7 @@ TEST(MixerSetUp, BytesAndFrames_FourBytesAFrame)
 TEST(MixerSetUp, Mixer_AfterEndMixer_WritesSilence)
 {
     TestPlayer player;
-    RVMixer mixer;
+    RVMixer    mixer;
     mixer.InitMixer(&player);
     mixer.StartMixer();
     mixer.EndMixer();
@@ -85,7 +85,7 @@ TEST(MixerSetUp, Mixer_AfterEndMixer_WritesSilence)
 TEST(TickLoop, Mixer_ZeroBytes_CallsNothing)
 {
     MixerRig rig;
-    int16 out[2] = {7, 7};
+    int16    out[2] = { 7, 7 };
     rig.mixer.Mixer(out, 0);
     rig.mixer.Mixer(out, 3);
     EXPECT_EQ(0, rig.player.playCount);
@@ -97,7 +97,7 @@ TEST(TickLoop, Mixer_ZeroBytes_CallsNothing)
 TEST(TickLoop, Mixer_FirstCall_PlaysBeforeRendering)
 {
     const std::vector<int16> data(100, 1000);
-    MixerRig rig;
+    MixerRig                 rig;
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1)
             StartConstant(p, 0, data, 0);
@@ -145,9 +145,9 @@ TEST(TickLoop, Tick_ZeroBpm_PlaysAsOneBpm)
 // Ticks and passes split anywhere: small blocks give the same output as one large one.
 TEST(TickLoop, Mixer_BlockSizes_DoNotChangeOutput)
 {
-    std::mt19937 rng(3);
+    std::mt19937       rng(3);
     std::vector<int16> data = RandomSamples<int16>(rng, 5000);
-    auto script = [&](TestPlayer& p) {
+    auto               script = [&](TestPlayer& p) {
         const int t = p.playCount;
         if (t % 7 == 1) {
             p.Channel(t % 4)->PlaySample(data.data(), uint32(t * 37 % 2000), 5000, 16);
@@ -162,8 +162,8 @@ TEST(TickLoop, Mixer_BlockSizes_DoNotChangeOutput)
     pieces.player.onPlay = script;
 
     const std::vector<int16> expected = whole.Render(20000);
-    std::vector<int16> got;
-    for (uint32 n : {1u, 1023u, 4096u, 5000u, 881u, 8999u}) {
+    std::vector<int16>       got;
+    for (uint32 n : { 1u, 1023u, 4096u, 5000u, 881u, 8999u }) {
         const std::vector<int16> part = pieces.Render(n);
         got.insert(got.end(), part.begin(), part.end());
     }
@@ -175,7 +175,7 @@ TEST(TickLoop, Mixer_BlockSizes_DoNotChangeOutput)
 TEST(TickLoop, FrequencyZero_InactiveUntilTriggeredAgain)
 {
     const std::vector<int16> data(100, 1000);
-    MixerRig rig;
+    MixerRig                 rig;
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1)
             StartConstant(p, 0, data, 0);
@@ -191,7 +191,7 @@ TEST(TickLoop, FrequencyZero_InactiveUntilTriggeredAgain)
     EXPECT_TRUE(rig.player.Channel(0)->IsActive());
     EXPECT_EQ(silence, rig.Render(882));
     EXPECT_FALSE(rig.player.Channel(0)->IsActive());
-    EXPECT_EQ(silence, rig.Render(882));      // a frequency alone does not restart it
+    EXPECT_EQ(silence, rig.Render(882));   // a frequency alone does not restart it
     EXPECT_FALSE(rig.player.Channel(0)->IsActive());
     EXPECT_EQ((1000 * 255) >> 9, rig.Render(50)[0]);   // a one-shot of 100 samples
     EXPECT_TRUE(rig.player.Channel(0)->IsActive());
@@ -201,7 +201,7 @@ TEST(TickLoop, FrequencyZero_InactiveUntilTriggeredAgain)
 TEST(TickLoop, OneShotEnd_ClearsActiveBit)
 {
     const std::vector<int16> data(100, 1000);
-    MixerRig rig;
+    MixerRig                 rig;
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1) {
             p.Channel(2)->PlaySample(data.data(), 0, 100, 16);
@@ -210,7 +210,7 @@ TEST(TickLoop, OneShotEnd_ClearsActiveBit)
         }
     };
     const std::vector<int16> out = rig.Render(200);
-    EXPECT_EQ((1000 * 255) >> 9, out[2 * 99 + 1]);    // channel 2 starts hard right
+    EXPECT_EQ((1000 * 255) >> 9, out[2 * 99 + 1]);   // channel 2 starts hard right
     EXPECT_EQ(0, out[2 * 100 + 1]);
     EXPECT_FALSE(rig.player.Channel(2)->IsActive());
 }
@@ -219,7 +219,7 @@ TEST(TickLoop, OneShotEnd_ClearsActiveBit)
 TEST(MixerLevels, ConstantSample_GivesKnownLevel)
 {
     const std::vector<int16> data(64, 1000);
-    MixerRig rig;
+    MixerRig                 rig;
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1)
             StartConstant(p, 0, data, 128);
@@ -234,7 +234,7 @@ TEST(MixerLevels, ConstantSample_GivesKnownLevel)
 
 TEST(MixerLevels, OppositeVoices_CancelToSilence)
 {
-    std::mt19937 rng(8);
+    std::mt19937       rng(8);
     std::vector<int16> data = RandomSamples<int16>(rng, 3000);
     std::vector<int16> negated(data.size());
     for (size_t i = 0; i < data.size(); i++) {
@@ -242,7 +242,7 @@ TEST(MixerLevels, OppositeVoices_CancelToSilence)
         negated[i] = int16(-data[i]);
     }
 
-    for (uint16 panning : {uint16(40), uint16(RV_PANNING_SURROUND)}) {
+    for (uint16 panning : { uint16(40), uint16(RV_PANNING_SURROUND) }) {
         MixerRig both, alone;
         both.player.onPlay = [&](TestPlayer& p) {
             if (p.playCount == 1) {
@@ -270,7 +270,7 @@ TEST(MixerLevels, FullScale_Clips)
 {
     const std::vector<int16> high(64, 32767);
     const std::vector<int16> low(64, -32768);
-    for (const std::vector<int16>* data : {&high, &low}) {
+    for (const std::vector<int16>* data : { &high, &low }) {
         MixerRig rig;
         rig.player.onPlay = [&](TestPlayer& p) {
             if (p.playCount == 1) {
@@ -278,7 +278,7 @@ TEST(MixerLevels, FullScale_Clips)
                     StartConstant(p, i, *data, 0);
             }
         };
-        const int16 expected = data == &high ? 32767 : -32768;
+        const int16              expected = data == &high ? 32767 : -32768;
         const std::vector<int16> out = rig.Render(500);
         for (uint32 i = 0; i < 500; i++) {
             ASSERT_EQ(expected, out[2 * i]);
@@ -291,7 +291,7 @@ TEST(MixerLevels, FullScale_Clips)
 TEST(MixerLevels, MasterVolume_ZeroSilencesFromNextPass)
 {
     const std::vector<int16> data(64, 20000);
-    MixerRig rig;
+    MixerRig                 rig;
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1)
             StartConstant(p, 0, data, 0);
@@ -309,8 +309,8 @@ TEST(MixerLevels, MasterVolume_ZeroSilencesFromNextPass)
 TEST(TickLoop, LoopSetLater_WrapsRunningPosition)
 {
     const std::vector<int16> data = Ramp(2000);
-    const std::vector<int16> other(2000, int16(0x0505));     // bytes of 5
-    MixerRig rig(1);
+    const std::vector<int16> other(2000, int16(0x0505));   // bytes of 5
+    MixerRig                 rig(1);
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1) {
             p.Channel(0)->PlaySample(data.data(), 0, 2000, 16);

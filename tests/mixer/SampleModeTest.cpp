@@ -15,17 +15,16 @@ Left8(int8 value)
 // Two channels (left, right); Play hands each a buffer per tick from `buffers`.
 struct SampleRig : MixerRig
 {
-    explicit        SampleRig(uint32 frequency, uint16 bits = 8)
-                        : MixerRig(2)
-                    {
-                        info.bits = bits;
-                        info.frequency = frequency;
-                        for (uint16 i = 0; i < 2; i++)
-                            player.Channel(i)->SetVolume(256);
-                        // Sample mode takes the channel's panning, not the voice's.
-                        player.Channel(1)->SetPanning(255);
-                        mixer.SwitchToSampleMode(&info);
-                    }
+    explicit SampleRig(uint32 frequency, uint16 bits = 8) : MixerRig(2)
+    {
+        info.bits = bits;
+        info.frequency = frequency;
+        for (uint16 i = 0; i < 2; i++)
+            player.Channel(i)->SetVolume(256);
+        // Sample mode takes the channel's panning, not the voice's.
+        player.Channel(1)->SetPanning(255);
+        mixer.SwitchToSampleMode(&info);
+    }
 
     SamplePlayerInfo info;
 };
@@ -35,7 +34,7 @@ struct SampleRig : MixerRig
 
 TEST(SampleMode, SourceAtMixRate_PlaysEachBufferOnce)
 {
-    std::mt19937 rng(21);
+    std::mt19937                   rng(21);
     std::vector<std::vector<int8>> left, right;
     for (int t = 0; t < 4; t++) {
         left.push_back(RandomSamples<int8>(rng, 882));
@@ -63,7 +62,7 @@ TEST(SampleMode, SourceAtMixRate_PlaysEachBufferOnce)
 // the rate only the first half of each buffer is heard.
 TEST(SampleMode, SourceAtHalfRate_HearsFirstHalfOfBuffer)
 {
-    std::mt19937 rng(22);
+    std::mt19937                   rng(22);
     std::vector<std::vector<int8>> buffers;
     for (int t = 0; t < 3; t++)
         buffers.push_back(RandomSamples<int8>(rng, 882));
@@ -84,10 +83,10 @@ TEST(SampleMode, SourceAtHalfRate_HearsFirstHalfOfBuffer)
 
 TEST(SampleMode, ChannelWithoutBuffer_SilentOnceUsedUp)
 {
-    std::mt19937 rng(23);
+    std::mt19937            rng(23);
     const std::vector<int8> shortBuffer = RandomSamples<int8>(rng, 100);
     const std::vector<int8> full(882, 50);
-    SampleRig rig(44100);
+    SampleRig               rig(44100);
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1)
             p.Channel(0)->SetBuffer(shortBuffer.data(), 100);
@@ -106,9 +105,9 @@ TEST(SampleMode, ChannelWithoutBuffer_SilentOnceUsedUp)
 
 TEST(SampleMode, Bits16_ReadsEveryBufferAs16Bit)
 {
-    std::mt19937 rng(24);
+    std::mt19937             rng(24);
     const std::vector<int16> data = RandomSamples<int16>(rng, 500);
-    SampleRig rig(44100, 16);
+    SampleRig                rig(44100, 16);
     rig.player.onPlay = [&](TestPlayer& p) {
         // An 8-bit trigger leaves the channel's own flags at 8 bits.
         p.Channel(0)->PlaySample(data.data(), 0, 500, 8);
@@ -127,7 +126,7 @@ TEST(SampleMode, Bits16_ReadsEveryBufferAs16Bit)
 TEST(SampleMode, LastChannelEmpty_RestOfBlockSilentAndNextCallPlays)
 {
     const std::vector<int8> data(882, 100);
-    SampleRig rig(44100);
+    SampleRig               rig(44100);
     rig.player.onPlay = [&](TestPlayer& p) {
         p.Channel(0)->SetBuffer(data.data(), 882);
         p.Channel(1)->SetBuffer(nullptr, 0);
@@ -143,7 +142,7 @@ TEST(SampleMode, LastChannelEmpty_RestOfBlockSilentAndNextCallPlays)
 TEST(SampleMode, AddSampleChannel_ZeroStep_StopsVoice)
 {
     const std::vector<int8> data(882, 100);
-    SampleRig rig(10);
+    SampleRig               rig(10);
     rig.player.onPlay = [&](TestPlayer& p) {
         p.Channel(0)->SetBuffer(data.data(), 882);
         p.Channel(1)->SetBuffer(data.data(), 882);
@@ -157,7 +156,7 @@ TEST(SampleMode, AddSampleChannel_ZeroStep_StopsVoice)
 // Positions past sample 1,048,575 do not fit the 32-bit kernels.
 TEST(SampleMode, LongBuffer_PlaysPast32BitPositions)
 {
-    const uint32 length = 1100000;
+    const uint32      length = 1100000;
     std::vector<int8> data(length);
     for (uint32 i = 0; i < length; i++)
         data[i] = int8(i * 7 % 251 - 125);
@@ -177,7 +176,7 @@ TEST(SampleMode, LongBuffer_PlaysPast32BitPositions)
 TEST(SampleMode, Switch_StopsOldVoices)
 {
     const std::vector<int16> data(100, 20000);
-    MixerRig rig(2);
+    MixerRig                 rig(2);
     rig.player.onPlay = [&](TestPlayer& p) {
         if (p.playCount == 1) {
             p.Channel(0)->PlaySample(data.data(), 0, 100, 16);
@@ -188,7 +187,7 @@ TEST(SampleMode, Switch_StopsOldVoices)
     };
     EXPECT_NE(0, rig.Render(100)[0]);
 
-    SamplePlayerInfo info{8, 44100};
+    SamplePlayerInfo info { 8, 44100 };
     rig.mixer.SwitchToSampleMode(&info);
     EXPECT_TRUE(rig.probe.SampleMode());
     EXPECT_EQ(std::vector<int16>(2 * 782, 0), rig.Render(782));   // rest of the tick

@@ -10,28 +10,28 @@ namespace {
 class AMFileTest : public PlayerTest
 {
 protected:
-    void            LoadAs(uint32 type)
-                    {
-                        ModWriter mod("FLT4");
-                        mod.SetPositions({ 0 });
-                        ASSERT_TRUE(mod.Save(modPath));
-                        ASSERT_EQ(Load(type, mod.Build()), 0);
-                    }
+    void LoadAs(uint32 type)
+    {
+        ModWriter mod("FLT4");
+        mod.SetPositions({ 0 });
+        ASSERT_TRUE(mod.Save(modPath));
+        ASSERT_EQ(Load(type, mod.Build()), 0);
+    }
     static NtWriter Companion(int records)
-                    {
-                        NtWriter nt;
-                        for (int k = 0; k < records; k++) {
-                            AMSample& r = nt.Record(k);
-                            r.unused1 = 0x01020304u + uint32(k);
-                            r.startAmplitude = uint16(k + 1);
-                            r.octaveShift = uint16(0x100 + k);
-                            r.unused4[83] = uint8(k);
-                        }
-                        return nt;
-                    }
+    {
+        NtWriter nt;
+        for (int k = 0; k < records; k++) {
+            AMSample& r = nt.Record(k);
+            r.unused1 = 0x01020304u + uint32(k);
+            r.startAmplitude = uint16(k + 1);
+            r.octaveShift = uint16(0x100 + k);
+            r.unused4[83] = uint8(k);
+        }
+        return nt;
+    }
 
-    TempDir         dir;
-    std::string     modPath = dir.File("song.mod");
+    TempDir     dir;
+    std::string modPath = dir.File("song.mod");
 };
 
 }   // namespace
@@ -48,9 +48,10 @@ TEST_F(AMFileTest, ExtraLoad_FiveRecords_FillFiveAndLeaveTheRestZero)
     for (int k = 0; k < 5; k++) {
         const AMSample& r = module.amData[k];
         EXPECT_EQ(std::tuple(r.mark, r.unused1, r.startAmplitude, r.octaveShift, r.unused4[83]),
-            std::tuple(AM_MARK, 0x01020304u + uint32(k), k + 1, 0x100 + k, k)) << k;
+            std::tuple(AM_MARK, 0x01020304u + uint32(k), k + 1, 0x100 + k, k))
+            << k;
     }
-    AMSample zero{};
+    AMSample zero {};
     for (int k = 5; k < 31; k++)
         EXPECT_EQ(memcmp(&module.amData[k], &zero, sizeof(AMSample)), 0) << k;
 }
@@ -71,12 +72,20 @@ TEST_F(AMFileTest, ExtraLoad_CutRecord_StaysAnOrdinarySample)
 // module looks for it; without one the module loads without AM sounds.
 TEST_F(AMFileTest, ExtraLoad_WhereAndForWhom_FindsOnlyAStarTrackerCompanion)
 {
-    const struct { const char* companion; uint32 type; bool found; } cases[] = {
-        { "song.mod.nt", MODTYPE_STARTRACKER, true }, { "song.nt", MODTYPE_STARTRACKER, true },
-        { nullptr, MODTYPE_STARTRACKER, false }, { "song.mod.nt", MODTYPE_PROTRACKER, false },
+    const struct
+    {
+        const char* companion;
+        uint32      type;
+        bool        found;
+    } cases[] = {
+        { "song.mod.nt", MODTYPE_STARTRACKER, true },
+        { "song.nt", MODTYPE_STARTRACKER, true },
+        { nullptr, MODTYPE_STARTRACKER, false },
+        { "song.mod.nt", MODTYPE_PROTRACKER, false },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.companion ? c.companion : "none") << " type " << c.type);
+        SCOPED_TRACE(
+            testing::Message() << (c.companion ? c.companion : "none") << " type " << c.type);
         std::filesystem::remove(dir.File("song.mod.nt"));
         std::filesystem::remove(dir.File("song.nt"));
         if (c.companion != nullptr) {
@@ -101,7 +110,7 @@ TEST_F(AMFileTest, Cleanup_AfterTwoReads_FreesTheRecords)
     ASSERT_TRUE(Companion(31).Save(modPath + ".nt"));
     LoadAs(MODTYPE_STARTRACKER);
     EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);
-    EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);     // a second read replaces the first
+    EXPECT_EQ(player.ExtraLoad(modPath.c_str()), 0);   // a second read replaces the first
     EXPECT_EQ(player.Module().amData[30].startAmplitude, 31);
     player.Cleanup();
     ExpectNothingOwned();

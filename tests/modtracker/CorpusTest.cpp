@@ -10,7 +10,8 @@
 
 namespace {
 
-class CorpusTest : public PlayerTest {};
+class CorpusTest : public PlayerTest
+{};
 
 }   // namespace
 
@@ -21,13 +22,13 @@ TEST_F(CorpusTest, Load_EachKnownFile_DetectsAsItsTypeAndLoads)
     for (const corpus::KnownModule& c : corpus::kKnownModules) {
         SCOPED_TRACE(c.name);
         std::string path = corpus::Folder() + "/" + c.name;
-        PCacheFile file(path.c_str(), PFile::pModeRead, 32768);
+        PCacheFile  file(path.c_str(), PFile::pModeRead, 32768);
         ASSERT_EQ(player.TestModule(&file), c.type);
         if (c.type < 0)
             continue;
         file.SeekToBegin();
         testing::internal::CaptureStdout();
-        int32 result = player.LoadModule(uint32(c.type), &file);
+        int32       result = player.LoadModule(uint32(c.type), &file);
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out, "");
         ASSERT_EQ(result, 0);
@@ -50,13 +51,13 @@ TEST_F(CorpusTest, LoadMtm_OddSamples_KeepTheirPlaces)
     std::string path = corpus::Folder() + "/fall1.mtm";
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no corpus";
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream      in(path, std::ios::binary);
     std::vector<uint8> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(raw.size(), 66u);
-    auto le16 = [&](size_t at) { return uint32(raw[at] | raw[at + 1] << 8); };
+    auto   le16 = [&](size_t at) { return uint32(raw[at] | raw[at + 1] << 8); };
     uint32 samples = raw[30];
-    size_t offset = 66 + 37 * samples + 128 + le16(24) * raw[32] * 3 + (raw[26] + 1) * 64
-        + le16(28);
+    size_t offset =
+        66 + 37 * samples + 128 + le16(24) * raw[32] * 3 + (raw[26] + 1) * 64 + le16(28);
 
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, raw), 0);
     int odd = 0;

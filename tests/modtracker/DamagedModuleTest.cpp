@@ -9,7 +9,8 @@ using namespace zw;
 
 namespace {
 
-class DamagedModuleTest : public PlayerTest {};
+class DamagedModuleTest : public PlayerTest
+{};
 
 // A waveform, which read as pattern cells names samples far past 31.
 std::vector<int8>
@@ -58,10 +59,20 @@ SpoilCell(std::vector<uint8>& bytes, int p, int channels)
 
 TEST(PlausibleCells, Edges_SampleNumberAndPeriod)
 {
-    const struct { uint16 sample, period, samples; bool plausible; } cases[] = {
-        { 0, 0, 31, true }, { 31, 3424, 31, true }, { 1, 28, 31, true },
-        { 32, 0, 31, false }, { 0, 27, 31, false }, { 0, 3425, 31, false },
-        { 15, 856, 15, true }, { 16, 856, 15, false }, { 0xFF, 0, 31, false },
+    const struct
+    {
+        uint16 sample, period, samples;
+        bool   plausible;
+    } cases[] = {
+        { 0, 0, 31, true },
+        { 31, 3424, 31, true },
+        { 1, 28, 31, true },
+        { 32, 0, 31, false },
+        { 0, 27, 31, false },
+        { 0, 3425, 31, false },
+        { 15, 856, 15, true },
+        { 16, 856, 15, false },
+        { 0xFF, 0, 31, false },
     };
     for (const auto& c : cases) {
         uint8 cell[4] = { uint8((c.sample & 0xF0) | c.period >> 8), uint8(c.period),
@@ -75,14 +86,20 @@ TEST(PlausibleCells, Edges_SampleNumberAndPeriod)
 // 1024 trailing bytes) and what a 4-channel reading takes for its samples is cells.
 TEST_F(DamagedModuleTest, EightChannelMK_DetectionAndLoaderAgree)
 {
-    ModWriter eight = Module("M.K.", 8, { 0, 1 });
+    ModWriter          eight = Module("M.K.", 8, { 0, 1 });
     std::vector<uint8> spoiled = Bytes(eight);
-    SpoilCell(spoiled, 1, 8);       // in the half a 4-channel reading takes as samples
-    ModWriter four = Module("M.K.", 4, { 0, 1 });
+    SpoilCell(spoiled, 1, 8);   // in the half a 4-channel reading takes as samples
+    ModWriter          four = Module("M.K.", 4, { 0, 1 });
     std::vector<uint8> ramp = Bytes(four, 2 * 1024);
     for (size_t i = ramp.size() - 2048; i < ramp.size(); i++)
         ramp[i] = uint8(i * 37);
-    const struct { const char* what; std::vector<uint8> bytes; int32 type; uint16 channels; } cases[] = {
+    const struct
+    {
+        const char*        what;
+        std::vector<uint8> bytes;
+        int32              type;
+        uint16             channels;
+    } cases[] = {
         { "8 channels", Bytes(eight), MODTYPE_FASTTRACKER, 8 },
         { "8 channels, 1023 trailing", Bytes(eight, 1023), MODTYPE_FASTTRACKER, 8 },
         { "8 channels, 1024 trailing", Bytes(eight, 1024), MODTYPE_NOISETRACKER, 4 },
@@ -124,15 +141,15 @@ TEST_F(DamagedModuleTest, TrackListFormats_AreNotOurs)
 // sample keeping its length; with a cell off the table it is refused as before.
 TEST_F(DamagedModuleTest, CutInsideTheSamples_LoadsWhatIsThere)
 {
-    ModWriter mod = Module("M.K.", 4, { 0, 1 });
-    std::vector<uint8> whole = Bytes(mod);      // samples at 1084 + 2048 = 3132
-    const size_t cuts[] = { 3132 + 300 + 1000, 3132 + 100, 3132 };
+    ModWriter          mod = Module("M.K.", 4, { 0, 1 });
+    std::vector<uint8> whole = Bytes(mod);   // samples at 1084 + 2048 = 3132
+    const size_t       cuts[] = { 3132 + 300 + 1000, 3132 + 100, 3132 };
     for (size_t cut : cuts) {
         SCOPED_TRACE(cut);
         ASSERT_EQ(Load(MODTYPE_NOISETRACKER, Truncated(whole, cut)), 0);
         const ModuleView module = player.Module();
-        const Sample& second = module.samples[1];
-        int32 present = std::max(int32(cut) - 3132 - 300, 0);
+        const Sample&    second = module.samples[1];
+        int32            present = std::max(int32(cut) - 3132 - 300, 0);
         EXPECT_EQ(second.length, 1024);
         EXPECT_EQ(second.missing, uint32(2048 - present));
         EXPECT_EQ(module.samples[0].missing, uint32(300 - std::min(int32(cut) - 3132, 300)));
@@ -159,8 +176,8 @@ TEST_F(DamagedModuleTest, UnusedPositionsNameMissingPatterns_TheSongsPatternsLoa
     ASSERT_EQ(Detect(bytes), MODTYPE_NOISETRACKER);
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, bytes), 0);
     const ModuleView module = player.Module();
-    EXPECT_EQ(std::tuple(module.patternNum, module.namedPatterns, module.trackNum),
-        std::tuple(2, 41, 8));
+    EXPECT_EQ(
+        std::tuple(module.patternNum, module.namedPatterns, module.trackNum), std::tuple(2, 41, 8));
     EXPECT_EQ(std::tuple(module.samples[0].data[299], module.samples[1].data[2047]),
         std::tuple(Wave(300)[299], 1));
     EXPECT_EQ(module.tracks[7][63].note, NoteNumber("G-3"));

@@ -31,7 +31,8 @@ MarkedMod(const std::string& mark)
     return mod;
 }
 
-class DetectionTest : public PlayerTest {};
+class DetectionTest : public PlayerTest
+{};
 
 }   // namespace
 
@@ -52,20 +53,36 @@ TEST_F(DetectionTest, Length_MarkedMod_Needs1148Bytes)
 
 TEST_F(DetectionTest, Marks_Each_GiveTheirTypes)
 {
-    const struct { const char* mark; int32 type; } cases[] = {
-        { "M.K.", MODTYPE_NOISETRACKER }, { "M!K!", MODTYPE_NOISETRACKER },
-        { "M&K!", MODTYPE_NOISETRACKER }, { "FLT4", MODTYPE_STARTRACKER },
-        { "FLT8", -1 }, { "6CHN", MODTYPE_FASTTRACKER }, { "8CHN", MODTYPE_FASTTRACKER },
-        { "2CHN", MODTYPE_TAKETRACKER }, { "5CHN", MODTYPE_TAKETRACKER },
-        { "7CHN", MODTYPE_TAKETRACKER }, { "9CHN", MODTYPE_TAKETRACKER },
-        { "0CHN", -1 }, { "10CH", MODTYPE_TAKETRACKER },
-        { "32CH", MODTYPE_TAKETRACKER }, { "99CH", -1 }, { "33CH", -1 }, { "TDZ0", -1 },
-        { "TDZ1", MODTYPE_TAKETRACKER }, { "TDZ3", MODTYPE_TAKETRACKER },
-        { "ABCD", -1 }, { "M.K ", -1 },
+    const struct
+    {
+        const char* mark;
+        int32       type;
+    } cases[] = {
+        { "M.K.", MODTYPE_NOISETRACKER },
+        { "M!K!", MODTYPE_NOISETRACKER },
+        { "M&K!", MODTYPE_NOISETRACKER },
+        { "FLT4", MODTYPE_STARTRACKER },
+        { "FLT8", -1 },
+        { "6CHN", MODTYPE_FASTTRACKER },
+        { "8CHN", MODTYPE_FASTTRACKER },
+        { "2CHN", MODTYPE_TAKETRACKER },
+        { "5CHN", MODTYPE_TAKETRACKER },
+        { "7CHN", MODTYPE_TAKETRACKER },
+        { "9CHN", MODTYPE_TAKETRACKER },
+        { "0CHN", -1 },
+        { "10CH", MODTYPE_TAKETRACKER },
+        { "32CH", MODTYPE_TAKETRACKER },
+        { "99CH", -1 },
+        { "33CH", -1 },
+        { "TDZ0", -1 },
+        { "TDZ1", MODTYPE_TAKETRACKER },
+        { "TDZ3", MODTYPE_TAKETRACKER },
+        { "ABCD", -1 },
+        { "M.K ", -1 },
     };
     for (const auto& c : cases) {
         ModWriter mod = MarkedMod(c.mark);
-        mod.channels = 4;       // the mark alone decides
+        mod.channels = 4;   // the mark alone decides
         EXPECT_EQ(Detect(mod.Build()), c.type) << c.mark;
     }
 }
@@ -75,9 +92,20 @@ TEST_F(DetectionTest, Marks_Each_GiveTheirTypes)
 // (The 8-channel files carry trailing bytes, so they stay 4-channel M.K. files.)
 TEST_F(DetectionTest, TempoScan_MarkedFile_TellsProTrackerFromNoiseTracker)
 {
-    struct TempoCell { int pattern, row, channel; uint8 effect, param; };
-    const struct { const char* what; uint8 restart; int channels;
-        std::vector<uint8> positions; std::vector<TempoCell> cells; int32 type; } cases[] = {
+    struct TempoCell
+    {
+        int   pattern, row, channel;
+        uint8 effect, param;
+    };
+    const struct
+    {
+        const char*            what;
+        uint8                  restart;
+        int                    channels;
+        std::vector<uint8>     positions;
+        std::vector<TempoCell> cells;
+        int32                  type;
+    } cases[] = {
         { "restart 127", 127, 4, { 0 }, {}, MODTYPE_PROTRACKER },
         { "restart 126", 126, 4, { 0 }, {}, MODTYPE_NOISETRACKER },
         { "F1F is a speed", 0, 4, { 0 }, { { 0, 63, 3, 0xF, 0x1F } }, MODTYPE_NOISETRACKER },
@@ -163,7 +191,7 @@ TEST_F(DetectionTest, Headers_DetectionAndLoaderAgree)
 {
     ModWriter st15("", 15);
     st15.SetPositions({ 0 });
-    st15.restart = 5;                   // keeps the 16th header from reading as a name
+    st15.restart = 5;   // keeps the 16th header from reading as a name
     ModWriter st15NoSong = st15;
     st15NoSong.songLength = 0;
     ModWriter st15BadName = st15;
@@ -182,11 +210,12 @@ TEST_F(DetectionTest, Headers_DetectionAndLoaderAgree)
     MtmWriter mtmSignature = mtm;
     mtmSignature.signature = "MTX";
 
-    const struct {
-        const char* what;
-        uint32 type;
+    const struct
+    {
+        const char*        what;
+        uint32             type;
         std::vector<uint8> bytes;
-        bool good;
+        bool               good;
     } cases[] = {
         { "15 samples", MODTYPE_SOUNDTRACKER15, st15.Build(), true },
         { "15 samples, no song", MODTYPE_SOUNDTRACKER15, st15NoSong.Build(), false },

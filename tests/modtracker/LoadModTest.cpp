@@ -15,7 +15,7 @@ protected:
     static ModWriter Module(uint32 type)
     {
         const char* marks[] = { "", "", "M.K.", "FLT4", "M.K.", "6CHN", "TDZ3" };
-        ModWriter mod(marks[type], type == MODTYPE_SOUNDTRACKER15 ? 15 : 31);
+        ModWriter   mod(marks[type], type == MODTYPE_SOUNDTRACKER15 ? 15 : 31);
         mod.SetPositions({ 0 });
         mod.SetSample(1, std::vector<int8>(200, 9));
         return mod;
@@ -31,11 +31,11 @@ TEST_F(LoadModTest, Layout_PatternsStartAt600_1080_1084)
         mod.Cell(0, 0, 0) = { 856, 1, 0xC, 0x20 };
         mod.Cell(0, 63, 3) = { 113, 0, 0, 0 };
         std::vector<uint8> bytes = mod.Build();
-        size_t patterns = type == 0 ? 600 : type == 1 ? 1080 : 1084;
+        size_t             patterns = type == 0 ? 600 : type == 1 ? 1080 : 1084;
         ASSERT_EQ(bytes.size(), patterns + 1024 + 200);
         ASSERT_EQ(Load(type, bytes), 0) << type;
         const ModuleView module = player.Module();
-        TrackLine first = module.tracks[0][0];
+        TrackLine        first = module.tracks[0][0];
         EXPECT_EQ(std::tuple(first.note, first.sample, first.effect, first.effectArg),
             std::tuple(25, 1, 0xC, 0x20));
         EXPECT_EQ(module.tracks[3][63].note, 60);
@@ -62,11 +62,12 @@ TEST_F(LoadModTest, Layout_TracksAndSequencesFromEveryPosition)
 {
     ModWriter mod("6CHN");
     mod.SetPositions({ 0 });
-    mod.positions[100] = 2;                 // past the song, still counted
+    mod.positions[100] = 2;   // past the song, still counted
     mod.Cell(2, 5, 5) = { 0, 3, 1, 2 };
     ASSERT_EQ(Load(MODTYPE_FASTTRACKER, mod.Build()), 0);
     const ModuleView module = player.Module();
-    EXPECT_EQ(std::tuple(module.channelNum, module.patternNum, module.trackNum), std::tuple(6, 3, 18));
+    EXPECT_EQ(
+        std::tuple(module.channelNum, module.patternNum, module.trackNum), std::tuple(6, 3, 18));
     for (int p = 0; p < 3; p++) {
         for (int c = 0; c < 6; c++)
             EXPECT_EQ(module.sequences[p * 32 + c], p * 6 + c);
@@ -76,9 +77,18 @@ TEST_F(LoadModTest, Layout_TracksAndSequencesFromEveryPosition)
 
 TEST_F(LoadModTest, Layout_ChannelsFromMarks)
 {
-    const struct { const char* mark; uint16 channels; } cases[] = {
-        { "TDZ3", 3 }, { "12CH", 12 }, { "5CHN", 5 }, { "8CHN", 8 }, { "32CH", 32 },
-        { "FLT4", 4 }, { "M!K!", 4 },
+    const struct
+    {
+        const char* mark;
+        uint16      channels;
+    } cases[] = {
+        { "TDZ3", 3 },
+        { "12CH", 12 },
+        { "5CHN", 5 },
+        { "8CHN", 8 },
+        { "32CH", 32 },
+        { "FLT4", 4 },
+        { "M!K!", 4 },
     };
     for (const auto& c : cases) {
         ModWriter mod(c.mark);
@@ -91,10 +101,14 @@ TEST_F(LoadModTest, Layout_ChannelsFromMarks)
 
 TEST_F(LoadModTest, Notes_PeriodsMapToTheHigherPitch)
 {
-    const struct { uint16 period; uint8 note; } cases[] = {
-        { 0, 0 }, { 4095, 1 }, { 3424, 1 }, { 3423, 2 }, { 856, 25 }, { 850, 26 },
-        { 808, 26 }, { 113, 60 }, { 29, 84 }, { 28, 84 },
-        { 27, 84 }, { 1, 84 },              // below the table: the highest note
+    const struct
+    {
+        uint16 period;
+        uint8  note;
+    } cases[] = {
+        { 0, 0 }, { 4095, 1 }, { 3424, 1 }, { 3423, 2 }, { 856, 25 }, { 850, 26 }, { 808, 26 },
+        { 113, 60 }, { 29, 84 }, { 28, 84 }, { 27, 84 },
+        { 1, 84 },   // below the table: the highest note
     };
     ModWriter mod = Module(MODTYPE_PROTRACKER);
     for (size_t i = 0; i < std::size(cases); i++)
@@ -127,10 +141,20 @@ TEST_F(LoadModTest, Errors_EachTruncationHasItsLine)
     ModWriter mod = Module(MODTYPE_NOISETRACKER);
     mod.SetPositions({ 0, 1 });
     mod.SetSample(2, std::vector<int8>(2048, 1));
-    std::vector<uint8> bytes = mod.Build();     // patterns at 1084, samples at 3132
-    const struct { size_t cut; int error; } cases[] = {
-        { 100, 1004 }, { 20 + 30 * 31 - 1, 1004 }, { 1000, 1002 }, { 1083, 1002 },
-        { 1084, 1003 }, { 2107, 1003 }, { 3000, 1003 }, { 3131, 1003 },
+    std::vector<uint8> bytes = mod.Build();   // patterns at 1084, samples at 3132
+    const struct
+    {
+        size_t cut;
+        int    error;
+    } cases[] = {
+        { 100, 1004 },
+        { 20 + 30 * 31 - 1, 1004 },
+        { 1000, 1002 },
+        { 1083, 1002 },
+        { 1084, 1003 },
+        { 2107, 1003 },
+        { 3000, 1003 },
+        { 3131, 1003 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cut);
@@ -145,12 +169,16 @@ TEST_F(LoadModTest, Errors_HeaderCut_SameErrorThroughEveryFileKind)
     TempDir dir;
     ASSERT_TRUE(dir.Ok());
     std::vector<uint8> bytes = Module(MODTYPE_NOISETRACKER).Build();
-    const struct { size_t cut; int error; } cases[] = { { 20 + 30 * 31 - 1, 4 }, { 1083, 2 } };
+    const struct
+    {
+        size_t cut;
+        int    error;
+    } cases[] = { { 20 + 30 * 31 - 1, 4 }, { 1083, 2 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cut);
         std::string leaf = "cut" + std::to_string(c.cut) + ".mod";
         std::string path = dir.Write(leaf, Truncated(bytes, c.cut));
-        PFile plain;
+        PFile       plain;
         plain.Open(path.c_str(), PFile::pModeRead);
         PCacheFile cached(path.c_str(), PFile::pModeRead, 32768);
         for (PFile* file : { &plain, static_cast<PFile*>(&cached) }) {
@@ -191,15 +219,21 @@ TEST_F(LoadModTest, Errors_UnknownTypeLoadsNothing)
 
 TEST_F(LoadModTest, Bounds_SongLengthAndRestart)
 {
-    const struct { uint32 type; uint8 length; uint8 restart; uint16 wantLength;
-        uint16 wantRestart; } cases[] = {
+    const struct
+    {
+        uint32 type;
+        uint8  length;
+        uint8  restart;
+        uint16 wantLength;
+        uint16 wantRestart;
+    } cases[] = {
         { MODTYPE_NOISETRACKER, 0, 0, 1, 0 },
         { MODTYPE_NOISETRACKER, 200, 0, 128, 0 },
         { MODTYPE_NOISETRACKER, 128, 127, 128, 127 },
         { MODTYPE_NOISETRACKER, 5, 4, 5, 4 },
         { MODTYPE_NOISETRACKER, 5, 5, 5, 0 },
         { MODTYPE_STARTRACKER, 3, 255, 3, 0 },
-        { MODTYPE_PROTRACKER, 5, 2, 5, 0 },     // the byte means nothing here
+        { MODTYPE_PROTRACKER, 5, 2, 5, 0 },   // the byte means nothing here
         { MODTYPE_SOUNDTRACKER31, 5, 2, 5, 0 },
     };
     for (const auto& c : cases) {
@@ -216,7 +250,7 @@ TEST_F(LoadModTest, Bounds_SongLengthAndRestart)
 
 TEST_F(LoadModTest, Bounds_VolumeAbove64_ClampedTo64)
 {
-    ModWriter mod = Module(MODTYPE_PROTRACKER);
+    ModWriter   mod = Module(MODTYPE_PROTRACKER);
     const uint8 volumes[] = { 64, 65, 255 };
     for (int i = 0; i < 3; i++)
         mod.Sample(i + 1).volume = volumes[i];
@@ -228,17 +262,34 @@ TEST_F(LoadModTest, Bounds_VolumeAbove64_ClampedTo64)
 // Hostile loops, read as words (NoiseTracker on) or as bytes (SoundTracker).
 TEST_F(LoadModTest, Bounds_EveryLoopLiesInsideItsData)
 {
-    const struct { uint16 length; uint16 start; uint16 loop; } loops[] = {
-        { 100, 0, 1 }, { 100, 0, 100 }, { 100, 0, 101 }, { 100, 50, 50 }, { 100, 50, 51 },
-        { 100, 99, 2 }, { 100, 100, 2 }, { 100, 150, 10 }, { 100, 199, 2 }, { 100, 200, 1 },
-        { 100, 60, 1 }, { 100, 0xFFFF, 0xFFFF }, { 0, 10, 10 }, { 0, 0, 1 }, { 1, 1, 1 },
+    const struct
+    {
+        uint16 length;
+        uint16 start;
+        uint16 loop;
+    } loops[] = {
+        { 100, 0, 1 },
+        { 100, 0, 100 },
+        { 100, 0, 101 },
+        { 100, 50, 50 },
+        { 100, 50, 51 },
+        { 100, 99, 2 },
+        { 100, 100, 2 },
+        { 100, 150, 10 },
+        { 100, 199, 2 },
+        { 100, 200, 1 },
+        { 100, 60, 1 },
+        { 100, 0xFFFF, 0xFFFF },
+        { 0, 10, 10 },
+        { 0, 0, 1 },
+        { 1, 1, 1 },
         { 1, 0, 0xFFFF },
     };
     for (uint32 type : { MODTYPE_SOUNDTRACKER31, MODTYPE_NOISETRACKER }) {
         ModWriter mod = Module(type);
         for (size_t i = 0; i < std::size(loops); i++)
-            mod.SetSample(int(i + 1), std::vector<int8>(2 * loops[i].length, 1), 64,
-                loops[i].start, loops[i].loop);
+            mod.SetSample(int(i + 1), std::vector<int8>(2 * loops[i].length, 1), 64, loops[i].start,
+                loops[i].loop);
         ASSERT_EQ(Load(type, mod.Build()), 0);
         for (size_t i = 0; i < std::size(loops); i++) {
             SCOPED_TRACE(testing::Message() << "type " << type << " case " << i);
@@ -255,11 +306,13 @@ TEST_F(LoadModTest, Bounds_GoodLoopsStayAsTheFileHasThem)
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
     const ModuleView words = player.Module();
     EXPECT_EQ(std::tuple(words.samples[1].loopStart, words.samples[1].loopLength,
-        words.samples[2].loopStart, words.samples[2].loopLength), std::tuple(50, 50, 0, 1));
+                  words.samples[2].loopStart, words.samples[2].loopLength),
+        std::tuple(50, 50, 0, 1));
     ASSERT_EQ(Load(MODTYPE_SOUNDTRACKER31, mod.Build()), 0);
     const ModuleView bytes = player.Module();
     // Bytes: 50..150 of 200.
-    EXPECT_EQ(std::tuple(bytes.samples[1].loopStart, bytes.samples[1].loopLength), std::tuple(50, 50));
+    EXPECT_EQ(
+        std::tuple(bytes.samples[1].loopStart, bytes.samples[1].loopLength), std::tuple(50, 50));
 }
 
 TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
@@ -270,7 +323,8 @@ TEST_F(LoadModTest, SampleData_ZeroLengthGetsNoDataAndIsSkipped)
     ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
     const ModuleView module = player.Module();
     EXPECT_EQ(std::tuple(module.samples[0].data, module.samples[0].loopStart,
-        module.samples[0].loopLength), std::tuple(nullptr, 0, 0));
+                  module.samples[0].loopLength),
+        std::tuple(nullptr, 0, 0));
     ASSERT_NE(module.samples[1].data, nullptr);
     EXPECT_EQ(module.samples[1].data[0], 7);
 }

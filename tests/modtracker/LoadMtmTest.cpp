@@ -36,16 +36,17 @@ TEST_F(LoadMtmTest, Layout_GoodFile_GivesHeaderTracksAndSequences)
     const ModuleView module = player.Module();
     EXPECT_EQ(player.GetModuleName(), "mtm song");
     EXPECT_EQ(std::tuple(module.patternNum, module.channelNum, module.sampleNum, module.songLength,
-        module.trackNum, module.rowsPerPattern, module.restartPos),
+                  module.trackNum, module.rowsPerPattern, module.restartPos),
         std::tuple(2, 4, 2, 3, 3, 64, 0));
     EXPECT_EQ(std::tuple(module.minPeriod, module.maxPeriod, module.panning[3]),
         std::tuple(45, 1616, 15));
     EXPECT_EQ(std::tuple(module.sequences[0], module.sequences[1], module.sequences[2],
-        module.sequences[32 + 3]), std::tuple(1, 2, 0, 3));
+                  module.sequences[32 + 3]),
+        std::tuple(1, 2, 0, 3));
     TrackLine line = module.tracks[1][0];
     EXPECT_EQ(std::tuple(line.note, line.sample, line.effect, line.effectArg),
         std::tuple(NoteNumber("C-2"), 2, 0xA, 0x0F));
-    EXPECT_EQ(module.tracks[3][63].note, 14);       // MTM note 1
+    EXPECT_EQ(module.tracks[3][63].note, 14);   // MTM note 1
     EXPECT_EQ(module.tracks[3][63].sample, 1);
 }
 
@@ -67,15 +68,20 @@ TEST_F(LoadMtmTest, EmptyTrack_NoStoredTracks_StillExists)
 // of its four) are silence.
 TEST_F(LoadMtmTest, SampleData_UnsignedOrMissing_BecomesSignedOrSilence)
 {
-    const struct { size_t missing; std::vector<int8> want; } cases[] = {
-        { 0, { -128, 0, 127, -1 } }, { 2, { -128, 0, 0, 0 } },
+    const struct
+    {
+        size_t            missing;
+        std::vector<int8> want;
+    } cases[] = {
+        { 0, { -128, 0, 127, -1 } },
+        { 2, { -128, 0, 0, 0 } },
     };
     for (const auto& c : cases) {
         std::vector<uint8> bytes = Module().Build();
         bytes.resize(bytes.size() - c.missing);
         ASSERT_EQ(Load(MODTYPE_MULTITRACKER, bytes), 0);
         const ModuleView module = player.Module();
-        const int8* data = module.samples[1].data;
+        const int8*      data = module.samples[1].data;
         EXPECT_EQ(std::vector<int8>(data, data + 4), c.want) << c.missing;
         EXPECT_EQ(module.samples[0].data[99], 0x10);
     }
@@ -92,7 +98,8 @@ TEST_F(LoadMtmTest, SampleData_OddAndOverlong_KeepTheNextInPlace)
     mtm.SetSample(4, { 0x84, 0x85 });
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
     const ModuleView module = player.Module();
-    EXPECT_EQ(std::tuple(module.samples[0].length, module.samples[1].length, module.samples[2].length),
+    EXPECT_EQ(
+        std::tuple(module.samples[0].length, module.samples[1].length, module.samples[2].length),
         std::tuple(2, 65535, 0));
     EXPECT_EQ(module.samples[1].data[131069], 2);
     EXPECT_EQ(module.samples[2].data, nullptr);
@@ -102,19 +109,23 @@ TEST_F(LoadMtmTest, SampleData_OddAndOverlong_KeepTheNextInPlace)
 
 TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
 {
-    const struct { uint32 length, start, end; uint16 wantStart, wantLength; } cases[] = {
-        { 200, 20, 120, 10, 50 },           // inside: kept, in words
-        { 200, 120, 20, 0, 0 },             // end before start: no loop
-        { 200, 100, 400, 50, 50 },          // past the end: cut
-        { 200, 200, 300, 0, 0 },            // starts at the end: none
+    const struct
+    {
+        uint32 length, start, end;
+        uint16 wantStart, wantLength;
+    } cases[] = {
+        { 200, 20, 120, 10, 50 },    // inside: kept, in words
+        { 200, 120, 20, 0, 0 },      // end before start: no loop
+        { 200, 100, 400, 50, 50 },   // past the end: cut
+        { 200, 200, 300, 0, 0 },     // starts at the end: none
         { 200, 0, 0, 0, 0 },
-        { 0, 10, 20, 0, 0 },                // nothing to loop
+        { 0, 10, 20, 0, 0 },   // nothing to loop
         { 200, 0xFFFFFFF0, 0xFFFFFFFF, 0, 0 },
     };
     MtmWriter mtm = Module();
     for (size_t i = 0; i < std::size(cases); i++) {
-        mtm.SetSample(int(i + 1), std::vector<uint8>(cases[i].length, 0x80), 64,
-            cases[i].start, cases[i].end);
+        mtm.SetSample(int(i + 1), std::vector<uint8>(cases[i].length, 0x80), 64, cases[i].start,
+            cases[i].end);
     }
     ASSERT_EQ(Load(MODTYPE_MULTITRACKER, mtm.Build()), 0);
     const ModuleView module = player.Module();
@@ -129,11 +140,11 @@ TEST_F(LoadMtmTest, Bounds_Loops_KeptCutOrDropped)
 TEST_F(LoadMtmTest, Bounds_PositionsTracksSamplesAndPans_OutOfRangeBecomeSafe)
 {
     MtmWriter mtm = Module();
-    mtm.positions[1] = 2;                   // only patterns 0 and 1 exist
+    mtm.positions[1] = 2;   // only patterns 0 and 1 exist
     mtm.positions[127] = 255;
-    mtm.Sequence(1, 0) = 4;                 // only tracks 0 to 3 exist
+    mtm.Sequence(1, 0) = 4;   // only tracks 0 to 3 exist
     mtm.Sequence(1, 31) = 0xFFFF;
-    mtm.Row(2, 0) = { 1, 3, 0, 0 };         // only samples 1 and 2 exist
+    mtm.Row(2, 0) = { 1, 3, 0, 0 };   // only samples 1 and 2 exist
     mtm.pan[0] = 16;
     mtm.pan[31] = 255;
     mtm.SetSample(2, { 0x80, 0x80 }, 200);
@@ -165,7 +176,11 @@ TEST_F(LoadMtmTest, Bounds_SongLengthAndRows_CappedOrKept)
 
 TEST_F(LoadMtmTest, Errors_BadChannelsOrRows_RefuseTheHeader)
 {
-    const struct { int channels; int rows; } cases[] = { { 0, 64 }, { 33, 64 }, { 4, 0 } };
+    const struct
+    {
+        int channels;
+        int rows;
+    } cases[] = { { 0, 64 }, { 33, 64 }, { 4, 0 } };
     for (const auto& c : cases) {
         MtmWriter mtm = Module();
         mtm.channels = uint8(c.channels);
@@ -177,15 +192,26 @@ TEST_F(LoadMtmTest, Errors_BadChannelsOrRows_RefuseTheHeader)
 
 TEST_F(LoadMtmTest, Errors_EachTruncation_HasItsLine)
 {
-    MtmWriter mtm = Module();
+    MtmWriter          mtm = Module();
     std::vector<uint8> bytes = mtm.Build();
-    const size_t samples = 66, positions = samples + 2 * 37, tracks = positions + 128,
-        sequences = tracks + 3 * 64 * 3, comment = sequences + 2 * 64, data = comment + 9;
+    const size_t       samples = 66, positions = samples + 2 * 37, tracks = positions + 128,
+                 sequences = tracks + 3 * 64 * 3, comment = sequences + 2 * 64, data = comment + 9;
     ASSERT_EQ(bytes.size(), data + 104);
     // Cut inside the comment or the sample data, it loads: what is missing stays silent.
-    const struct { size_t cut; int error; uint32 missing; } cases[] = {
-        { 40, 2, 0 }, { 65, 2, 0 }, { samples + 36, 4, 0 }, { positions + 10, 3, 0 },
-        { sequences - 1, 3, 0 }, { comment - 1, 3, 0 }, { comment, 0, 104 }, { data + 100, 0, 4 },
+    const struct
+    {
+        size_t cut;
+        int    error;
+        uint32 missing;
+    } cases[] = {
+        { 40, 2, 0 },
+        { 65, 2, 0 },
+        { samples + 36, 4, 0 },
+        { positions + 10, 3, 0 },
+        { sequences - 1, 3, 0 },
+        { comment - 1, 3, 0 },
+        { comment, 0, 104 },
+        { data + 100, 0, 4 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cut);

@@ -11,7 +11,7 @@ using namespace zw;
 
 namespace {
 
-int gFailAfter = 0;         // 0: never fail; n: the n-th allocation from now fails
+int gFailAfter = 0;   // 0: never fail; n: the n-th allocation from now fails
 
 }   // namespace
 
@@ -32,42 +32,42 @@ namespace {
 class MemoryFailureTest : public PlayerTest
 {
 protected:
-    void            TearDown() override { gFailAfter = 0; }
+    void TearDown() override { gFailAfter = 0; }
 
     // Fails each allocation of a load in turn, until the load needs no more. The loader's
     // own arrays fail with error 1; a string's allocation raises the memory exception,
     // which passes through the loader. Either way nothing stays allocated.
-    void            FailEachAllocation(uint32 type, const std::vector<uint8>& bytes)
-                    {
-                        int errors = 0;
-                        for (int n = 1; n < 100; n++) {
-                            gFailAfter = n;
-                            int32 result = -1;
-                            bool raised = false;
-                            testing::internal::CaptureStdout();
-                            try {
-                                result = Load(type, bytes);
-                            } catch (PMemoryException* e) {
-                                e->Delete();
-                                raised = true;
-                            }
-                            std::string out = testing::internal::GetCapturedStdout();
-                            bool failed = gFailAfter == 0;
-                            gFailAfter = 0;
-                            if (!failed) {
-                                EXPECT_EQ(result, 0);
-                                break;
-                            }
-                            SCOPED_TRACE(testing::Message() << "allocation " << n);
-                            if (!raised) {
-                                errors++;
-                                EXPECT_EQ(result, 1);
-                                EXPECT_EQ(out, ErrorLine(1));
-                            }
-                            ExpectNothingOwned();
-                        }
-                        EXPECT_GT(errors, 3);
-                    }
+    void FailEachAllocation(uint32 type, const std::vector<uint8>& bytes)
+    {
+        int errors = 0;
+        for (int n = 1; n < 100; n++) {
+            gFailAfter = n;
+            int32 result = -1;
+            bool  raised = false;
+            testing::internal::CaptureStdout();
+            try {
+                result = Load(type, bytes);
+            } catch (PMemoryException* e) {
+                e->Delete();
+                raised = true;
+            }
+            std::string out = testing::internal::GetCapturedStdout();
+            bool        failed = gFailAfter == 0;
+            gFailAfter = 0;
+            if (!failed) {
+                EXPECT_EQ(result, 0);
+                break;
+            }
+            SCOPED_TRACE(testing::Message() << "allocation " << n);
+            if (!raised) {
+                errors++;
+                EXPECT_EQ(result, 1);
+                EXPECT_EQ(out, ErrorLine(1));
+            }
+            ExpectNothingOwned();
+        }
+        EXPECT_GT(errors, 3);
+    }
 };
 
 }   // namespace

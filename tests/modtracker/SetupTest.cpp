@@ -11,33 +11,33 @@ namespace {
 class SetupTest : public PlayerTest
 {
 protected:
-    void            TearDown() override { delete[] player.virtualChannels; }
+    void TearDown() override { delete[] player.virtualChannels; }
 
-    void            LoadMod(const char* mark = "M.K.")
-                    {
-                        ModWriter mod(mark);
-                        mod.SetPositions({ 0, 1, 2, 1 });
-                        mod.positions[60] = 4;
-                        ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
-                    }
+    void LoadMod(const char* mark = "M.K.")
+    {
+        ModWriter mod(mark);
+        mod.SetPositions({ 0, 1, 2, 1 });
+        mod.positions[60] = 4;
+        ASSERT_EQ(Load(MODTYPE_NOISETRACKER, mod.Build()), 0);
+    }
     // Loaded, set up and reset, with the voices the mixer's set-up would make.
-    void            Start(uint32 type, const std::vector<uint8>& bytes)
-                    {
-                        ASSERT_EQ(Load(type, bytes), 0);
-                        ASSERT_TRUE(player.InitPlayer());
-                        uint16 count = player.GetVirtualChannels();
-                        delete[] player.virtualChannels;
-                        voices.reset(new RVChannelParser[count]);
-                        player.virtualChannels = new RVChannel*[count];
-                        for (uint16 i = 0; i < count; i++)
-                            player.virtualChannels[i] = &voices[i];
-                        player.InitSound(0);
-                    }
-    void            Play(int ticks)
-                    {
-                        for (int t = 0; t < ticks; t++)
-                            ASSERT_EQ(player.Play(), 0);
-                    }
+    void Start(uint32 type, const std::vector<uint8>& bytes)
+    {
+        ASSERT_EQ(Load(type, bytes), 0);
+        ASSERT_TRUE(player.InitPlayer());
+        uint16 count = player.GetVirtualChannels();
+        delete[] player.virtualChannels;
+        voices.reset(new RVChannelParser[count]);
+        player.virtualChannels = new RVChannel*[count];
+        for (uint16 i = 0; i < count; i++)
+            player.virtualChannels[i] = &voices[i];
+        player.InitSound(0);
+    }
+    void Play(int ticks)
+    {
+        for (int t = 0; t < ticks; t++)
+            ASSERT_EQ(player.Play(), 0);
+    }
 
     std::unique_ptr<RVChannelParser[]> voices;
 };
@@ -47,7 +47,7 @@ class WordsOf : public ModTracker
 {
 public:
     using ModTracker::ModTracker;
-    uint32          Word(int i) const { return i == 1 ? addOnWord1 : i == 2 ? addOnWord2 : addOnWord3; }
+    uint32 Word(int i) const { return i == 1 ? addOnWord1 : i == 2 ? addOnWord2 : addOnWord3; }
 };
 
 }   // namespace
@@ -63,11 +63,9 @@ TEST_F(SetupTest, Description_EveryType_HasItsNameMimeTypeAndText)
     EXPECT_EQ(std::tuple(words.Word(1), words.Word(2), words.Word(3)), std::tuple(3u, 5u, 3u));
     const char* names[] = { "SoundTracker15", "SoundTracker31", "NoiseTracker", "StarTracker",
         "ProTracker", "FastTracker", "TakeTracker", "MultiTracker" };
-    const char* third[] = { nullptr, nullptr, nullptr,
-        "This player has support for AM sounds.",
+    const char* third[] = { nullptr, nullptr, nullptr, "This player has support for AM sounds.",
         "It can handle modules in either 64 or 100 patterns format.",
-        "This is a 6 and 8 channels ProTracker clone.",
-        "This is a 1-32 channels ProTracker clone.",
+        "This is a 6 and 8 channels ProTracker clone.", "This is a 1-32 channels ProTracker clone.",
         "This is a 1-32 channels ProTracker like clone, except that the file format is "
         "totally different." };
     std::string credits = player.GetDescription(0).operator const char*();
@@ -85,8 +83,9 @@ TEST_F(SetupTest, Description_EveryType_HasItsNameMimeTypeAndText)
 TEST_F(SetupTest, Info_EachLine_HasItsLabelAndValue)
 {
     LoadMod();
-    const char* labels[] = { "Song Length:", "Used Patterns:", "Supported/Used Samples:",
-        "Actual Speed (BPM):" };
+    const char* labels[] = {
+        "Song Length:", "Used Patterns:", "Supported/Used Samples:", "Actual Speed (BPM):"
+    };
     const char* values[] = { "4", "5", "31", "125" };
     for (uint32 line = 0; line < 4; line++) {
         EXPECT_EQ(player.GetInfoString(line, RV_INFO_LABEL), labels[line]);
@@ -121,7 +120,7 @@ TEST_F(SetupTest, MultiTracker_ThreeChannels_ShowItsSamplesAndPans)
 TEST_F(SetupTest, CheckAfterLoad_AnotherType_ReadsOnlyTheTracksLoaded)
 {
     ModWriter mod;
-    mod.Cell(0, 63, 3) = { 0, 0, 0xF, 0x90 };     // the last cell of the last track
+    mod.Cell(0, 63, 3) = { 0, 0, 0xF, 0x90 };   // the last cell of the last track
     ASSERT_EQ(Load(MODTYPE_PROTRACKER, mod.Build()), 0);
     ASSERT_EQ(player.ModuleCheck(MODTYPE_MULTITRACKER, MemFile(MtmWriter(4, 64).Build()).get()), 0);
     ASSERT_TRUE(player.InitPlayer());
@@ -141,7 +140,7 @@ TEST_F(SetupTest, InitPlayer_MakesChannelsAndMutex_EndPlayerFreesAll)
     ASSERT_TRUE(player.InitPlayer());
     EXPECT_NE(player.Replay().mutex, nullptr);
     EXPECT_NE(player.Replay().channels, nullptr);
-    ASSERT_TRUE(player.InitPlayer());       // again: replaces, the ASan build sees no leak
+    ASSERT_TRUE(player.InitPlayer());   // again: replaces, the ASan build sees no leak
     player.EndPlayer();
     ExpectNothingOwned();
     player.Cleanup();
@@ -166,22 +165,24 @@ TEST_F(SetupTest, InitSound_ResetsReplayStateAndChannels)
     mod.Cell(1, 2, 3) = { 0, 0, 0xE, 0xE2 };
     Start(MODTYPE_PROTRACKER, mod.Build());
     player.SetSongPosition(1);
-    Play(6 + 3 + 3 + 2);                    // to tick 2 of row 2
+    Play(6 + 3 + 3 + 2);   // to tick 2 of row 2
     const ReplayView played = player.Replay();
     // A position jump and a new pattern delay are taken within the tick that sets them:
     // between ticks posJumpFlag and patternDelay are always clear.
-    EXPECT_EQ(std::tuple(played.speed, played.counter, played.songPos, played.patternPos,
-        played.breakPos, played.posJumpFlag, played.loopJumpFlag, played.patternDelay,
-        played.patternDelayCount), std::tuple(3, 2, 1, 2, 1, false, true, 0, 2));
-    Channel zero{};
+    EXPECT_EQ(
+        std::tuple(played.speed, played.counter, played.songPos, played.patternPos, played.breakPos,
+            played.posJumpFlag, played.loopJumpFlag, played.patternDelay, played.patternDelayCount),
+        std::tuple(3, 2, 1, 2, 1, false, true, 0, 2));
+    Channel zero {};
     for (int i = 0; i < 4; i++)
         EXPECT_NE(memcmp(&played.channels[i], &zero, sizeof(Channel)), 0) << i;
 
     player.InitSound(0);
     const ReplayView replay = player.Replay();
-    EXPECT_EQ(std::tuple(replay.speed, replay.counter, replay.songPos, replay.patternPos,
-        replay.breakPos, replay.posJumpFlag, replay.loopJumpFlag, replay.patternDelay,
-        replay.patternDelayCount), std::tuple(6, 0, 0, 0, 0, false, false, 0, 0));
+    EXPECT_EQ(
+        std::tuple(replay.speed, replay.counter, replay.songPos, replay.patternPos, replay.breakPos,
+            replay.posJumpFlag, replay.loopJumpFlag, replay.patternDelay, replay.patternDelayCount),
+        std::tuple(6, 0, 0, 0, 0, false, false, 0, 0));
     EXPECT_EQ(player.bpm, 150);
     for (int i = 0; i < 4; i++)
         EXPECT_EQ(memcmp(&replay.channels[i], &zero, sizeof(Channel)), 0) << i;
@@ -214,15 +215,16 @@ TEST_F(SetupTest, Positions_SetResetsTheRowAndStaysOnTheList)
     mod.Cell(0, 9, 0) = { 0, 0, 0xE, 0xE3 };
     Start(MODTYPE_PROTRACKER, mod.Build());
     EXPECT_EQ(player.GetSongLength(), 4);
-    Play(6 + 9);                            // row 0, then a row a tick to row 9
+    Play(6 + 9);   // row 0, then a row a tick to row 9
     const ReplayView played = player.Replay();
     EXPECT_EQ(std::tuple(played.patternPos, played.patternDelay, played.patternDelayCount),
         std::tuple(9, 0, 3));
     player.SetSongPosition(2);
     const ReplayView replay = player.Replay();
     EXPECT_EQ(std::tuple(player.GetSongPosition(), replay.patternPos, replay.patternDelay,
-        replay.patternDelayCount), std::tuple(2, 0, 0, 0));
-    player.SetSongPosition(4);              // a seek to the very end
+                  replay.patternDelayCount),
+        std::tuple(2, 0, 0, 0));
+    player.SetSongPosition(4);   // a seek to the very end
     EXPECT_EQ(player.GetSongPosition(), 3);
     player.SetSongPosition(-5);
     EXPECT_EQ(player.GetSongPosition(), 0);

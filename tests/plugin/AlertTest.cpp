@@ -8,7 +8,7 @@
 
 namespace {
 
-const rgb_color kRed = {255, 0, 0, 255};
+const rgb_color kRed = { 255, 0, 0, 255 };
 
 // A view holding text, stylable or not.
 class BTextViewTest : public ::testing::Test
@@ -74,7 +74,7 @@ TEST_F(BTextViewTest, StylableSelection_SplitsRunsAndMergesThemBack)
     EXPECT_EQ(view.RunAt(1).color, kRed);
     EXPECT_EQ(view.RunAt(2).font, *be_plain_font);
 
-    BFont font;
+    BFont     font;
     rgb_color color;
     view.GetFontAndColor(5, &font, &color);
     EXPECT_EQ(font, *be_bold_font);
@@ -105,9 +105,14 @@ TEST_F(BTextViewTest, ModeSize_ChangesOnlyTheSize)
 TEST_F(BTextViewTest, PlainViewOrEmptySelection_StylesAllOrNothing)
 {
     // A plain view styles the whole text; a stylable one with nothing selected, nothing.
-    struct { bool stylable; int32 from, to; const BFont* result; } cases[] = {
-        {false, 1, 2, be_bold_font},
-        {true, 4, 4, be_plain_font},
+    struct
+    {
+        bool         stylable;
+        int32        from, to;
+        const BFont* result;
+    } cases[] = {
+        { false, 1, 2, be_bold_font },
+        { true, 4, 4, be_plain_font },
     };
     for (const auto& c : cases) {
         BTextView fresh;
@@ -120,7 +125,7 @@ TEST_F(BTextViewTest, PlainViewOrEmptySelection_StylesAllOrNothing)
     }
 }
 
-int sHookCalls = 0;
+int         sHookCalls = 0;
 std::string sHookText;
 
 TEST(BAlert, Go_PrintsAndReturnsTheFirstButton)
@@ -129,13 +134,13 @@ TEST(BAlert, Go_PrintsAndReturnsTheFirstButton)
         sHookCalls++;
         sHookText = alert->TextView()->Text();
     });
-    BAlert* alert = new BAlert("Title", "Some text", "One", "Two", nullptr,
-        B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+    BAlert*          alert =
+        new BAlert("Title", "Some text", "One", "Two", nullptr, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
     EXPECT_EQ(alert->CountButtons(), 2);
     EXPECT_STREQ(alert->ButtonLabel(1), "Two");
     EXPECT_EQ(alert->ButtonLabel(2), nullptr);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(alert->Go(), 0);     // the alert is gone now
+    EXPECT_EQ(alert->Go(), 0);   // the alert is gone now
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "[Title]\nSome text\n<One> <Two>\n");
     EXPECT_EQ(sHookCalls, 1);

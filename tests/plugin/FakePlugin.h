@@ -18,24 +18,26 @@
 
 struct FakeScript
 {
-    int32           loadResult = 0;
-    bool            initPlayerResult = true;
-    bool            throwInInitSound = false;
-    bool            throwInPlay = false;
-    int             ticksPerPosition = 2;
-    int             forcedSongLength = -1;     // -1: the length the file gives
-    bool            noPlayer = false;          // NewPlayer yields nothing
+    int32 loadResult = 0;
+    bool  initPlayerResult = true;
+    bool  throwInInitSound = false;
+    bool  throwInPlay = false;
+    int   ticksPerPosition = 2;
+    int   forcedSongLength = -1;   // -1: the length the file gives
+    bool  noPlayer = false;        // NewPlayer yields nothing
 
     std::vector<std::string> calls;
-    std::vector<int16> positionsSet;
-    int             playersAlive = 0;
+    std::vector<int16>       positionsSet;
+    int                      playersAlive = 0;
 };
 
 class FakePlayer : public RVAddOnPlayer
 {
 public:
-    FakePlayer(RVGlobalData* global, FakeScript* script)
-        : RVAddOnPlayer(global), script(script) { script->playersAlive++; }
+    FakePlayer(RVGlobalData* global, FakeScript* script) : RVAddOnPlayer(global), script(script)
+    {
+        script->playersAlive++;
+    }
     ~FakePlayer() override { script->playersAlive--; }
 
     PString GetName(uint32) override { return "Fake"; }
@@ -62,10 +64,18 @@ public:
         return script->loadResult;
     }
 
-    int32 ExtraLoad(PString) override { Log("ExtraLoad"); return 0; }
-    bool  InitPlayer() override { Log("InitPlayer"); return script->initPlayerResult; }
-    void  EndPlayer() override { Log("EndPlayer"); }
-    void  EndSound() override { Log("EndSound"); }
+    int32 ExtraLoad(PString) override
+    {
+        Log("ExtraLoad");
+        return 0;
+    }
+    bool InitPlayer() override
+    {
+        Log("InitPlayer");
+        return script->initPlayerResult;
+    }
+    void EndPlayer() override { Log("EndPlayer"); }
+    void EndSound() override { Log("EndSound"); }
 
     void InitSound(uint16 subSong) override
     {
@@ -96,12 +106,12 @@ public:
     }
 
 private:
-    void  Log(const std::string& call) { script->calls.push_back(call); }
+    void Log(const std::string& call) { script->calls.push_back(call); }
 
-    FakeScript*     script;
-    int16           songLength = 0;
-    int16           position = 0;
-    int             tick = 0;
+    FakeScript* script;
+    int16       songLength = 0;
+    int16       position = 0;
+    int         tick = 0;
 };
 
 class FakePlugin : public MyPlugin
@@ -110,7 +120,7 @@ public:
     // The playback must end while the script it writes to still exists.
     ~FakePlugin() override { CleanupPlaying(); }
 
-    FakeScript      script;
+    FakeScript script;
 
 protected:
     RVAddOnPlayer* NewPlayer(RVGlobal* global) override

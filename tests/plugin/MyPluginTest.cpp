@@ -15,14 +15,14 @@ namespace {
 // What the alert looked like while it was on screen.
 struct ShownAlert
 {
-    int             count = 0;
-    std::string     title;
-    std::string     text;
-    std::string     button;
-    int32           buttons = 0;
-    button_width    width = B_WIDTH_AS_USUAL;
-    alert_type      type = B_EMPTY_ALERT;
-    bool            stylable = false;
+    int                   count = 0;
+    std::string           title;
+    std::string           text;
+    std::string           button;
+    int32                 buttons = 0;
+    button_width          width = B_WIDTH_AS_USUAL;
+    alert_type            type = B_EMPTY_ALERT;
+    bool                  stylable = false;
     std::vector<text_run> runs;
 };
 
@@ -57,7 +57,7 @@ protected:
 
 TEST(MyPlugin, NewPlugin_WritesVersionFirstAndFillsTheHostMembers)
 {
-    int32 version = -7;
+    int32        version = -7;
     InputPlugin* plugin = NewPlugin(&version);
     EXPECT_EQ(version, 2);
     ASSERT_NE(plugin, nullptr);
@@ -97,7 +97,7 @@ TEST_F(AboutBox, Show_TextButtonKindAndStyles)
     EXPECT_EQ(text.rfind("Zarnowelle\nVersion 1.1\n\nMade by ", 0), 0u) << text;
     EXPECT_NE(text.find("\nE-mail: "), std::string::npos);
     ASSERT_GE(text.size(), 2u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");    // the web line, then an empty one
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");   // the web line, then an empty one
     EXPECT_NE(out.find(text), std::string::npos);
     EXPECT_NE(out.find("Aha!"), std::string::npos);
 
@@ -117,12 +117,17 @@ TEST_F(AboutBox, Show_TextButtonKindAndStyles)
 TEST(MyPlugin, GetMimeType_FillsBothTypes)
 {
     MyPlugin plugin;
-    struct Expected { const char* type; const char* extension; const char* shortText;
-        const char* longText; };
+    struct Expected
+    {
+        const char* type;
+        const char* extension;
+        const char* shortText;
+        const char* longText;
+    };
     const Expected expected[] = {
-        {"audio/x-mod", "mod", "MOD Sound Module",
-            "ProTracker and various module formats with 4 or more channels"},
-        {"audio/x-mtm", "mtm", "MultiTracker Module", "2-32 channels MultiTracker module format"},
+        { "audio/x-mod", "mod", "MOD Sound Module",
+            "ProTracker and various module formats with 4 or more channels" },
+        { "audio/x-mtm", "mtm", "MultiTracker Module", "2-32 channels MultiTracker module format" },
     };
     for (int index = 0; index < 2; index++) {
         BMimeType type;
@@ -148,9 +153,9 @@ TEST(MyPlugin, GetMimeType_FillsBothTypes)
 
 TEST(MyPlugin, GetMimeType_OtherIndexesChangeNothing)
 {
-    MyPlugin plugin;
+    MyPlugin  plugin;
     BMimeType type("audio/x-zw-untouched");
-    for (int index : {2, 3, -1, -1000, 1 << 30}) {
+    for (int index : { 2, 3, -1, -1000, 1 << 30 }) {
         EXPECT_FALSE(plugin.GetMimeType(&type, index)) << index;
         EXPECT_STREQ(type.Type(), "audio/x-zw-untouched");
     }
@@ -161,7 +166,7 @@ TEST(MyPlugin, GetMimeType_OtherIndexesChangeNothing)
 
 TEST(MyPlugin, GetSongInfo_WritesOnlyTheFixedFields)
 {
-    MyPlugin plugin;
+    MyPlugin         plugin;
     PlayerInfoStruct record;
     memset(&record, 0xAB, sizeof(record));
     ASSERT_TRUE(plugin.GetSongInfo("/no/such/file.mod", &record));
@@ -189,7 +194,7 @@ TEST(MyPlugin, Idle_PlaybackOperationsAreHarmlessAndNothingToEdit)
     EXPECT_FALSE(plugin.Prefs(false));
     EXPECT_FALSE(plugin.Edit("/tmp/x.mod", true));
     EXPECT_FALSE(plugin.Edit(nullptr, false));
-    char marker = 0;
+    char  marker = 0;
     char* buffer = &marker;
     EXPECT_EQ(plugin.GetAudio(&buffer, 4096), 0);
     EXPECT_EQ(buffer, &marker);
@@ -209,12 +214,30 @@ TEST(MyPlugin, Idle_PlaybackOperationsAreHarmlessAndNothingToEdit)
 
 TEST(MyPlugin, SeekPosition_StaysInsideTheSong)
 {
-    struct Case { int32 value; int32 length; int32 position; };
+    struct Case
+    {
+        int32 value;
+        int32 length;
+        int32 position;
+    };
     const Case cases[] = {
-        {0, 10, 0}, {300, 10, 3}, {999, 10, 9}, {1000, 10, 9}, {5000, 10, 9},
-        {-5, 10, 0}, {-1, 10, 0}, {99, 10, 0}, {100, 10, 1},
-        {INT32_MAX, 128, 127}, {INT32_MIN, 128, 0}, {999, 128, 127}, {500, 1, 0},
-        {0, 0, -1}, {500, 0, -1}, {500, -3, -1}, {999, 32767, 32734},
+        { 0, 10, 0 },
+        { 300, 10, 3 },
+        { 999, 10, 9 },
+        { 1000, 10, 9 },
+        { 5000, 10, 9 },
+        { -5, 10, 0 },
+        { -1, 10, 0 },
+        { 99, 10, 0 },
+        { 100, 10, 1 },
+        { INT32_MAX, 128, 127 },
+        { INT32_MIN, 128, 0 },
+        { 999, 128, 127 },
+        { 500, 1, 0 },
+        { 0, 0, -1 },
+        { 500, 0, -1 },
+        { 500, -3, -1 },
+        { 999, 32767, 32734 },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MyPlugin::SeekPosition(c.value, c.length), c.position)

@@ -4,15 +4,15 @@
 
 #include <cstring>
 
-#include "tests/plugin/FakePlugin.h"
 #include "tests/common/TempDir.h"
+#include "tests/plugin/FakePlugin.h"
 
 namespace {
 
 std::vector<uint8>
 FakeModule(uint8 songLength)
 {
-    return {'F', 'A', 'K', 'E', songLength};
+    return { 'F', 'A', 'K', 'E', songLength };
 }
 
 class PlaybackControl : public ::testing::Test
@@ -22,17 +22,17 @@ protected:
 
     std::string Module(uint8 songLength) { return dir.Write("song.fake", FakeModule(songLength)); }
 
-    TempDir         dir;
-    FakePlugin      plugin;
+    TempDir          dir;
+    FakePlugin       plugin;
     PlayerInfoStruct record;
-    char*           buffer = nullptr;
+    char*            buffer = nullptr;
 };
 
 TEST_F(PlaybackControl, IsOur_AsksEveryTypeAndRecognisesOnlyItsFormat)
 {
     ASSERT_TRUE(plugin.IsOur(Module(4).c_str()));
     EXPECT_EQ(plugin.script.calls,
-        (std::vector<std::string>{"ModuleCheck", "ModuleCheck", "ModuleCheck"}));
+        (std::vector<std::string> { "ModuleCheck", "ModuleCheck", "ModuleCheck" }));
     plugin.script.calls.clear();
     EXPECT_FALSE(plugin.IsOur(dir.Write("other", "OTHER").c_str()));
     EXPECT_EQ(plugin.script.calls.size(), 3u);
@@ -48,32 +48,37 @@ TEST_F(PlaybackControl, InitPlaying_CallsInOrder)
 {
     std::string path = Module(10);
     ASSERT_TRUE(plugin.InitPlaying(path.c_str(), &record));
-    EXPECT_EQ(plugin.script.calls, (std::vector<std::string>{"ModuleCheck", "ModuleCheck",
-        "ModuleCheck", "LoadModule 2 @0", "ExtraLoad", "InitPlayer",
-        "InitSound 0 with channels"}));
+    EXPECT_EQ(plugin.script.calls,
+        (std::vector<std::string> { "ModuleCheck", "ModuleCheck", "ModuleCheck", "LoadModule 2 @0",
+            "ExtraLoad", "InitPlayer", "InitSound 0 with channels" }));
     EXPECT_EQ(record.flags, 29);
     EXPECT_EQ(record.sampleRate, 44100);
     EXPECT_EQ(record.hostWord108, 0);
     EXPECT_EQ(record.hostWord112, 0);
     EXPECT_TRUE(record.hostFlag124);
     EXPECT_FALSE(record.hostFlag127);
-    EXPECT_EQ((uint32)record.position, 0xABABABABu);    // only GetAudio writes it
+    EXPECT_EQ((uint32)record.position, 0xABABABABu);   // only GetAudio writes it
 
     plugin.script.calls.clear();
     plugin.CleanupPlaying();
-    EXPECT_EQ(plugin.script.calls, (std::vector<std::string>{"EndSound", "EndPlayer"}));
+    EXPECT_EQ(plugin.script.calls, (std::vector<std::string> { "EndSound", "EndPlayer" }));
     EXPECT_EQ(plugin.script.playersAlive, 0);
 }
 
 TEST_F(PlaybackControl, InitPlaying_Failures_LeaveNothingBehind)
 {
-    struct Attempt { const char* what; void (*arrange)(FakeScript&); bool badFile; };
+    struct Attempt
+    {
+        const char* what;
+        void (*arrange)(FakeScript&);
+        bool badFile;
+    };
     const Attempt attempts[] = {
-        {"not a module", [](FakeScript&) {}, true},
-        {"load fails", [](FakeScript& s) { s.loadResult = 1003; }, false},
-        {"player refuses", [](FakeScript& s) { s.initPlayerResult = false; }, false},
-        {"throw after mixer set-up", [](FakeScript& s) { s.throwInInitSound = true; }, false},
-        {"no player", [](FakeScript& s) { s.noPlayer = true; }, false},
+        { "not a module", [](FakeScript&) {}, true },
+        { "load fails", [](FakeScript& s) { s.loadResult = 1003; }, false },
+        { "player refuses", [](FakeScript& s) { s.initPlayerResult = false; }, false },
+        { "throw after mixer set-up", [](FakeScript& s) { s.throwInInitSound = true; }, false },
+        { "no player", [](FakeScript& s) { s.noPlayer = true; }, false },
     };
     for (const Attempt& attempt : attempts) {
         FakePlugin fresh;
@@ -82,7 +87,7 @@ TEST_F(PlaybackControl, InitPlaying_Failures_LeaveNothingBehind)
         EXPECT_FALSE(fresh.InitPlaying(path.c_str(), &record)) << attempt.what;
         EXPECT_EQ(fresh.script.playersAlive, 0) << attempt.what;
         EXPECT_EQ(fresh.GetAudio(&buffer, 4096), 0) << attempt.what;
-        EXPECT_EQ(record.flags, 29) << attempt.what;    // written before the failure
+        EXPECT_EQ(record.flags, 29) << attempt.what;   // written before the failure
     }
 }
 
@@ -119,11 +124,22 @@ TEST_F(PlaybackControl, InitPlayingTwice_EndsTheFirstPlayback)
 
 TEST_F(PlaybackControl, JumpTo_AnyValueLandsInsideTheSongAndGetAudioReportsThousandths)
 {
-    plugin.script.ticksPerPosition = 1000;     // the song stands still between seeks
+    plugin.script.ticksPerPosition = 1000;   // the song stands still between seeks
     ASSERT_TRUE(plugin.InitPlaying(Module(10).c_str(), &record));
-    struct { int32 value; int16 position; } jumps[] = {
-        {300, 3}, {999, 9}, {0, 0}, {-5, 0}, {5000, 9}, {1000, 9}, {INT32_MAX, 9},
-        {INT32_MIN, 0}, {-1, 0},
+    struct
+    {
+        int32 value;
+        int16 position;
+    } jumps[] = {
+        { 300, 3 },
+        { 999, 9 },
+        { 0, 0 },
+        { -5, 0 },
+        { 5000, 9 },
+        { 1000, 9 },
+        { INT32_MAX, 9 },
+        { INT32_MIN, 0 },
+        { -1, 0 },
     };
     std::vector<int16> expected;
     for (const auto& jump : jumps) {
@@ -151,8 +167,8 @@ TEST_F(PlaybackControl, EndOfSong_ReturnsZeroAndKeepsPosition)
 {
     ASSERT_TRUE(plugin.InitPlaying(Module(4).c_str(), &record));
     int32 before = -1;
-    int blocks = 0;
-    int result;
+    int   blocks = 0;
+    int   result;
     while ((result = plugin.GetAudio(&buffer, 4096)) != 0 && blocks < 100) {
         before = record.position;
         blocks++;

@@ -48,7 +48,7 @@ protected:
 
     static InputPlugin* NewHostPlugin()
     {
-        int32 version = 0;
+        int32        version = 0;
         InputPlugin* made = sNewPlugin(&version);
         EXPECT_EQ(version, 2);
         return made;
@@ -58,14 +58,14 @@ protected:
     // `positions` entries of pattern 0 unless a list is given.
     static zw::ModWriter SquareSong(int positions)
     {
-        zw::ModWriter mod("M.K.");
+        zw::ModWriter     mod("M.K.");
         std::vector<int8> square(256);
         for (size_t i = 0; i < square.size(); i++)
             square[i] = (i / 16) % 2 ? 80 : -80;
         mod.SetSample(1, square, 64, 0, 128);
         for (int row = 0; row < 64; row += 4)
-            mod.Cell(0, row, 0) = {zw::NotePeriod("C-2"), 1, 0, 0};
-        mod.SetPositions({0});
+            mod.Cell(0, row, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
+        mod.SetPositions({ 0 });
         mod.songLength = (uint8)positions;
         return mod;
     }
@@ -75,15 +75,15 @@ protected:
         return dir.Write(leaf, bytes);
     }
 
-    static void*    sHandle;
+    static void*             sHandle;
     static NewPluginFunction sNewPlugin;
 
-    TempDir         dir;
+    TempDir                      dir;
     std::unique_ptr<InputPlugin> plugin;
-    PlayerInfoStruct record;
+    PlayerInfoStruct             record;
 };
 
-void* PluginLibrary::sHandle = nullptr;
+void*             PluginLibrary::sHandle = nullptr;
 NewPluginFunction PluginLibrary::sNewPlugin = nullptr;
 
 bool
@@ -101,10 +101,10 @@ TEST(PluginExports, NewPluginIsTheOnlyDefinedDynamicSymbol)
 {
     ASSERT_TRUE(std::filesystem::exists(kPluginPath)) << kPluginPath;
     std::string command = std::string("nm -D --defined-only ") + kPluginPath + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE*       pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::vector<std::string> symbols;
-    char line[1024];
+    char                     line[1024];
     while (fgets(line, sizeof(line), pipe) != nullptr) {
         char address[64], kind[8], name[900];
         if (sscanf(line, "%63s %7s %899s", address, kind, name) == 3)
@@ -113,7 +113,7 @@ TEST(PluginExports, NewPluginIsTheOnlyDefinedDynamicSymbol)
             ADD_FAILURE() << "unexpected nm output: " << line;
     }
     ASSERT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(symbols, std::vector<std::string>{"NewPlugin"});
+    EXPECT_EQ(symbols, std::vector<std::string> { "NewPlugin" });
 }
 
 TEST_F(PluginLibrary, IsOurAndInitPlaying_TellModulesFromTheRest)
@@ -121,14 +121,14 @@ TEST_F(PluginLibrary, IsOurAndInitPlaying_TellModulesFromTheRest)
     EXPECT_TRUE(plugin->IsOur(Write("song.mod", SquareSong(3).Build()).c_str()));
     zw::MtmWriter mtm(4);
     mtm.SetSample(1, std::vector<uint8>(64, 200));
-    mtm.Row(1, 0) = {zw::MtmNote("C-3"), 1, 0, 0};
+    mtm.Row(1, 0) = { zw::MtmNote("C-3"), 1, 0, 0 };
     mtm.Sequence(0, 0) = 1;
-    mtm.SetPositions({0});
+    mtm.SetPositions({ 0 });
     EXPECT_TRUE(plugin->IsOur(Write("song.mtm", mtm.Build()).c_str()));
 
     char* buffer = nullptr;
-    for (const std::string& path : {Write("text.mod", std::vector<uint8>(4000, 'x')),
-            Write("empty.mod", {}), dir.File("missing.mod"), dir.Path()}) {
+    for (const std::string& path : { Write("text.mod", std::vector<uint8>(4000, 'x')),
+             Write("empty.mod", {}), dir.File("missing.mod"), dir.Path() }) {
         EXPECT_FALSE(plugin->IsOur(path.c_str())) << path;
         EXPECT_FALSE(plugin->InitPlaying(path.c_str(), &record)) << path;
         EXPECT_EQ(plugin->GetAudio(&buffer, 4096), 0) << path;
@@ -139,8 +139,8 @@ TEST_F(PluginLibrary, IsOurAndInitPlaying_TellModulesFromTheRest)
 TEST_F(PluginLibrary, TruncatedModule_ReportsTheLoaderErrorAndFails)
 {
     std::vector<uint8> whole = SquareSong(2).Build();
-    std::string path = Write("cut.mod", zw::Truncated(whole, 1084 + 512));
-    EXPECT_TRUE(plugin->IsOur(path.c_str()));     // the header alone passes detection
+    std::string        path = Write("cut.mod", zw::Truncated(whole, 1084 + 512));
+    EXPECT_TRUE(plugin->IsOur(path.c_str()));   // the header alone passes detection
 
     testing::internal::CaptureStdout();
     bool started = plugin->InitPlaying(path.c_str(), &record);
@@ -161,9 +161,13 @@ TEST_F(PluginLibrary, Positions_ThousandthsAndSeeks)
     EXPECT_EQ(record.flags, 29);
     EXPECT_EQ(record.sampleRate, 44100);
     char* buffer = nullptr;
-    struct Seek { int32 value; int32 expected; };
-    const Seek seeks[] = {{300, 300}, {999, 900}, {0, 0}, {-5, 0}, {5000, 900}, {1000, 900},
-        {INT32_MIN, 0}, {INT32_MAX, 900}, {450, 400}};
+    struct Seek
+    {
+        int32 value;
+        int32 expected;
+    };
+    const Seek seeks[] = { { 300, 300 }, { 999, 900 }, { 0, 0 }, { -5, 0 }, { 5000, 900 },
+        { 1000, 900 }, { INT32_MIN, 0 }, { INT32_MAX, 900 }, { 450, 400 } };
     for (const Seek& seek : seeks) {
         plugin->JumpTo(seek.value);
         ASSERT_EQ(plugin->GetAudio(&buffer, 4096), 4096) << seek.value;
@@ -180,13 +184,13 @@ TEST_F(PluginLibrary, EndOfSong_ZeroBlockKeepsThePosition)
     // list wraps back to position 0 in block 59 (tick 70), and the song ends with the
     // next row tick, in block 60.
     zw::ModWriter mod = SquareSong(2);
-    mod.SetPositions({0, 1});
-    mod.Cell(0, 0, 1) = {0, 0, 0xF, 0x01};
-    mod.Cell(0, 0, 2) = {0, 0, 0xD, 0x00};
-    mod.Cell(1, 0, 0) = {zw::NotePeriod("C-2"), 1, 0, 0};
+    mod.SetPositions({ 0, 1 });
+    mod.Cell(0, 0, 1) = { 0, 0, 0xF, 0x01 };
+    mod.Cell(0, 0, 2) = { 0, 0, 0xD, 0x00 };
+    mod.Cell(1, 0, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
     ASSERT_TRUE(plugin->InitPlaying(Write("end.mod", mod.Build()).c_str(), &record));
-    int32 before = -1;      // the position field before the zero block
-    int blocks = 0;
+    int32 before = -1;   // the position field before the zero block
+    int   blocks = 0;
     char* buffer = nullptr;
     for (; blocks < 1000; blocks++) {
         before = record.position;
@@ -204,8 +208,8 @@ TEST_F(PluginLibrary, EndOfSong_ZeroBlockKeepsThePosition)
 TEST_F(PluginLibrary, HostRequests_DoNotChangeTheBlocks)
 {
     std::unique_ptr<InputPlugin> other(NewHostPlugin());
-    std::string path = Write("song.mod", SquareSong(3).Build());
-    PlayerInfoStruct otherRecord;
+    std::string                  path = Write("song.mod", SquareSong(3).Build());
+    PlayerInfoStruct             otherRecord;
     ASSERT_TRUE(plugin->InitPlaying(path.c_str(), &record));
     ASSERT_TRUE(other->InitPlaying(path.c_str(), &otherRecord));
     bool sounded = false;
@@ -273,9 +277,9 @@ TEST_F(PluginLibrary, Corpus_ModulesAreRecognisedAndPlayOrReportWhy)
         std::string extension = entry.path().extension();
         if (name == "README.md" || extension == ".nt")
             continue;
-        std::string path = entry.path();
+        std::string                path = entry.path();
         const corpus::KnownModule* known = corpus::Find(name);
-        bool ours = known == nullptr || known->type >= 0;
+        bool                       ours = known == nullptr || known->type >= 0;
         EXPECT_EQ(plugin->IsOur(path.c_str()), ours) << name;
         if (!ours)
             continue;
@@ -290,7 +294,7 @@ TEST_F(PluginLibrary, Corpus_ModulesAreRecognisedAndPlayOrReportWhy)
             continue;
         }
         char* buffer = nullptr;
-        bool sounded = false;
+        bool  sounded = false;
         for (int block = 0; block < 200; block++) {
             int delivered = plugin->GetAudio(&buffer, 4096);
             EXPECT_TRUE(delivered == 0 || delivered == 4096) << name;

@@ -11,23 +11,23 @@
 namespace {
 
 const int kBlockFrames = 1024;
-const int kTickFrames = 882;        // tempo 125
+const int kTickFrames = 882;   // tempo 125
 const int kSpeed = 6;
 
 struct Heard
 {
-    long            frames = 0;     // delivered before the block that returned 0
-    long            loudFrames = 0;
+    long frames = 0;   // delivered before the block that returned 0
+    long loudFrames = 0;
 };
 
 Heard
 PlayToTheEnd(const zw::ModWriter& mod)
 {
-    TempDir dir;
-    std::string path = dir.Write("song.mod", mod.Build());
-    MyPlugin plugin;
+    TempDir          dir;
+    std::string      path = dir.Write("song.mod", mod.Build());
+    MyPlugin         plugin;
     PlayerInfoStruct info = {};
-    Heard heard;
+    Heard            heard;
     EXPECT_TRUE(plugin.InitPlaying(path.c_str(), &info));
     char* buffer = nullptr;
     for (int block = 0; block < 2000 && plugin.GetAudio(&buffer, 4 * kBlockFrames) != 0; block++) {
@@ -68,7 +68,12 @@ TEST(SongEnd, NoteOnTheLastRowOnly_IsHeard)
 // block before the one that holds it.
 TEST(SongEnd, FramesDelivered_GrowByOneRow_ForEveryKindOfEnd)
 {
-    const struct { const char* what; int row; uint8 effect, param; } cases[] = {
+    const struct
+    {
+        const char* what;
+        int         row;
+        uint8       effect, param;
+    } cases[] = {
         { "wrap", 63, 0, 0 },
         { "B00", 10, 0xB, 0x00 },
         { "F00", 20, 0xF, 0x00 },
@@ -78,8 +83,8 @@ TEST(SongEnd, FramesDelivered_GrowByOneRow_ForEveryKindOfEnd)
         zw::ModWriter mod = Song();
         mod.Cell(0, 0, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
         mod.Cell(0, c.row, 1) = { 0, 0, c.effect, c.param };
-        long oldEndTick = kSpeed + kSpeed * c.row;
-        long endFrame = (oldEndTick + kSpeed - 1) * kTickFrames;
+        long  oldEndTick = kSpeed + kSpeed * c.row;
+        long  endFrame = (oldEndTick + kSpeed - 1) * kTickFrames;
         Heard heard = PlayToTheEnd(mod);
         EXPECT_LE(heard.frames, endFrame);
         EXPECT_GT(heard.frames, endFrame - kBlockFrames);

@@ -37,20 +37,17 @@ public:
     bool Available() const { return available; }
 
 private:
-    KernelSet       previous;
-    bool            available;
+    KernelSet previous;
+    bool      available;
 };
 
 const char*
 SetName(KernelSet set)
 {
     switch (set) {
-        case MixKernel::KERNELS_PORTABLE:
-            return "portable";
-        case MixKernel::KERNELS_AVX2:
-            return "avx2";
-        default:
-            return "avx512";
+        case MixKernel::KERNELS_PORTABLE: return "portable";
+        case MixKernel::KERNELS_AVX2: return "avx2";
+        default: return "avx512";
     }
 }
 
@@ -65,43 +62,43 @@ void
 CheckKernelAgainstReference(Kernel<Sample> kernel, KernelSet set, bool surround)
 {
     std::mt19937 rng(surround ? 11 : 7);
-    RVMixer mixer;
+    RVMixer      mixer;
     RVMixerProbe probe(mixer);
-    VINFO voice{};
+    VINFO        voice {};
     probe.SetCurrent(&voice);
 
     for (int round = 0; round < 4000; round++) {
-        const uint32 length = std::uniform_int_distribution<uint32>(1, 200)(rng);
+        const uint32        length = std::uniform_int_distribution<uint32>(1, 200)(rng);
         std::vector<Sample> data(length);
         for (Sample& s : data)
             s = Sample(rng());
         const int64 last = int64(length) * 2048 - 1;
         const int64 position = std::uniform_int_distribution<int64>(0, last)(rng);
         int64 step = std::uniform_int_distribution<int64>(1, round % 4 == 0 ? 20000 : 9000)(rng);
-        const bool backwards = rng() & 1;
-        const int64 room = backwards ? position : last - position;
+        const bool   backwards = rng() & 1;
+        const int64  room = backwards ? position : last - position;
         const uint32 frames = uint32(std::min<int64>(room / step + 1, 300));
         if (backwards)
             step = -step;
         voice.length = length;
         voice.leftVolume = std::uniform_int_distribution<int32>(0, 255)(rng);
-        voice.rightVolume = surround && (rng() & 1) ? voice.leftVolume
+        voice.rightVolume = surround && (rng() & 1)
+            ? voice.leftVolume
             : std::uniform_int_distribution<int32>(0, 255)(rng);
 
         std::vector<int32> expected(2 * frames);
         for (int32& v : expected)
             v = int32(rng());
         std::vector<int32> got = expected;
-        int32 expectedEnd, gotEnd;
+        int32              expectedEnd, gotEnd;
         {
             KernelScope scope(MixKernel::KERNELS_REFERENCE);
-            expectedEnd = (mixer.*kernel)(data.data(), expected.data(), int32(position),
-                int32(step), frames);
+            expectedEnd =
+                (mixer.*kernel)(data.data(), expected.data(), int32(position), int32(step), frames);
         }
         {
             KernelScope scope(set);
-            gotEnd = (mixer.*kernel)(data.data(), got.data(), int32(position), int32(step),
-                frames);
+            gotEnd = (mixer.*kernel)(data.data(), got.data(), int32(position), int32(step), frames);
         }
         ASSERT_EQ(expectedEnd, gotEnd) << SetName(set) << " round " << round;
         ASSERT_EQ(expected, got) << SetName(set) << " round " << round;
@@ -122,11 +119,11 @@ TEST(ReferenceRender, Kernels_RandomStretchesNearSampleEnds_MatchReference)
 
 TEST(ReferenceRender, Mix32To16_EveryCountAndExtremeSums_MatchReference)
 {
-    std::mt19937 rng(3);
+    std::mt19937       rng(3);
     std::vector<int32> sums(100);
     for (size_t i = 0; i < sums.size(); i++) {
-        const int32 extremes[] = { INT32_MIN, INT32_MAX, 16777215, 16777216, -16777216,
-            -16777217, 511, -1, 0 };
+        const int32 extremes[] = { INT32_MIN, INT32_MAX, 16777215, 16777216, -16777216, -16777217,
+            511, -1, 0 };
         sums[i] = i % 3 == 0 ? extremes[i / 3 % 9] : int32(rng());
     }
     RVMixer mixer;
@@ -149,7 +146,7 @@ TEST(ReferenceRender, Mix32To16_EveryCountAndExtremeSums_MatchReference)
 // Sample data that outlives the mixers of a round; the voices point into it.
 struct VoicePool
 {
-    std::vector<std::vector<int8>> bytes;
+    std::vector<std::vector<int8>>  bytes;
     std::vector<std::vector<int16>> words;
 };
 
@@ -160,10 +157,10 @@ struct VoicePool
 VINFO
 RandomVoice(std::mt19937& rng, VoicePool& pool, bool huge)
 {
-    auto pick = [&](uint32 n) { return uint32(rng() % n); };
-    const bool wide = pick(3) == 0;
+    auto         pick = [&](uint32 n) { return uint32(rng() % n); };
+    const bool   wide = pick(3) == 0;
     const uint32 length = huge ? 1100000 : (pick(4) == 0 ? 2 + pick(5000) : 1 + pick(300));
-    const void* data;
+    const void*  data;
     if (wide) {
         pool.words.push_back(RandomSamples<int16>(rng, length));
         data = pool.words.back().data();
@@ -173,14 +170,14 @@ RandomVoice(std::mt19937& rng, VoicePool& pool, bool huge)
     }
     const uint32 steps[] = { 0, 1 + pick(2048), 2048 + pick(2048), 4000 + pick(200),
         8100 + pick(200), 1 + pick(20000) };
-    VINFO v = MakeVoice(data, length, FrequencyForStep(steps[pick(6)]),
-        uint16(pick(5) == 0 ? 0 : pick(257)), uint16(pick(4) == 0 ? 512 : pick(256)),
-        uint16((wide ? VINFO_16BIT : 0) | (pick(3) != 0 ? VINFO_LOOP : 0)
-            | (pick(3) == 0 ? VINFO_PINGPONG : 0) | (pick(4) == 0 ? VINFO_BACKWARDS : 0)));
+    VINFO        v = MakeVoice(data, length, FrequencyForStep(steps[pick(6)]),
+               uint16(pick(5) == 0 ? 0 : pick(257)), uint16(pick(4) == 0 ? 512 : pick(256)),
+               uint16((wide ? VINFO_16BIT : 0) | (pick(3) != 0 ? VINFO_LOOP : 0)
+                   | (pick(3) == 0 ? VINFO_PINGPONG : 0) | (pick(4) == 0 ? VINFO_BACKWARDS : 0)));
     v.loopStart = pick(length);
     v.loopEnd = v.loopStart + 1 + (pick(2) ? pick(4) : pick(length + 5));
     v.position = huge ? int64(1048000 + pick(1000)) * 2048 + pick(2048)
-        : int64(pick(length)) * 2048 + pick(2048);
+                      : int64(pick(length)) * 2048 + pick(2048);
     return v;
 }
 
@@ -195,15 +192,15 @@ TEST(ReferenceRender, Passes_RandomVoices_MatchReference)
         std::mt19937 rng(5);
         for (int round = 0; round < 300; round++) {
             const uint16 channels = uint16(1 + rng() % 32);
-            VoicePool pool;
-            MixerRig reference(channels), fast(channels);
+            VoicePool    pool;
+            MixerRig     reference(channels), fast(channels);
             for (uint16 i = 0; i < channels; i++) {
                 const VINFO voice = RandomVoice(rng, pool, round % 50 == 49 && i == 0);
                 reference.probe.Voice(i) = voice;
                 fast.probe.Voice(i) = voice;
             }
             for (int block = 0; block < 4; block++) {
-                const uint32 frames = 1 + rng() % 1500;
+                const uint32       frames = 1 + rng() % 1500;
                 std::vector<int16> expected, got;
                 {
                     KernelScope scope(MixKernel::KERNELS_REFERENCE);
@@ -242,8 +239,8 @@ TEST(ReferenceRender, Passes_RandomVoices_MatchReference)
 long
 CompareWholeSong(const std::string& path, KernelSet set)
 {
-    MyPlugin reference, fast;
-    PlayerInfoStruct referenceInfo{}, fastInfo{};
+    MyPlugin         reference, fast;
+    PlayerInfoStruct referenceInfo {}, fastInfo {};
     if (!reference.InitPlaying(path.c_str(), &referenceInfo))
         return -1;
     EXPECT_TRUE(fast.InitPlaying(path.c_str(), &fastInfo)) << path;
@@ -251,7 +248,7 @@ CompareWholeSong(const std::string& path, KernelSet set)
     for (;; blocks++) {
         char* expected = nullptr;
         char* got = nullptr;
-        int expectedBytes, gotBytes;
+        int   expectedBytes, gotBytes;
         {
             KernelScope scope(MixKernel::KERNELS_REFERENCE);
             expectedBytes = reference.GetAudio(&expected, PLUGIN_BLOCK_BYTES);
@@ -282,8 +279,8 @@ public:
         dir = mkdtemp(name) != nullptr ? name : "";
         for (const zw::BusySong& song : zw::StandardBusySongs()) {
             const std::string path = dir + "/" + song.name;
-            std::ofstream(path, std::ios::binary).write(
-                reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
             paths.push_back(path);
         }
     }
@@ -292,13 +289,13 @@ public:
         std::error_code error;
         std::filesystem::remove_all(dir, error);
     }
-    std::string     dir;
+    std::string              dir;
     std::vector<std::string> paths;
 };
 
 TEST(ReferenceRender, WholeSongs_DemoAndBusySongs_EqualReferenceSampleForSample)
 {
-    TempSongs songs;
+    TempSongs                songs;
     std::vector<std::string> paths = songs.paths;
     paths.push_back(std::string(ZW_BUILD_DIR) + "/demo.mod");
     for (KernelSet set : kFastSets) {
@@ -316,8 +313,9 @@ TEST(ReferenceRender, WholeSongs_Corpus_EqualReferenceSampleForSample)
     if (!std::filesystem::is_directory(ZW_CORPUS_DIR, error))
         GTEST_SKIP() << "no corpus";
     const KernelSet fastest = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX512)
-        ? MixKernel::KERNELS_AVX512 : MixKernel::KERNELS_PORTABLE;
-    int played = 0;
+        ? MixKernel::KERNELS_AVX512
+        : MixKernel::KERNELS_PORTABLE;
+    int             played = 0;
     for (const auto& entry : std::filesystem::directory_iterator(ZW_CORPUS_DIR, error)) {
         if (CompareWholeSong(entry.path().string(), fastest) > 0)
             played++;

@@ -13,7 +13,7 @@ namespace {
 AMSample
 Envelope()
 {
-    AMSample r{};
+    AMSample r {};
     r.mark = AM_MARK;
     r.startAmplitude = 0;
     r.attack1Level = 256;
@@ -33,9 +33,9 @@ Envelope()
 TEST(AMSounds, Envelope_FullRun_GoesThroughEveryPhase)
 {
     AMSong am(Envelope());
-    Song& song = *am.song;
+    Song&  song = *am.song;
     ASSERT_TRUE(song.Loaded());
-    const zw::TraceTick& note = song.PlayTo(6);
+    const zw::TraceTick&    note = song.PlayTo(6);
     const zw::TraceChannel& ch = note.channels[0];
     EXPECT_EQ(std::tuple(ch.triggered, ch.length, ch.looping, ch.loopLength),
         std::tuple(true, 32u, true, 32u));
@@ -50,7 +50,8 @@ TEST(AMSounds, Envelope_FullRun_GoesThroughEveryPhase)
             EXPECT_EQ(player->Replay().channels[0].amPhase, 2);
         }
     }
-    EXPECT_EQ(volumes, (std::vector<uint32>{ 64, 128, 192, 256, 256, 256, 256, 192, 128, 64, 0, 0 }));
+    EXPECT_EQ(
+        volumes, (std::vector<uint32> { 64, 128, 192, 256, 256, 256, 256, 192, 128, 64, 0, 0 }));
     EXPECT_FALSE(player->Replay().channels[0].amSound);
 }
 
@@ -117,8 +118,8 @@ TEST(AMSounds, Waveform_NumberAboveThree_PlaysItsLowTwoBits)
         ASSERT_TRUE(am.song->Loaded());
         am.song->PlayTo(6);
         ModTracker* player = am.song->Player();
-        EXPECT_EQ(player->virtualChannels[0]->SampleAddress(),
-            player->Replay().amWaveforms[wave & 3]);
+        EXPECT_EQ(
+            player->virtualChannels[0]->SampleAddress(), player->Replay().amWaveforms[wave & 3]);
     }
 }
 
@@ -129,8 +130,8 @@ TEST(AMSounds, Waveform_Noise_IsRewrittenEveryTick)
     r.waveform = 3;
     AMSong am(r);
     ASSERT_TRUE(am.song->Loaded());
-    ModTracker* player = am.song->Player();
-    const int8* noise = player->Replay().amWaveforms[3];
+    ModTracker*       player = am.song->Player();
+    const int8*       noise = player->Replay().amWaveforms[3];
     std::vector<int8> previous(noise, noise + 32);
     for (uint32 play = 1; play <= 20; play++) {
         am.song->PlayTo(play);
@@ -147,10 +148,10 @@ TEST(AMSounds, NoCompanion_Note_PlaysTheSample)
     AMSong am(Envelope(), "C-2", false);
     ASSERT_TRUE(am.song->Loaded());
     const zw::TraceTick& note = am.song->PlayTo(6);
-    ModTracker* player = am.song->Player();
+    ModTracker*          player = am.song->Player();
     EXPECT_EQ(std::tuple(player->virtualChannels[0]->SampleAddress(), note.channels[0].volume,
-        player->Replay().channels[0].amSound), std::tuple(player->Module().samples[0].data, 256u,
-        false));
+                  player->Replay().channels[0].amSound),
+        std::tuple(player->Module().samples[0].data, 256u, false));
 }
 
 TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
@@ -170,7 +171,7 @@ TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
 // The noise refresh draws the generator exactly as 32 calls of Random(255) in a row.
 TEST(AMSounds, NoiseRefresh_SameBytesAsRandomInOrder)
 {
-    ModTracker::Random(255);    // the first call seeds; the test seeds after it
+    ModTracker::Random(255);   // the first call seeds; the test seeds after it
     for (unsigned seed : { 1u, 7u, 123456u }) {
         srand(seed);
         std::vector<int8> expected;
@@ -193,10 +194,10 @@ TEST(AMSounds, UnmarkedSample_NextNote_EndsAMControl)
     ASSERT_TRUE(am.song->Loaded());
     EXPECT_EQ(am.song->PlayTo(11).channels[0].volume, 256u);
     const zw::TraceTick& next = am.song->PlayTo(12);
-    ModTracker* player = am.song->Player();
+    ModTracker*          player = am.song->Player();
     EXPECT_EQ(std::tuple(player->Replay().channels[0].amSound,
-        player->virtualChannels[0]->SampleAddress(), next.channels[0].volume,
-        next.channels[0].frequency),
+                  player->virtualChannels[0]->SampleAddress(), next.channels[0].volume,
+                  next.channels[0].frequency),
         std::tuple(false, player->Module().samples[1].data, 48u * 4, Hz(762)));
     EXPECT_EQ(am.song->PlayTo(13).channels[0].volume, 48u * 4);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-std::atomic<uint64> allocations{ 0 };
+std::atomic<uint64> allocations { 0 };
 
 void*
 CountedAllocation(std::size_t size)
@@ -20,22 +20,48 @@ CountedAllocation(std::size_t size)
 
 }   // namespace
 
-void* operator new(std::size_t size) { return CountedAllocation(size); }
-void* operator new[](std::size_t size) { return CountedAllocation(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+void*
+operator new(std::size_t size)
+{
+    return CountedAllocation(size);
+}
+void*
+operator new[](std::size_t size)
+{
+    return CountedAllocation(size);
+}
+void*
+operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size == 0 ? 1 : size);
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+void*
+operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size == 0 ? 1 : size);
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void
+operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+void
+operator delete[](void* block) noexcept
+{
+    std::free(block);
+}
+void
+operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+void
+operator delete[](void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
 
 using namespace replaytest;
 
@@ -57,11 +83,15 @@ AllocationsDuring(ModTracker* player, uint32 ticks)
 // Tempo changes, slides, loops, delays, jumps and the song's end, all without a new.
 TEST(Allocation, Play_EveryKindOfRow_AllocatesNothing)
 {
-    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x7D }, { 0, 1, 0, "D-2", 1, 0xF, 0x7E },
-        { 0, 2, 0, "E-2", 1, 0x0, 0x37 }, { 0, 3, 1, "C-2", 1, 0x3, 0x08 }, { 0, 4, 1, "", 0, 0x4, 0x8F },
-        { 0, 5, 2, "C-2", 1, 0xE, 0xFF }, { 0, 6, 2, "", 0, 0xE, 0x62 }, { 0, 7, 3, "G-2", 1, 0xE, 0xE2 },
-        { 0, 8, 3, "G-2", 1, 0x9, 0x01 }, { 1, 0, 0, "", 0, 0xF, 0x00 }, { 1, 1, 1, "", 0, 0xB, 0x00 } },
-        { 0, 1, 0 }), MODTYPE_PROTRACKER);
+    Song song(
+        ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x7D }, { 0, 1, 0, "D-2", 1, 0xF, 0x7E },
+                             { 0, 2, 0, "E-2", 1, 0x0, 0x37 }, { 0, 3, 1, "C-2", 1, 0x3, 0x08 },
+                             { 0, 4, 1, "", 0, 0x4, 0x8F }, { 0, 5, 2, "C-2", 1, 0xE, 0xFF },
+                             { 0, 6, 2, "", 0, 0xE, 0x62 }, { 0, 7, 3, "G-2", 1, 0xE, 0xE2 },
+                             { 0, 8, 3, "G-2", 1, 0x9, 0x01 }, { 1, 0, 0, "", 0, 0xF, 0x00 },
+                             { 1, 1, 1, "", 0, 0xB, 0x00 } },
+            { 0, 1, 0 }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(AllocationsDuring(song.Player(), 20000), 0u);
     EXPECT_NE(song.Player()->bpm, 0);
@@ -69,7 +99,7 @@ TEST(Allocation, Play_EveryKindOfRow_AllocatesNothing)
 
 TEST(Allocation, Play_AMSounds_AllocateNothing)
 {
-    AMSample r{};
+    AMSample r {};
     r.mark = AM_MARK;
     r.attack1Level = 200;
     r.attack1Speed = 8;
@@ -85,7 +115,7 @@ TEST(Allocation, Play_AMSounds_AllocateNothing)
 // The counter itself works: a new vector of one element is two allocations.
 TEST(Allocation, Counter_NewVector_CountsBothAllocations)
 {
-    uint64 before = allocations.load();
+    uint64            before = allocations.load();
     std::vector<int>* values = new std::vector<int>(1);
     EXPECT_EQ(allocations.load() - before, 2u);
     delete values;

@@ -42,10 +42,10 @@ TEST(Corpus, Play_EveryCorpusModule_StaysInsideSongAndVolume)
             continue;
         }
         ModTracker* player = recorder.Player();
-        uint32 triggers = 0;
+        uint32      triggers = 0;
         for (int t = 0; t < 5000; t++) {
             const zw::TraceTick& tick = recorder.Step();
-            const ReplayView replay = player->Replay();
+            const ReplayView     replay = player->Replay();
             ASSERT_LT(replay.songPos, player->Module().songLength);
             ASSERT_LT(replay.patternPos, player->Module().rowsPerPattern);
             for (const zw::TraceChannel& ch : tick.channels) {

@@ -27,14 +27,19 @@ TEST(ExtendedEffects, PatternLoop_LoopsAndDelays_PlayTheRowsInOrder)
         threeTimes.insert(threeTimes.end(), again.begin(), again.end());
     }
     threeTimes.push_back(16);
-    struct Case { const char* what; std::vector<At> cells; std::vector<int32> rows;
-        std::vector<uint32> triggers; };
+    struct Case
+    {
+        const char*         what;
+        std::vector<At>     cells;
+        std::vector<int32>  rows;
+        std::vector<uint32> triggers;
+    };
     const Case cases[] = {
         { "E60 on row 8, E62 on row 15: rows 8-15 three times",
             { { 0, 8, 1, "", 0, 0xE, 0x60 }, { 0, 15, 1, "", 0, 0xE, 0x62 } }, threeTimes, {} },
         { "overlapping loops: rows 0-3 on channel 0, rows 2-5 on channel 1",
             { { 0, 0, 0, "", 0, 0xE, 0x60 }, { 0, 3, 0, "", 0, 0xE, 0x61 },
-              { 0, 2, 1, "", 0, 0xE, 0x60 }, { 0, 5, 1, "", 0, 0xE, 0x61 } },
+                { 0, 2, 1, "", 0, 0xE, 0x60 }, { 0, 5, 1, "", 0, 0xE, 0x61 } },
             { 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 2, 3, 0, 1, 2, 3, 4, 5, 6 }, {} },
         // The delay plays out before the loop jumps, and the loop runs once more only.
         { "EE1 and E61 on one row: 0, 1, (1), 0, 1, (1), 2, 3",
@@ -60,7 +65,8 @@ TEST(ExtendedEffects, PatternLoop_LoopsAndDelays_PlayTheRowsInOrder)
 TEST(ExtendedEffects, PatternLoop_Endless_IsReportedAsAnEnd)
 {
     Song song(ProTrackerModule({ { 0, 0, 3, "C-2", 1, 0xF, 0x01 }, { 0, 2, 0, "", 0, 0xE, 0x61 },
-        { 0, 4, 0, "", 0, 0xE, 0x61 } }), MODTYPE_PROTRACKER);
+                  { 0, 4, 0, "", 0, 0xE, 0x61 } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     uint32 ends = 0;
     for (int t = 0; t < 25000; t++) {
@@ -76,7 +82,8 @@ TEST(ExtendedEffects, PatternLoop_Endless_IsReportedAsAnEnd)
 // Plays 18 and 24 without its note; row 2 follows on Play 30.
 TEST(ExtendedEffects, PatternDelay_Two_MakesTheRowThreeTimesAsLong)
 {
-    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x0, 0x00 }, { 0, 1, 0, "D-2", 1, 0xE, 0xE2 } }),
+    Song song(
+        ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x0, 0x00 }, { 0, 1, 0, "D-2", 1, 0xE, 0xE2 } }),
         MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(30);
@@ -85,7 +92,7 @@ TEST(ExtendedEffects, PatternDelay_Two_MakesTheRowThreeTimesAsLong)
     EXPECT_EQ(ticks[17].tick, 0u);
     EXPECT_EQ(ticks[23].tick, 0u);
     EXPECT_EQ(ticks[29].row, 2);
-    EXPECT_EQ(TriggerPlays(ticks), (std::vector<uint32>{ 6, 12 }));
+    EXPECT_EQ(TriggerPlays(ticks), (std::vector<uint32> { 6, 12 }));
 }
 
 // ED3: the note starts on tick 3 (Play 9); EC3 cuts the volume on tick 3; E51 plays C-2
@@ -97,15 +104,15 @@ TEST(ExtendedEffects, NoteDelayCutAndFineTune_ProTrackerAndNoiseTracker_ActAsThe
         SCOPED_TRACE(pro ? "ProTracker" : "NoiseTracker");
         std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 1, 0xE, 0xD3 },
             { 0, 0, 1, "C-2", 1, 0xE, 0xC3 }, { 0, 0, 2, "C-2", 1, 0xE, 0x51 } };
-        Song song(pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells),
+        Song                      song(pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells),
             pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
-        EXPECT_EQ(TriggerPlays(ticks, 0), pro ? std::vector<uint32>{ 9 } : std::vector<uint32>{});
+        EXPECT_EQ(TriggerPlays(ticks, 0), pro ? std::vector<uint32> { 9 } : std::vector<uint32> {});
         if (pro) {
             EXPECT_EQ(ticks[8].channels[0].frequency, Hz(856));
         }
-        EXPECT_EQ(TriggerPlays(ticks, 1), (std::vector<uint32>{ 6 }));
+        EXPECT_EQ(TriggerPlays(ticks, 1), (std::vector<uint32> { 6 }));
         EXPECT_EQ(ticks[7].channels[1].volume, 256u);
         EXPECT_EQ(ticks[8].channels[1].volume, pro ? 0u : 256u);
         EXPECT_EQ(ticks[5].channels[2].frequency, Hz(850));
@@ -118,7 +125,7 @@ TEST(ExtendedEffects, Retrigger_E93_RestartsEveryThirdTick)
     Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0x93 }, { 0, 1, 0, "", 0, 0xE, 0x93 } }),
         MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    EXPECT_EQ(TriggerPlays(song.Record(17)), (std::vector<uint32>{ 6, 9, 12, 15 }));
+    EXPECT_EQ(TriggerPlays(song.Record(17)), (std::vector<uint32> { 6, 9, 12, 15 }));
 }
 
 // EA4 on volume 40 adds 4 once per row; from 62 it stops at 64. EB4 and E12/E22 act
@@ -126,17 +133,19 @@ TEST(ExtendedEffects, Retrigger_E93_RestartsEveryThirdTick)
 TEST(ExtendedEffects, FineSlides_ProTracker_ActOncePerRow)
 {
     for (bool pro : { true, false }) {
-        std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 2, 0xE, 0xA4 }, { 0, 1, 0, "", 0, 0xE, 0xA4 },
-            { 0, 0, 1, "C-2", 3, 0xE, 0xA4 }, { 0, 0, 2, "C-2", 2, 0xE, 0x12 },
-            { 0, 1, 2, "", 0, 0xE, 0x12 }, { 0, 0, 3, "C-2", 3, 0xE, 0xB4 } };
-        zw::ModWriter mod = pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells);
+        std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 2, 0xE, 0xA4 },
+            { 0, 1, 0, "", 0, 0xE, 0xA4 }, { 0, 0, 1, "C-2", 3, 0xE, 0xA4 },
+            { 0, 0, 2, "C-2", 2, 0xE, 0x12 }, { 0, 1, 2, "", 0, 0xE, 0x12 },
+            { 0, 0, 3, "C-2", 3, 0xE, 0xB4 } };
+        zw::ModWriter             mod = pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells);
         mod.SetSample(2, Ramp(64), 40);
         mod.SetSample(3, Ramp(64), 62);
         Song song(mod, pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
         auto volume = [&](int i, int c) { return uint32(ticks[i].channels[c].volume); };
-        EXPECT_EQ(std::tuple(volume(5, 0), volume(10, 0), volume(11, 0), volume(5, 1), volume(10, 3)),
+        EXPECT_EQ(
+            std::tuple(volume(5, 0), volume(10, 0), volume(11, 0), volume(5, 1), volume(10, 3)),
             pro ? std::tuple(44u * 4, 44u * 4, 48u * 4, 64u * 4, 58u * 4)
                 : std::tuple(40u * 4, 40u * 4, 40u * 4, 62u * 4, 62u * 4));
         EXPECT_EQ(std::tuple(ticks[10].channels[2].frequency, ticks[11].channels[2].frequency),
@@ -150,7 +159,8 @@ TEST(ExtendedEffects, FineSlides_ProTracker_ActOncePerRow)
 TEST(ExtendedEffects, Glissando_On_RoundsToSemitones)
 {
     Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, 0x31 }, { 0, 1, 0, "D-2", 0, 0x3, 0x04 },
-        { 0, 2, 0, "", 0, 0xE, 0xF5 }, { 0, 3, 0, "", 0, 0xE, 0x30 } }), MODTYPE_PROTRACKER);
+                  { 0, 2, 0, "", 0, 0xE, 0xF5 }, { 0, 3, 0, "", 0, 0xE, 0x30 } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.RowFrequencies(12), Hz({ 856, 808, 808, 808, 808, 808 }));
     EXPECT_EQ(song.Player()->Replay().channels[0].period, 856 - 5 * 4);
@@ -207,7 +217,7 @@ TEST(ExtendedEffects, Funk_SlowestSpeed_InvertsOnTheTwentySixthStep)
     mod.SetSample(1, Ramp(64), 64, 16, 8);
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
-    const int8* data = song.Player()->Module().samples[0].data;
+    const int8*       data = song.Player()->Module().samples[0].data;
     std::vector<int8> original = Ramp(64);
     song.PlayTo(34);
     EXPECT_TRUE(std::equal(original.begin(), original.end(), data));
@@ -218,7 +228,8 @@ TEST(ExtendedEffects, Funk_SlowestSpeed_InvertsOnTheTwentySixthStep)
 // Funk on a sample without data writes nothing; without a loop it stays in the sample.
 TEST(ExtendedEffects, Funk_EmptyOrUnloopedSample_StaysInsideTheSample)
 {
-    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 2, 0xE, 0xFF }, { 0, 0, 1, "C-2", 3, 0xE, 0xFF } });
+    zw::ModWriter mod =
+        ProTrackerModule({ { 0, 0, 0, "C-2", 2, 0xE, 0xFF }, { 0, 0, 1, "C-2", 3, 0xE, 0xFF } });
     mod.SetSample(2, {}, 64);
     mod.SetSample(3, Ramp(2), 64);
     Song song(mod, MODTYPE_PROTRACKER);

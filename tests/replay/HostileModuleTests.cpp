@@ -84,14 +84,15 @@ FillRandomCells(zw::ModWriter& mod, std::mt19937& random, int patterns)
     for (int p = 0; p < patterns; p++) {
         for (int row = 0; row < 64; row++) {
             for (int c = 0; c < mod.channels; c++) {
-                int n = note(random);
+                int    n = note(random);
                 uint16 period = n == 0 || n > 84 ? 0 : periods[0][n - 1];
                 // Few speed commands, so the song moves through many rows.
                 int e = effect(random);
                 int param = byte(random);
                 if (e == 0xF && param < 32 && param != 0)
                     param = 1;
-                mod.Cell(p, row, c) = { period, SampleNumber(byte(random), 7), uint8(e), uint8(param) };
+                mod.Cell(
+                    p, row, c) = { period, SampleNumber(byte(random), 7), uint8(e), uint8(param) };
             }
         }
     }
@@ -102,7 +103,13 @@ FillRandomCells(zw::ModWriter& mod, std::mt19937& random, int patterns)
 
 TEST(HostileModules, RandomCells_EveryModFlavour_StayInsideSongAndSamples)
 {
-    struct Flavour { const char* mark; int samples; uint8 restart; uint32 type; };
+    struct Flavour
+    {
+        const char* mark;
+        int         samples;
+        uint8       restart;
+        uint32      type;
+    };
     const Flavour flavours[] = {
         { "", 15, 0, MODTYPE_SOUNDTRACKER15 },
         { "M.K.", 31, 0, MODTYPE_NOISETRACKER },
@@ -113,7 +120,7 @@ TEST(HostileModules, RandomCells_EveryModFlavour_StayInsideSongAndSamples)
     uint32 triggers = 0;
     for (const Flavour& f : flavours) {
         for (uint32 seed = 1; seed <= 6; seed++) {
-            std::mt19937 random(seed);
+            std::mt19937  random(seed);
             zw::ModWriter mod(f.mark, f.samples);
             mod.restart = f.restart;
             AddHostileSamples(mod);
@@ -146,16 +153,17 @@ TEST(HostileModules, RandomRows_MultiTracker_StayInsideSongAndSamples)
 {
     uint32 triggers = 0;
     for (uint32 seed = 1; seed <= 6; seed++) {
-        std::mt19937 random(seed);
+        std::mt19937                       random(seed);
         std::uniform_int_distribution<int> byte(0, 255);
-        zw::MtmWriter mtm(6, 32);
+        zw::MtmWriter                      mtm(6, 32);
         mtm.SetSample(1, std::vector<uint8>(300, 150), 64, 100, 250);
         mtm.SetSample(2, std::vector<uint8>(), 64);
         mtm.SetSample(3, std::vector<uint8>(1, 7), 80, 0, 900);
         for (int t = 1; t <= 8; t++) {
             for (int row = 0; row < 32; row++)
-                mtm.Row(t, row) = { uint8(byte(random) % 64), uint8(SampleNumber(byte(random), 5) % 64),
-                    uint8(byte(random) % 16), uint8(byte(random)) };
+                mtm.Row(t, row) = { uint8(byte(random) % 64),
+                    uint8(SampleNumber(byte(random), 5) % 64), uint8(byte(random) % 16),
+                    uint8(byte(random)) };
         }
         for (int p = 0; p < 3; p++) {
             for (int c = 0; c < 6; c++)
@@ -176,9 +184,9 @@ TEST(HostileModules, RandomRows_MultiTracker_StayInsideSongAndSamples)
 // Breaks, jumps, loops and delays on every row of a song: it keeps moving and ends.
 TEST(HostileModules, FlowCommands_OnEveryRow_KeepTheSongMovingToItsEnd)
 {
-    std::mt19937 random(7);
+    std::mt19937                       random(7);
     std::uniform_int_distribution<int> byte(0, 255), pick(0, 5);
-    zw::ModWriter mod = ProTrackerModule();
+    zw::ModWriter                      mod = ProTrackerModule();
     mod.SetPositions({ 0, 1, 2, 3 });
     const uint8 effects[] = { 0xB, 0xD, 0xE, 0xE, 0xE, 0xF };
     for (int p = 0; p < 4; p++) {

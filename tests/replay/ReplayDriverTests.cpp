@@ -27,7 +27,8 @@ TEST(ReplayDriver, Play_FirstTicks_ReadTheFirstRowOnTheSixth)
     EXPECT_EQ(Where(ticks[5]), std::tuple(0, 0, 0u, 6u, 125u));
     EXPECT_EQ(std::tuple(first.triggered, first.sample, first.start, first.length, first.looping),
         std::tuple(true, 1u, 0u, 512u, false));
-    EXPECT_EQ(std::tuple(first.frequency, first.volume, first.mute), std::tuple(4143u, 256u, false));
+    EXPECT_EQ(
+        std::tuple(first.frequency, first.volume, first.mute), std::tuple(4143u, 256u, false));
     for (int i = 6; i < 11; i++) {
         EXPECT_EQ(Where(ticks[i]), std::tuple(0, 0, uint32(i - 5), 6u, 125u));
         EXPECT_FALSE(ticks[i].channels[0].triggered);
@@ -42,11 +43,12 @@ TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
 {
     // Two positions of 64 rows: the last row of the song is read on Play 6 + 127 = 133,
     // and the song ends on 134, which reads row 0 again; the second pass ends on 262.
-    Song list(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 63, 0, "D-2", 1, 0, 0 } },
-        { 0, 1 }), MODTYPE_PROTRACKER);
+    Song list(ProTrackerModule(
+                  { { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 63, 0, "D-2", 1, 0, 0 } }, { 0, 1 }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(list.Loaded());
     std::vector<zw::TraceTick> ticks = list.Record(300);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 134, 262 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 134, 262 }));
     EXPECT_EQ(Where(ticks[132]), std::tuple(1, 63, 0u, 1u, 125u));
     EXPECT_EQ(Where(ticks[133]), std::tuple(0, 0, 0u, 1u, 125u));
     EXPECT_EQ(list.Player()->GetSongPosition(), 0);
@@ -55,10 +57,11 @@ TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
     // of the list is never reached. Row 0 of position 3 is read on Play 6 + 192 = 198;
     // the second pass starts on Play 199, which tells the end, and reaches it on 391.
     Song back(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 3, 0, 1, "", 0, 0xB, 0x00 } },
-        { 0, 1, 2, 3 }), MODTYPE_PROTRACKER);
+                  { 0, 1, 2, 3 }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(back.Loaded());
     ticks = back.Record(400);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 199, 392 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 199, 392 }));
     EXPECT_EQ(ticks[197].pos, 3);
     EXPECT_EQ(Where(ticks[198]), std::tuple(0, 0, 0u, 1u, 125u));
 }
@@ -68,11 +71,12 @@ TEST(ReplayDriver, ModuleEnds_EachPass_OnceAtTheEndOfTheListOrAJumpBack)
 // the repeat runs on 198 and the end is told on 201, the tick that reads row 0 again.
 TEST(ReplayDriver, ModuleEnds_AfterTheLastRowsDelay)
 {
-    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x03 }, { 0, 63, 0, "D-2", 1, 0xE, 0xE1 } }),
+    Song song(
+        ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x03 }, { 0, 63, 0, "D-2", 1, 0xE, 0xE1 } }),
         MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(205);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 201 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 201 }));
     EXPECT_EQ(std::tuple(ticks[194].row, ticks[197].row, ticks[200].row), std::tuple(63, 63, 0));
 }
 
@@ -81,13 +85,15 @@ TEST(ReplayDriver, ModuleEnds_AfterTheLastRowsDelay)
 TEST(ReplayDriver, PositionJump_LaterChannelsOfTheRow_ReadTheSamePatternAndLastJumpWins)
 {
     Song song(ProTrackerModule({ { 0, 0, 0, "", 0, 0xB, 0x03 }, { 3, 0, 0, "", 0, 0xB, 0x00 },
-        { 3, 0, 1, "E-2", 1, 0, 0 }, { 3, 0, 2, "", 0, 0xB, 0x05 } }, { 0, 1, 2, 3, 4, 5 }),
+                                   { 3, 0, 1, "E-2", 1, 0, 0 }, { 3, 0, 2, "", 0, 0xB, 0x05 } },
+                  { 0, 1, 2, 3, 4, 5 }),
         MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_FALSE(song.PlayTo(6).ended);
     const zw::TraceTick& jumpRow = song.PlayTo(12);
     EXPECT_EQ(std::tuple(jumpRow.pos, jumpRow.ended, jumpRow.channels[1].triggered,
-        jumpRow.channels[1].frequency), std::tuple(3, false, true, Hz(678)));
+                  jumpRow.channels[1].frequency),
+        std::tuple(3, false, true, Hz(678)));
     const zw::TraceTick& next = song.PlayTo(18);
     EXPECT_EQ(std::tuple(next.pos, next.row), std::tuple(5, 0));
 }
@@ -99,12 +105,13 @@ TEST(ReplayDriver, JumpToThisPosition_RowsNotHeard_PlayOnUntilOneWasHeard)
     zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 },
         { 0, 0, 1, "", 0, 0xB, 0x00 }, { 0, 0, 2, "", 0, 0xD, 0x03 } });
     for (int row = 3; row >= 1; row--)
-        SetCells(mod, { { 0, row, 1, "", 0, 0xB, 0x00 }, { 0, row, 2, "", 0, 0xD, uint8(row - 1) } });
+        SetCells(
+            mod, { { 0, row, 1, "", 0, 0xB, 0x00 }, { 0, row, 2, "", 0, 0xD, uint8(row - 1) } });
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(18);
-    EXPECT_EQ(Rows(ticks, 5, 12), (std::vector<int32>{ 0, 3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1 }));
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 10, 14, 18 }));
+    EXPECT_EQ(Rows(ticks, 5, 12), (std::vector<int32> { 0, 3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 10, 14, 18 }));
 }
 
 // Row 2 jumps to row 10 of this position, row 12 back to row 2, heard: the song ends.
@@ -115,19 +122,19 @@ TEST(ReplayDriver, JumpOntoARowHeard_InThisPass_EndsTheSongUnlessASeekCameBetwee
     zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 },
         { 0, 2, 1, "", 0, 0xB, 0x00 }, { 0, 2, 2, "", 0, 0xD, 0x10 },
         { 0, 12, 1, "", 0, 0xB, 0x00 }, { 0, 12, 2, "", 0, 0xD, 0x02 } });
-    Song song(mod, MODTYPE_PROTRACKER);
+    Song          song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(12);
-    EXPECT_EQ(Rows(ticks, 5, 7), (std::vector<int32>{ 0, 1, 2, 10, 11, 12, 2 }));
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 12 }));
+    EXPECT_EQ(Rows(ticks, 5, 7), (std::vector<int32> { 0, 1, 2, 10, 11, 12, 2 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 12 }));
 
     Song seek(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(seek.Loaded());
     ticks = seek.Record(9);
-    EXPECT_EQ(Rows(ticks, 5, 4), (std::vector<int32>{ 0, 1, 2, 10 }));
+    EXPECT_EQ(Rows(ticks, 5, 4), (std::vector<int32> { 0, 1, 2, 10 }));
     seek.Player()->SetSongPosition(0);
     ticks = seek.Record(4);
-    EXPECT_EQ(Rows(ticks, 0, 4), (std::vector<int32>{ 0, 1, 2, 10 }));
+    EXPECT_EQ(Rows(ticks, 0, 4), (std::vector<int32> { 0, 1, 2, 10 }));
     EXPECT_TRUE(EndTicks(ticks).empty());
 }
 
@@ -136,8 +143,9 @@ TEST(ReplayDriver, JumpOntoARowHeard_InThisPass_EndsTheSongUnlessASeekCameBetwee
 // row 0 of position 1.
 TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
 {
-    Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x40 }, { 0, 2, 0, "", 0, 0xF, 0x00 } },
-        { 0, 1 }), MODTYPE_PROTRACKER);
+    Song song(ProTrackerModule(
+                  { { 0, 0, 0, "C-2", 1, 0xF, 0x40 }, { 0, 2, 0, "", 0, 0xF, 0x00 } }, { 0, 1 }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.PlayTo(6).bpm, 64u);
     const zw::TraceTick& stop = song.PlayTo(18);
@@ -151,7 +159,8 @@ TEST(ReplayDriver, SpeedZero_ProTracker_StopsTheSong)
 // The SoundTracker types have no tempo: F00 is speed 1, F40 speed 31, and nothing ends.
 TEST(ReplayDriver, SpeedCommand_SoundTracker_IsSpeedOnly)
 {
-    Song song(SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0xF, 0x00 }, { 0, 1, 0, "", 0, 0xF, 0x40 } }),
+    Song song(
+        SoundTracker15Module({ { 0, 0, 0, "C-2", 1, 0xF, 0x00 }, { 0, 1, 0, "", 0, 0xF, 0x40 } }),
         MODTYPE_SOUNDTRACKER15);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
@@ -165,7 +174,8 @@ TEST(ReplayDriver, SpeedCommand_SoundTracker_IsSpeedOnly)
 TEST(ReplayDriver, SpeedCommand_Extremes_SetSpeedOrTempo)
 {
     Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 0, 1, 0, "", 0, 0xF, 0x20 },
-        { 0, 2, 0, "", 0, 0xF, 0xFF }, { 0, 3, 0, "", 0, 0xF, 0x1F } }), MODTYPE_PROTRACKER);
+                  { 0, 2, 0, "", 0, 0xF, 0xFF }, { 0, 3, 0, "", 0, 0xF, 0x1F } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     std::vector<zw::TraceTick> ticks = song.Record(40);
     EXPECT_EQ(ticks[5].speed, 1u);
@@ -178,12 +188,22 @@ TEST(ReplayDriver, SpeedCommand_Extremes_SetSpeedOrTempo)
 // (D99, DFF, D64) continue at row 0 of the next position, without ending the song.
 TEST(ReplayDriver, PatternBreak_Parameter_GoesToThatRowOfTheNextPosition)
 {
-    const struct { uint8 param; int32 row; } cases[] = {
-        { 0x10, 10 }, { 0x0F, 15 }, { 0x99, 0 }, { 0xFF, 0 }, { 0x64, 0 },
+    const struct
+    {
+        uint8 param;
+        int32 row;
+    } cases[] = {
+        { 0x10, 10 },
+        { 0x0F, 15 },
+        { 0x99, 0 },
+        { 0xFF, 0 },
+        { 0x64, 0 },
     };
     for (const auto& c : cases) {
-        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 0, 0, 1, "", 0, 0xD, c.param } },
-            { 0, 1 }), MODTYPE_PROTRACKER);
+        Song song(
+            ProTrackerModule(
+                { { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 0, 0, 1, "", 0, 0xD, c.param } }, { 0, 1 }),
+            MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& next = song.PlayTo(7);
         EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(1, c.row, false))
@@ -196,13 +216,16 @@ TEST(ReplayDriver, PatternBreak_Parameter_GoesToThatRowOfTheNextPosition)
 TEST(ReplayDriver, PositionJump_PastTheSong_EndsAndRestarts)
 {
     for (uint8 target : { uint8(0x02), uint8(0x7F), uint8(0x80), uint8(0xFF) }) {
-        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 0, 0, "", 0, 0xB, target } },
-            { 0, 1 }), MODTYPE_PROTRACKER);
+        Song song(
+            ProTrackerModule(
+                { { 0, 0, 0, "C-2", 1, 0xF, 0x01 }, { 1, 0, 0, "", 0, 0xB, target } }, { 0, 1 }),
+            MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         const zw::TraceTick& jump = song.PlayTo(70);
         EXPECT_EQ(std::tuple(jump.pos, jump.ended), std::tuple(1, false)) << int(target);
         const zw::TraceTick& next = song.PlayTo(71);
-        EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(0, 0, true)) << int(target);
+        EXPECT_EQ(std::tuple(next.pos, next.row, next.ended), std::tuple(0, 0, true))
+            << int(target);
         EXPECT_LT(song.Player()->Replay().songPos, song.Player()->Module().songLength);
     }
 }

@@ -50,16 +50,17 @@ Ramp(size_t bytes)
 // sample, effect, parameter.
 struct At
 {
-    int             pattern, row, channel;
-    const char*     note;
-    uint8           sample, effect, param;
+    int         pattern, row, channel;
+    const char* note;
+    uint8       sample, effect, param;
 };
 
 inline void
 SetCells(zw::ModWriter& mod, std::initializer_list<At> cells)
 {
     for (const At& c : cells)
-        mod.Cell(c.pattern, c.row, c.channel) = { zw::NotePeriod(c.note), c.sample, c.effect, c.param };
+        mod.Cell(
+            c.pattern, c.row, c.channel) = { zw::NotePeriod(c.note), c.sample, c.effect, c.param };
 }
 
 // Sample 1 is 512 ramp bytes at volume 64. M.K. with restart byte 127 is detected as
@@ -138,7 +139,7 @@ public:
 
     // What channel `channel` sent on the six ticks of the row read on Play `rowPlay`.
     template<typename T>
-    std::vector<uint32> Row(uint32 rowPlay, int channel, T zw::TraceChannel::* field)
+    std::vector<uint32> Row(uint32 rowPlay, int channel, T zw::TraceChannel::*field)
     {
         std::vector<uint32> result;
         for (uint32 play = rowPlay; play < rowPlay + 6; play++)
@@ -146,13 +147,18 @@ public:
         return result;
     }
     std::vector<uint32> RowFrequencies(uint32 rowPlay, int channel = 0)
-        { return Row(rowPlay, channel, &zw::TraceChannel::frequency); }
-    std::vector<uint32> RowVolumes(uint32 rowPlay) { return Row(rowPlay, 0, &zw::TraceChannel::volume); }
+    {
+        return Row(rowPlay, channel, &zw::TraceChannel::frequency);
+    }
+    std::vector<uint32> RowVolumes(uint32 rowPlay)
+    {
+        return Row(rowPlay, 0, &zw::TraceChannel::volume);
+    }
 
     ModTracker* Player() { return recorder.Player(); }
 
     zw::TraceRecorder recorder;
-    std::string     error;
+    std::string       error;
 };
 
 // Where a tick is and how fast it goes: pos, row, tick, speed, bpm.
@@ -228,8 +234,8 @@ public:
         song = std::make_unique<Song>(path, MODTYPE_STARTRACKER);
     }
 
-    TempDir         dir;
-    std::string     path = dir.File("song.mod");
+    TempDir               dir;
+    std::string           path = dir.File("song.mod");
     std::unique_ptr<Song> song;
 };
 

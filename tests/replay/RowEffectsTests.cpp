@@ -8,8 +8,14 @@ using namespace replaytest;
 // row `row` (Play 6 + 6 * row on), and the period it keeps afterwards.
 TEST(RowEffects, PitchEffects_OneCell_SendTheirPeriodsTickByTick)
 {
-    const struct { const char* note; uint8 effect, param; uint32 row;
-        std::vector<uint32> periods; uint16 periodAfter; } cases[] = {
+    const struct
+    {
+        const char*         note;
+        uint8               effect, param;
+        uint32              row;
+        std::vector<uint32> periods;
+        uint16              periodAfter;
+    } cases[] = {
         // 037: base, +3, +7, base, +3, +7 (tick 0 only re-sends); the base period stays.
         { "C-2", 0x0, 0x37, 0, { 856, 720, 570, 856, 720, 570 }, 856 },
         // At the top note there is nothing above: the steps stay on B-6.
@@ -23,9 +29,10 @@ TEST(RowEffects, PitchEffects_OneCell_SendTheirPeriodsTickByTick)
         { "C-2", 0x1, 0x10, 0, { 856, 840, 824, 808, 792, 776 }, 776 },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.note << " " << int(c.effect) << int(c.param)
-            << " row " << c.row);
-        Song song(ProTrackerModule({ { 0, 0, 0, c.note, 1, c.effect, c.param } }), MODTYPE_PROTRACKER);
+        SCOPED_TRACE(testing::Message()
+            << c.note << " " << int(c.effect) << int(c.param) << " row " << c.row);
+        Song song(
+            ProTrackerModule({ { 0, 0, 0, c.note, 1, c.effect, c.param } }), MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         std::vector<uint32> want;
         for (uint32 period : c.periods)
@@ -42,12 +49,12 @@ TEST(RowEffects, TonePortamento_ReachesItsTarget_StopsThere)
 {
     zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x0, 0x00 },
         { 0, 1, 0, "E-2", 1, 0x3, 0x40 }, { 0, 2, 0, "C-2", 0, 0x3, 0x00 } });
-    Song song(mod, MODTYPE_PROTRACKER);
+    Song          song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     EXPECT_EQ(song.RowFrequencies(12), Hz({ 856, 792, 728, 678, 678, 678 }));
     EXPECT_EQ(song.Player()->Replay().channels[0].wantedPeriod, 0);
     // Replay ticks 4 and 5 of row 1 to look at what was sent.
-    Song again(mod, MODTYPE_PROTRACKER);
+    Song                       again(mod, MODTYPE_PROTRACKER);
     std::vector<zw::TraceTick> ticks = again.Record(18);
     EXPECT_FALSE(ticks[11].channels[0].triggered);
     auto sent = [&](int i) { return (ticks[i].channels[0].told & RV_CHANNEL_FREQUENCY) != 0; };
@@ -64,7 +71,11 @@ TEST(RowEffects, TonePortamento_ReachesItsTarget_StopsThere)
 //   square d: 29 for every position (sign from the position)
 TEST(RowEffects, Vibrato_EachWaveform_FollowsItsTable)
 {
-    struct Case { uint8 wave; std::vector<uint32> row0, row1; };
+    struct Case
+    {
+        uint8               wave;
+        std::vector<uint32> row0, row1;
+    };
     std::vector<Case> cases = {
         { 0x40, Hz({ 856, 856, 877, 885, 877, 856 }), Hz({ 856, 835, 827, 835, 856, 877 }) },
         { 0x41, Hz({ 856, 856, 863, 871, 878, 827 }), Hz({ 856, 834, 842, 849, 856, 863 }) },
@@ -72,8 +83,9 @@ TEST(RowEffects, Vibrato_EachWaveform_FollowsItsTable)
         { 0x43, Hz({ 856, 885, 885, 885, 885, 827 }), Hz({ 856, 827, 827, 827, 885, 885 }) },
     };
     for (const Case& c : cases) {
-        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, c.wave }, { 0, 1, 0, "", 0, 0x4, 0x8F },
-            { 0, 2, 0, "", 0, 0x4, 0x00 } }), MODTYPE_PROTRACKER);
+        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, c.wave },
+                      { 0, 1, 0, "", 0, 0x4, 0x8F }, { 0, 2, 0, "", 0, 0x4, 0x00 } }),
+            MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
         EXPECT_EQ(song.RowFrequencies(12), c.row0) << int(c.wave);
         EXPECT_EQ(song.RowFrequencies(18), c.row1) << int(c.wave);
@@ -84,7 +96,8 @@ TEST(RowEffects, Vibrato_EachWaveform_FollowsItsTable)
 TEST(RowEffects, Vibrato_HalfAParameter_KeepsTheOtherHalf)
 {
     Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x4, 0x8F }, { 0, 1, 0, "", 0, 0x4, 0x40 },
-        { 0, 2, 0, "", 0, 0x4, 0x03 } }), MODTYPE_PROTRACKER);
+                  { 0, 2, 0, "", 0, 0x4, 0x03 } }),
+        MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     song.PlayTo(13);
     EXPECT_EQ(song.Player()->Replay().channels[0].vibratoCmd, 0x4F);
@@ -100,14 +113,19 @@ TEST(RowEffects, Vibrato_HalfAParameter_KeepsTheOtherHalf)
 // Tick 0 keeps the trigger's volume 32; the base volume never changes.
 TEST(RowEffects, Tremolo_EachWaveform_FollowsItsTable)
 {
-    struct Case { uint8 wave; std::vector<uint32> volumes; };
+    struct Case
+    {
+        uint8               wave;
+        std::vector<uint32> volumes;
+    };
     std::vector<Case> cases = {
         { 0x70, { 128, 128, 172, 188, 172, 128 } },
         { 0x71, { 128, 128, 144, 160, 176, 68 } },
         { 0x72, { 128, 188, 188, 188, 188, 68 } },
     };
     for (const Case& c : cases) {
-        zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, c.wave }, { 0, 1, 0, "", 0, 0x7, 0x84 } });
+        zw::ModWriter mod =
+            ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, c.wave }, { 0, 1, 0, "", 0, 0x7, 0x84 } });
         mod.Sample(1).volume = 32;
         Song song(mod, MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
@@ -122,11 +140,12 @@ TEST(RowEffects, Tremolo_EachWaveform_FollowsItsTable)
 TEST(RowEffects, WaveControl_KeepBit_KeepsThePositionOverANewNote)
 {
     for (uint8 control : { uint8(0x44), uint8(0x40) }) {
-        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, control }, { 0, 1, 0, "", 0, 0x4, 0x8F },
-            { 0, 2, 0, "C-2", 1, 0x4, 0x00 } }), MODTYPE_PROTRACKER);
+        Song song(ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xE, control },
+                      { 0, 1, 0, "", 0, 0x4, 0x8F }, { 0, 2, 0, "C-2", 1, 0x4, 0x00 } }),
+            MODTYPE_PROTRACKER);
         ASSERT_TRUE(song.Loaded());
-        std::vector<uint32> expected = control == 0x44
-            ? Hz({ 856, 835, 827, 835, 856, 877 }) : Hz({ 856, 856, 877, 885, 877, 856 });
+        std::vector<uint32> expected = control == 0x44 ? Hz({ 856, 835, 827, 835, 856, 877 })
+                                                       : Hz({ 856, 856, 877, 885, 877, 856 });
         EXPECT_EQ(song.RowFrequencies(18), expected) << int(control);
     }
     for (uint8 control : { uint8(0x74), uint8(0x70) }) {
@@ -145,19 +164,21 @@ TEST(RowEffects, WaveControl_KeepBit_KeepsThePositionOverANewNote)
 // slide up.
 TEST(RowEffects, Volume_SlidesAndSettings_StayWithinSilenceAndFull)
 {
-    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 2, 0xA, 0x0F }, { 0, 0, 1, "C-2", 3, 0xA, 0xF0 },
-        { 0, 0, 2, "C-2", 3, 0xA, 0x21 } });
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 2, 0xA, 0x0F },
+        { 0, 0, 1, "C-2", 3, 0xA, 0xF0 }, { 0, 0, 2, "C-2", 3, 0xA, 0x21 } });
     mod.SetSample(2, Ramp(64), 10);
     mod.SetSample(3, Ramp(64), 60);
     Song slides(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(slides.Loaded());
     std::vector<zw::TraceTick> ticks = slides.Record(9);
-    EXPECT_EQ(std::tuple(ticks[5].channels[0].volume, ticks[6].channels[0].volume,
-        ticks[6].channels[1].volume, ticks[6].channels[2].volume, ticks[7].channels[2].volume),
+    EXPECT_EQ(
+        std::tuple(ticks[5].channels[0].volume, ticks[6].channels[0].volume,
+            ticks[6].channels[1].volume, ticks[6].channels[2].volume, ticks[7].channels[2].volume),
         std::tuple(40u, 0u, 256u, 62u * 4, 64u * 4));
 
-    zw::ModWriter set = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xC, 0x41 }, { 0, 0, 1, "C-2", 1, 0xC, 0x00 },
-        { 0, 0, 2, "C-2", 2, 0x0, 0x00 }, { 0, 1, 2, "", 0, 0xA, 0xF0 } });
+    zw::ModWriter set =
+        ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0xC, 0x41 }, { 0, 0, 1, "C-2", 1, 0xC, 0x00 },
+            { 0, 0, 2, "C-2", 2, 0x0, 0x00 }, { 0, 1, 2, "", 0, 0xA, 0xF0 } });
     set.SetSample(2, Ramp(64), 200);
     Song song(set, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
@@ -171,9 +192,10 @@ TEST(RowEffects, Volume_SlidesAndSettings_StayWithinSilenceAndFull)
 // the loop; past a sample without loop it plays its one-word "loop" at the start.
 TEST(RowEffects, SampleOffset_InsideAndPastTheSample_StartsWhereItCan)
 {
-    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x9, 0x01 }, { 0, 1, 0, "C-2", 1, 0x9, 0x00 },
-        { 0, 0, 1, "C-2", 2, 0x9, 0x04 }, { 0, 0, 2, "C-2", 1, 0x9, 0x02 } });   // sample 1: 256 words
-    mod.SetSample(2, Ramp(512), 64, 64, 64);                                    // loop words 64..127
+    zw::ModWriter mod = ProTrackerModule({ { 0, 0, 0, "C-2", 1, 0x9, 0x01 },
+        { 0, 1, 0, "C-2", 1, 0x9, 0x00 }, { 0, 0, 1, "C-2", 2, 0x9, 0x04 },
+        { 0, 0, 2, "C-2", 1, 0x9, 0x02 } });   // sample 1: 256 words
+    mod.SetSample(2, Ramp(512), 64, 64, 64);   // loop words 64..127
     Song song(mod, MODTYPE_PROTRACKER);
     ASSERT_TRUE(song.Loaded());
     const zw::TraceTick& row0 = song.PlayTo(6);

@@ -25,26 +25,28 @@ OneNoteSong(uint32 ticks)
 TEST(TraceFormat, FormatJson_OneNoteSong_IsOneObjectPerTick)
 {
     std::vector<zw::TraceTick> ticks = OneNoteSong(6);
-    nlohmann::json before = nlohmann::json::parse(zw::FormatJson(ticks[4]));
+    nlohmann::json             before = nlohmann::json::parse(zw::FormatJson(ticks[4]));
     EXPECT_EQ(before["pos"], -1);
     EXPECT_EQ(before["row"], -1);
     EXPECT_EQ(before["tick"], 5);
 
     std::string line = zw::FormatJson(ticks[5]);
     EXPECT_EQ(line.find('\n'), std::string::npos);
-    EXPECT_EQ(line, "{\"pos\":0,\"row\":0,\"tick\":0,\"speed\":6,\"bpm\":125,\"channels\":["
+    EXPECT_EQ(line,
+        "{\"pos\":0,\"row\":0,\"tick\":0,\"speed\":6,\"bpm\":125,\"channels\":["
         "{\"trigger\":null,\"frequency\":0,\"volume\":0,\"panning\":0,\"loop\":null,\"mute\":true},"
         "{\"trigger\":{\"sample\":2,\"start\":0},\"frequency\":13964,\"volume\":192,\"panning\":0,"
         "\"loop\":{\"start\":100,\"length\":50},\"mute\":false},"
         "{\"trigger\":null,\"frequency\":0,\"volume\":0,\"panning\":0,\"loop\":null,\"mute\":true},"
-        "{\"trigger\":null,\"frequency\":0,\"volume\":0,\"panning\":0,\"loop\":null,\"mute\":true}]}");
+        "{\"trigger\":null,\"frequency\":0,\"volume\":0,\"panning\":0,\"loop\":null,\"mute\":true}]"
+        "}");
 }
 
 
 TEST(TraceFormat, FormatText_OneNoteSong_IsOneLinePerTick)
 {
     std::vector<zw::TraceTick> ticks = OneNoteSong(7);
-    std::string first = zw::FormatText(ticks[0]);
+    std::string                first = zw::FormatText(ticks[0]);
     EXPECT_EQ(first.substr(0, 40), "     1  -- --  t1  speed  6 bpm 125     ");
     std::string row = zw::FormatText(ticks[5]);
     EXPECT_NE(row.find("     6  00:00 t0  speed  6 bpm 125"), std::string::npos) << row;
@@ -60,7 +62,7 @@ TEST(TraceFormat, FormatText_OneNoteSong_IsOneLinePerTick)
 TEST(TraceFormat, EndOfTheSong_IsMarkedOnTheTickThatTellsIt)
 {
     std::vector<zw::TraceTick> ticks = OneNoteSong(391);
-    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32>{ 390 }));
+    EXPECT_EQ(EndTicks(ticks), (std::vector<uint32> { 390 }));
     EXPECT_EQ(nlohmann::json::parse(zw::FormatJson(ticks[389]))["end"], true);
     EXPECT_FALSE(nlohmann::json::parse(zw::FormatJson(ticks[388])).contains("end"));
     EXPECT_NE(zw::FormatText(ticks[389]).find(" END |"), std::string::npos);

@@ -13,10 +13,10 @@
 #include "beos/OS.h"
 #include "modtracker/ModTracker.h"
 #include "plugin/MyPlugin.h"
-#include "tests/common/TempDir.h"
 #include "support/PException.h"
 #include "support/PString.h"
 #include "support/PStringResource.h"
+#include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
 
 namespace {
@@ -36,7 +36,8 @@ BusySong(const char* mark = "M.K.")
     for (int p = 0; p < 4; p++) {
         for (int row = 0; row < 64; row += 2) {
             for (int c = 0; c < mod.channels; c++)
-                mod.Cell(p, row, c) = { zw::NotePeriod(row % 4 ? "C-2" : "G-2"), uint8(1 + c % 2), 0xA, 0x01 };
+                mod.Cell(p, row, c) = { zw::NotePeriod(row % 4 ? "C-2" : "G-2"), uint8(1 + c % 2),
+                    0xA, 0x01 };
         }
         mod.Cell(p, 0, 0).effect = 0xF;
         mod.Cell(p, 0, 0).param = 2;
@@ -46,9 +47,9 @@ BusySong(const char* mark = "M.K.")
 
 struct PlayResult
 {
-    int             blocks = 0;
-    int             badSizes = 0;
-    int             badPositions = 0;
+    int blocks = 0;
+    int badSizes = 0;
+    int badPositions = 0;
 };
 
 // Pulls blocks until `blocks` arrived; every size must be 0 or a whole block.
@@ -58,7 +59,7 @@ PullBlocks(InputPlugin& plugin, PlayerInfoStruct& info, int blocks)
     PlayResult result;
     for (int b = 0; b < blocks; b++) {
         char* buffer = nullptr;
-        int bytes = plugin.GetAudio(&buffer, kBlockBytes);
+        int   bytes = plugin.GetAudio(&buffer, kBlockBytes);
         if ((bytes != 0 && bytes != kBlockBytes) || buffer == nullptr)
             result.badSizes++;
         if (info.position < 0 || info.position >= 1000)
@@ -73,16 +74,16 @@ PullBlocks(InputPlugin& plugin, PlayerInfoStruct& info, int blocks)
 
 TEST(ThreadStress, JumpToFromAnotherThread_BlocksKeepComing)
 {
-    TempDir dir;
-    std::string path = dir.Write("busy.mod", BusySong());
-    MyPlugin plugin;
+    TempDir          dir;
+    std::string      path = dir.Write("busy.mod", BusySong());
+    MyPlugin         plugin;
     PlayerInfoStruct info = {};
     ASSERT_TRUE(plugin.InitPlaying(path.c_str(), &info));
 
-    std::atomic<bool> done{false};
-    std::atomic<int> seeks{0};
-    std::thread seeker([&] {
-        std::mt19937 random(42);
+    std::atomic<bool> done { false };
+    std::atomic<int>  seeks { 0 };
+    std::thread       seeker([&] {
+        std::mt19937                         random(42);
         std::uniform_int_distribution<int32> value(-200, 1200);
         while (!done.load()) {
             plugin.JumpTo(value(random));
@@ -90,7 +91,7 @@ TEST(ThreadStress, JumpToFromAnotherThread_BlocksKeepComing)
             std::this_thread::yield();
         }
     });
-    PlayResult result = PullBlocks(plugin, info, kBlocks);
+    PlayResult        result = PullBlocks(plugin, info, kBlocks);
     done = true;
     seeker.join();
     plugin.CleanupPlaying();
@@ -105,14 +106,14 @@ TEST(ThreadStress, JumpToFromAnotherThread_BlocksKeepComing)
 // Seeks land between ticks: the player's position stays on the song all the while.
 TEST(ThreadStress, SetSongPositionAgainstPlay_PositionStaysOnTheSong)
 {
-    TempDir dir;
-    std::string path = dir.Write("busy.mod", BusySong("8CHN"));
-    MyPlugin plugin;
+    TempDir          dir;
+    std::string      path = dir.Write("busy.mod", BusySong("8CHN"));
+    MyPlugin         plugin;
     PlayerInfoStruct info = {};
     ASSERT_TRUE(plugin.InitPlaying(path.c_str(), &info));
 
-    std::atomic<bool> done{false};
-    std::thread seeker([&] {
+    std::atomic<bool>  done { false };
+    std::thread        seeker([&] {
         for (int32 v = 0; !done.load(); v = (v + 37) % 1000)
             plugin.JumpTo(v);
     });
@@ -136,22 +137,22 @@ TEST(ThreadStress, SetSongPositionAgainstPlay_PositionStaysOnTheSong)
 // state (tables, the string registry, the noise generator).
 TEST(ThreadStress, SeveralPlaybacksAtOnce_EachPlaysThrough)
 {
-    TempDir dir;
-    const char* marks[] = { "M.K.", "FLT4", "6CHN", "TDZ3" };
+    TempDir                  dir;
+    const char*              marks[] = { "M.K.", "FLT4", "6CHN", "TDZ3" };
     std::vector<std::string> paths;
     for (int i = 0; i < 4; i++)
         paths.push_back(dir.Write("song" + std::to_string(i) + ".mod", BusySong(marks[i])));
     zw::NtWriter nt;
-    nt.Record(0).waveform = 3;          // noise, rewritten on every tick
+    nt.Record(0).waveform = 3;   // noise, rewritten on every tick
     nt.Record(0).startAmplitude = 256;
     nt.Save(dir.File("song1.nt"));
 
-    std::vector<PlayResult> results(paths.size());
-    std::vector<int> started(paths.size(), 0);
+    std::vector<PlayResult>  results(paths.size());
+    std::vector<int>         started(paths.size(), 0);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < paths.size(); i++) {
         threads.emplace_back([&, i] {
-            MyPlugin plugin;
+            MyPlugin         plugin;
             PlayerInfoStruct info = {};
             for (int round = 0; round < 3; round++) {
                 if (!plugin.IsOur(paths[i].c_str()) || !plugin.InitPlaying(paths[i].c_str(), &info))
@@ -177,10 +178,15 @@ TEST(ThreadStress, SeveralPlaybacksAtOnce_EachPlaysThrough)
 namespace {
 
 const PStringResource kTableA[] = {
-    { 1, "one" }, { 2, "two" }, { 7, "seven %d" }, { -1, nullptr },
+    { 1, "one" },
+    { 2, "two" },
+    { 7, "seven %d" },
+    { -1, nullptr },
 };
 const PStringResource kTableB[] = {
-    { 3, "three" }, { 100, "hundred" }, { -1, nullptr },
+    { 3, "three" },
+    { 100, "hundred" },
+    { -1, nullptr },
 };
 
 }   // namespace
@@ -190,14 +196,14 @@ const PStringResource kTableB[] = {
 // finds its own table's text, and a miss raises without leaving the registry locked.
 TEST(ThreadStress, StringResourcesFromManyThreads_EveryLookupFindsItsText)
 {
-    std::atomic<int> wrong{0};
+    std::atomic<int>         wrong { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 300; i++) {
                 const PStringResource* table = (t + i) % 2 ? kTableA : kTableB;
-                int32 id = AddStringResource(table);
-                PString text;
+                int32                  id = AddStringResource(table);
+                PString                text;
                 text.LoadString(uint32(id), uint32(table[0].number));
                 if (text != table[0].text)
                     wrong++;
@@ -229,13 +235,14 @@ TEST(ThreadStress, StringResourcesFromManyThreads_EveryLookupFindsItsText)
 // many threads at once they still read their own type names.
 TEST(ThreadStress, PlayersMadeOnManyThreads_ReadTheirTexts)
 {
-    std::atomic<int> wrong{0};
+    std::atomic<int>         wrong { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++) {
         threads.emplace_back([&] {
             for (int i = 0; i < 100; i++) {
                 ModTracker player(nullptr);
-                if (player.GetName(7).IsEmpty() || player.GetInfoString(0, RV_INFO_LABEL) != "Song Length:")
+                if (player.GetName(7).IsEmpty()
+                    || player.GetInfoString(0, RV_INFO_LABEL) != "Song Length:")
                     wrong++;
             }
         });
@@ -249,8 +256,8 @@ TEST(ThreadStress, PlayersMadeOnManyThreads_ReadTheirTexts)
 // Copies of one text live and die on several threads; each thread's edits stay its own.
 TEST(ThreadStress, SharedStringCopiedAcrossThreads_OriginalUnchanged)
 {
-    const PString original("shared text");
-    std::atomic<int> wrong{0};
+    const PString            original("shared text");
+    std::atomic<int>         wrong { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++) {
         threads.emplace_back([&, t] {
@@ -279,8 +286,8 @@ TEST(ThreadStress, SharedStringCopiedAcrossThreads_OriginalUnchanged)
 // the others deleted: a stale id is refused, and a live one keeps its own count.
 TEST(ThreadStress, SemaphoresMadeAndDeletedOnManyThreads_StaleIdsRefused)
 {
-    std::atomic<sem_id> lastDeleted{0};
-    std::atomic<int> wrong{0};
+    std::atomic<sem_id>      lastDeleted { 0 };
+    std::atomic<int>         wrong { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++) {
         threads.emplace_back([&] {

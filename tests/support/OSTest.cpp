@@ -40,7 +40,7 @@ TEST(Semaphore, BadId_BadSemId)
 {
     sem_id sem = create_sem(1, "gone");
     delete_sem(sem);
-    for (sem_id id : {sem, (sem_id)0, (sem_id)-5}) {
+    for (sem_id id : { sem, (sem_id)0, (sem_id)-5 }) {
         EXPECT_EQ(B_BAD_SEM_ID, acquire_sem(id));
         EXPECT_EQ(B_BAD_SEM_ID, acquire_sem_etc(id, 1, B_RELATIVE_TIMEOUT, 0));
         EXPECT_EQ(B_BAD_SEM_ID, release_sem(id));
@@ -61,7 +61,7 @@ TEST(Semaphore, ZeroTimeoutOnTaken_WouldBlock)
 
 TEST(Semaphore, RelativeTimeout_TimedOutAfterWaiting)
 {
-    sem_id sem = create_sem(0, "empty");
+    sem_id            sem = create_sem(0, "empty");
     Clock::time_point start = Clock::now();
     EXPECT_EQ(B_TIMED_OUT, acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 100000));
     EXPECT_EQ((status_t)0x80000009, B_TIMED_OUT);
@@ -87,7 +87,7 @@ TEST(Semaphore, Counting_CountAcquiresThenBlocks)
 
 TEST(Semaphore, ReleaseFromOtherThread_WakesWaiter)
 {
-    sem_id sem = create_sem(0, "signal");
+    sem_id      sem = create_sem(0, "signal");
     std::thread releaser([sem] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         release_sem(sem);
@@ -99,9 +99,9 @@ TEST(Semaphore, ReleaseFromOtherThread_WakesWaiter)
 
 TEST(Semaphore, DeleteWhileWaiting_WaiterGetsBadSemId)
 {
-    sem_id sem = create_sem(0, "doomed");
-    std::atomic<status_t> result{B_OK};
-    std::thread waiter([&] { result = acquire_sem(sem); });
+    sem_id                sem = create_sem(0, "doomed");
+    std::atomic<status_t> result { B_OK };
+    std::thread           waiter([&] { result = acquire_sem(sem); });
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(B_OK, delete_sem(sem));
     waiter.join();
@@ -111,7 +111,7 @@ TEST(Semaphore, DeleteWhileWaiting_WaiterGetsBadSemId)
 TEST(Semaphore, MutualExclusion_CounterStaysExact)
 {
     sem_id sem = create_sem(1, "lock");
-    int64 counter = 0;
+    int64  counter = 0;
     RunThreads(4, [&] {
         for (int i = 0; i < 5000; i++) {
             acquire_sem(sem);
@@ -127,7 +127,7 @@ TEST(Semaphore, MutualExclusion_CounterStaysExact)
 // is given out twice, however often slots are used again.
 TEST(Semaphore, CreateDeleteManyTimes_OldIdsRefusedIdsNeverRepeat)
 {
-    std::set<sem_id> seen;
+    std::set<sem_id>    seen;
     std::vector<sem_id> gone;
     for (int i = 0; i < 3000; i++) {
         sem_id sem = create_sem(1, "brief");
@@ -138,7 +138,7 @@ TEST(Semaphore, CreateDeleteManyTimes_OldIdsRefusedIdsNeverRepeat)
         ASSERT_EQ(B_OK, delete_sem(sem));
     }
     sem_id live = create_sem(2, "live");
-    int32 count = 0;
+    int32  count = 0;
     for (sem_id id : gone) {
         EXPECT_EQ(B_BAD_SEM_ID, acquire_sem_etc(id, 1, B_RELATIVE_TIMEOUT, 0));
         EXPECT_EQ(B_BAD_SEM_ID, release_sem(id));
@@ -171,8 +171,8 @@ TEST(Semaphore, ManyAlive_CountsKeptApart)
 TEST(Semaphore, DeleteWithWaitersThenCreate_NewSemaphoreStartsClean)
 {
     for (int round = 0; round < 20; round++) {
-        sem_id doomed = create_sem(0, "doomed");
-        std::atomic<int> refused{0};
+        sem_id                   doomed = create_sem(0, "doomed");
+        std::atomic<int>         refused { 0 };
         std::vector<std::thread> waiters;
         for (int w = 0; w < 3; w++)
             waiters.emplace_back([&] { refused += acquire_sem(doomed) == B_BAD_SEM_ID; });
@@ -203,10 +203,10 @@ TEST(FindThread, Null_NonZeroAndPerThread)
     thread_id self = find_thread(nullptr);
     EXPECT_NE(0, self);
     EXPECT_EQ(self, find_thread(nullptr));
-    std::set<thread_id> ids{self};
-    std::mutex lock;
+    std::set<thread_id> ids { self };
+    std::mutex          lock;
     RunThreads(4, [&] {
-        thread_id id = find_thread(nullptr);
+        thread_id                   id = find_thread(nullptr);
         std::lock_guard<std::mutex> guard(lock);
         ids.insert(id);
     });
@@ -222,14 +222,17 @@ TEST(AtomicAdd, ManyThreads_ReturnsPreviousValueAndLosesNoUpdate)
     EXPECT_EQ(8, atomic_add(&value, -10));
     EXPECT_EQ(-2, value);
     value = 0;
-    RunThreads(4, [&] { for (int i = 0; i < 10000; i++) atomic_add(&value, 1); });
+    RunThreads(4, [&] {
+        for (int i = 0; i < 10000; i++)
+            atomic_add(&value, 1);
+    });
     EXPECT_EQ(40000, value);
 }
 
 TEST(Clocks, RealTimeInMicrosecondsSince1970)
 {
     bigtime_t now = real_time_clock_usecs();
-    EXPECT_GT(now, (bigtime_t)1600000000 * 1000000);    // after September 2020
+    EXPECT_GT(now, (bigtime_t)1600000000 * 1000000);   // after September 2020
     bigtime_t before = system_time();
     snooze(20000);
     EXPECT_GE(system_time() - before, 19000);

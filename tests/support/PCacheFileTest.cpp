@@ -46,17 +46,17 @@ protected:
 
 TEST_F(PCacheFileTest, RandomReadsAndSeeks_MatchPlainFile)
 {
-    const int kFileBytes = 10000;
+    const int   kFileBytes = 10000;
     std::string path = Numbered("random.bin", kFileBytes);
-    for (int32 cacheSize : {1, 7, 4096}) {
-        PFile plain(path.c_str(), PFile::pModeRead);
-        PCacheFile cached(path.c_str(), PFile::pModeRead, cacheSize);
+    for (int32 cacheSize : { 1, 7, 4096 }) {
+        PFile        plain(path.c_str(), PFile::pModeRead);
+        PCacheFile   cached(path.c_str(), PFile::pModeRead, cacheSize);
         std::mt19937 random(1234 + cacheSize);
         for (int step = 0; step < 3000; step++) {
             SCOPED_TRACE(testing::Message() << "cache " << cacheSize << " step " << step);
             switch (random() % 6) {
                 case 0: {
-                    int32 count = (int32)(random() % 9000);
+                    int32              count = (int32)(random() % 9000);
                     std::vector<uint8> a(count + 1), b(count + 1);
                     ASSERT_EQ(plain.Read(a.data(), count), cached.Read(b.data(), count));
                     ASSERT_EQ(a, b);
@@ -78,8 +78,8 @@ TEST_F(PCacheFileTest, RandomReadsAndSeeks_MatchPlainFile)
                 }
                 case 3: {
                     int32 offset = -(int32)(random() % (kFileBytes + 1));
-                    ASSERT_EQ(plain.Seek(offset, PFile::pSeekEnd),
-                        cached.Seek(offset, PFile::pSeekEnd));
+                    ASSERT_EQ(
+                        plain.Seek(offset, PFile::pSeekEnd), cached.Seek(offset, PFile::pSeekEnd));
                     break;
                 }
                 case 4:
@@ -87,8 +87,7 @@ TEST_F(PCacheFileTest, RandomReadsAndSeeks_MatchPlainFile)
                     ASSERT_EQ(plain.Read_L_UINT16(), cached.Read_L_UINT16());
                     ASSERT_EQ(plain.Read_UINT8(), cached.Read_UINT8());
                     break;
-                default:
-                    break;
+                default: break;
             }
             ASSERT_EQ(plain.GetPosition(), cached.GetPosition());
         }
@@ -98,11 +97,11 @@ TEST_F(PCacheFileTest, RandomReadsAndSeeks_MatchPlainFile)
 TEST_F(PCacheFileTest, SeekInsideBuffer_DoesNotTouchPlatformFile)
 {
     std::string path = dir.Write("inside", "0123456789abcdef");
-    PCacheFile file(path.c_str(), PFile::pModeRead, 8);
-    EXPECT_EQ('0', file.Read_UINT8());      // the cache holds bytes 0..7
+    PCacheFile  file(path.c_str(), PFile::pModeRead, 8);
+    EXPECT_EQ('0', file.Read_UINT8());   // the cache holds bytes 0..7
     Poke(path, 0, "XXXXXXXXXXXXXXXX");
     EXPECT_EQ(5, file.Seek(5, PFile::pSeekBegin));
-    EXPECT_EQ('5', file.Read_UINT8());      // still from the cache
+    EXPECT_EQ('5', file.Read_UINT8());   // still from the cache
     EXPECT_EQ(2, file.Seek(-4, PFile::pSeekCurrent));
     EXPECT_EQ('2', file.Read_UINT8());
     EXPECT_EQ(12, file.Seek(12, PFile::pSeekBegin));   // outside: the cache empties
@@ -125,9 +124,9 @@ TEST_F(PCacheFileTest, SeekBeforeAnyRead_CorrectPosition)
 
 TEST_F(PCacheFileTest, ReadLargerThanCache_RefillsAndReturnsTotal)
 {
-    std::string path = Numbered("large", 1000);
-    std::string expected = TempDir::Read(path);
-    PCacheFile file(path.c_str(), PFile::pModeRead, 7);
+    std::string       path = Numbered("large", 1000);
+    std::string       expected = TempDir::Read(path);
+    PCacheFile        file(path.c_str(), PFile::pModeRead, 7);
     std::vector<char> buffer(1000);
     EXPECT_EQ(995, file.Read(buffer.data(), 995));
     EXPECT_EQ(0, memcmp(buffer.data(), expected.data(), 995));
@@ -150,7 +149,7 @@ TEST_F(PCacheFileTest, EndianReadAtEnd_ZeroFilledNeverRaises)
 TEST_F(PCacheFileTest, CacheSizeZeroOrNegative_StillReads)
 {
     std::string path = dir.Write("zero", "abc");
-    for (int32 size : {0, -5}) {
+    for (int32 size : { 0, -5 }) {
         PCacheFile file(path.c_str(), PFile::pModeRead, size);
         EXPECT_EQ('a', file.Read_UINT8());
         EXPECT_EQ(0x6362, file.Read_L_UINT16());
@@ -161,7 +160,8 @@ TEST_F(PCacheFileTest, CacheSizeZeroOrNegative_StillReads)
 TEST_F(PCacheFileTest, OpenMissing_RaisesAndFreesBuffer)
 {
     std::string path = dir.File("missing");
-    auto e = CatchP<PFileException>([&] { PCacheFile file(path.c_str(), PFile::pModeRead, 32768); });
+    auto        e =
+        CatchP<PFileException>([&] { PCacheFile file(path.c_str(), PFile::pModeRead, 32768); });
     ASSERT_NE(nullptr, e);
     EXPECT_EQ(P_FILE_ERR_ENTRY_NOT_FOUND, e->code);
     EXPECT_STREQ(path.c_str(), (const char*)e->name);
@@ -209,7 +209,7 @@ TEST_F(PCacheFileTest, SeekBeforeBeginning_RaisesAndKeepsPosition)
 TEST_F(PCacheFileTest, Length_KeptWhileOpenNewAfterWriteOrReopen)
 {
     std::string path = Numbered("length.bin", 100);
-    PCacheFile cached(path.c_str(), PFile::pModeReadWrite, 16);
+    PCacheFile  cached(path.c_str(), PFile::pModeReadWrite, 16);
     EXPECT_EQ(100, cached.GetLength());
     Poke(path, 150, "x");
     EXPECT_EQ(100, cached.GetLength());

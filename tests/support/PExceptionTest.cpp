@@ -64,7 +64,7 @@ TEST(PException, HeapExhausted_ThrowsStaticMemoryExceptionThatSurvivesDelete)
     PException* first = CatchP<PException>([&] { s.GetBuffer(INT_MAX); }).release();
     ASSERT_NE(nullptr, dynamic_cast<PMemoryException*>(first));
     first->Delete();
-    first->Delete();    // a static instance: Delete leaves it intact
+    first->Delete();   // a static instance: Delete leaves it intact
     EXPECT_EQ(first, CatchP<PException>(ThrowMemoryException).get());
 }
 
@@ -80,29 +80,33 @@ TEST(PException, DeleteFlagFalse_DeleteKeepsObject)
 
 TEST(ConvertOSError, Codes_MapToLibraryCodesOrMinusOne)
 {
-    struct { uint32 platform; int32 library; } table[] = {
-        {B_OK, P_NO_ERROR},
-        {(uint32)B_NO_MEMORY, P_ERR_NO_MEMORY},
-        {(uint32)B_PERMISSION_DENIED, P_ERR_ACCESS_DENIED},
-        {(uint32)B_BAD_INDEX, P_ERR_INVALID_INDEX},
-        {(uint32)B_BAD_VALUE, P_ERR_BAD_ARGUMENT},
-        {(uint32)B_NO_INIT, P_ERR_NOT_INITIALIZED},
-        {(uint32)B_BUSY, P_FILE_ERR_LOCKED},
-        {(uint32)B_NOT_ALLOWED, P_ERR_CANT_PERFORM},
-        {0x80001101, P_ERR_NO_RESOURCES},
-        {0x8000600a, P_ERR_NO_RESOURCES},
-        {0x80001300, P_ERR_INVALID_ID},
-        {0x80006000, P_FILE_ERR_ILLEGAL_OPERATION},
-        {0x80006002, P_FILE_ERR_ENTRY_EXISTS},
-        {0x80006003, P_FILE_ERR_ENTRY_NOT_FOUND},
-        {0x80006004, P_FILE_ERR_NAME_TOO_LONG},
-        {0x80006005, P_FILE_ERR_INVALID_DIRECTORY},
-        {0x80006007, P_FILE_ERR_DISK_FULL},
-        {0x8000600c, P_FILE_ERR_LINK},
+    struct
+    {
+        uint32 platform;
+        int32  library;
+    } table[] = {
+        { B_OK, P_NO_ERROR },
+        { (uint32)B_NO_MEMORY, P_ERR_NO_MEMORY },
+        { (uint32)B_PERMISSION_DENIED, P_ERR_ACCESS_DENIED },
+        { (uint32)B_BAD_INDEX, P_ERR_INVALID_INDEX },
+        { (uint32)B_BAD_VALUE, P_ERR_BAD_ARGUMENT },
+        { (uint32)B_NO_INIT, P_ERR_NOT_INITIALIZED },
+        { (uint32)B_BUSY, P_FILE_ERR_LOCKED },
+        { (uint32)B_NOT_ALLOWED, P_ERR_CANT_PERFORM },
+        { 0x80001101, P_ERR_NO_RESOURCES },
+        { 0x8000600a, P_ERR_NO_RESOURCES },
+        { 0x80001300, P_ERR_INVALID_ID },
+        { 0x80006000, P_FILE_ERR_ILLEGAL_OPERATION },
+        { 0x80006002, P_FILE_ERR_ENTRY_EXISTS },
+        { 0x80006003, P_FILE_ERR_ENTRY_NOT_FOUND },
+        { 0x80006004, P_FILE_ERR_NAME_TOO_LONG },
+        { 0x80006005, P_FILE_ERR_INVALID_DIRECTORY },
+        { 0x80006007, P_FILE_ERR_DISK_FULL },
+        { 0x8000600c, P_FILE_ERR_LINK },
         // Unlisted codes: -1, "any error".
-        {(uint32)B_IS_A_DIRECTORY, -1},
-        {(uint32)B_TIMED_OUT, -1},
-        {12345, -1},
+        { (uint32)B_IS_A_DIRECTORY, -1 },
+        { (uint32)B_TIMED_OUT, -1 },
+        { 12345, -1 },
     };
     for (const auto& row : table)
         EXPECT_EQ(row.library, ConvertOSError(row.platform)) << std::hex << row.platform;
@@ -112,30 +116,34 @@ TEST(ConvertOSError, Codes_MapToLibraryCodesOrMinusOne)
 
 TEST(GetErrorString, EveryListedCode_HasItsMessage)
 {
-    struct { uint32 code; const char* text; } table[] = {
-        {0, "No error."},
-        {0x80000000, "Invalid argument passed to function."},
-        {0x80000001, "Out of memory."},
-        {0x80000002, "Out of resources."},
-        {0x80000003, "Can't perform the operation. Missing proper initialization."},
-        {0x80000004, "Can't perform the operation."},
-        {0x80000005, "Invalid identifier."},
-        {0x80000006, "Invalid index value."},
-        {0x80001000, "Illegal file operation."},
-        {0x80001001, "File or directory name too long."},
-        {0x80001002, "Entry could not be found."},
-        {0x80001003, "Entry does already exists."},
-        {0x80001004, "There is not enough space on the disk."},
-        {0x80001005, "The directory is invalid."},
-        {0x80001006, "File operation on a directory."},
-        {0x80001007,
-            "An attempt was made to move the file pointer before the beginning of the file."},
-        {0x80001008, "EOF reached."},
-        {0x80001009, "Link error in the file system."},
-        {0x8000100a, "The file or directory is locked."},
-        {0x80002000, "Access denied."},
-        {0xffffffff, "Any error."},
-        {(uint32)ConvertOSError(12345), "Any error."},
+    struct
+    {
+        uint32      code;
+        const char* text;
+    } table[] = {
+        { 0, "No error." },
+        { 0x80000000, "Invalid argument passed to function." },
+        { 0x80000001, "Out of memory." },
+        { 0x80000002, "Out of resources." },
+        { 0x80000003, "Can't perform the operation. Missing proper initialization." },
+        { 0x80000004, "Can't perform the operation." },
+        { 0x80000005, "Invalid identifier." },
+        { 0x80000006, "Invalid index value." },
+        { 0x80001000, "Illegal file operation." },
+        { 0x80001001, "File or directory name too long." },
+        { 0x80001002, "Entry could not be found." },
+        { 0x80001003, "Entry does already exists." },
+        { 0x80001004, "There is not enough space on the disk." },
+        { 0x80001005, "The directory is invalid." },
+        { 0x80001006, "File operation on a directory." },
+        { 0x80001007,
+            "An attempt was made to move the file pointer before the beginning of the file." },
+        { 0x80001008, "EOF reached." },
+        { 0x80001009, "Link error in the file system." },
+        { 0x8000100a, "The file or directory is locked." },
+        { 0x80002000, "Access denied." },
+        { 0xffffffff, "Any error." },
+        { (uint32)ConvertOSError(12345), "Any error." },
     };
     for (const auto& row : table)
         EXPECT_STREQ(row.text, (const char*)GetErrorString(row.code)) << std::hex << row.code;
@@ -143,8 +151,9 @@ TEST(GetErrorString, EveryListedCode_HasItsMessage)
 
 TEST(GetErrorString, UnknownCode_RaisesResourceException)
 {
-    for (uint32 code : {1u, 0x80000007u, 0x80001fffu, 0x7fffffffu})
-        EXPECT_NE(nullptr, CatchP<PResourceException>([&] { GetErrorString(code); })) << std::hex << code;
+    for (uint32 code : { 1u, 0x80000007u, 0x80001fffu, 0x7fffffffu })
+        EXPECT_NE(nullptr, CatchP<PResourceException>([&] { GetErrorString(code); }))
+            << std::hex << code;
     // The registry was left unlocked and the table unregistered: lookups still work.
     EXPECT_STREQ("No error.", (const char*)GetErrorString(0));
 }

@@ -42,11 +42,11 @@ TEST_P(PFileKindsTest, ReadLineWithCrLf_TextAndPositionAfterNewline)
     std::unique_ptr<PFile> file = Holding("abc\r\n\r\nsecond\nthird");
     EXPECT_STREQ("abc", (const char*)file->ReadLine());
     EXPECT_EQ(5, file->GetPosition());
-    EXPECT_STREQ("", (const char*)file->ReadLine());     // an empty line: the CR goes too
+    EXPECT_STREQ("", (const char*)file->ReadLine());   // an empty line: the CR goes too
     EXPECT_EQ(7, file->GetPosition());
     EXPECT_STREQ("second", (const char*)file->ReadLine());
     EXPECT_EQ(14, file->GetPosition());
-    EXPECT_STREQ("third", (const char*)file->ReadLine());     // last line, no newline
+    EXPECT_STREQ("third", (const char*)file->ReadLine());   // last line, no newline
     EXPECT_STREQ("", (const char*)file->ReadLine());
 }
 
@@ -59,8 +59,10 @@ TEST_P(PFileKindsTest, ReadLineZeroByte_EndsLine)
 
 TEST_P(PFileKindsTest, ReadStringCountBeyondFile_HoldsBytesRead)
 {
-    std::unique_ptr<PFile> file = Holding(std::string("\xff\x00" "abc", 5));
-    PString s = file->ReadString();
+    std::unique_ptr<PFile> file = Holding(std::string("\xff\x00"
+                                                      "abc",
+        5));
+    PString                s = file->ReadString();
     EXPECT_STREQ("abc", (const char*)s);
     EXPECT_EQ(3, s.GetLength());
 }
@@ -68,5 +70,7 @@ TEST_P(PFileKindsTest, ReadStringCountBeyondFile_HoldsBytesRead)
 INSTANTIATE_TEST_SUITE_P(AllKinds, PFileKindsTest,
     ::testing::Values(Kind::Plain, Kind::Cached, Kind::Memory),
     [](const ::testing::TestParamInfo<Kind>& info) {
-        return info.param == Kind::Plain ? "Plain" : info.param == Kind::Cached ? "Cached" : "Memory";
+        return info.param == Kind::Plain ? "Plain"
+            : info.param == Kind::Cached ? "Cached"
+                                         : "Memory";
     });

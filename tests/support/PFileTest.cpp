@@ -43,7 +43,7 @@ const int32 kCreateWrite = PFile::pModeCreate | PFile::pModeWrite;
 TEST_F(PFileTest, OpenMissingFile_RaisesEntryNotFoundWithNameAndStaysClosed)
 {
     std::string path = dir.File("missing.mod");
-    auto e = CatchP<PFileException>([&] { file.Open(path.c_str(), PFile::pModeRead); });
+    auto        e = CatchP<PFileException>([&] { file.Open(path.c_str(), PFile::pModeRead); });
     ASSERT_NE(nullptr, e);
     EXPECT_EQ(P_FILE_ERR_ENTRY_NOT_FOUND, e->code);
     EXPECT_STREQ(path.c_str(), (const char*)e->name);
@@ -54,13 +54,18 @@ TEST_F(PFileTest, OpenMissingFile_RaisesEntryNotFoundWithNameAndStaysClosed)
 TEST_F(PFileTest, OpenBadPaths_RaiseTheirCodes)
 {
     std::string plain = dir.Write("plain", "x");
-    struct { std::string path; int32 mode; int32 code; } cases[] = {
+    struct
+    {
+        std::string path;
+        int32       mode;
+        int32       code;
+    } cases[] = {
         // On BeOS a directory is not a file: B_IS_A_DIRECTORY, which converts to -1.
-        {dir.Path(), PFile::pModeRead, P_ERR_ANY},
-        {dir.Path(), PFile::pModeReadWrite, P_ERR_ANY},
-        {dir.File("no/such/file"), kCreateWrite, P_FILE_ERR_ENTRY_NOT_FOUND},
-        {plain + "/inner", PFile::pModeRead, P_FILE_ERR_INVALID_DIRECTORY},
-        {plain, kCreateWrite | PFile::pModeFailIfExists, P_FILE_ERR_ENTRY_EXISTS},
+        { dir.Path(), PFile::pModeRead, P_ERR_ANY },
+        { dir.Path(), PFile::pModeReadWrite, P_ERR_ANY },
+        { dir.File("no/such/file"), kCreateWrite, P_FILE_ERR_ENTRY_NOT_FOUND },
+        { plain + "/inner", PFile::pModeRead, P_FILE_ERR_INVALID_DIRECTORY },
+        { plain, kCreateWrite | PFile::pModeFailIfExists, P_FILE_ERR_ENTRY_EXISTS },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -124,9 +129,9 @@ TEST_F(PFileTest, TypedReads_LittleAndBigEndian)
 
 TEST_F(PFileTest, TypedArrays_ReadAndWriteRoundTrip)
 {
-    std::string path = dir.File("arrays");
-    const uint16 words[3] = {0x1234, 0xffff, 0};
-    const uint32 longs[2] = {0xdeadbeef, 7};
+    std::string  path = dir.File("arrays");
+    const uint16 words[3] = { 0x1234, 0xffff, 0 };
+    const uint32 longs[2] = { 0xdeadbeef, 7 };
     file.Open(path.c_str(), kCreateWrite);
     file.WriteArray_L_UINT16s(words, 3);
     file.WriteArray_B_UINT16s(words, 3);
@@ -174,7 +179,7 @@ TEST_F(PFileTest, ShortReads_ZeroFilledAndEofOnlyAfterAnEmptyRead)
 TEST_F(PFileTest, RawReads_NegativeCountNothingAndSeekClearsEof)
 {
     Reader("neg", "abc");
-    char buffer[4] = {'q', 'q', 'q', 'q'};
+    char buffer[4] = { 'q', 'q', 'q', 'q' };
     EXPECT_EQ(0, file.Read(buffer, -5));
     EXPECT_EQ('q', buffer[0]);
     EXPECT_EQ(0, file.GetPosition());
@@ -261,7 +266,7 @@ TEST_F(PFileTest, Names_LeafDirectoryAndFullPath)
     ASSERT_NE(nullptr, realpath(dir.Path().c_str(), real));
     EXPECT_EQ(std::string(real) + "/", (const char*)file.GetFilePath());
     EXPECT_EQ(std::string(real) + "/song.mod", (const char*)file.GetFullPath());
-    file.SetFilePath(dir.File("b.mod").c_str());    // the name changes, the file stays
+    file.SetFilePath(dir.File("b.mod").c_str());   // the name changes, the file stays
     EXPECT_STREQ("b.mod", (const char*)file.GetFileName());
     EXPECT_EQ('x', file.Read_UINT8());
 }
@@ -301,15 +306,15 @@ TEST_F(PFileTest, Rename_MovesFileOrRaises)
     PFile::Rename(from.c_str(), to.c_str());
     EXPECT_EQ("data", TempDir::Read(to));
     EXPECT_NE(0, access(from.c_str(), F_OK));
-    EXPECT_FILE_EXCEPTION(PFile::Rename(from.c_str(), dir.File("x").c_str()),
-        P_FILE_ERR_ENTRY_NOT_FOUND);
+    EXPECT_FILE_EXCEPTION(
+        PFile::Rename(from.c_str(), dir.File("x").c_str()), P_FILE_ERR_ENTRY_NOT_FOUND);
 }
 
 TEST_F(PFileTest, RenameOntoExisting_RefusesToClobber)
 {
     std::string from = dir.Write("from", "new");
     std::string to = dir.Write("to", "old");
-    auto e = CatchP<PFileException>([&] { PFile::Rename(from.c_str(), to.c_str()); });
+    auto        e = CatchP<PFileException>([&] { PFile::Rename(from.c_str(), to.c_str()); });
     ASSERT_NE(nullptr, e);
     EXPECT_EQ(P_FILE_ERR_ENTRY_EXISTS, e->code);
     EXPECT_STREQ(from.c_str(), (const char*)e->name);

@@ -89,7 +89,7 @@ TEST(PList, IndexOutsideList_RaisesBoundsWithIndex)
 {
     PList<int> list(4);
     Fill(list, 6);
-    for (int32 index : {6, -1, 1000}) {
+    for (int32 index : { 6, -1, 1000 }) {
         auto e = CatchP<PBoundsException>([&] { list.ItemAt(index); });
         ASSERT_NE(nullptr, e) << index;
         EXPECT_EQ((double)index, e->value);
@@ -102,12 +102,12 @@ TEST(PList, IndexOutsideList_RaisesBoundsWithIndex)
 
 TEST(PList, RemoveAcrossBlocks_FreesAndCompacts)
 {
-    PList<int> list(4);
+    PList<int>       list(4);
     std::vector<int> model;
     for (int i = 0; i < 14; i++)
         model.push_back(i);
     Fill(list, 14);
-    EXPECT_EQ(2, list.RemoveSomeItems(2, 9));     // spans blocks 0, 1 and 2
+    EXPECT_EQ(2, list.RemoveSomeItems(2, 9));   // spans blocks 0, 1 and 2
     model.erase(model.begin() + 2, model.begin() + 11);
     ExpectSame(model, list);
     ExpectBlocksCompact(list, 4);
@@ -148,7 +148,7 @@ TEST(PList, BlockSizeZero_TakenAsOne)
 
 TEST(PList, PointerItems_AsTheRegistryUsesThem)
 {
-    int values[3] = {7, 8, 9};
+    int         values[3] = { 7, 8, 9 };
     PList<int*> list(10);
     for (int* p = values; p < values + 3; p++)
         list.AddTail(p);
@@ -159,10 +159,10 @@ TEST(PList, PointerItems_AsTheRegistryUsesThem)
 TEST(PList, RandomAddRemove_AgreesWithVectorAndStaysCompact)
 {
     std::mt19937 random(20240611);
-    for (int32 blockSize : {1, 2, 3, 7, 10}) {
-        PList<int> list(blockSize);
+    for (int32 blockSize : { 1, 2, 3, 7, 10 }) {
+        PList<int>       list(blockSize);
         std::vector<int> model;
-        int next = 0;
+        int              next = 0;
         for (int step = 0; step < 3000; step++) {
             int action = (int)(random() % 10);
             if (action < 6 || model.empty()) {

@@ -53,7 +53,7 @@ TEST(PMemFile, WriteThenRead_RoundTrip)
 TEST(PMemFile, AttachedUsedAsPFile_VirtualSlotsReadTheBlock)
 {
     PMemFile memory(Block("\x12\x34\x56\x78", 4), 4, 16);
-    PFile& file = memory;
+    PFile&   file = memory;
     EXPECT_EQ(4, file.GetLength());
     EXPECT_EQ(0x12345678u, file.Read_B_UINT32());
     EXPECT_STREQ("Memory File", (const char*)file.GetFullPath());
@@ -64,7 +64,7 @@ TEST(PMemFile, AttachedUsedAsPFile_VirtualSlotsReadTheBlock)
 TEST(PMemFile, TypedReadPastEnd_ZeroAndEofWithoutMovingOrOverrun)
 {
     PMemFile file(Block("\xAA\xBB\xCC", 3), 3, 16);
-    EXPECT_EQ(0u, file.Read_L_UINT32());    // needs position + 3 < length
+    EXPECT_EQ(0u, file.Read_L_UINT32());   // needs position + 3 < length
     EXPECT_TRUE(file.IsEOF());
     EXPECT_EQ(0, file.GetPosition());
     file.SeekToBegin();
@@ -76,7 +76,7 @@ TEST(PMemFile, TypedReadPastEnd_ZeroAndEofWithoutMovingOrOverrun)
     EXPECT_EQ(0xCC, file.Read_UINT8());
     EXPECT_EQ(0, file.Read_UINT8());
     EXPECT_TRUE(file.IsEOF());
-    file.Seek(1000, PFile::pSeekBegin);     // not clamped, and nothing read beyond the block
+    file.Seek(1000, PFile::pSeekBegin);   // not clamped, and nothing read beyond the block
     EXPECT_EQ(1000, file.GetPosition());
     EXPECT_EQ(0u, file.Read_B_UINT32());
     EXPECT_EQ(0, file.Read_UINT8());
@@ -88,7 +88,7 @@ TEST(PMemFile, TypedReadPastEnd_ZeroAndEofWithoutMovingOrOverrun)
 TEST(PMemFile, RawRead_CopiesWhatIsLeft)
 {
     PMemFile file(Block("abcdef", 6), 6, 16);
-    char buffer[10] = {};
+    char     buffer[10] = {};
     file.Seek(4, PFile::pSeekBegin);
     EXPECT_EQ(2, file.Read(buffer, 10));
     EXPECT_STREQ("ef", buffer);
@@ -100,7 +100,7 @@ TEST(PMemFile, RawRead_CopiesWhatIsLeft)
 
 TEST(PMemFile, GrowStepZeroOrNegative_RefusesToGrowWithDiskFull)
 {
-    for (int32 step : {0, -8}) {
+    for (int32 step : { 0, -8 }) {
         PMemFile file(step);
         EXPECT_FILE_EXCEPTION(file.Write_UINT8(1), kDiskFull);
         EXPECT_EQ(0, file.GetLength());
@@ -109,7 +109,7 @@ TEST(PMemFile, GrowStepZeroOrNegative_RefusesToGrowWithDiskFull)
     attached.Seek(0, PFile::pSeekEnd);
     EXPECT_FILE_EXCEPTION(attached.Write_UINT8(1), kDiskFull);
     attached.SeekToBegin();
-    attached.Write_UINT8('X');      // fits: no growth needed
+    attached.Write_UINT8('X');   // fits: no growth needed
     attached.SeekToBegin();
     EXPECT_EQ('X', attached.Read_UINT8());
 }
@@ -148,7 +148,7 @@ TEST(PMemFile, WritePastEnd_GapIsZero)
     file.SeekToBegin();
     uint8 bytes[6];
     EXPECT_EQ(6, file.Read(bytes, 6));
-    const uint8 expected[6] = {1, 0, 0, 0, 0, 2};
+    const uint8 expected[6] = { 1, 0, 0, 0, 0, 2 };
     EXPECT_EQ(0, memcmp(expected, bytes, 6));
 }
 

@@ -16,13 +16,13 @@ using Clock = std::chrono::steady_clock;
 int32
 LockFromOtherThread(PMutex& mutex, uint32 timeout, int64* elapsedMs = nullptr)
 {
-    int32 result = 12345;
+    int32       result = 12345;
     std::thread other([&] {
         Clock::time_point start = Clock::now();
         result = mutex.Lock(timeout);
         if (elapsedMs != nullptr) {
-            *elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                Clock::now() - start).count();
+            *elapsedMs =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         }
         if (result == PSYNC_OK)
             mutex.Unlock();
@@ -83,8 +83,8 @@ TEST(PMutex, WaiterGetsLockWhenReleased)
 {
     PMutex mutex;
     ASSERT_EQ(PSYNC_OK, mutex.Lock());
-    std::atomic<int32> result{12345};
-    std::thread waiter([&] {
+    std::atomic<int32> result { 12345 };
+    std::thread        waiter([&] {
         result = mutex.Lock(5000);
         if (result == PSYNC_OK)
             mutex.Unlock();
@@ -109,11 +109,11 @@ TEST(PMutex, UnlockWhenFree_FailsAndLockStillExcludes)
 TEST(PMutex, Contention_CounterStaysExact)
 {
     PMutex mutex;
-    int64 counter = 0;      // guarded by mutex only
+    int64  counter = 0;   // guarded by mutex only
     RunThreads(4, [&] {
         for (int i = 0; i < 5000; i++) {
             mutex.Lock();
-            mutex.Lock();       // recursive
+            mutex.Lock();   // recursive
             counter++;
             mutex.Unlock();
             mutex.Unlock();

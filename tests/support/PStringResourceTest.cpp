@@ -12,29 +12,16 @@
 
 namespace {
 
-const PStringResource kTableA[] = {
-    {1, "one"},
-    {5, "five"},
-    {9, "nine %d"},
-    {-1, nullptr}
-};
+const PStringResource kTableA[] = { { 1, "one" }, { 5, "five" }, { 9, "nine %d" },
+    { -1, nullptr } };
 
-const PStringResource kTableB[] = {
-    {-7, "minus seven"},
-    {-1, "minus one"},      // an ordinary entry: it has a text
-    {0, "zero"},
-    {1000, "%s has %d rows"},
-    {-1, nullptr}
-};
+const PStringResource kTableB[] = { { -7, "minus seven" },
+    { -1, "minus one" },   // an ordinary entry: it has a text
+    { 0, "zero" }, { 1000, "%s has %d rows" }, { -1, nullptr } };
 
-const PStringResource kSingle[] = {
-    {42, "answer"},
-    {-1, nullptr}
-};
+const PStringResource kSingle[] = { { 42, "answer" }, { -1, nullptr } };
 
-const PStringResource kEmptyTable[] = {
-    {-1, nullptr}
-};
+const PStringResource kEmptyTable[] = { { -1, nullptr } };
 
 // Registers a table for the length of one test.
 class Registered
@@ -44,7 +31,7 @@ public:
     ~Registered() { RemoveStringResource(fId); }
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
-    uint32 Id() const { return (uint32)fId; }
+    uint32      Id() const { return (uint32)fId; }
 
 private:
     int32 fId;
@@ -85,8 +72,8 @@ TEST(PStringResource, LoadString_FindsEveryEntry)
 {
     Registered a(kTableA);
     Registered b(kTableB);
-    PString s;
-    for (const PStringResource* table : {kTableA, kTableB}) {
+    PString    s;
+    for (const PStringResource* table : { kTableA, kTableB }) {
         uint32 id = table == kTableA ? a.Id() : b.Id();
         for (int i = 0; table[i].text != nullptr; i++) {
             EXPECT_EQ(0, s.LoadString(id, (uint32)table[i].number));
@@ -98,7 +85,7 @@ TEST(PStringResource, LoadString_FindsEveryEntry)
 TEST(PStringResource, NegativeNumbers_SortedAsSigned)
 {
     Registered b(kTableB);
-    PString s;
+    PString    s;
     s.LoadString(b.Id(), (uint32)-7);
     EXPECT_STREQ("minus seven", (const char*)s);
     s.LoadString(b.Id(), 0xffffffff);
@@ -110,12 +97,20 @@ TEST(PStringResource, NumberNotInTable_RaisesResource)
     Registered a(kTableA);
     Registered single(kSingle);
     Registered empty(kEmptyTable);
-    PString s;
+    PString    s;
     s.LoadString(single.Id(), 42);
     EXPECT_STREQ("answer", (const char*)s);
-    struct { uint32 id; uint32 number; } cases[] = {
-        {a.Id(), 3}, {a.Id(), 0}, {a.Id(), 10},     // between, before and after the entries
-        {single.Id(), 41}, {single.Id(), 43}, {empty.Id(), 0},
+    struct
+    {
+        uint32 id;
+        uint32 number;
+    } cases[] = {
+        { a.Id(), 3 },
+        { a.Id(), 0 },
+        { a.Id(), 10 },   // between, before and after the entries
+        { single.Id(), 41 },
+        { single.Id(), 43 },
+        { empty.Id(), 0 },
     };
     for (const auto& c : cases)
         EXPECT_TRUE(LookupRaises(c.id, c.number)) << c.id << ":" << c.number;
@@ -125,8 +120,8 @@ TEST(PStringResource, FailedLookup_LeavesRegistryUnlockedForAnotherThread)
 {
     Registered a(kTableA);
     EXPECT_TRUE(LookupRaises(a.Id(), 4));
-    std::atomic<bool> found{false};
-    std::thread other([&] {
+    std::atomic<bool> found { false };
+    std::thread       other([&] {
         PString s;
         found = s.LoadString(a.Id(), 5) == 0 && s == "five";
     });
@@ -156,7 +151,7 @@ TEST(PStringResource, FormatFromResource_UsesTextAsFormat)
 {
     Registered a(kTableA);
     Registered b(kTableB);
-    PString s;
+    PString    s;
     s.Format(a.Id(), 9, 12);
     EXPECT_STREQ("nine 12", (const char*)s);
     s.Format(b.Id(), 1000, "Pattern", 64);
@@ -165,10 +160,10 @@ TEST(PStringResource, FormatFromResource_UsesTextAsFormat)
 
 TEST(PStringResource, ConcurrentUsers_AllSucceed)
 {
-    std::atomic<int> failures{0};
+    std::atomic<int> failures { 0 };
     RunThreads(4, [&failures] {
         for (int i = 0; i < 200; i++) {
-            int32 id = AddStringResource(kTableA);
+            int32   id = AddStringResource(kTableA);
             PString s;
             if (s.LoadString(id, 5) != 0 || s != "five")
                 failures++;

@@ -20,7 +20,7 @@ RefCount(const PString& s)
     return ((const int32*)(const char*)s)[-3];
 }
 
-template <class... Args>
+template<class... Args>
 PString
 Formatted(const char* format, Args... args)
 {
@@ -49,9 +49,16 @@ TEST(PString, DefaultOrNull_IsSharedEmpty)
 
 TEST(PString, Utf8_CountsCharactersNotBytes)
 {
-    struct { const char* text; int32 length; int32 bytes; } cases[] = {
-        {"\xC3\xA9", 1, 2},
-        {"a\xE2\x82\xAC" "b\xF0\x9F\x8E\xB5", 4, 9},   // a, euro sign, b, musical note
+    struct
+    {
+        const char* text;
+        int32       length;
+        int32       bytes;
+    } cases[] = {
+        { "\xC3\xA9", 1, 2 },
+        { "a\xE2\x82\xAC"
+          "b\xF0\x9F\x8E\xB5",
+            4, 9 },   // a, euro sign, b, musical note
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.length, PString(c.text).GetLength()) << c.text;
@@ -90,18 +97,18 @@ TEST(PString, EditCopy_LeavesOriginalUnchanged)
 
 TEST(PString, SelfAssignment_KeepsText)
 {
-    PString a("abc");
+    PString  a("abc");
     PString& alias = a;
     a = alias;
     EXPECT_STREQ("abc", (const char*)a);
-    a = (const char*)a + 1;     // text pointing into its own buffer
+    a = (const char*)a + 1;   // text pointing into its own buffer
     EXPECT_STREQ("bc", (const char*)a);
 }
 
 TEST(PString, CopyWhileBufferHandedOut_CopiesText)
 {
     PString a("abc");
-    char* buffer = a.GetBuffer(10);
+    char*   buffer = a.GetBuffer(10);
     PString b(a);
     EXPECT_NE((const char*)b, (const char*)a);
     buffer[0] = 'X';
@@ -166,7 +173,7 @@ TEST(PString, GetAt_ByteIndexOrBoundsOutsideText)
     EXPECT_EQ((char)0xC3, s[1]);
     EXPECT_EQ('z', s[3]);
     EXPECT_EQ('\0', s[4]);
-    for (int32 index : {-1, 5, INT_MAX}) {
+    for (int32 index : { -1, 5, INT_MAX }) {
         auto e = CatchP<PBoundsException>([&] { s.GetAt(index); });
         ASSERT_NE(nullptr, e) << "no exception for " << index;
         EXPECT_EQ((double)index, e->value);
@@ -185,15 +192,29 @@ TEST(PString, MakeEmpty_ReturnsToSharedEmpty)
 TEST(PString, Substrings_ClampedToText)
 {
     PString s("abc");
-    struct { PString got; const char* expected; } cases[] = {
-        {s.Left(100), "abc"}, {s.Left(2), "ab"}, {s.Left(0), ""}, {s.Left(-5), ""},
-        {s.Mid(5), ""}, {s.Mid(1), "bc"}, {s.Mid(1, 1), "b"}, {s.Mid(1, INT_MAX), "bc"},
-        {s.Mid(-3, 2), "ab"}, {s.Mid(1, -1), ""},
-        {s.Right(2), "bc"}, {s.Right(100), "abc"}, {s.Right(-1), ""},
+    struct
+    {
+        PString     got;
+        const char* expected;
+    } cases[] = {
+        { s.Left(100), "abc" },
+        { s.Left(2), "ab" },
+        { s.Left(0), "" },
+        { s.Left(-5), "" },
+        { s.Mid(5), "" },
+        { s.Mid(1), "bc" },
+        { s.Mid(1, 1), "b" },
+        { s.Mid(1, INT_MAX), "bc" },
+        { s.Mid(-3, 2), "ab" },
+        { s.Mid(1, -1), "" },
+        { s.Right(2), "bc" },
+        { s.Right(100), "abc" },
+        { s.Right(-1), "" },
     };
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); i++)
         EXPECT_STREQ(cases[i].expected, (const char*)cases[i].got) << "case " << i;
-    PString accented("\xC3\xA9" "ab");     // substrings recount their characters
+    PString accented("\xC3\xA9"
+                     "ab");   // substrings recount their characters
     EXPECT_EQ(1, accented.Left(2).GetLength());
     EXPECT_EQ(2, accented.Mid(2).GetLength());
 }
@@ -216,12 +237,20 @@ TEST(PString, Find_ByteIndexOrMinusOne)
 
 TEST(PString, MakeUpper_StepsOverMultiByteSequences)
 {
-    PString s("ab\xC3\xA9" "cd\xE2\x82\xAC" "e");
+    PString s("ab\xC3\xA9"
+              "cd\xE2\x82\xAC"
+              "e");
     s.MakeUpper();
-    EXPECT_STREQ("AB\xC3\xA9" "CD\xE2\x82\xAC" "E", (const char*)s);
+    EXPECT_STREQ("AB\xC3\xA9"
+                 "CD\xE2\x82\xAC"
+                 "E",
+        (const char*)s);
     s.MakeLower();
-    EXPECT_STREQ("ab\xC3\xA9" "cd\xE2\x82\xAC" "e", (const char*)s);
-    PString truncated("a\xF0");     // a four-byte lead with nothing after it
+    EXPECT_STREQ("ab\xC3\xA9"
+                 "cd\xE2\x82\xAC"
+                 "e",
+        (const char*)s);
+    PString truncated("a\xF0");   // a four-byte lead with nothing after it
     truncated.MakeUpper();
     EXPECT_STREQ("A\xF0", (const char*)truncated);
 }
@@ -248,7 +277,7 @@ TEST(PString, GetBuffer_KeepsContentsAndMakesUnshared)
 {
     PString a("abc");
     PString b(a);
-    char* buffer = b.GetBuffer(100);
+    char*   buffer = b.GetBuffer(100);
     EXPECT_STREQ("abc", buffer);
     strcpy(buffer, "a much longer text");
     b.ReleaseBuffer();
@@ -260,7 +289,7 @@ TEST(PString, GetBuffer_KeepsContentsAndMakesUnshared)
 TEST(PString, ReleaseBufferWithCount_CutsAndRecounts)
 {
     PString s;
-    char* buffer = s.GetBuffer(10);
+    char*   buffer = s.GetBuffer(10);
     memcpy(buffer, "\xC3\xA9xyz", 5);
     s.ReleaseBuffer(3);
     EXPECT_STREQ("\xC3\xA9x", (const char*)s);
@@ -270,14 +299,14 @@ TEST(PString, ReleaseBufferWithCount_CutsAndRecounts)
 TEST(PString, GetBufferSetLength_TerminatesAfterTheBytes)
 {
     PString s;
-    char* buffer = s.GetBufferSetLength(3);
+    char*   buffer = s.GetBufferSetLength(3);
     EXPECT_EQ('\0', buffer[3]);
     memcpy(buffer, "abc", 3);
     s.ReleaseBuffer();
     EXPECT_STREQ("abc", (const char*)s);
 
     PString empty("x");
-    empty.GetBufferSetLength(0);    // wrote at index -1 before the mend
+    empty.GetBufferSetLength(0);   // wrote at index -1 before the mend
     empty.ReleaseBuffer();
     EXPECT_TRUE(empty.IsEmpty());
 }
@@ -285,7 +314,7 @@ TEST(PString, GetBufferSetLength_TerminatesAfterTheBytes)
 TEST(PString, NegativeSizesAndEmptyRelease_ChangeNothing)
 {
     PString s("ab");
-    char* buffer = s.GetBuffer(-10);
+    char*   buffer = s.GetBuffer(-10);
     EXPECT_STREQ("ab", buffer);
     s.ReleaseBuffer(-1);
     EXPECT_STREQ("ab", (const char*)s);
@@ -318,28 +347,32 @@ TEST(PString, Format_AllConversionKinds)
 {
     PString s = Formatted("%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q', "ab", "xyz", 42,
         3.14159, 255, 8, 123456789ul, -5ll, (void*)nullptr);
-    char expected[256];
-    snprintf(expected, sizeof(expected), "%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q',
-        "ab", "xyz", 42, 3.14159, 255, 8, 123456789ul, -5ll, (void*)nullptr);
+    char    expected[256];
+    snprintf(expected, sizeof(expected), "%c|%5s|%.2s|%-4d|%05.1f|%x|%#o|%lu|%lld|%%|%p", 'q', "ab",
+        "xyz", 42, 3.14159, 255, 8, 123456789ul, -5ll, (void*)nullptr);
     EXPECT_STREQ(expected, (const char*)s);
 }
 
 TEST(PString, FormatSizeEstimates_NeverCutOrOverrun)
 {
     std::string big(5000, 'x');
-    PString own("abc");
-    struct { PString got; std::string expected; } cases[] = {
+    PString     own("abc");
+    struct
+    {
+        PString     got;
+        std::string expected;
+    } cases[] = {
         // The size estimate cuts "%300.2s" to 2 bytes; 300 are written.
-        {Formatted("%300.2s|%10.0c", "abcdef", 'z'),
-            std::string(298, ' ') + "ab|" + std::string(9, ' ') + "z"},
-        {Formatted("[%*.*s][%*d]", 6, 3, "abcdef", -4, 9), "[   abc][9   ]"},
-        {Formatted("<%s>", big.c_str()), "<" + big + ">"},
+        { Formatted("%300.2s|%10.0c", "abcdef", 'z'),
+            std::string(298, ' ') + "ab|" + std::string(9, ' ') + "z" },
+        { Formatted("[%*.*s][%*d]", 6, 3, "abcdef", -4, 9), "[   abc][9   ]" },
+        { Formatted("<%s>", big.c_str()), "<" + big + ">" },
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, (const char*)c.got);
         EXPECT_EQ((int32)c.expected.size(), c.got.GetByteLength());
     }
-    own.Format("%s%s", (const char*)own, (const char*)own);     // its own text as argument
+    own.Format("%s%s", (const char*)own, (const char*)own);   // its own text as argument
     EXPECT_STREQ("abcabc", (const char*)own);
 }
 
@@ -362,15 +395,23 @@ TEST(PString, FormatUtf8_CountsCharacters)
 
 TEST(PString, MakeNumber_CommaEveryThreeDigits)
 {
-    struct { const char* digits; const char* expected; } cases[] = {
-        {"1000", "1,000"}, {"1234567", "1,234,567"}, {"123456", "123,456"},
-        {"98765", "98,765"}, {"123", "123"}, {"", ""},
+    struct
+    {
+        const char* digits;
+        const char* expected;
+    } cases[] = {
+        { "1000", "1,000" },
+        { "1234567", "1,234,567" },
+        { "123456", "123,456" },
+        { "98765", "98,765" },
+        { "123", "123" },
+        { "", "" },
     };
     for (const auto& c : cases) {
         PString source(c.digits);
         PString number = source.MakeNumber();
         EXPECT_STREQ(c.expected, (const char*)number);
         EXPECT_EQ((int32)strlen(c.expected), number.GetLength()) << c.digits;
-        EXPECT_STREQ(c.digits, (const char*)source);     // the source is left alone
+        EXPECT_STREQ(c.digits, (const char*)source);   // the source is left alone
     }
 }

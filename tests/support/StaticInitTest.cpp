@@ -10,10 +10,7 @@
 
 namespace {
 
-const PStringResource kEarlyTable[] = {
-    {1, "registered early"},
-    {-1, nullptr}
-};
+const PStringResource kEarlyTable[] = { { 1, "registered early" }, { -1, nullptr } };
 
 struct EarlyUser
 {
@@ -33,10 +30,7 @@ struct EarlyUser
         locked = mutex.Lock(0) == PSYNC_OK && mutex.Unlock() == PSYNC_OK;
     }
 
-    ~EarlyUser()
-    {
-        RemoveStringResource(id);
-    }
+    ~EarlyUser() { RemoveStringResource(id); }
 
     bool    empty = false;
     PString message;

@@ -32,7 +32,7 @@ protected:
         real = resolved;
     }
 
-    TempDir dir;
+    TempDir     dir;
     std::string real;   // the directory with symbolic links resolved
 };
 
@@ -42,29 +42,33 @@ protected:
 
 TEST(PosixError, ErrnoValues_MapToBeOSCodes)
 {
-    struct { int error; status_t status; } table[] = {
-        {0, B_OK},
-        {ENOENT, B_ENTRY_NOT_FOUND},
-        {EACCES, B_PERMISSION_DENIED},
-        {EPERM, B_PERMISSION_DENIED},
-        {EEXIST, B_FILE_EXISTS},
-        {ENAMETOOLONG, B_NAME_TOO_LONG},
-        {ENOTDIR, B_NOT_A_DIRECTORY},
-        {ENOSPC, B_DEVICE_FULL},
-        {EMFILE, B_NO_MORE_FDS},
-        {ENFILE, B_NO_MORE_FDS},
-        {ELOOP, B_LINK_LIMIT},
-        {EISDIR, B_IS_A_DIRECTORY},
-        {ENOMEM, B_NO_MEMORY},
-        {EBUSY, B_BUSY},
-        {EINVAL, B_BAD_VALUE},
-        {EIO, B_IO_ERROR},
-        {EROFS, B_READ_ONLY_DEVICE},
-        {EXDEV, B_CROSS_DEVICE_LINK},
-        {ENOTEMPTY, B_DIRECTORY_NOT_EMPTY},
-        {ENOTSUP, B_UNSUPPORTED},
-        {ENODATA, B_ENTRY_NOT_FOUND},
-        {EDOM, B_ERROR},
+    struct
+    {
+        int      error;
+        status_t status;
+    } table[] = {
+        { 0, B_OK },
+        { ENOENT, B_ENTRY_NOT_FOUND },
+        { EACCES, B_PERMISSION_DENIED },
+        { EPERM, B_PERMISSION_DENIED },
+        { EEXIST, B_FILE_EXISTS },
+        { ENAMETOOLONG, B_NAME_TOO_LONG },
+        { ENOTDIR, B_NOT_A_DIRECTORY },
+        { ENOSPC, B_DEVICE_FULL },
+        { EMFILE, B_NO_MORE_FDS },
+        { ENFILE, B_NO_MORE_FDS },
+        { ELOOP, B_LINK_LIMIT },
+        { EISDIR, B_IS_A_DIRECTORY },
+        { ENOMEM, B_NO_MEMORY },
+        { EBUSY, B_BUSY },
+        { EINVAL, B_BAD_VALUE },
+        { EIO, B_IO_ERROR },
+        { EROFS, B_READ_ONLY_DEVICE },
+        { EXDEV, B_CROSS_DEVICE_LINK },
+        { ENOTEMPTY, B_DIRECTORY_NOT_EMPTY },
+        { ENOTSUP, B_UNSUPPORTED },
+        { ENODATA, B_ENTRY_NOT_FOUND },
+        { EDOM, B_ERROR },
     };
     for (const auto& row : table)
         EXPECT_EQ(row.status, status_from_errno(row.error)) << strerror(row.error);
@@ -75,7 +79,7 @@ TEST(PosixError, ErrnoValues_MapToBeOSCodes)
 TEST_F(StorageKitTest, BFileCreateWriteRead_RoundTrip)
 {
     std::string path = dir.File("f");
-    BFile file(path.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
+    BFile       file(path.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
     ASSERT_EQ(B_OK, file.InitCheck());
     EXPECT_TRUE(file.IsReadable());
     EXPECT_TRUE(file.IsWritable());
@@ -101,7 +105,7 @@ TEST_F(StorageKitTest, BFileCreateWriteRead_RoundTrip)
 TEST_F(StorageKitTest, BFileOpenFlags_FailIfExistsAndErase)
 {
     std::string path = dir.Write("e", "data");
-    BFile exclusive(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS);
+    BFile       exclusive(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS);
     EXPECT_EQ(B_FILE_EXISTS, exclusive.InitCheck());
     BFile keep(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE);
     EXPECT_EQ(B_OK, keep.InitCheck());
@@ -119,13 +123,18 @@ TEST_F(StorageKitTest, BFileErrors_BeOSCodes)
     std::string plain = dir.Write("plain", "x");
     ASSERT_EQ(0, symlink(dir.File("a").c_str(), dir.File("b").c_str()));
     ASSERT_EQ(0, symlink(dir.File("b").c_str(), dir.File("a").c_str()));
-    struct { std::string path; uint32 mode; status_t status; } cases[] = {
-        {dir.Path(), B_READ_ONLY, B_IS_A_DIRECTORY},
-        {dir.Path(), B_READ_WRITE, B_IS_A_DIRECTORY},
-        {dir.File("nope"), B_READ_ONLY, B_ENTRY_NOT_FOUND},
-        {plain + "/x", B_READ_ONLY, B_NOT_A_DIRECTORY},
-        {dir.File(std::string(300, 'n')), B_READ_ONLY, B_NAME_TOO_LONG},
-        {dir.File("a"), B_READ_ONLY, B_LINK_LIMIT},     // a symbolic link loop
+    struct
+    {
+        std::string path;
+        uint32      mode;
+        status_t    status;
+    } cases[] = {
+        { dir.Path(), B_READ_ONLY, B_IS_A_DIRECTORY },
+        { dir.Path(), B_READ_WRITE, B_IS_A_DIRECTORY },
+        { dir.File("nope"), B_READ_ONLY, B_ENTRY_NOT_FOUND },
+        { plain + "/x", B_READ_ONLY, B_NOT_A_DIRECTORY },
+        { dir.File(std::string(300, 'n')), B_READ_ONLY, B_NAME_TOO_LONG },
+        { dir.File("a"), B_READ_ONLY, B_LINK_LIMIT },   // a symbolic link loop
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.status, BFile(c.path.c_str(), c.mode).InitCheck()) << c.path;
@@ -173,7 +182,7 @@ TEST_F(StorageKitTest, BPathRelative_MadeAbsolute)
     char cwd[PATH_MAX];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof(cwd)));
     ASSERT_EQ(0, chdir(dir.Path().c_str()));
-    BPath path("rel.mod");
+    BPath       path("rel.mod");
     std::string got = path.Path() != nullptr ? path.Path() : "";
     ASSERT_EQ(0, chdir(cwd));
     EXPECT_EQ(real + "/rel.mod", got);
@@ -193,7 +202,7 @@ TEST_F(StorageKitTest, BPathMissingDirectory_EntryNotFound)
 TEST_F(StorageKitTest, BEntry_NameExistsAndStat)
 {
     std::string path = dir.Write("entry.mod", "12345");
-    BEntry entry(path.c_str());
+    BEntry      entry(path.c_str());
     ASSERT_EQ(B_OK, entry.InitCheck());
     char name[B_FILE_NAME_LENGTH];
     EXPECT_EQ(B_OK, entry.GetName(name));
@@ -219,7 +228,7 @@ TEST_F(StorageKitTest, BEntry_NameExistsAndStat)
 TEST_F(StorageKitTest, BEntryRename_RelativeToItsDirectory)
 {
     std::string from = dir.Write("old.mod", "x");
-    BEntry entry(from.c_str());
+    BEntry      entry(from.c_str());
     EXPECT_EQ(B_OK, entry.Rename("new.mod"));
     char name[B_FILE_NAME_LENGTH];
     entry.GetName(name);
@@ -232,7 +241,7 @@ TEST_F(StorageKitTest, BEntryRenameNoClobber_RefusesExistingFileOrDirectory)
 {
     std::string from = dir.Write("from", "new");
     std::string to = dir.Write("to", "old");
-    BEntry entry(from.c_str());
+    BEntry      entry(from.c_str());
     EXPECT_EQ(B_FILE_EXISTS, entry.Rename(to.c_str(), false));
     EXPECT_EQ("old", TempDir::Read(to));
     EXPECT_EQ("new", TempDir::Read(from));
@@ -270,7 +279,7 @@ TEST_F(StorageKitTest, BNodeInfoType_RoundTripInUserMimeType)
     std::string path = dir.Write("t.mod", "x");
     if (!UserXattrsWork(path))
         GTEST_SKIP() << "the file system refuses user extended attributes";
-    BNode node(path.c_str());
+    BNode     node(path.c_str());
     BNodeInfo info(&node);
     ASSERT_EQ(B_OK, info.InitCheck());
     char type[B_MIME_TYPE_LENGTH];
@@ -291,13 +300,13 @@ TEST_F(StorageKitTest, BNodeInfoType_RoundTripInUserMimeType)
 
 TEST_F(StorageKitTest, BNodeInfoBadInput_Refused)
 {
-    BNode missing(dir.File("missing").c_str());
+    BNode     missing(dir.File("missing").c_str());
     BNodeInfo onMissing(&missing);
     EXPECT_EQ(B_ENTRY_NOT_FOUND, onMissing.InitCheck());
     BNodeInfo onNull(nullptr);
     EXPECT_EQ(B_BAD_VALUE, onNull.InitCheck());
     std::string path = dir.Write("v", "x");
-    BNode node(path.c_str());
-    BNodeInfo info(&node);
+    BNode       node(path.c_str());
+    BNodeInfo   info(&node);
     EXPECT_EQ(B_BAD_VALUE, info.SetType(std::string(300, 't').c_str()));
 }

@@ -13,32 +13,32 @@ const int kPatterns = 8;
 const int kRows = 64;
 const int kSamples = 8;
 // A note starts every kNoteRows rows; the rows between carry effects.
-const int kNoteRows = 4;
-const char* const kNotes[] = { "C-1", "E-1", "G-1", "A-1", "C-2", "D-2", "E-2", "G-2",
-    "A-2", "C-3", "D-3", "E-3", "G-3", "A-3", "B-3" };
-const int kNoteCount = sizeof(kNotes) / sizeof(kNotes[0]);
+const int         kNoteRows = 4;
+const char* const kNotes[] = { "C-1", "E-1", "G-1", "A-1", "C-2", "D-2", "E-2", "G-2", "A-2", "C-3",
+    "D-3", "E-3", "G-3", "A-3", "B-3" };
+const int         kNoteCount = sizeof(kNotes) / sizeof(kNotes[0]);
 
 struct Effect
 {
-    uint8           effect;
-    uint8           param;
+    uint8 effect;
+    uint8 param;
 };
 
 // Arpeggio, slides, vibrato, tone portamento and volume slides; none ends the song.
-const Effect kEffects[] = { {0x0, 0x37}, {0x1, 0x02}, {0x2, 0x02}, {0x4, 0x46},
-    {0xA, 0x01}, {0x3, 0x08}, {0xA, 0x10}, {0x4, 0x83}, {0x0, 0x47}, {0x6, 0x01} };
-const int kEffectCount = sizeof(kEffects) / sizeof(kEffects[0]);
+const Effect kEffects[] = { { 0x0, 0x37 }, { 0x1, 0x02 }, { 0x2, 0x02 }, { 0x4, 0x46 },
+    { 0xA, 0x01 }, { 0x3, 0x08 }, { 0xA, 0x10 }, { 0x4, 0x83 }, { 0x0, 0x47 }, { 0x6, 0x01 } };
+const int    kEffectCount = sizeof(kEffects) / sizeof(kEffects[0]);
 
 // Sample k: a waveform of its own with a length of its own, looped from a quarter in.
 std::vector<int8>
 Waveform(int k)
 {
-    const size_t length = 1024 + size_t(k) * 733;
+    const size_t      length = 1024 + size_t(k) * 733;
     std::vector<int8> data(length);
-    const double cycles = 8 + k * 3;
+    const double      cycles = 8 + k * 3;
     for (size_t i = 0; i < length; i++) {
         const double phase = cycles * double(i) / double(length);
-        double v = std::sin(2 * std::numbers::pi * phase);
+        double       v = std::sin(2 * std::numbers::pi * phase);
         if (k % 3 == 1)
             v = phase - std::floor(phase) - 0.5;
         else if (k % 3 == 2)
@@ -51,15 +51,15 @@ Waveform(int k)
 // The cell of one channel at one row, as note, sample and effect indices.
 struct Cell
 {
-    const char*     note;           // null: no note
-    int             sample;         // 1-based
-    Effect          effect;
+    const char* note;     // null: no note
+    int         sample;   // 1-based
+    Effect      effect;
 };
 
 Cell
 CellAt(int pattern, int row, int channel)
 {
-    Cell cell{};
+    Cell      cell {};
     const int seed = pattern * 131 + channel * 17;
     cell.effect = kEffects[(seed + row) % kEffectCount];
     if (row % kNoteRows == channel % kNoteRows) {
@@ -83,9 +83,8 @@ BusyMod(const std::string& mark, int channels)
     mod.channels = channels;
     for (int k = 0; k < kSamples; k++) {
         std::vector<int8> data = Waveform(k);
-        const uint16 words = uint16(data.size() / 2);
-        mod.SetSample(k + 1, data, uint8(40 + k * 3), uint16(words / 4),
-            uint16(words - words / 4));
+        const uint16      words = uint16(data.size() / 2);
+        mod.SetSample(k + 1, data, uint8(40 + k * 3), uint16(words / 4), uint16(words - words / 4));
     }
     mod.songLength = kPatterns;
     for (int p = 0; p < kPatterns; p++)
@@ -112,9 +111,9 @@ BusyMtm(int channels)
         mtm.pan[c] = uint8((c * 5) % 16);
     for (int k = 0; k < kSamples; k++) {
         const std::vector<int8> wave = Waveform(k);
-        std::vector<uint8> data(wave.size());
+        std::vector<uint8>      data(wave.size());
         for (size_t i = 0; i < wave.size(); i++)
-            data[i] = uint8(wave[i] + 128);     // MTM samples are unsigned
+            data[i] = uint8(wave[i] + 128);   // MTM samples are unsigned
         const uint32 length = uint32(data.size());
         mtm.SetSample(k + 1, data, uint8(40 + k * 3), length / 4, length);
     }
@@ -124,7 +123,7 @@ BusyMtm(int channels)
             track++;
             mtm.Sequence(p, c) = uint16(track);
             for (int row = 0; row < kRows; row++) {
-                const Cell cell = CellAt(p, row, c);
+                const Cell  cell = CellAt(p, row, c);
                 zw::MtmRow& out = mtm.Row(track, row);
                 out.note = cell.note ? zw::MtmNote(cell.note) : 0;
                 out.sample = uint8(cell.sample);

@@ -12,16 +12,16 @@
 namespace zw {
 
 // A 31-sample MOD with the given mark ("M.K." for 4 channels, "8CHN" for 8).
-std::vector<uint8>  BusyMod(const std::string& mark, int channels);
+std::vector<uint8> BusyMod(const std::string& mark, int channels);
 // An MTM of the given channel count (up to 32).
-std::vector<uint8>  BusyMtm(int channels);
+std::vector<uint8> BusyMtm(int channels);
 
 // The three songs the peer comparison and the block benchmarks share.
 struct BusySong
 {
-    std::string         name;       // file name, extension included
-    int                 channels;
-    std::vector<uint8>  bytes;
+    std::string        name;   // file name, extension included
+    int                channels;
+    std::vector<uint8> bytes;
 };
 std::vector<BusySong> StandardBusySongs();
 

@@ -15,7 +15,7 @@
 
 namespace demo {
 
-zw::ModWriter       ComposeDemo();
+zw::ModWriter ComposeDemo();
 
 }   // namespace demo
 

@@ -15,15 +15,14 @@ const double kDrumRate = 16574.0;   // at C-4
 class Noise
 {
 public:
-    double
-    Next()
+    double Next()
     {
         state = state * 1664525u + 1013904223u;
         return (double)(state >> 8) / (double)(1u << 23) - 1.0;
     }
 
 private:
-    uint32          state = 0x2545f491u;
+    uint32 state = 0x2545f491u;
 };
 
 // Scales to a peak of `peak` and pads to an even number of bytes.
@@ -65,12 +64,12 @@ Pulse(double phase, double width, int harmonics)
 Instrument
 Bass()
 {
-    const int cycle = 64;
-    const int attack = 24 * cycle;
-    const int settle = 8 * cycle;
-    const int loop = 2 * cycle;
+    const int           cycle = 64;
+    const int           attack = 24 * cycle;
+    const int           settle = 8 * cycle;
+    const int           loop = 2 * cycle;
     std::vector<double> wave;
-    double low = 0;
+    double              low = 0;
     for (int n = 0; n < attack + settle + loop; n++) {
         double phase = (double)(n % cycle) / cycle;
         double raw = 2.0 * phase - 1.0;
@@ -94,14 +93,14 @@ Bass()
 Instrument
 Lead()
 {
-    const int cycle = 32;
-    const int attackCycles = 16;
-    const int loopCycles = 64;
+    const int           cycle = 32;
+    const int           attackCycles = 16;
+    const int           loopCycles = 64;
     std::vector<double> wave;
     for (int k = 0; k < attackCycles + loopCycles; k++) {
         // Bright at first; then the width sweeps 0.15..0.45 once per loop.
         double width = 0.5;
-        int harmonics = 12;
+        int    harmonics = 12;
         if (k >= attackCycles) {
             int j = k - attackCycles;
             width = 0.3 + 0.15 * std::cos(kTwoPi * j / loopCycles);
@@ -121,14 +120,12 @@ Instrument
 Pad()
 {
     // 4096 bytes hold 127, 128, 129 and 64 cycles: the loop joins and the voices beat.
-    const int length = 4096;
+    const int           length = 4096;
     std::vector<double> wave;
     for (int n = 0; n < length; n++) {
         double t = (double)n / length;
-        double v = 0.8 * Saw(std::fmod(127 * t, 1.0), 5)
-                 + 0.5 * Saw(std::fmod(128 * t, 1.0), 3)
-                 + 0.8 * Saw(std::fmod(129 * t, 1.0), 5)
-                 + 0.6 * std::sin(kTwoPi * 64 * t);
+        double v = 0.8 * Saw(std::fmod(127 * t, 1.0), 5) + 0.5 * Saw(std::fmod(128 * t, 1.0), 3)
+            + 0.8 * Saw(std::fmod(129 * t, 1.0), 5) + 0.6 * std::sin(kTwoPi * 64 * t);
         wave.push_back(v);
     }
     Instrument pad;
@@ -141,10 +138,10 @@ Pad()
 Instrument
 Kick()
 {
-    const int length = (int)(0.4 * kKickRate);
-    Noise noise;
+    const int           length = (int)(0.4 * kKickRate);
+    Noise               noise;
     std::vector<double> wave;
-    double phase = 0;
+    double              phase = 0;
     for (int n = 0; n < length; n++) {
         double t = n / kKickRate;
         double frequency = 48.0 + 120.0 * std::exp(-t / 0.035);
@@ -161,10 +158,10 @@ Kick()
 Instrument
 Snare()
 {
-    const int length = (int)(0.3 * kDrumRate);
-    Noise noise;
+    const int           length = (int)(0.3 * kDrumRate);
+    Noise               noise;
     std::vector<double> wave;
-    double soft = 0;
+    double              soft = 0;
     for (int n = 0; n < length; n++) {
         double t = n / kDrumRate;
         soft += 0.6 * (noise.Next() - soft);
@@ -179,11 +176,11 @@ Snare()
 Instrument
 HiHat(bool open)
 {
-    const double decay = open ? 0.12 : 0.022;
-    const int length = (int)((open ? 0.4 : 0.1) * kDrumRate);
-    Noise noise;
+    const double        decay = open ? 0.12 : 0.022;
+    const int           length = (int)((open ? 0.4 : 0.1) * kDrumRate);
+    Noise               noise;
     std::vector<double> wave;
-    double previous = 0;
+    double              previous = 0;
     for (int n = 0; n < length; n++) {
         double white = noise.Next();
         // A first difference keeps only the top of the spectrum.

@@ -15,17 +15,17 @@ namespace demo {
 
 struct Instrument
 {
-    std::vector<int8> data;         // even size
-    uint16          loopStart = 0;  // words
-    uint16          loopLength = 1; // words; 1 = no loop
+    std::vector<int8> data;             // even size
+    uint16            loopStart = 0;    // words
+    uint16            loopLength = 1;   // words; 1 = no loop
 };
 
-Instrument          Bass();         // plucked, filtered saw
-Instrument          Lead();         // pulse whose width sweeps slowly
-Instrument          Pad();          // three detuned saws that beat against each other
-Instrument          Kick();         // sine falling in pitch
-Instrument          Snare();        // noise burst over a short tone
-Instrument          HiHat(bool open);
+Instrument Bass();    // plucked, filtered saw
+Instrument Lead();    // pulse whose width sweeps slowly
+Instrument Pad();     // three detuned saws that beat against each other
+Instrument Kick();    // sine falling in pitch
+Instrument Snare();   // noise burst over a short tone
+Instrument HiHat(bool open);
 
 }   // namespace demo
 

@@ -14,23 +14,39 @@ namespace {
 class Bytes
 {
 public:
-    void            U8(uint8 v) { out.push_back(v); }
-    void            B16(uint16 v) { U8(uint8(v >> 8)); U8(uint8(v)); }
-    void            B32(uint32 v) { B16(uint16(v >> 16)); B16(uint16(v)); }
-    void            L16(uint16 v) { U8(uint8(v)); U8(uint8(v >> 8)); }
-    void            L32(uint32 v) { L16(uint16(v)); L16(uint16(v >> 16)); }
+    void U8(uint8 v) { out.push_back(v); }
+    void B16(uint16 v)
+    {
+        U8(uint8(v >> 8));
+        U8(uint8(v));
+    }
+    void B32(uint32 v)
+    {
+        B16(uint16(v >> 16));
+        B16(uint16(v));
+    }
+    void L16(uint16 v)
+    {
+        U8(uint8(v));
+        U8(uint8(v >> 8));
+    }
+    void L32(uint32 v)
+    {
+        L16(uint16(v));
+        L16(uint16(v >> 16));
+    }
     // Exactly `size` bytes: the text cut or padded with zeros.
-    void            Text(const std::string& text, size_t size)
-                    {
-                        for (size_t i = 0; i < size; i++)
-                            U8(i < text.size() ? uint8(text[i]) : 0);
-                    }
-    template <typename T>
-    void            Raw(const std::vector<T>& data)
-                    {
-                        for (T v : data)
-                            U8(uint8(v));
-                    }
+    void Text(const std::string& text, size_t size)
+    {
+        for (size_t i = 0; i < size; i++)
+            U8(i < text.size() ? uint8(text[i]) : 0);
+    }
+    template<typename T>
+    void Raw(const std::vector<T>& data)
+    {
+        for (T v : data)
+            U8(uint8(v));
+    }
 
     std::vector<uint8> out;
 };
@@ -108,17 +124,15 @@ ModSample::SetData(std::vector<int8> bytes)
 }
 
 ModWriter::ModWriter(std::string mark_, int sampleCount_)
-    :
-    mark(std::move(mark_)),
-    sampleCount(sampleCount_),
-    channels(sampleCount_ == 31 ? ChannelsForMark(mark) : 4),
-    samples(size_t(std::max(sampleCount_, 0)))
+    : mark(std::move(mark_)), sampleCount(sampleCount_),
+      channels(sampleCount_ == 31 ? ChannelsForMark(mark) : 4),
+      samples(size_t(std::max(sampleCount_, 0)))
 {
 }
 
 ModSample&
-ModWriter::SetSample(int n, std::vector<int8> data, uint8 volume, uint16 repeatStart,
-    uint16 repeatLength)
+ModWriter::SetSample(
+    int n, std::vector<int8> data, uint8 volume, uint16 repeatStart, uint16 repeatLength)
 {
     ModSample& sample = Sample(n);
     sample.SetData(std::move(data));
@@ -198,15 +212,12 @@ MtmSample::SetData(std::vector<uint8> bytes)
 }
 
 MtmWriter::MtmWriter(int channels_, int rowsPerTrack_)
-    :
-    rowsPerTrack(uint8(rowsPerTrack_)),
-    channels(uint8(channels_))
+    : rowsPerTrack(uint8(rowsPerTrack_)), channels(uint8(channels_))
 {
 }
 
 MtmSample&
-MtmWriter::SetSample(int n, std::vector<uint8> data, uint8 volume, uint32 loopStart,
-    uint32 loopEnd)
+MtmWriter::SetSample(int n, std::vector<uint8> data, uint8 volume, uint32 loopStart, uint32 loopEnd)
 {
     if (samples.size() < size_t(n))
         samples.resize(size_t(n));
@@ -289,7 +300,7 @@ MtmWriter::Build() const
     }
     if (sequences.empty() && lastPattern < 0) {
         for (int i = 0; i < 32; i++)
-            b.L16(0);               // the one pattern the header then names
+            b.L16(0);   // the one pattern the header then names
     }
     b.Text(comment, comment.size());
     for (const MtmSample& s : samples)
@@ -303,7 +314,7 @@ AMSample&
 NtWriter::Record(int k)
 {
     while (records.size() <= size_t(k)) {
-        AMSample blank{};
+        AMSample blank {};
         blank.mark = AM_MARK;
         records.push_back(blank);
     }
@@ -320,9 +331,8 @@ NtWriter::Build() const
         b.B16(r.mark);
         b.B32(r.unused1);
         for (uint16 v : { r.startAmplitude, r.attack1Level, r.attack1Speed, r.attack2Level,
-                r.attack2Speed, r.sustainLevel, r.decaySpeed, r.unused2, r.unused3,
-                r.releaseSpeed, r.waveform, r.pitchFall, r.vibratoDepth, r.vibratoSpeed,
-                r.octaveShift })
+                 r.attack2Speed, r.sustainLevel, r.decaySpeed, r.unused2, r.unused3, r.releaseSpeed,
+                 r.waveform, r.pitchFall, r.vibratoDepth, r.vibratoSpeed, r.octaveShift })
             b.B16(v);
         for (uint8 v : r.unused4)
             b.U8(v);

@@ -25,20 +25,10 @@ ExceptionText(PException* error)
 }   // namespace
 
 
-TraceRecorder::TraceRecorder()
-    :
-    global(nullptr),
-    player(nullptr),
-    modType(0),
-    playerReady(false)
-{
-}
+TraceRecorder::TraceRecorder() : global(nullptr), player(nullptr), modType(0), playerReady(false) {}
 
 
-TraceRecorder::~TraceRecorder()
-{
-    Release();
-}
+TraceRecorder::~TraceRecorder() { Release(); }
 
 
 void
@@ -136,7 +126,7 @@ TraceRecorder::Start(PFile* file, const std::string& extraPath)
 void
 TraceRecorder::CreateVoices(uint16 count)
 {
-    voices.assign(count, VINFO{});
+    voices.assign(count, VINFO {});
     player->virtualChannels = new RVChannel*[count];
     for (uint16 i = 0; i < count; i++) {
         parsers.push_back(new RVChannelParser());
@@ -178,10 +168,10 @@ TraceRecorder::RecordChannel(uint16 i, TraceChannel& out)
     if (out.triggered) {
         // The start is counted from the sample's own data, so a sample that plays from
         // its loop on shows how far in it starts.
-        const Channel& ch = player->Replay().channels[i];
+        const Channel&   ch = player->Replay().channels[i];
         const ModuleView module = player->Module();
-        const int8* address = static_cast<const int8*>(parser->SampleAddress())
-            + parser->SampleStart();
+        const int8*      address =
+            static_cast<const int8*>(parser->SampleAddress()) + parser->SampleStart();
         out.sample = ch.sampleNumber;
         out.start = parser->SampleStart();
         if (ch.sampleNumber != 0 && ch.sampleNumber <= module.sampleNum) {
@@ -211,7 +201,7 @@ std::string
 RecordTicks(const std::string& path, uint32 maxTicks, std::vector<TraceTick>& ticks)
 {
     TraceRecorder recorder;
-    std::string error = recorder.Load(path);
+    std::string   error = recorder.Load(path);
     if (!error.empty())
         return error;
     ticks.clear();
@@ -225,7 +215,7 @@ std::string
 TraceModule(const std::string& path, uint32 maxTicks, bool json, std::ostream& out)
 {
     TraceRecorder recorder;
-    std::string error = recorder.Load(path);
+    std::string   error = recorder.Load(path);
     if (!error.empty())
         return error;
     for (uint32 t = 0; t < maxTicks; t++) {

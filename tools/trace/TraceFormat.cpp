@@ -19,8 +19,8 @@ ChannelText(const TraceChannel& ch)
     if (ch.looping)
         snprintf(loop, sizeof(loop), "%u+%u", ch.loopStart, ch.loopLength);
     char text[128];
-    snprintf(text, sizeof(text), "%s %6uHz v%-3u p%-3u L%-11s%s", trigger, ch.frequency,
-        ch.volume, ch.panning, loop, ch.mute ? " mute" : "");
+    snprintf(text, sizeof(text), "%s %6uHz v%-3u p%-3u L%-11s%s", trigger, ch.frequency, ch.volume,
+        ch.panning, loop, ch.mute ? " mute" : "");
     return text;
 }
 
@@ -32,8 +32,8 @@ FormatText(const TraceTick& tick)
 {
     char head[96];
     if (tick.row < 0) {
-        snprintf(head, sizeof(head), "%6u  -- --  t%-2u speed %2u bpm %3u%s", tick.index,
-            tick.tick, tick.speed, tick.bpm, tick.ended ? " END" : "    ");
+        snprintf(head, sizeof(head), "%6u  -- --  t%-2u speed %2u bpm %3u%s", tick.index, tick.tick,
+            tick.speed, tick.bpm, tick.ended ? " END" : "    ");
     } else {
         snprintf(head, sizeof(head), "%6u  %02d:%02d t%-2u speed %2u bpm %3u%s", tick.index,
             tick.pos, tick.row, tick.tick, tick.speed, tick.bpm, tick.ended ? " END" : "    ");

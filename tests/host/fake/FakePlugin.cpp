@@ -16,12 +16,13 @@ bool
 ReadFake(const char* path, long& blocks)
 {
     std::ifstream file(path);
-    std::string magic, request;
+    std::string   magic, request;
     if (!(file >> magic) || magic != "FAKE")
         return false;
     file >> request;
-    blocks = request == "fail" ? -1
-        : request.rfind("blocks=", 0) == 0 ? atol(request.c_str() + 7) : 0;
+    blocks = request == "fail"             ? -1
+        : request.rfind("blocks=", 0) == 0 ? atol(request.c_str() + 7)
+                                           : 0;
     return true;
 }
 
@@ -30,12 +31,16 @@ class FakePlugin : public InputPlugin
 public:
     void Init() override {}
     void Cleanup() override {}
-    bool About(bool query) override { if (!query) printf("Fake plug-in for tests\n"); return true; }
+    bool About(bool query) override
+    {
+        if (!query)
+            printf("Fake plug-in for tests\n");
+        return true;
+    }
     bool Prefs(bool) override { return false; }
     bool Edit(const char*, bool) override { return false; }
 
-    bool
-    GetMimeType(BMimeType* type, int index) override
+    bool GetMimeType(BMimeType* type, int index) override
     {
         if (index != 0)
             return false;
@@ -48,23 +53,25 @@ public:
         return true;
     }
 
-    bool IsOur(const char* path) override { long blocks; return ReadFake(path, blocks); }
+    bool IsOur(const char* path) override
+    {
+        long blocks;
+        return ReadFake(path, blocks);
+    }
     bool GetSongInfo(const char*, PlayerInfoStruct*) override { return true; }
     void AbortPlaying() override {}
     void Pause(bool) override {}
     void NewSpeed(int32) override {}
     void NewVolume(int32) override {}
 
-    bool
-    InitPlaying(const char* path, PlayerInfoStruct* newInfo) override
+    bool InitPlaying(const char* path, PlayerInfoStruct* newInfo) override
     {
         info = newInfo;
         next = 0;
         return ReadFake(path, total) && total >= 0;
     }
 
-    int
-    GetAudio(char** buffer, int) override
+    int GetAudio(char** buffer, int) override
     {
         if (total > 0 && next >= total)
             return 0;
@@ -84,9 +91,9 @@ public:
 
 private:
     PlayerInfoStruct* info = nullptr;
-    long            total = 0;
-    long            next = 0;
-    int16_t         block[2 * fake::kBlockFrames];
+    long              total = 0;
+    long              next = 0;
+    int16_t           block[2 * fake::kBlockFrames];
 };
 
 }   // namespace
