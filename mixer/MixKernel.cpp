@@ -112,6 +112,21 @@ LoadWindow(uint32 length, const Sample* data, int32 base)
         : _mm512_maskz_loadu_epi8((__mmask64(1) << bytesLeft) - 1, data + base);
 }
 
+// The sample under each of 16 frames at positions `relative` to the window's first
+// sample, in the top byte (word) of its 32-bit lane. Shifting the position left puts its
+// whole part straight where the permutation reads the index (13 for bytes, 5 for words).
+template<typename Sample>
+MIXKERNEL_AVX512 inline __attribute__((always_inline)) __m512i
+WindowSamples(__m512i window, __m512i relative)
+{
+    constexpr unsigned toTop = 32 - 8 * sizeof(Sample) - MIX_FRACTION_BITS;
+    const __m512i      index = _mm512_maskz_slli_epi32(kAllLanes, relative, toTop);
+    if constexpr (sizeof(Sample) == 1)
+        return _mm512_maskz_permutexvar_epi8(0x8888888888888888ULL, index, window);
+    else
+        return _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu, index, window);
+}
+
 // Adds `count` frames (16, or fewer with Partial) whose positions relative to the
 // window's first sample are `relative`. A byte (or word) permutation puts each frame's
 // sample into the top of its 32-bit lane, where a multiply-add of 16-bit halves
@@ -121,16 +136,7 @@ template<typename Sample, bool Partial>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
 MixFromWindow(const VectorVoice& v, __m512i window, __m512i relative, int32* out, uint32 count)
 {
-    // Shifting left by 13 (5) instead of right by 11 puts the index straight into the
-    // top byte (word) of each lane, the one the permutation fills.
-    __m512i samples;
-    if constexpr (sizeof(Sample) == 1) {
-        samples = _mm512_maskz_permutexvar_epi8(
-            0x8888888888888888ULL, _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
-    } else {
-        samples = _mm512_maskz_permutexvar_epi16(
-            0xAAAAAAAAu, _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
-    }
+    const __m512i samples = WindowSamples<Sample>(window, relative);
     const __m512i l = _mm512_madd_epi16(samples, v.gainLeft);
     const __m512i r = _mm512_madd_epi16(samples, v.gainRight);
     const __m512i first = _mm512_permutex2var_epi32(l, v.firstHalf, r);
@@ -273,21 +279,14 @@ template<typename Sample>
 constexpr int32 kMaxTileStep = MaxWindowStep<Sample>(kTileFrames);
 
 // Adds the frames `lanes` of 16 (bit k: frame k) at positions `relative` to the
-// window's first sample: the permutation and multiply-add of MixFromWindow, the lanes
-// outside the stretch masked off.
+// window's first sample: the multiply-add of MixFromWindow, the lanes outside the
+// stretch masked off.
 template<typename Sample>
 MIXKERNEL_AVX512 inline __attribute__((always_inline)) void
 AddLanes(__m512i window, __m512i relative, __mmask16 lanes, __m512i gainLeft, __m512i gainRight,
     __m512i& left, __m512i& right)
 {
-    __m512i samples;
-    if constexpr (sizeof(Sample) == 1) {
-        samples = _mm512_maskz_permutexvar_epi8(
-            0x8888888888888888ULL, _mm512_maskz_slli_epi32(kAllLanes, relative, 13), window);
-    } else {
-        samples = _mm512_maskz_permutexvar_epi16(
-            0xAAAAAAAAu, _mm512_maskz_slli_epi32(kAllLanes, relative, 5), window);
-    }
+    const __m512i samples = WindowSamples<Sample>(window, relative);
     left = _mm512_add_epi32(left, _mm512_maskz_madd_epi16(lanes, samples, gainLeft));
     right = _mm512_add_epi32(right, _mm512_maskz_madd_epi16(lanes, samples, gainRight));
 }
