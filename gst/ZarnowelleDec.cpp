@@ -464,11 +464,11 @@ ChangeState(GstElement* element, GstStateChange transition)
 }
 
 void
-SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec)
+SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* property)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(object);
     if (id != PROP_MAX_TIME) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
         return;
     }
     GST_OBJECT_LOCK(self);
@@ -477,11 +477,11 @@ SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec)
 }
 
 void
-GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec)
+GetProperty(GObject* object, guint id, GValue* value, GParamSpec* property)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(object);
     if (id != PROP_MAX_TIME) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
         return;
     }
     GST_OBJECT_LOCK(self);
