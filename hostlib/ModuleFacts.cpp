@@ -89,7 +89,9 @@ AMSoundsSilent(const ModTracker& player)
     const ModuleView module = player.Module();
     if (!player.IsStarTracker() || module.amData != nullptr || module.tracks == nullptr)
         return false;
-    for (uint32 t = 0; t < uint32(module.patternNum) * module.channelNum; t++) {
+    // Every track the load made, counted as the load counted them: a count derived
+    // from the type, which a later check may change, could run past them.
+    for (uint32 t = 0; t < module.trackNum; t++) {
         for (uint16 row = 0; module.tracks[t] != nullptr && row < module.rowsPerPattern; row++) {
             const TrackLine& line = module.tracks[t][row];
             if (line.note != 0 && line.sample != 0 && line.sample <= module.sampleNum
