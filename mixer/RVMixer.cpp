@@ -32,6 +32,13 @@ RVMixer::RVMixer()
 RVMixer::~RVMixer() {}
 
 
+void
+RVMixer::SetSettings(const MixerSettings& newSettings)
+{
+    settings = newSettings;
+}
+
+
 bool
 RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 {

@@ -6,6 +6,7 @@
 #include "beos/SupportDefs.h"
 #include "framework/VInfo.h"
 #include "mixer/FixedPoint.h"
+#include "mixer/MixerSettings.h"
 
 class RVAddOnPlayer;
 struct SamplePlayerInfo;
@@ -44,6 +45,11 @@ public:
 
     void Mixer(int16* buffer, uint32 bytes);
     void SetVolume(uint16 volume);
+
+    // The sound to render from the next call of Mixer on; kept across InitMixer and
+    // EndMixer. The defaults give the mixer's own sound.
+    void                 SetSettings(const MixerSettings& newSettings);
+    const MixerSettings& Settings() const { return settings; }
 
     bool IsPlaying() const;
     void PausePlaying();
@@ -183,6 +189,7 @@ private:
     VINFO*               currentVoice;
     MixKernel::PassPlan* passPlan;   // the pass's stretches, while tiles mix it
     bool                 planning;
+    MixerSettings        settings;
 };
 
 #endif
