@@ -206,6 +206,13 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
     const bool         looping = (voice->flags & VINFO_LOOP) != 0 && LoopIsUsable();
     MixKernel::Stretch stretch;
     PrepareStretch(stretch, data, looping);
+    // With ramps, the gains after one are its target, which for a fade is silence.
+    bool silent = voice->volume == 0;
+    if (currentRamp != nullptr) {
+        stretch.left = currentRamp->targetLeft;
+        stretch.right = currentRamp->targetRight;
+        silent = stretch.left == 0 && stretch.right == 0;
+    }
     const MixKernel::KernelPair& kernels = MixKernel::Kernels(
         MixKernel::KernelIndex(applied.interpolation, sizeof(Sample) == 2, false));
 
@@ -236,7 +243,7 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
         if (currentRamp != nullptr && currentRamp->framesLeft != 0)
             mixed = MixRamped(stretch, buffer, uint32(done));
         const int64 rest = done - mixed;
-        if (rest != 0 && voice->volume == 0) {
+        if (rest != 0 && silent) {
             voice->position += rest * voice->step;
         } else if (rest != 0 && !PlanStretch(data, buffer, rest)) {
             voice->position = MixStretch(kernels, stretch, buffer + FramesToValues(uint32(mixed)),
