@@ -1,6 +1,7 @@
 // Set-up, tear-down and the tick loop of the mixer.
 #include "mixer/RVMixer.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -14,6 +15,7 @@ namespace {
 // Tempo the tick length is measured against: bpm 125 gives 50 ticks a second.
 const uint32 kReferenceTempo = 125;
 const uint32 kReferenceTicksPerSecond = 50;
+const int32  kUnityGain = 1 << 16;
 
 }   // namespace
 
@@ -23,7 +25,8 @@ RVMixer::RVMixer()
       mixFrequency(MIX_OUTPUT_FREQUENCY), channelCount(0), masterVolume(256),
       mode(MIX_DEFAULT_MODE), passFrames(MIX_PASS_FRAMES_STEREO), tickFramesLeft(0), sampleEnd(0),
       loopBegin(0), loopFinish(0), mixBuffer(nullptr), voices(nullptr), currentVoice(nullptr),
-      passPlan(nullptr), planning(false)
+      passPlan(nullptr), planning(false), gainFactor(kUnityGain), fades(nullptr), ramps(nullptr),
+      currentRamp(nullptr)
 {
 }
 
@@ -32,10 +35,35 @@ RVMixer::RVMixer()
 RVMixer::~RVMixer() {}
 
 
+// Values out of range are held at the nearest legal one; an interpolation the mixer
+// does not know plays as nearest.
 void
 RVMixer::SetSettings(const MixerSettings& newSettings)
 {
     settings = newSettings;
+    if (settings.interpolation > MIX_INTERPOLATION_SINC)
+        settings.interpolation = MIX_INTERPOLATION_NEAREST;
+    if (!(settings.gainDb >= MIX_GAIN_MIN_DB))   // also NaN
+        settings.gainDb = settings.gainDb > 0 ? MIX_GAIN_MAX_DB : MIX_GAIN_MIN_DB;
+    if (settings.gainDb > MIX_GAIN_MAX_DB)
+        settings.gainDb = MIX_GAIN_MAX_DB;
+    if (settings.stereoPercent < 0)
+        settings.stereoPercent = 0;
+    if (settings.stereoPercent > MIX_STEREO_MAX_PERCENT)
+        settings.stereoPercent = MIX_STEREO_MAX_PERCENT;
+}
+
+
+// Settings take effect at the start of a Mixer call, never inside one.
+void
+RVMixer::ApplySettings()
+{
+    if (settings == applied)
+        return;
+    applied = settings;
+    gainFactor = applied.gainDb == 0.0
+        ? kUnityGain
+        : int32(std::lround(kUnityGain * std::pow(10.0, applied.gainDb / 20.0)));
 }
 
 
@@ -56,9 +84,13 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 
         delete[] mixBuffer;
         delete[] voices;
+        delete[] fades;
+        delete[] ramps;
         delete passPlan;
         mixBuffer = nullptr;
         voices = nullptr;
+        fades = nullptr;
+        ramps = nullptr;
         passPlan = nullptr;
 
         mixBuffer = new (std::nothrow) int32[MIX_BUFFER_VALUES]();
@@ -69,7 +101,9 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
             ThrowMemoryException();
 
         voices = new (std::nothrow) VINFO[channelCount]();
-        if (voices == nullptr)
+        fades = new (std::nothrow) VINFO[channelCount]();
+        ramps = new (std::nothrow) VoiceRamp[2 * channelCount]();
+        if (voices == nullptr || fades == nullptr || ramps == nullptr)
             ThrowMemoryException();
         for (uint16 i = 0; i < channelCount; i++) {
             voices[i].retrigger = false;
@@ -119,8 +153,12 @@ RVMixer::EndMixer()
 {
     FreeChannels();
     delete[] voices;
+    delete[] fades;
+    delete[] ramps;
     delete[] mixBuffer;
     delete passPlan;
+    fades = nullptr;
+    ramps = nullptr;
     voices = nullptr;
     mixBuffer = nullptr;
     passPlan = nullptr;
@@ -157,6 +195,7 @@ RVMixer::Mixer(int16* buffer, uint32 bytes)
         return;
     }
 
+    ApplySettings();
     if (sampleMode)
         DoSampleMixing(output, frames);
     else
@@ -242,8 +281,21 @@ RVMixer::StartTick()
     player->Play();
     for (uint16 i = 0; i < channelCount; i++) {
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
-        if (channel != nullptr)
+        if (channel == nullptr)
+            continue;
+        if (!applied.ramping) {
             channel->ParseInfo(&voices[i]);
+            continue;
+        }
+        // A note that a new one or a mute cuts off fades out beside it.
+        const VINFO before = voices[i];
+        channel->ParseInfo(&voices[i]);
+        const VoiceRamp& ramp = ramps[i];
+        if (before.active && (voices[i].retrigger || !voices[i].active)
+            && (ramp.left != 0 || ramp.right != 0 || ramp.framesLeft != 0)) {
+            fades[i] = before;
+            ramps[channelCount + i] = ramp;
+        }
     }
 
     // A tempo of 0 would divide by zero; it plays as the slowest tempo, 1 bpm
@@ -269,21 +321,45 @@ RVMixer::MixPass(int8* output, uint32 frames)
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
+        currentRamp = applied.ramping ? &ramps[i] : nullptr;
         if (currentVoice->retrigger) {
             currentVoice->position = int64(currentVoice->start) * MIX_FRACTION_ONE;
             currentVoice->retrigger = false;
             currentVoice->active = true;
+            if (currentRamp != nullptr)   // a note starts from silence
+                *currentRamp = VoiceRamp {};
         }
         if (currentVoice->frequency == 0)
             currentVoice->active = false;
         if (currentVoice->active) {
             PrepareVoice();
-            AddChannel(mixBuffer, frames);
+            if (currentRamp != nullptr) {
+                int32 left, right;
+                StretchGains(left, right);
+                AimRamp(left, right);
+            }
+            RenderVoice(mixBuffer, frames);
         }
+        if (!currentVoice->active && currentRamp != nullptr)
+            *currentRamp = VoiceRamp {};
 
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
         if (channel != nullptr)
             channel->Active(currentVoice->active);
+
+        // The note cut off under this voice, down to silence.
+        VINFO* fade = &fades[i];
+        if (currentRamp != nullptr && fade->active) {
+            currentVoice = fade;
+            currentRamp = &ramps[channelCount + i];
+            PrepareVoice();
+            AimRamp(0, 0);
+            RenderVoice(mixBuffer, frames);
+            if (currentRamp->framesLeft == 0)
+                fade->active = false;
+        } else {
+            fade->active = false;
+        }
     }
     if (planning) {
         planning = false;
@@ -294,21 +370,28 @@ RVMixer::MixPass(int8* output, uint32 frames)
 }
 
 
-// Tiles mix 16-bit stereo without interpolation, with the AVX-512 set.
+// Tiles mix 16-bit stereo of the nearest samples at constant gains, with the AVX-512
+// set, and clip the sums as they are; any other gain goes through the accumulator.
 bool
 RVMixer::UsesTiles() const
 {
     return passPlan != nullptr && MixKernel::ActiveKernels() == MixKernel::KERNELS_AVX512
-        && (mode & (MIX_16BIT | MIX_STEREO | MIX_INTERP)) == (MIX_16BIT | MIX_STEREO);
+        && (mode & (MIX_16BIT | MIX_STEREO)) == (MIX_16BIT | MIX_STEREO)
+        && applied.interpolation == MIX_INTERPOLATION_NEAREST && !applied.ramping
+        && gainFactor == kUnityGain;
 }
 
 
-// Passes start from a cleared accumulator without clearing it themselves: InitMixer
-// allocates it cleared, and each conversion clears the sums it has read.
+// The output stage: what acts on the whole mix (the gain) is applied as the sums are
+// converted. Passes start from a cleared accumulator without clearing it themselves:
+// InitMixer allocates it cleared, and each conversion clears the sums it has read.
 void
 RVMixer::ConvertPass(int8* output, uint32 values)
 {
-    if (mode & MIX_16BIT) {
+    if ((mode & MIX_16BIT) && gainFactor != kUnityGain) {
+        MixKernel::Convert16GainAndClear(
+            reinterpret_cast<int16*>(output), mixBuffer, values, gainFactor);
+    } else if (mode & MIX_16BIT) {
         MixKernel::Convert16AndClear(reinterpret_cast<int16*>(output), mixBuffer, values);
     } else {
         Mix32To8(output, mixBuffer, values);
