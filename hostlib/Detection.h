@@ -7,7 +7,7 @@
 #include <cstdint>
 
 // How far into a file detection reads: the header up to the mark at offset 1080, and at
-// most the pattern (1024 bytes from offset 1084) that the first of 256 positions names.
+// most the 256 patterns (1024 bytes each from offset 1084) that positions can name.
 const int64_t kDetectionReach = 1084 + 256 * 1024;
 
 // The module type 0..7 that the player detects in a file `length` bytes long whose first

@@ -67,10 +67,10 @@ Warnings(const ModTracker& player)
     uint64_t         missing = 0;
     uint64_t         total = 0;
     std::vector<int> cut;
-    for (uint16 i = 0; module.samples != nullptr && i < module.sampleNum; i++) {
-        total += 2u * module.samples[i].length;
-        missing += module.samples[i].missing;
-        if (module.samples[i].missing != 0)
+    for (uint16 i = 0; i < module.sampleNum; i++) {
+        total += player.SampleBytes(i);
+        missing += player.MissingSampleBytes(i);
+        if (player.MissingSampleBytes(i) != 0)
             cut.push_back(i + 1);
     }
     if (missing != 0) {
@@ -79,26 +79,6 @@ Warnings(const ModTracker& player)
             + "), played as silence");
     }
     return warnings;
-}
-
-// AM sounds play on sample slots without data; without their companion they are silent.
-bool
-AMSoundsSilent(const ModTracker& player)
-{
-    const ModuleView module = player.Module();
-    if (!player.IsStarTracker() || module.amData != nullptr || module.tracks == nullptr)
-        return false;
-    // Every track the load made, counted as the load counted them: a count derived
-    // from the type, which a later check may change, could run past them.
-    for (uint32 t = 0; t < module.trackNum; t++) {
-        for (uint16 row = 0; module.tracks[t] != nullptr && row < module.rowsPerPattern; row++) {
-            const TrackLine& line = module.tracks[t][row];
-            if (line.note != 0 && line.sample != 0 && line.sample <= module.sampleNum
-                && module.samples[line.sample - 1].length == 0)
-                return true;
-        }
-    }
-    return false;
 }
 
 void
@@ -127,7 +107,7 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     PString companion = player.Module().companionPath;
     if (!companion.IsEmpty())
         facts.companion = Text(companion);
-    facts.amSoundsSilent = AMSoundsSilent(player);
+    facts.amSoundsSilent = player.SilentAMSounds();
     player.EndPlayer();
 }
 

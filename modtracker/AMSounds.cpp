@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 
 #include "beos/OS.h"
 #include "framework/RVChannel.h"
@@ -105,6 +107,113 @@ SeedRandomOnce()
 }
 
 
+// Draws of the standard generator in a row, the values rand() would give. glibc takes
+// a lock for every rand(), which cost more than all the rest of a tick of an AM song.
+// Its state can be borrowed through setstate() and advanced here by the generator's own
+// rule (x[i] = x[i-3] + x[i-31], each draw x[i] >> 1) under two locks for all draws.
+// That rule and the state's layout are checked once against random() itself on a state
+// of our own; any other library, state or answer draws through rand(), one by one.
+// While the state is out, a rand() of another thread draws on the stand-in instead.
+class GeneratorDraws
+{
+public:
+    static void Draw(int* draws, int count)
+    {
+#if defined(__GLIBC__)
+        static const bool borrowable = Probe();
+        if (borrowable) {
+            std::lock_guard<std::mutex> hold(lender);
+            int32*                      state = Borrow();
+            if (state != nullptr) {
+                Advance(state, draws, count);
+                setstate(reinterpret_cast<char*>(state));
+                return;
+            }
+        }
+#endif
+        for (int k = 0; k < count; k++)
+            draws[k] = rand();
+    }
+
+private:
+#if defined(__GLIBC__)
+    // The layout behind setstate(): a word of type and rear index, then the values.
+    static const int32 TYPE_3 = 3;
+    static const int32 TYPES = 5;   // the word is rear * TYPES + type
+    static const int   DEGREE = 31;
+    static const int   SEPARATION = 3;
+    static const int32 STATE_WORDS = 1 + DEGREE;
+
+    // The generator's state, lent while a stand-in takes its place; null when it is of
+    // another kind (and then it is given back at once).
+    static int32* Borrow()
+    {
+        static int32 standIn[STATE_WORDS] = { TYPE_3 };
+        char*        lent = setstate(reinterpret_cast<char*>(standIn));
+        if (lent == nullptr)
+            return nullptr;
+        int32* state = reinterpret_cast<int32*>(lent);
+        if (state == standIn || state[0] % TYPES != TYPE_3) {
+            setstate(lent);
+            return nullptr;
+        }
+        return state;
+    }
+
+    static void Advance(int32* state, int* draws, int count)
+    {
+        int32* values = state + 1;
+        int    rear = state[0] / TYPES;
+        int    front = (rear + SEPARATION) % DEGREE;
+        for (int k = 0; k < count; k++) {
+            uint32 value = uint32(values[front]) + uint32(values[rear]);
+            values[front] = int32(value);
+            draws[k] = int(value >> 1);
+            if (++front == DEGREE) {
+                front = 0;
+                rear++;
+            } else if (++rear == DEGREE) {
+                rear = 0;
+            }
+        }
+        state[0] = rear * TYPES + TYPE_3;
+    }
+
+    // Seeds a state of our own, draws on it through random() and through Advance, and
+    // puts the process's state back untouched.
+    static bool Probe()
+    {
+        const int    PROBE_DRAWS = 40;   // past the first turn of the 31 values
+        static int32 own[STATE_WORDS];
+        char*        process = initstate(0x5EED, reinterpret_cast<char*>(own), sizeof(own));
+        if (process == nullptr)
+            return false;
+        int32* state = Borrow();
+        bool   same = state == own;
+        if (state != nullptr) {
+            int32 copy[STATE_WORDS];
+            memcpy(copy, state, sizeof(copy));
+            setstate(reinterpret_cast<char*>(state));
+            int expected[PROBE_DRAWS];
+            int drawn[PROBE_DRAWS];
+            for (int k = 0; k < PROBE_DRAWS; k++)
+                expected[k] = int(random());
+            Advance(copy, drawn, PROBE_DRAWS);
+            same = same && memcmp(expected, drawn, sizeof(drawn)) == 0;
+        }
+        setstate(process);
+        return same;
+    }
+
+    static std::mutex lender;
+#endif
+};
+
+#if defined(__GLIBC__)
+std::mutex GeneratorDraws::lender;
+#endif
+
+
 // A draw of the generator scaled to 0..max.
 uint32
 ScaleRandom(int draw, uint32 max)
@@ -178,8 +287,7 @@ ModTracker::RefreshNoise(int8* wave)
 {
     SeedRandomOnce();
     int draws[AM_WAVE_BYTES];
-    for (int k = 0; k < AM_WAVE_BYTES; k++)
-        draws[k] = rand();
+    GeneratorDraws::Draw(draws, AM_WAVE_BYTES);
     for (int k = 0; k < AM_WAVE_BYTES; k++)
         wave[k] = int8(uint8(ScaleRandom(draws[k], 255)));
 }

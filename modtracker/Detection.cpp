@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "modtracker/Effects.h"
 #include "modtracker/ModHeader.h"
 #include "modtracker/MtmHeader.h"
 #include "support/PFile.h"
@@ -12,8 +11,6 @@ namespace {
 
 const int32 MIN_MTM_LENGTH = 68;
 const int32 MIN_MOD_LENGTH = 1148;
-const int32 PATTERN_BYTES = 1024;   // 64 rows of 4 channels
-const uint8 PROTRACKER_RESTART = 127;
 const int   OLD_SAMPLES = 15;   // sample headers of a SoundTracker15 file
 
 bool
@@ -30,23 +27,6 @@ IsTakeTrackerMark(uint32 mark)
         || (mark & 0xFFFFFF00) == (ModMark("TDZx") & 0xFFFFFF00);
 }
 
-// M.K. files from the tracker with the tempo command carry restart byte 127 or set a
-// tempo in the first pattern they play.
-int32
-TestNoiseTracker(PFile* file, const ModSongHeader& song)
-{
-    if (song.restart >= PROTRACKER_RESTART)
-        return MODTYPE_PROTRACKER;
-    file->Seek(MOD_PATTERN_OFFSET + song.positions[0] * PATTERN_BYTES, PFile::pSeekBegin);
-    uint8 cells[PATTERN_BYTES] = {};
-    file->Read(cells, PATTERN_BYTES);
-    for (int i = 0; i < PATTERN_BYTES; i += MOD_CELL_BYTES) {
-        if (SetsTempo(cells[i + 2] & 0x0F, cells[i + 3]))
-            return MODTYPE_PROTRACKER;
-    }
-    return MODTYPE_NOISETRACKER;
-}
-
 // The type a file's mark names; a file without one is an old module of 31 samples when
 // the 16th sample header has a name, else of 15. -1 for a mark of no known kind.
 int32
@@ -58,7 +38,7 @@ TypeFromHeader(PFile* file, const uint8* head)
     if (mark == ModMark("M.K.") && ModChannels(file, mark) == 8)
         return MODTYPE_FASTTRACKER;
     if (mark == ModMark("M.K.") || mark == ModMark("M!K!") || mark == ModMark("M&K!"))
-        return TestNoiseTracker(file, header.song);
+        return IsProTrackerSong(header, file) ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER;
     if (mark == ModMark("FLT4"))
         return MODTYPE_STARTRACKER;
     if (mark == ModMark("6CHN") || mark == ModMark("8CHN"))
@@ -83,7 +63,7 @@ ModTracker::ModuleCheck(uint32 index, PFile* file)
     return 0;
 }
 
-// Everything but the tempo scan and the 8-channel rule lies in the first 1084 bytes,
+// Everything but the pattern scan and the 8-channel rule lies in the first 1084 bytes,
 // read at once: a host asks this of every file it lists, through an uncached file.
 int32
 ModTracker::TestModule(PFile* file)

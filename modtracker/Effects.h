@@ -67,6 +67,15 @@ SetsTempo(uint8 effect, uint8 effectArg)
     return effect == EFFECT_SET_SPEED && effectArg >= FIRST_TEMPO;
 }
 
+// Commands the NoiseTracker types never had: a tempo, or an extended command other than
+// the filter (E1x to EFx). A marked file that uses one was written for the ProTracker rules.
+inline bool
+IsProTrackerCommand(uint8 effect, uint8 effectArg)
+{
+    return SetsTempo(effect, effectArg)
+        || (effect == EFFECT_EXTENDED && ExtendedCommand(effectArg) != ECMD_FILTER);
+}
+
 // What the effect in a cell does to the note in the same cell, before it plays.
 
 // 3xx and 5xy: the note is where the tone portamento slides to; it does not play.

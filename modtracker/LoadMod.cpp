@@ -177,7 +177,7 @@ ModTracker::ReadModHeader(PFile* file)
 
     memcpy(positions, header.song.positions, MOD_POSITIONS);
     // The list has 128 entries, and the song always plays its first position.
-    songLength = std::clamp<uint16>(header.song.songLength, 1, MOD_POSITIONS);
+    songLength = ModSongLength(header.song);
     uint8 restart = header.song.restart;
     bool  hasRestart = modType == MODTYPE_NOISETRACKER || modType == MODTYPE_STARTRACKER;
     restartPos = hasRestart && restart < songLength ? restart : 0;

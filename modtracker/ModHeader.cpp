@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "modtracker/Effects.h"
 #include "modtracker/ModuleTypes.h"
 #include "support/PFile.h"
 
@@ -14,6 +15,8 @@ const int32  SIZE_TOLERANCE = 1024;   // trailing bytes an 8-channel file may ca
 const int32  FORMAT_TAG_OFFSET = 1464;
 const uint16 LOWEST_PERIOD = 28;
 const uint16 HIGHEST_PERIOD = 3424;
+const uint8  PROTRACKER_RESTART = 127;
+const int    MAX_PATTERNS = 256;   // a position names one of 256 patterns
 
 // The types from NoiseTracker on have a mark after the song.
 bool
@@ -138,6 +141,43 @@ ModHeaderValid(const ModFileHeader& header, uint32 type, PFile* file)
     if (header.song.songLength == 0)
         return false;
     return type != MODTYPE_SOUNDTRACKER31 || !IsTrackListFormat(file);
+}
+
+
+uint16
+ModSongLength(const ModSongHeader& song)
+{
+    return std::clamp<uint16>(song.songLength, 1, MOD_POSITIONS);
+}
+
+
+bool
+IsProTrackerSong(const ModFileHeader& header, PFile* file)
+{
+    if (header.song.restart >= PROTRACKER_RESTART)
+        return true;
+    for (uint16 n = 0; n < header.sampleCount; n++) {
+        if ((header.samples[n].fineTune & 0x0F) != 0)
+            return true;
+    }
+    KeepPosition keep(file);
+    bool         scanned[MAX_PATTERNS] = {};
+    uint8        cells[FOUR_CHANNEL_PATTERN];
+    for (uint16 i = 0; i < ModSongLength(header.song); i++) {
+        uint8 pattern = header.song.positions[i];
+        if (scanned[pattern])
+            continue;
+        scanned[pattern] = true;
+        // Past the end of a short file the cells read as empty.
+        memset(cells, 0, sizeof(cells));
+        file->Seek(MOD_PATTERN_OFFSET + pattern * FOUR_CHANNEL_PATTERN, PFile::pSeekBegin);
+        file->Read(cells, FOUR_CHANNEL_PATTERN);
+        for (int32 c = 0; c < FOUR_CHANNEL_PATTERN; c += MOD_CELL_BYTES) {
+            if (IsProTrackerCommand(cells[c + 2] & 0x0F, cells[c + 3]))
+                return true;
+        }
+    }
+    return false;
 }
 
 

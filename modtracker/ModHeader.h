@@ -72,6 +72,16 @@ void DecodeModHeader(const uint8* bytes, uint32 type, ModFileHeader& header);
 // it of the type it found, the loader of the type it was given. Keeps the file's position.
 bool ModHeaderValid(const ModFileHeader& header, uint32 type, PFile* file);
 
+// The positions a song plays: the file's count, at least the first and at most all 128.
+uint16 ModSongLength(const ModSongHeader& song);
+
+// Whether a 4-channel M.K., M!K! or M&K! file was written for the ProTracker rules rather
+// than the NoiseTracker ones: its restart byte is 127 or more, a sample has a finetune, or
+// a pattern the song plays uses a command the older tracker never wrote (a tempo, E1x to
+// EFx). The header must be decoded as a marked type, its finetunes as the file has them.
+// Keeps the file's position.
+bool IsProTrackerSong(const ModFileHeader& header, PFile* file);
+
 // Text and zeros only, as the old trackers wrote sample names.
 bool SampleNameIsText(const char (&name)[MOD_SAMPLE_NAME_BYTES]);
 

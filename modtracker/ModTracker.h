@@ -69,6 +69,15 @@ public:
     ModuleView Module() const;
     ReplayView Replay() const;
 
+    // What a host tells of a load, counted the way the player plays it. Sample n is
+    // 0-based; its bytes are those the header gives, the missing ones those the file
+    // lacked, which play as silence.
+    uint32 SampleBytes(uint16 n) const;
+    uint32 MissingSampleBytes(uint16 n) const;
+    // Notes that start an AM sound in a StarTracker module but meet a slot without
+    // data, since no companion file was read: they are silent.
+    bool SilentAMSounds() const;
+
 private:
     // How loads go: the type a MOD file is read as, the rules forced on it, and where the
     // loader's report goes. The replay follows modType.

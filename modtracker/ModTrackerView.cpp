@@ -46,3 +46,33 @@ ModTracker::Replay() const
         .rowPatternPos = rowPatternPos,
     };
 }
+
+uint32
+ModTracker::SampleBytes(uint16 n) const
+{
+    return samples != nullptr && n < sampleNum ? 2u * samples[n].length : 0;
+}
+
+uint32
+ModTracker::MissingSampleBytes(uint16 n) const
+{
+    return samples != nullptr && n < sampleNum ? samples[n].missing : 0;
+}
+
+// Every track the load made, whatever the type has become since.
+bool
+ModTracker::SilentAMSounds() const
+{
+    if (!IsStarTracker() || amData != nullptr || tracks == nullptr || samples == nullptr)
+        return false;
+    for (uint32 t = 0; t < trackBuffers; t++) {
+        const TrackLine* track = tracks[t];
+        for (uint16 row = 0; track != nullptr && row < rowsPerPattern; row++) {
+            const TrackLine& line = track[row];
+            if (line.note != 0 && line.sample != 0 && line.sample <= sampleNum
+                && samples[line.sample - 1].length == 0)
+                return true;
+        }
+    }
+    return false;
+}

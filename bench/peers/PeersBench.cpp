@@ -1,5 +1,6 @@
-// zw_bench_peers [--host HOST] PLUGIN DEMO [CORPUS]: renders the same modules, whole
-// songs, with this plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt,
+// zw_bench_peers [--host HOST] PLUGIN DEMO [CORPUS]: renders the same modules (the demo,
+// the busy songs, short AM songs with their companions and the corpus), whole songs,
+// with this plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt,
 // alternating them and repeating, and prints each one's speed as seconds of audio per
 // CPU second.
 //
@@ -345,10 +346,18 @@ main(int argc, char** argv)
         perror("mkdtemp");
         return 1;
     }
-    for (const zw::BusySong& song : zw::StandardBusySongs()) {
-        const std::string path = std::string(tempDir) + "/" + song.name;
+    std::vector<zw::BusySong> songs = zw::StandardBusySongs();
+    for (zw::BusySong& song : zw::AMSongs())
+        songs.push_back(std::move(song));
+    auto write = [](const std::string& path, const std::vector<uint8>& bytes) {
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(song.bytes.data()), long(song.bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    };
+    for (const zw::BusySong& song : songs) {
+        const std::string path = std::string(tempDir) + "/" + song.name;
+        write(path, song.bytes);
+        if (!song.companion.empty())
+            write(path + ".nt", song.companion);
         modules.push_back(path);
     }
     for (const std::string& file : CorpusFiles(argc > 3 ? argv[3] : ""))

@@ -1,5 +1,6 @@
 // The modules of the shared corpus that the loader and host tests name, with the type
-// each is detected as (the corpus's own notes give them). Tests that use the corpus skip
+// each is detected as (the corpus's own notes give them, but for two M.K. files that use
+// ProTracker's finetunes or extended commands). Tests that use the corpus skip
 // when its folder is absent.
 #ifndef TESTS_COMMON_MODTRACKERHOSTCORPUS_H
 #define TESTS_COMMON_MODTRACKERHOSTCORPUS_H
@@ -21,9 +22,9 @@ const KnownModule kKnownModules[] = {
     // "IT10" at offset 1464: another format under a 31-sample layout.
     { "order_of_death_ii.mod", -1 },
     { "ZONE-2A.mod", 2 },
-    { "PatternJump.mod", 2 },
+    { "PatternJump.mod", 4 },   // finetunes in samples 1 and 2
     { "PortaTarget.mod", 2 },
-    { "PatternDelaysRetrig.mod", 2 },
+    { "PatternDelaysRetrig.mod", 4 },   // E2x, EBx, EDx, EEx
     { "zob-the-zob.mod", 3 },
     { "flt_am_envelope.mod", 3 },   // both with ".nt" companions
     { "reborning.mod", 4 },

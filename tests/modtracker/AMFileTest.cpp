@@ -115,3 +115,38 @@ TEST_F(AMFileTest, Cleanup_AfterTwoReads_FreesTheRecords)
     player.Cleanup();
     ExpectNothingOwned();
 }
+
+// A note on a slot without data is an AM sound only through the companion: silent in a
+// StarTracker module without one, and never in another type.
+TEST_F(AMFileTest, SilentAMSounds_NotesOnEmptySlots_OnlyWithoutCompanion)
+{
+    const struct
+    {
+        const char* what;
+        ModCell     cell;
+        uint32      type;
+        bool        companion;
+        bool        silent;
+    } cases[] = {
+        { "note on an empty slot", { NotePeriod("C-2"), 2 }, MODTYPE_STARTRACKER, false, true },
+        { "with its companion", { NotePeriod("C-2"), 2 }, MODTYPE_STARTRACKER, true, false },
+        { "slot with data", { NotePeriod("C-2"), 1 }, MODTYPE_STARTRACKER, false, false },
+        { "sample without a note", { 0, 2 }, MODTYPE_STARTRACKER, false, false },
+        { "ProTracker", { NotePeriod("C-2"), 2 }, MODTYPE_PROTRACKER, false, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ModWriter mod("FLT4");
+        mod.SetPositions({ 0 });
+        mod.SetSample(1, std::vector<int8>(64, 5));
+        mod.Cell(0, 63, 3) = c.cell;
+        ASSERT_TRUE(mod.Save(modPath));
+        std::remove((modPath + ".nt").c_str());
+        if (c.companion) {
+            ASSERT_TRUE(Companion(2).Save(modPath + ".nt"));
+        }
+        ASSERT_EQ(Load(c.type, mod.Build()), 0);
+        player.ExtraLoad(modPath.c_str());
+        EXPECT_EQ(player.SilentAMSounds(), c.silent);
+    }
+}

@@ -151,8 +151,11 @@ TEST_F(DamagedModuleTest, CutInsideTheSamples_LoadsWhatIsThere)
         const Sample&    second = module.samples[1];
         int32            present = std::max(int32(cut) - 3132 - 300, 0);
         EXPECT_EQ(second.length, 1024);
-        EXPECT_EQ(second.missing, uint32(2048 - present));
-        EXPECT_EQ(module.samples[0].missing, uint32(300 - std::min(int32(cut) - 3132, 300)));
+        EXPECT_EQ(std::tuple(player.SampleBytes(1), player.MissingSampleBytes(1)),
+            std::tuple(2048u, uint32(2048 - present)));
+        EXPECT_EQ(player.MissingSampleBytes(0), uint32(300 - std::min(int32(cut) - 3132, 300)));
+        EXPECT_EQ(std::tuple(player.SampleBytes(31), player.MissingSampleBytes(31)),
+            std::tuple(0u, 0u));   // past the last sample
         if (present > 0) {
             EXPECT_EQ(std::tuple(second.data[0], second.data[present - 1]), std::tuple(1, 1));
         }

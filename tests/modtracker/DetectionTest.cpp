@@ -87,39 +87,53 @@ TEST_F(DetectionTest, Marks_Each_GiveTheirTypes)
     }
 }
 
-// An M.K. file is ProTracker for restart byte 127, or for a tempo command (F20 and up)
-// in the first 1024 bytes of the first listed pattern: four channels whatever the file.
+// An M.K. file is ProTracker for restart byte 127, a finetune in any sample header, or a
+// tempo (F20 and up) or an extended command other than the filter (E1x to EFx) in a
+// pattern among the first songLength positions, read as 4 channels whatever the file.
 // (The 8-channel files carry trailing bytes, so they stay 4-channel M.K. files.)
-TEST_F(DetectionTest, TempoScan_MarkedFile_TellsProTrackerFromNoiseTracker)
+TEST_F(DetectionTest, ProTrackerRules_MarkedFile_TellsProTrackerFromNoiseTracker)
 {
-    struct TempoCell
+    struct Command
     {
         int   pattern, row, channel;
         uint8 effect, param;
     };
+    const int32 NT = MODTYPE_NOISETRACKER;
+    const int32 PT = MODTYPE_PROTRACKER;
+    // clang-format off
     const struct
     {
-        const char*            what;
-        uint8                  restart;
-        int                    channels;
-        std::vector<uint8>     positions;
-        std::vector<TempoCell> cells;
-        int32                  type;
+        const char*          what;
+        uint8                restart;
+        int                  channels;
+        std::vector<uint8>   positions;
+        int                  songLength;   // -1: the positions' count
+        std::vector<Command> cells;
+        uint8                fineTune;     // of sample 31, a whole byte
+        int32                type;
     } cases[] = {
-        { "restart 127", 127, 4, { 0 }, {}, MODTYPE_PROTRACKER },
-        { "restart 126", 126, 4, { 0 }, {}, MODTYPE_NOISETRACKER },
-        { "F1F is a speed", 0, 4, { 0 }, { { 0, 63, 3, 0xF, 0x1F } }, MODTYPE_NOISETRACKER },
-        { "F20 is a tempo", 0, 4, { 0 }, { { 0, 63, 3, 0xF, 0x20 } }, MODTYPE_PROTRACKER },
-        { "E20 is no tempo", 0, 4, { 0 }, { { 0, 63, 3, 0xE, 0x20 } }, MODTYPE_NOISETRACKER },
-        { "tempos in later listed patterns", 0, 4, { 2, 0, 1 },
-            { { 0, 0, 0, 0xF, 0x7D }, { 1, 0, 0, 0xF, 0x7D } }, MODTYPE_NOISETRACKER },
-        { "tempo in the first listed pattern", 0, 4, { 2, 0, 1 }, { { 2, 10, 2, 0xF, 0x7D } },
-            MODTYPE_PROTRACKER },
-        { "8 channels, byte 40 * 32 + 28: past 1024", 0, 8, { 0 }, { { 0, 40, 7, 0xF, 0x7D } },
-            MODTYPE_NOISETRACKER },
-        { "8 channels, byte 1020: the last scanned", 0, 8, { 0 }, { { 0, 31, 7, 0xF, 0x7D } },
-            MODTYPE_PROTRACKER },
+        { "restart 127", 127, 4, { 0 }, -1, {}, 0, PT },
+        { "restart 126", 126, 4, { 0 }, -1, {}, 0, NT },
+        { "F1F is a speed", 0, 4, { 0 }, -1, { { 0, 63, 3, 0xF, 0x1F } }, 0, NT },
+        { "F20 is a tempo", 0, 4, { 0 }, -1, { { 0, 63, 3, 0xF, 0x20 } }, 0, PT },
+        { "E0F is the filter", 0, 4, { 0 }, -1, { { 0, 63, 3, 0xE, 0x0F } }, 0, NT },
+        { "E10 is a fine slide", 0, 4, { 0 }, -1, { { 0, 63, 3, 0xE, 0x10 } }, 0, PT },
+        { "EFF is the funk", 0, 4, { 0 }, -1, { { 0, 0, 0, 0xE, 0xFF } }, 0, PT },
+        { "D20 is no tempo", 0, 4, { 0 }, -1, { { 0, 63, 3, 0xD, 0x20 } }, 0, NT },
+        { "tempo in the last played position", 0, 4, { 2, 0, 1 }, -1,
+            { { 1, 0, 0, 0xF, 0x7D } }, 0, PT },
+        { "command only in a position past the song", 0, 4, { 2, 0, 1 }, 2,
+            { { 1, 0, 0, 0xE, 0x61 } }, 0, NT },
+        { "song length 0 plays the first position", 0, 4, { 1, 0 }, 0,
+            { { 1, 5, 1, 0xF, 0x7D } }, 0, PT },
+        { "finetune 1", 0, 4, { 0 }, -1, {}, 0x01, PT },
+        { "finetune 0, high bits set", 0, 4, { 0 }, -1, {}, 0xF0, NT },
+        { "8 channels, byte 40 * 32 + 28: past 1024", 0, 8, { 0 }, -1,
+            { { 0, 40, 7, 0xF, 0x7D } }, 0, NT },
+        { "8 channels, byte 1020: the last scanned", 0, 8, { 0 }, -1,
+            { { 0, 31, 7, 0xF, 0x7D } }, 0, PT },
     };
+    // clang-format on
     for (const auto& c : cases) {
         ModWriter mod("M.K.");
         mod.restart = c.restart;
@@ -127,12 +141,19 @@ TEST_F(DetectionTest, TempoScan_MarkedFile_TellsProTrackerFromNoiseTracker)
         mod.positions = {};
         for (size_t i = 0; i < c.positions.size(); i++)
             mod.positions[i] = c.positions[i];
-        mod.songLength = uint8(c.positions.size());
-        for (const TempoCell& t : c.cells)
+        mod.songLength = uint8(c.songLength < 0 ? c.positions.size() : c.songLength);
+        for (const Command& t : c.cells)
             mod.Cell(t.pattern, t.row, t.channel) = { 0, 0, t.effect, t.param };
+        mod.Sample(31).fineTune = c.fineTune;
         std::vector<uint8> bytes = mod.Build();
         bytes.resize(bytes.size() + (c.channels == 8 ? 1024 : 0));
         EXPECT_EQ(Detect(bytes), c.type) << c.what;
+        for (const char* mark : { "M!K!", "M&K!" }) {
+            if (c.channels == 4) {
+                memcpy(bytes.data() + 1080, mark, 4);
+                EXPECT_EQ(Detect(bytes), c.type) << c.what << " " << mark;
+            }
+        }
     }
 }
 

@@ -36,9 +36,8 @@ const PeerDuration kDurations[] = {
     // The first row is read on the sixth tick, after five at tempo 125 (0.1 s, 3.5 % of
     // this song, whose first row sets tempo 32); the peers give 2.786 s and 2.816 s.
     { "TempoChange.mod", 2.856 },
-    // A NoiseTracker module (M.K., no tempo command in its first pattern) has no
-    // extended commands, so none of its EEx pattern delays: the peers play them (10.1 s).
-    { "PatternDelaysRetrig.mod", 7.779 },
+    // M.K. with EEx pattern delays: a ProTracker song, its delays played.
+    { "PatternDelaysRetrig.mod", 10.180 },
 };
 
 struct Heard

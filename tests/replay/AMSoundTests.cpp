@@ -168,21 +168,28 @@ TEST(AMSounds, Random_AnyLimit_StaysInItsRangeAndSpreads)
         ASSERT_LE(ModTracker::Random(1), 1u);
 }
 
-// The noise refresh draws the generator exactly as 32 calls of Random(255) in a row.
+// The noise refresh draws the generator exactly as 32 calls of Random(255) in a row,
+// and leaves it where they would: with the standard state and with a larger one.
 TEST(AMSounds, NoiseRefresh_SameBytesAsRandomInOrder)
 {
     ModTracker::Random(255);   // the first call seeds; the test seeds after it
-    for (unsigned seed : { 1u, 7u, 123456u }) {
-        srand(seed);
-        std::vector<int8> expected;
-        for (int k = 0; k < 32; k++)
-            expected.push_back(int8(uint8(ModTracker::Random(255))));
-        const int next = rand();
-        srand(seed);
-        std::vector<int8> wave(32);
-        ModTracker::RefreshNoise(wave.data());
-        EXPECT_EQ(expected, wave) << seed;
-        EXPECT_EQ(next, rand()) << seed;
+    static char larger[256];
+    for (bool standard : { true, false }) {
+        char* before = standard ? nullptr : initstate(1, larger, sizeof(larger));
+        for (unsigned seed : { 1u, 7u, 123456u }) {
+            srand(seed);
+            std::vector<int8> expected;
+            for (int k = 0; k < 32; k++)
+                expected.push_back(int8(uint8(ModTracker::Random(255))));
+            const int next = rand();
+            srand(seed);
+            std::vector<int8> wave(32);
+            ModTracker::RefreshNoise(wave.data());
+            EXPECT_EQ(expected, wave) << seed << (standard ? "" : ", larger state");
+            EXPECT_EQ(next, rand()) << seed << (standard ? "" : ", larger state");
+        }
+        if (before != nullptr)
+            setstate(before);
     }
 }
 

@@ -105,7 +105,7 @@ TEST(ExtendedEffects, NoteDelayCutAndFineTune_ProTrackerAndNoiseTracker_ActAsThe
         std::initializer_list<At> cells = { { 0, 0, 0, "C-2", 1, 0xE, 0xD3 },
             { 0, 0, 1, "C-2", 1, 0xE, 0xC3 }, { 0, 0, 2, "C-2", 1, 0xE, 0x51 } };
         Song                      song(pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells),
-            pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
+            pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER, Song::Forced {});
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
         EXPECT_EQ(TriggerPlays(ticks, 0), pro ? std::vector<uint32> { 9 } : std::vector<uint32> {});
@@ -140,7 +140,7 @@ TEST(ExtendedEffects, FineSlides_ProTracker_ActOncePerRow)
         zw::ModWriter             mod = pro ? ProTrackerModule(cells) : NoiseTrackerModule(cells);
         mod.SetSample(2, Ramp(64), 40);
         mod.SetSample(3, Ramp(64), 62);
-        Song song(mod, pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER);
+        Song song(mod, pro ? MODTYPE_PROTRACKER : MODTYPE_NOISETRACKER, Song::Forced {});
         ASSERT_TRUE(song.Loaded());
         std::vector<zw::TraceTick> ticks = song.Record(12);
         auto volume = [&](int i, int c) { return uint32(ticks[i].channels[c].volume); };

@@ -129,14 +129,8 @@ TEST(HostileModules, RandomCells_EveryModFlavour_StayInsideSongAndSamples)
             // Keep offset 1080 of a SoundTracker file free of a printable mark.
             if (f.samples == 15)
                 mod.Cell(0, 30, 0) = {};
-            // A tempo in the first pattern would make an M.K. file ProTracker.
-            if (f.type == MODTYPE_NOISETRACKER) {
-                for (zw::ModCell& cell : mod.patterns[0]) {
-                    if (cell.effect == 0xF)
-                        cell.param = 1;
-                }
-            }
-            Song song(mod.Build(), f.type);
+            // Tempos and extended commands would make an M.K. file ProTracker.
+            Song song(mod, f.type, Song::Forced {});
             ASSERT_TRUE(song.Loaded()) << f.mark << " seed " << seed;
             SCOPED_TRACE(std::string(f.mark) + " seed " + std::to_string(seed));
             triggers += PlayAndCheck(song, 4000);

@@ -109,6 +109,16 @@ public:
 
     Song(const zw::ModWriter& mod, uint32 expectedType) : Song(mod.Build(), expectedType) {}
 
+    // Loaded as `type` whatever detection finds: NoiseTracker's rules on commands that
+    // make a file ProTracker.
+    struct Forced
+    {};
+    Song(const zw::ModWriter& mod, uint32 type, Forced)
+    {
+        error = recorder.Load(mod.Build(), "", int32(type));
+        EXPECT_EQ(error, "");
+    }
+
     Song(const std::string& path, uint32 expectedType)
     {
         error = recorder.Load(path);

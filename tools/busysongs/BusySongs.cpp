@@ -1,5 +1,6 @@
 #include "tools/busysongs/BusySongs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -139,13 +140,80 @@ BusyMtm(int channels)
 }
 
 
+// AM songs: one pattern cut at row kAMRows by a break (3.84 s at
+// speed 6). A note every kAMNoteRows rows restarts the envelope, which runs through
+// its five phases in fewer ticks than that and then rests.
+const int kAMRows = 32;
+const int kAMNoteRows = 8;
+const int kAMSounds = 4;
+
+std::vector<uint8>
+AMSong(int voices, int waveform)
+{
+    zw::ModWriter mod("FLT4", 31);
+    mod.name = "am " + std::to_string(voices);
+    mod.SetPositions({ 0 });
+    const char* const notes[] = { "C-2", "G-1", "E-2", "A-1", "D-2", "C-3" };
+    for (int row = 0; row < kAMRows; row += kAMNoteRows) {
+        for (int c = 0; c < voices; c++) {
+            const int sound = waveform < 0 ? c % kAMSounds : waveform;
+            mod.Cell(0, row + c, c) = { zw::NotePeriod(notes[(row / kAMNoteRows + c) % 6]),
+                uint8(sound + 1), 0, 0 };
+        }
+    }
+    mod.Cell(0, kAMRows - 1, 3) = { 0, 0, 0xD, 0x00 };
+    return mod.Build();
+}
+
+
+// Sounds 1 to 4 play waveforms 0 to 3 (sine, saw, square, noise), each with its own
+// envelope speeds, pitch fall and vibrato.
+std::vector<uint8>
+AMCompanion()
+{
+    zw::NtWriter nt;
+    // The tracker's own header, which other players look for before they read a record.
+    const std::string head = "ST1.3 ModuleINFO";
+    std::copy(head.begin(), head.end(), nt.header.begin());
+    for (int k = 0; k < kAMSounds; k++) {
+        AMSample& r = nt.Record(k);
+        r.startAmplitude = uint16(16 * k);
+        r.attack1Level = 256;
+        r.attack1Speed = uint16(32 + 8 * k);
+        r.attack2Level = 192;
+        r.attack2Speed = 8;
+        r.sustainLevel = 128;
+        r.decaySpeed = uint16(8 + 4 * k);
+        r.releaseSpeed = uint16(8 + 2 * k);
+        r.waveform = uint16(k);
+        r.pitchFall = uint16(k % 2 == 0 ? 1 : 0xFFFF);
+        r.vibratoDepth = uint16(k == 2 ? 0 : 4 + 4 * k);
+        r.vibratoSpeed = uint16(20 + 30 * k);
+        r.octaveShift = uint16(k % 2);
+    }
+    return nt.Build();
+}
+
+
+std::vector<BusySong>
+AMSongs()
+{
+    return {
+        { "am1.mod", 4, AMSong(1, -1), AMCompanion() },
+        { "am2.mod", 4, AMSong(2, -1), AMCompanion() },
+        { "am4.mod", 4, AMSong(4, -1), AMCompanion() },
+        { "am4noise.mod", 4, AMSong(4, 3), AMCompanion() },
+    };
+}
+
+
 std::vector<BusySong>
 StandardBusySongs()
 {
     return {
-        { "busy4.mod", 4, BusyMod("M.K.", 4) },
-        { "busy8.mod", 8, BusyMod("8CHN", 8) },
-        { "busy32.mtm", 32, BusyMtm(32) },
+        { "busy4.mod", 4, BusyMod("M.K.", 4), {} },
+        { "busy8.mod", 8, BusyMod("8CHN", 8), {} },
+        { "busy32.mtm", 32, BusyMtm(32), {} },
     };
 }
 

@@ -22,8 +22,17 @@ struct BusySong
     std::string        name;   // file name, extension included
     int                channels;
     std::vector<uint8> bytes;
+    std::vector<uint8> companion;   // the ".nt" file written beside it, if any
 };
 std::vector<BusySong> StandardBusySongs();
+
+// Short StarTracker songs (FLT4, a few seconds) whose first `voices` channels play AM
+// sounds from their companion, restarted every few rows so that every envelope phase
+// runs, with pitch falls and vibratos; the other channels rest. Channel c plays sound
+// c % 4 (the four waveforms), or every channel sound `waveform` when it is 0 to 3.
+std::vector<uint8>    AMSong(int voices, int waveform);
+std::vector<uint8>    AMCompanion();
+std::vector<BusySong> AMSongs();
 
 }   // namespace zw
 

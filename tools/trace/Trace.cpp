@@ -76,7 +76,7 @@ TraceRecorder::Load(const std::string& path)
 
 
 std::string
-TraceRecorder::Load(const std::vector<uint8>& bytes, const std::string& extraPath)
+TraceRecorder::Load(const std::vector<uint8>& bytes, const std::string& extraPath, int32 type)
 {
     PMemFile file;
     try {
@@ -85,24 +85,26 @@ TraceRecorder::Load(const std::vector<uint8>& bytes, const std::string& extraPat
     } catch (PException* error) {
         return ExceptionText(error);
     }
-    return Start(&file, extraPath);
+    return Start(&file, extraPath, type);
 }
 
 
 std::string
-TraceRecorder::Start(PFile* file, const std::string& extraPath)
+TraceRecorder::Start(PFile* file, const std::string& extraPath, int32 forcedType)
 {
     Release();
     try {
         global = new RVGlobal();
         player = new ModTracker(global);
         uint32 type = 0;
-        for (; type < player->GetCount(); type++) {
+        for (; forcedType < 0 && type < player->GetCount(); type++) {
             file->Seek(0, PFile::pSeekBegin);
             if (player->ModuleCheck(type, file) == 0)
                 break;
         }
-        if (type == player->GetCount())
+        if (forcedType >= 0)
+            type = uint32(forcedType);
+        if (type >= player->GetCount())
             return "not a module this player knows";
         modType = type;
         file->Seek(0, PFile::pSeekBegin);

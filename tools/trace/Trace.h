@@ -60,9 +60,12 @@ public:
     TraceRecorder& operator=(const TraceRecorder&) = delete;
 
     // Each returns an empty string on success, else what failed. `extraPath` is the
-    // path the AM companion file is looked up beside (none when empty).
+    // path the AM companion file is looked up beside (none when empty). A `type` of 0
+    // to 7 loads the module as that type whatever detection finds: a type's rules for
+    // commands its own files never hold.
     std::string Load(const std::string& path);
-    std::string Load(const std::vector<uint8>& bytes, const std::string& extraPath = "");
+    std::string Load(
+        const std::vector<uint8>& bytes, const std::string& extraPath = "", int32 type = -1);
 
     // Plays one tick and records it; valid until the next Step.
     const TraceTick& Step();
@@ -73,7 +76,7 @@ public:
     uint32      ModuleType() const { return modType; }
 
 private:
-    std::string Start(PFile* file, const std::string& extraPath);
+    std::string Start(PFile* file, const std::string& extraPath, int32 type = -1);
     void        CreateVoices(uint16 count);
     void        RecordChannel(uint16 i, TraceChannel& out);
     void        Release();
