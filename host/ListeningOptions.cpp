@@ -47,6 +47,15 @@ ListeningArgs::Add(CLI::App& command)
             "play as an Amiga would, with its filters: off (default), a500 or a1200; "
             "interpolation has no meaning then")
         ->type_name("MODEL");
+    command.footer(
+        "Sound settings no option gives come from the plug-in's settings file: "
+        "$ZARNOWELLE_SETTINGS, else $XDG_CONFIG_HOME/zarnowelle/settings.conf "
+        "(~/.config/zarnowelle/settings.conf), with lines `key = value` and # comments. "
+        "The keys are interpolation, ramping (on|off), gain, stereo, rules and amiga; an "
+        "option given here overrides the file. For example:\n\n"
+        "    interpolation = cubic\n"
+        "    ramping = on\n"
+        "    gain = -3      # headroom\n");
 }
 
 double

@@ -62,7 +62,8 @@ TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
         << text.out;
 }
 
-// A damaged module plays; `info` says what it lacked, and nothing for a whole file.
+// A damaged module plays; `info` says what it lacked, and nothing for a whole file;
+// `render` gives the same warnings on standard error, each naming the file.
 TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
 {
     TempDir       dir;
@@ -95,6 +96,15 @@ TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
                   }),
         1)
         << text.out;
+
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    Result render = Host({ "render", "-q", damaged, "-o", "-" });
+    EXPECT_EQ(render.status, 0) << render.err;
+    std::vector<std::string> expected;
+    for (const auto& warning : objects[0]["warnings"])
+        expected.push_back("zarnowelle: " + damaged + ": warning: " + warning.get<std::string>());
+    EXPECT_EQ(Lines(render.err), expected);
 }
 
 // `info` names the companion read or says none was found, and warns, in text and JSON,
