@@ -7,8 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include "host/Command.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
+#include "hostlib/SettingsChannel.h"
 
 namespace {
 
@@ -53,7 +53,10 @@ public:
         if (host == nullptr)
             return 1;
         for (const PluginHost::AddOn& addOn : host->AddOns()) {
-            std::string printed = RunCapturingStandardOutput([&] { addOn.plugin->About(false); });
+            std::string printed;
+            WithMessages(
+                addOn.plugin, [&](const std::string& line) { printed += line + "\n"; },
+                [&] { addOn.plugin->About(false); });
             std::cout << AlertText(printed);
         }
         return 0;

@@ -9,7 +9,6 @@
 #include "host/Arguments.h"
 #include "host/Command.h"
 #include "host/Playlist.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/ModuleText.h"
 #include "hostlib/PluginHost.h"
 #ifdef ZW_HAVE_TRACE
@@ -28,18 +27,16 @@ struct TraceOptions
 
 #ifdef ZW_HAVE_TRACE
 
-// Why the file cannot be traced, or an empty string. The loader's own report is kept
-// off standard output and given as the reason.
+// Why the file cannot be traced, or an empty string. The recorder gives the loader's own
+// report as the reason.
 std::string
 Load(zw::TraceRecorder& recorder, const std::string& path)
 {
     std::string reason = UnreadableReason(path);
     if (!reason.empty())
         return "cannot read: " + reason;
-    std::string loader = RunCapturingLoaderMessage([&] { reason = recorder.Load(path); });
-    if (reason.empty())
-        return "";
-    return "cannot load: " + (loader.empty() ? reason : LoadFailureText(loader));
+    reason = recorder.Load(path);
+    return reason.empty() ? "" : "cannot load: " + LoadFailureText(reason);
 }
 
 bool
