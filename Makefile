@@ -7,18 +7,22 @@ FUZZB     ?= build-fuzz
 FUZZ_SECONDS ?= 600
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean install-user
+.PHONY: all deps configure build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean install-user
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZW_WERROR=ON
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-play: build
+# Only the host, the plug-in and the demo tune: the tests wait for `make test`.
+play: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zw_play
 	@scripts/play-demo $(BUILD)
 
 # For this user alone, under ~/.local: the host and the add-on as `cmake --install` puts

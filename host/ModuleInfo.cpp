@@ -85,6 +85,27 @@ SongFrames(PluginHost& host, const std::string& path, double maxTime)
     return timeline.loaded && timeline.ends ? timeline.frames : -1;
 }
 
+// A file that could not be read says why, where a type would be.
+bool
+UnreadFile(const ModuleFacts& facts)
+{
+    return !facts.type && facts.error && facts.error->rfind("cannot read", 0) == 0;
+}
+
+// Why a file is not a module that loads, as the host says it.
+std::string
+ErrorText(const ModuleFacts& facts)
+{
+    return facts.type ? "cannot load: " + *facts.error : *facts.error;
+}
+
+std::string
+CompanionText(const ModuleFacts& facts)
+{
+    // A missing companion that silences sounds is among the warnings.
+    return facts.companion ? *facts.companion : "none found";
+}
+
 }   // namespace
 
 nlohmann::json
@@ -98,38 +119,31 @@ ToJson(const ModuleReport& report, bool samples)
     object["file"] = facts.file;
     object["type"] = facts.type ? nlohmann::json(*facts.type) : nlohmann::json(nullptr);
     object["type_name"] = facts.type ? nlohmann::json(facts.typeName) : nlohmann::json(nullptr);
-    object["name"] = facts.name;
-    object["channels"] = facts.channels;
-    object["patterns"] = facts.patterns;
-    object["samples"] = facts.samples;
-    object["song_length"] = facts.songLength;
-    object["restart"] = facts.restart;
+    // What only a load tells is unknown for a file that did not load.
+    auto known = [&](const auto& value) {
+        return facts.Loaded() ? nlohmann::json(value) : nlohmann::json(nullptr);
+    };
+    object["name"] = known(facts.name);
+    object["channels"] = known(facts.channels);
+    object["patterns"] = known(facts.patterns);
+    object["samples"] = known(facts.samples);
+    object["song_length"] = known(facts.songLength);
+    object["restart"] = known(facts.restart);
     object["duration_s"] = report.frames >= 0
         ? nlohmann::json(double(report.frames) / PLUGIN_SAMPLE_RATE)
         : nlohmann::json(nullptr);
     object["comment"] =
         report.comment.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.comment);
-    object["info"] = info;
+    object["info"] = known(info);
     object["warnings"] = facts.warnings;
     object["companion"] =
         facts.companion ? nlohmann::json(*facts.companion) : nlohmann::json(nullptr);
     if (samples)
         object["sample_list"] = SamplesJson(facts);
-    object["error"] = facts.error ? nlohmann::json(*facts.error) : nlohmann::json(nullptr);
+    object["error"] = facts.error ? nlohmann::json(ErrorText(facts)) : nlohmann::json(nullptr);
     return object;
 }
 
-namespace {
-
-std::string
-CompanionText(const ModuleFacts& facts)
-{
-    if (facts.companion)
-        return *facts.companion;
-    return facts.amSoundsSilent ? "none found; its AM sounds will be silent" : "none found";
-}
-
-}   // namespace
 
 std::string
 ToText(const ModuleReport& report, bool samples, double maxTime)
@@ -139,10 +153,13 @@ ToText(const ModuleReport& report, bool samples, double maxTime)
     text << facts.file << "\n";
     if (facts.type)
         text << "  type:            " << *facts.type << " (" << facts.typeName << ")\n";
-    else
+    else if (!UnreadFile(facts))
         text << "  type:            not a module\n";
-    if (!facts.Loaded())
+    if (!facts.Loaded()) {
+        if (facts.type || UnreadFile(facts))
+            text << "  error:           " << ErrorText(facts) << "\n";
         return text.str();
+    }
     text << "  name:            " << facts.name << "\n"
          << "  duration:        " << DurationLine(report, maxTime) << "\n"
          << "  channels:        " << facts.channels << "\n"
@@ -190,8 +207,7 @@ PrintModuleInfo(PluginHost& host, const InfoOptions& options)
         else
             std::cout << ToText(report, options.samples, options.maxTime) << std::flush;
         if (!report.facts.Loaded()) {
-            const std::string& reason = *report.facts.error;
-            ReportError(path + (report.facts.type ? ": cannot load: " : ": ") + reason);
+            ReportError(path + ": " + ErrorText(report.facts));
             status = 1;
         }
     }

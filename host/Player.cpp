@@ -16,6 +16,7 @@
 #include "host/StatusLine.h"
 #include "host/Terminal.h"
 #include "hostlib/ModuleFacts.h"
+#include "hostlib/ModuleText.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/PluginPlayback.h"
 #include "hostlib/Timeline.h"
@@ -74,6 +75,8 @@ private:
     bool HandleKey(Terminal::Key key, FileResult& result);
     void Seek(int seconds);
     void Change(const Listening& changed);
+    // Moves `key` to the value after its present one among `values`.
+    void Cycle(const std::string& key, const std::vector<std::string>& values);
     void ShowStatus();
 
     PluginHost&                                          host;
@@ -82,7 +85,8 @@ private:
     Terminal&                                            terminal;
     const PlayOptions&                                   options;
     std::map<InputPlugin*, std::unique_ptr<InputPlugin>> scanners;
-    Listening                                            listening;
+    Sound                                                sound;     // as keys changed it
+    std::unique_ptr<SoundControl>                        control;   // of the playing object
     bool                                                 paused = false;
     bool                                                 looping = false;
     bool                                                 statusLine;
@@ -92,7 +96,7 @@ private:
 Session::Session(PluginHost& host, SDL_AudioDeviceID device, AudioStream& stream,
     Terminal& terminal, const PlayOptions& options)
     : host(host), device(device), stream(stream), terminal(terminal), options(options),
-      listening(options.listening), statusLine(isatty(STDOUT_FILENO))
+      sound(options.sound), statusLine(isatty(STDOUT_FILENO))
 {
 }
 
@@ -106,6 +110,9 @@ Session::Duration(InputPlugin* plugin, const std::string& path)
         scanner = host.NewInstance(plugin);
     if (scanner == nullptr)
         return -1;
+    // The scan hears what the listener asked for: replay rules change a song's length.
+    std::vector<std::string> ignored;
+    SoundControl(scanner.get()).Apply(sound, path, ignored);
     Timeline timeline =
         ScanTimeline(scanner.get(), path, std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
     return !timeline.loaded ? -1 : timeline.ends ? timeline.frames : -2;
@@ -121,16 +128,20 @@ Session::Play(const std::string& path, int index, int count)
             path + (reason.empty() ? ": no plug-in plays this file" : ": cannot read: " + reason));
         return FAILED;
     }
+    control = std::make_unique<SoundControl>(plugin);
+    std::vector<std::string> warnings;
+    control->Apply(sound, path, warnings);
     PluginPlayback playback(plugin);
     if (!playback.Start(path)) {
-        ReportError(path + ": cannot load: "
-            + (playback.LoadError().empty() ? "the plug-in could not load it"
-                                            : playback.LoadError()));
+        ReportError(path + ": cannot load: " + LoadFailureText(playback.LoadError()));
         return FAILED;
     }
+    ModuleFacts facts = ReadModuleFacts(path);
+    for (const std::string& warning : PlaybackWarnings(facts))
+        warnings.push_back(warning);
     status = StatusFacts();
     status.name = std::filesystem::path(path).filename().string();
-    status.title = ReadModuleFacts(path).name;
+    status.title = facts.name;
     status.index = index + 1;
     status.count = count;
     status.total = Duration(plugin, path);
@@ -142,14 +153,16 @@ Session::Play(const std::string& path, int index, int count)
             + " lies past the end of the song");
         return FAILED;
     }
-    std::string warning = SilentAMSoundsWarning(path);
-    if (!warning.empty())
+    for (const std::string& warning : warnings)
         ReportError(warning);
-    if (!statusLine)
+    if (!statusLine) {
+        // Flushed at once: a pipe's reader sees it even when the player is killed.
         printf("Playing %s\n", path.c_str());
+        fflush(stdout);
+    }
     SDL_LockAudioDevice(device);
     stream.Start(&playback, options.repeat, std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
-    stream.SetListening(listening);
+    stream.SetListening(control->HostListening(sound.listening));
     stream.SetLooping(looping);
     SDL_UnlockAudioDevice(device);
     SDL_PauseAudioDevice(device, paused ? 1 : 0);
@@ -158,6 +171,7 @@ Session::Play(const std::string& path, int index, int count)
     SDL_LockAudioDevice(device);
     stream.Stop();
     SDL_UnlockAudioDevice(device);
+    control.reset();
     if (stream.limitReached) {
         char seconds[32];
         snprintf(seconds, sizeof(seconds), "%g", options.maxTime);
@@ -189,7 +203,7 @@ Session::Listen()
 bool
 Session::HandleKey(Terminal::Key key, FileResult& result)
 {
-    Listening changed = listening;
+    Listening changed = sound.listening;
     switch (key) {
         case Terminal::KEY_SPACE:
             paused = !paused;
@@ -209,6 +223,10 @@ Session::HandleKey(Terminal::Key key, FileResult& result)
         case Terminal::KEY_GAIN_DOWN: changed.gain -= kGainStep; break;
         case Terminal::KEY_WIDER: changed.stereo += kStereoStep; break;
         case Terminal::KEY_NARROWER: changed.stereo -= kStereoStep; break;
+        case Terminal::KEY_INTERPOLATION:
+            Cycle("interpolation", InterpolationModes());
+            return false;
+        case Terminal::KEY_AMIGA: Cycle("amiga", AmigaModels()); return false;
         case Terminal::KEY_NEXT: result = PLAYED; return true;
         case Terminal::KEY_PREVIOUS: result = PREVIOUS; return true;
         case Terminal::KEY_QUIT: result = QUIT; return true;
@@ -229,14 +247,39 @@ Session::Seek(int seconds)
     SDL_UnlockAudioDevice(device);
 }
 
+// Gain and stereo go to the plug-in's mixer when it takes settings, else to the host's
+// own stage after it.
 void
 Session::Change(const Listening& changed)
 {
+    Listening& listening = sound.listening;
     listening.gain = std::clamp(changed.gain, Listening::kMinGain, Listening::kMaxGain);
     listening.stereo = std::clamp(changed.stereo, 0, Listening::kFullStereo);
+    char gain[32];
+    snprintf(gain, sizeof(gain), "%g", listening.gain);
+    sound.asked["gain"] = gain;
+    sound.asked["stereo"] = std::to_string(listening.stereo);
     SDL_LockAudioDevice(device);
-    stream.SetListening(listening);
+    control->Set("gain", gain);
+    control->Set("stereo", sound.asked["stereo"]);
+    stream.SetListening(control->HostListening(listening));
     SDL_UnlockAudioDevice(device);
+}
+
+// A plug-in without settings has one sound, and the key does nothing.
+void
+Session::Cycle(const std::string& key, const std::vector<std::string>& values)
+{
+    if (!control->HasChannel())
+        return;
+    std::string now = control->Get(key);
+    auto        at = std::find(values.begin(), values.end(), now);
+    std::string next = at == values.end() || at + 1 == values.end() ? values.front() : *(at + 1);
+    SDL_LockAudioDevice(device);
+    bool taken = control->Set(key, next);
+    SDL_UnlockAudioDevice(device);
+    if (taken)
+        sound.asked[key] = next;
 }
 
 void
@@ -248,7 +291,7 @@ Session::ShowStatus()
     status.played = stream.played;
     status.pass = stream.pass;
     status.looping = looping;
-    status.listening = listening;
+    status.sound = control->Differences(sound.listening);
     status.peaks = { stream.peakLeft.exchange(0), stream.peakRight.exchange(0) };
     Terminal::TakeResize();   // every draw measures the terminal afresh
     std::string text = StatusText(status, Terminal::Columns() - 1);
@@ -339,7 +382,7 @@ PlayFiles(PluginHost& host, const PlayOptions& options)
         Terminal terminal;
         if (terminal.IsInteractive()) {
             printf("space: pause  left/right: 5 s  down/up: 30 s  p/n: previous/next file  "
-                   "l: loop  -/+: gain  [/]: stereo  q: quit\n");
+                   "l: loop  -/+: gain  [/]: stereo  i: interpolation  a: Amiga  q: quit\n");
         }
         Session session(host, device, stream, terminal, options);
         status = PlayList(session, PlayOrder(options));

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Listening.h"
+#include "host/Sound.h"
 
 class PluginHost;
 
@@ -17,7 +17,7 @@ struct PlayOptions
     double                   maxTime = 1800;   // seconds of a pass before giving up on an ending
     int                      repeat = 0;       // passes after the first; -1 for ever
     bool                     shuffle = false;
-    Listening                listening;
+    Sound                    sound;
 };
 
 // 0 when an audio device can be opened, 1 otherwise.

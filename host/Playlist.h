@@ -9,9 +9,20 @@
 bool IsPlaylist(const std::string& path);
 
 // The inputs with every playlist replaced by the files it lists, in order. Lines
-// starting with '#' are comments; relative paths are taken from the list's folder;
-// lists may name lists, up to a depth that stops a list naming itself. A list that
-// cannot be read is reported and false is returned; the rest are still expanded.
+// starting with '#' are comments (#EXTM3U and #EXTINF among them); blanks around a name
+// are dropped; file:// URIs are percent-decoded; relative paths are taken from the
+// list's folder; lists may name lists, up to a depth that stops a list naming itself.
+// A list that cannot be read is reported and false is returned; the rest are still
+// expanded.
 bool ExpandPlaylists(const std::vector<std::string>& inputs, std::vector<std::string>& files);
+
+// The path a playlist line names: a file:// URI decoded, else the line itself; empty
+// for a URI of another scheme or host, or one badly encoded.
+std::string PlaylistEntryPath(const std::string& line);
+
+// What every command takes as its files: the inputs with their playlists expanded and
+// the StarTracker companions (".nt" files) of modules among them left out, since the
+// module reads its own. `ok` is false when a playlist could not be read.
+std::vector<std::string> InputFiles(const std::vector<std::string>& inputs, bool& ok);
 
 #endif

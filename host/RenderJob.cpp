@@ -10,6 +10,7 @@
 #include "host/Arguments.h"
 #include "host/Renderer.h"
 #include "host/Sinks.h"
+#include "host/Sound.h"
 #include "hostlib/ModuleFacts.h"
 #include "hostlib/ModuleText.h"
 #include "hostlib/PluginPlayback.h"
@@ -50,14 +51,15 @@ private:
 
 enum PullResult { SONG_ENDED, TIME_LIMIT, WRITE_FAILED, STOPPED };
 
-// The blocks of every pass, through the listening controls, into the sink.
+// The blocks of every pass, through the host's listening stage, into the sink.
 class Puller
 {
 public:
-    Puller(PluginPlayback& playback, const RenderOptions& options, Sink& sink, Progress& progress)
-        : playback(playback), options(options), sink(sink), progress(progress),
-          maxFrames(std::llround(options.maxTime * PLUGIN_SAMPLE_RATE)), passesLeft(options.repeat),
-          passFrames(std::max<int64_t>(playback.Frame(), 0))
+    Puller(PluginPlayback& playback, const RenderOptions& options, const Listening& listening,
+        Sink& sink, Progress& progress)
+        : playback(playback), options(options), listening(listening), sink(sink),
+          progress(progress), maxFrames(std::llround(options.maxTime * PLUGIN_SAMPLE_RATE)),
+          passesLeft(options.repeat), passFrames(std::max<int64_t>(playback.Frame(), 0))
     {
     }
 
@@ -67,8 +69,12 @@ private:
     bool Write(const int16_t* frames, int count, std::string& error);
     bool EndOfPass(const PluginPlayback::Block& block, std::string& error, bool& more);
 
+    // One bar for all passes: each pass fills its share of it.
+    int Permille() const;
+
     PluginPlayback&      playback;
     const RenderOptions& options;
+    const Listening      listening;
     Sink&                sink;
     Progress&            progress;
     const int64_t        maxFrames;
@@ -101,10 +107,17 @@ Puller::Run(std::string& error)
         if (!Write(block.frames, count, error))
             return WRITE_FAILED;
         passFrames += count;
-        progress.Show(playback.Permille(), sink.Frames());
+        progress.Show(Permille(), sink.Frames());
         if (count < block.count)
             return TIME_LIMIT;
     }
+}
+
+int
+Puller::Permille() const
+{
+    int passes = options.repeat + 1, done = options.repeat - passesLeft;
+    return (done * 1000 + playback.Permille()) / passes;
 }
 
 // The block of an end holds the start of the next pass, which a repeat plays; a plug-in
@@ -128,16 +141,17 @@ Puller::EndOfPass(const PluginPlayback::Block& block, std::string& error, bool& 
 bool
 Puller::Write(const int16_t* frames, int count, std::string& error)
 {
-    if (options.listening.Changes()) {
+    if (listening.Changes()) {
         scratch.assign(frames, frames + 2 * count);
-        ApplyListening(options.listening, scratch.data(), count);
+        ApplyListening(listening, scratch.data(), count);
         frames = scratch.data();
     }
     return sink.Write(frames, count, error);
 }
 
 std::unique_ptr<Sink>
-OpenOutput(const RenderTask& task, const RenderOptions& options, FILE* pcm, std::string& error)
+OpenOutput(const RenderTask& task, const ModuleFacts& facts, const RenderOptions& options,
+    FILE* pcm, std::string& error)
 {
     std::unique_ptr<Sink> sink;
     if (task.output == "-") {
@@ -146,7 +160,7 @@ OpenOutput(const RenderTask& task, const RenderOptions& options, FILE* pcm, std:
         int        rate = options.sampleRate > 0 ? options.sampleRate : PLUGIN_SAMPLE_RATE;
         ModuleTags tags;
         if (FormatForExtension("wav") != task.format)
-            tags = TagsFor(ReadModuleFacts(task.input));
+            tags = TagsFor(facts);
         sink = OpenSoundFile(task.output, task.format, rate, options.force, tags, error);
     }
     if (sink != nullptr && options.sampleRate > 0 && options.sampleRate != PLUGIN_SAMPLE_RATE)
@@ -179,7 +193,8 @@ OutputName(const RenderTask& task)
 }
 
 void
-Summarise(RenderTask& task, PullResult result, const Sink& sink, const RenderOptions& options)
+Summarise(RenderTask& task, PullResult result, const Sink& sink, const RenderOptions& options,
+    const SoundControl& control)
 {
     if (result == TIME_LIMIT) {
         char seconds[32];
@@ -189,9 +204,12 @@ Summarise(RenderTask& task, PullResult result, const Sink& sink, const RenderOpt
     }
     if (options.quiet)
         return;
-    int rate = options.sampleRate > 0 ? options.sampleRate : PLUGIN_SAMPLE_RATE;
-    task.log.push_back(task.input + " -> " + OutputName(task) + " ("
-        + DurationText(sink.Frames(), rate) + (result == STOPPED ? ", interrupted)" : ")"));
+    int         rate = options.sampleRate > 0 ? options.sampleRate : PLUGIN_SAMPLE_RATE;
+    std::string facts = DurationText(sink.Frames(), rate);
+    for (const std::string& word : control.Differences(options.sound.listening))
+        facts += ", " + word;
+    task.log.push_back(task.input + " -> " + OutputName(task) + " (" + facts
+        + (result == STOPPED ? ", interrupted)" : ")"));
 }
 
 }   // namespace
@@ -200,31 +218,32 @@ void
 RunRenderTask(RenderTask& task, InputPlugin* plugin, const RenderOptions& options, FILE* pcm,
     bool showProgress)
 {
+    SoundControl control(plugin);
+    control.Apply(options.sound, task.input, task.log);
     PluginPlayback playback(plugin);
     if (!playback.Start(task.input)) {
-        task.log.push_back(task.input + ": cannot load: "
-            + (playback.LoadError().empty() ? "the plug-in could not load it"
-                                            : playback.LoadError()));
+        task.log.push_back(task.input + ": cannot load: " + LoadFailureText(playback.LoadError()));
         return;
     }
     if (!Seek(playback, task, options))
         return;
-    std::string warning = SilentAMSoundsWarning(task.input);
-    if (!warning.empty())
+    ModuleFacts facts = ReadModuleFacts(task.input);
+    for (const std::string& warning : PlaybackWarnings(facts))
         task.log.push_back(warning);
     std::string           error;
-    std::unique_ptr<Sink> sink = OpenOutput(task, options, pcm, error);
+    std::unique_ptr<Sink> sink = OpenOutput(task, facts, options, pcm, error);
     if (sink == nullptr) {
         task.log.push_back(OutputName(task) + ": cannot write: " + error);
         return;
     }
-    Progress   progress(fs::path(task.input).filename().string(), showProgress);
-    Puller     puller(playback, options, *sink, progress);
+    Progress progress(fs::path(task.input).filename().string(), showProgress);
+    Puller   puller(
+          playback, options, control.HostListening(options.sound.listening), *sink, progress);
     PullResult result = puller.Run(error);
     if (result == WRITE_FAILED || !sink->Finish(error)) {
         task.log.push_back(OutputName(task) + ": cannot write: " + error);
         return;
     }
-    Summarise(task, result, *sink, options);
+    Summarise(task, result, *sink, options, control);
     task.ok = result != STOPPED;
 }

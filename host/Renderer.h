@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Listening.h"
+#include "host/Sound.h"
 
 class PluginHost;
 
@@ -18,7 +18,7 @@ struct RenderOptions
     int                      seekPermille = -1;   // thousandths of the song; below 0 = none
     double                   maxTime = 1800;      // seconds of a pass before giving up on an ending
     int                      repeat = 0;          // passes after the first
-    Listening                listening;
+    Sound                    sound;
     int                      sampleRate = 0;   // 0 = the plug-in's own
     std::string              format;           // of the files a folder gets; empty = wav
     bool                     force = false;    // replace existing files

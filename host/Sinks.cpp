@@ -47,6 +47,20 @@ RenameInPlace(const std::string& from, const std::string& to, bool replace)
     return true;
 }
 
+// libsndfile's text for a failure; a system error is given in the system's words alone,
+// without the library's "System error : " and its full stop.
+std::string
+SoundFileError(std::string text)
+{
+    const std::string prefix = "System error : ";
+    if (text.rfind(prefix, 0) == 0) {
+        text.erase(0, prefix.size());
+        if (!text.empty() && text.back() == '.')
+            text.pop_back();
+    }
+    return text;
+}
+
 class SoundFileSink : public Sink
 {
 public:
@@ -67,7 +81,7 @@ public:
     bool Write(const int16_t* data, int count, std::string& error) override
     {
         if (sf_writef_short(file, data, count) != count) {
-            error = sf_strerror(file);
+            error = SoundFileError(sf_strerror(file));
             return false;
         }
         frames += count;
@@ -79,7 +93,7 @@ public:
         int result = sf_close(file);
         file = nullptr;
         if (result != 0) {
-            error = sf_error_number(result);
+            error = SoundFileError(sf_error_number(result));
         } else if (!RenameInPlace(temporary, path, replace)) {
             error =
                 errno == EEXIST ? "the file appeared while rendering; it is kept" : strerror(errno);
@@ -243,7 +257,7 @@ OpenSoundFile(const std::string& path, int format, int rate, bool replace, const
     info.format = format;
     SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr) {
-        error = sf_strerror(nullptr);
+        error = SoundFileError(sf_strerror(nullptr));
         close(fd);
         unlink(temporary.c_str());
         return nullptr;

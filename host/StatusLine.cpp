@@ -117,18 +117,18 @@ std::string
 Extras(const StatusFacts& facts)
 {
     std::string text;
-    char        buffer[48];
-    if (facts.listening.gain != 0) {
-        snprintf(buffer, sizeof(buffer), "  %+g dB", facts.listening.gain);
-        text += buffer;
-    }
-    if (facts.listening.stereo != Listening::kFullStereo)
-        text += "  stereo " + std::to_string(facts.listening.stereo) + "%";
+    for (const std::string& word : facts.sound)
+        text += "  " + word;
     if (facts.looping)
         text += "  loop";
+    // With loop on the passes have no end; a pass past those asked for (loop switched
+    // off again) has no count to show.
     if (facts.passes != 1 || facts.pass > 1) {
-        text += "  pass " + std::to_string(facts.pass)
-            + (facts.passes > 0 ? "/" + std::to_string(facts.passes) : "");
+        text += "  pass " + std::to_string(facts.pass);
+        if (facts.looping || facts.passes == 0)
+            text += "/\u221E";
+        else if (facts.pass <= facts.passes)
+            text += "/" + std::to_string(facts.passes);
     }
     return text;
 }
@@ -164,6 +164,24 @@ PeakMeter(const Peaks& peaks)
     return "L" + Segments(peaks.left) + " R" + Segments(peaks.right);
 }
 
+namespace {
+
+// Control characters (C0, DEL and C1, encoded or as bare bytes) of a name would steer
+// the terminal.
+std::string
+Printable(const std::string& text)
+{
+    std::string shown;
+    for (size_t at = 0, length = 0; at < text.size(); at += length) {
+        char32_t c = Decode(text, at, length);
+        bool     control = c < 32 || (c >= 127 && c < 160);
+        shown += control ? std::string("?") : text.substr(at, length);
+    }
+    return shown;
+}
+
+}   // namespace
+
 std::string
 StatusText(const StatusFacts& facts, int columns)
 {
@@ -171,8 +189,8 @@ StatusText(const StatusFacts& facts, int columns)
         + PeakMeter(facts.peaks) + Extras(facts) + "  ";
     if (facts.count > 1)
         text += "(" + std::to_string(facts.index) + "/" + std::to_string(facts.count) + ") ";
-    text += facts.name;
+    text += Printable(facts.name);
     if (!facts.title.empty())
-        text += " - " + facts.title;
+        text += " - " + Printable(facts.title);
     return CutToWidth(text, columns);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/Listening.h"
 
@@ -18,18 +19,18 @@ std::string PeakMeter(const Peaks& peaks);
 
 struct StatusFacts
 {
-    std::string name;        // the file's name
-    std::string title;       // the module's name, as UTF-8; may be empty
-    int         index = 0;   // 1-based place in the list
-    int         count = 0;   // files in the list
-    bool        paused = false;
-    int64_t     played = 0;   // frames into the current pass
-    int64_t     total = -1;   // frames of a pass; -1 unknown, -2 no end
-    int         pass = 1;
-    int         passes = 1;   // 0 for ever
-    bool        looping = false;
-    Listening   listening;
-    Peaks       peaks;
+    std::string              name;        // the file's name
+    std::string              title;       // the module's name, as UTF-8; may be empty
+    int                      index = 0;   // 1-based place in the list
+    int                      count = 0;   // files in the list
+    bool                     paused = false;
+    int64_t                  played = 0;   // frames into the current pass
+    int64_t                  total = -1;   // frames of a pass; -1 unknown, -2 no end
+    int                      pass = 1;
+    int                      passes = 1;   // 0 for ever
+    bool                     looping = false;
+    std::vector<std::string> sound;   // what differs from the default sound
+    Peaks                    peaks;
 };
 
 // One line without its newline, cut to `columns`; the file's and the module's names come

@@ -152,6 +152,10 @@ Terminal::TakeKey()
         case '_': return KEY_GAIN_DOWN;
         case ']': return KEY_WIDER;
         case '[': return KEY_NARROWER;
+        case 'i':
+        case 'I': return KEY_INTERPOLATION;
+        case 'a':
+        case 'A': return KEY_AMIGA;
         case 'q':
         case 'Q': return KEY_QUIT;
         default: return KEY_OTHER;

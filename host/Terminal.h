@@ -22,6 +22,8 @@ public:
         KEY_GAIN_DOWN,
         KEY_WIDER,
         KEY_NARROWER,
+        KEY_INTERPOLATION,
+        KEY_AMIGA,
         KEY_QUIT,
         KEY_OTHER
     };

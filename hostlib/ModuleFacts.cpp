@@ -1,6 +1,7 @@
 #include "hostlib/ModuleFacts.h"
 
 #include "framework/RVGlobal.h"
+#include "hostlib/ModuleText.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/Text.h"
 #include "modtracker/ModTracker.h"
@@ -98,7 +99,7 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
         &message);
     int32 result = player.LoadModule(type, &file);
     if (result != 0) {
-        facts.error = message.empty() ? "load error " + std::to_string(result) : message;
+        facts.error = LoadFailureText(message);
         return;
     }
     player.ExtraLoad(facts.file.c_str());
@@ -108,6 +109,8 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     if (!companion.IsEmpty())
         facts.companion = Text(companion);
     facts.amSoundsSilent = player.SilentAMSounds();
+    if (facts.amSoundsSilent)
+        facts.warnings.push_back("no companion \".nt\" file found; its AM sounds will be silent");
     player.EndPlayer();
 }
 
@@ -137,10 +140,22 @@ ReadModuleFacts(const std::string& path)
     return facts;
 }
 
-std::string
-SilentAMSoundsWarning(const std::string& path)
+std::vector<std::string>
+PlaybackWarnings(const ModuleFacts& facts)
 {
-    if (!ReadModuleFacts(path).amSoundsSilent)
-        return "";
-    return path + ": warning: no companion \".nt\" file found; its AM sounds will be silent";
+    std::vector<std::string> lines;
+    for (const std::string& warning : facts.warnings)
+        lines.push_back(facts.file + ": warning: " + warning);
+    return lines;
+}
+
+std::vector<std::string>
+ModFamilyTypeNames()
+{
+    RVGlobal                 global;
+    ModTracker               player(&global);
+    std::vector<std::string> names;
+    for (uint32 type = 0; type < MODTYPE_MULTITRACKER; type++)
+        names.push_back(Text(player.GetName(type)));
+    return names;
 }

@@ -42,8 +42,11 @@ struct ModuleFacts
 
 ModuleFacts ReadModuleFacts(const std::string& path);
 
-// What a host says before it plays a StarTracker module whose AM sounds will be silent
-// for want of its companion file; empty for every other file.
-std::string SilentAMSoundsWarning(const std::string& path);
+// The warnings a host gives before it plays a file, each a line naming it: what a
+// damaged file lacks, and the AM sounds its missing companion leaves silent.
+std::vector<std::string> PlaybackWarnings(const ModuleFacts& facts);
+
+// The names of the MOD-family types (0 to 6) as `info` prints them.
+std::vector<std::string> ModFamilyTypeNames();
 
 #endif

@@ -1,10 +1,12 @@
 #include "hostlib/ModuleText.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <vector>
 
 #include "hostlib/Text.h"
+#include "modtracker/ModuleTypes.h"
 
 namespace {
 
@@ -45,7 +47,38 @@ Word(const uint8_t* bytes)
     return bytes[0] | bytes[1] << 8;
 }
 
+// clang-format off
+const struct
+{
+    LoadError   error;
+    const char* words;
+} kLoadFailures[] = {
+    { LOAD_ERROR_MEMORY,      "there is not enough memory for it" },
+    { LOAD_ERROR_HEADER,      "the header is damaged or cut short" },
+    { LOAD_ERROR_PATTERNS,    "the patterns are cut short" },
+    { LOAD_ERROR_SAMPLE_INFO, "the sample list is cut short" },
+    { LOAD_ERROR_SAMPLES,     "the sample data is cut short" },
+};
+// clang-format on
+
+const int kLoadErrorBase = 1000;
+
 }   // namespace
+
+std::string
+LoadFailureText(const std::string& loaderMessage)
+{
+    if (loaderMessage.empty())
+        return "the plug-in could not load it";
+    int number = 0;
+    if (sscanf(loaderMessage.c_str(), "Error %d", &number) == 1) {
+        for (const auto& failure : kLoadFailures) {
+            if (failure.error == kLoadErrorBase + number)
+                return failure.words;
+        }
+    }
+    return loaderMessage;
+}
 
 ModuleTags
 TagsFor(const ModuleFacts& facts)

@@ -19,6 +19,11 @@ struct ModuleTags
 // names inside are kept as blank lines, since they space out the message.
 ModuleTags TagsFor(const ModuleFacts& facts);
 
+// A load failure in the host's words ("the patterns are cut short"), from the message
+// the player's loader gave ("Error 3: Couldn't read the module patterns"), whose number
+// is the last digits of its LoadError. A message of no known form is kept as it is.
+std::string LoadFailureText(const std::string& loaderMessage);
+
 // The comment of a MultiTracker file as UTF-8 lines (40 bytes each in the file);
 // empty for other files and for a file too short to hold it.
 std::string ReadMtmComment(const std::string& path);

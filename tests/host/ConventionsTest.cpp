@@ -43,6 +43,16 @@ TEST(Conventions, ExitStatusAndMessages_EachCommandLine)
         { { fake, "render", song, "-o", "-", "--samplerate", "100" }, 2, "--samplerate must" },
         { { fake, "render", song, "-o", "-", "-j", "0" }, 2, "--jobs must" },
         { { fake, "trace", "--ticks", "many", song }, 2, "--ticks must" },
+        { { fake, "render", song, "-o", "-", "--interpolation", "best" }, 2,
+            "--interpolation must be nearest, linear, cubic or sinc" },
+        { { fake, "play", song, "--amiga", "a600" }, 2, "--amiga must be off, a500 or a1200" },
+        { { fake, "render", song, "-o", "-", "--rules", "MultiTracker" }, 2,
+            "--rules must be auto, SoundTracker15, " },
+        { { fake, "render", song, "-o", "-", "--gain", "30.5" }, 2, "--gain must be" },
+        // Global options come anywhere; the command's own stay after its word.
+        { { "render", song, "-q", fake, "-o", dir.File("d.wav") }, 0, "" },
+        { { "types", fake }, 0, "" },
+        { { fake, "info", song, "--shuffle" }, 2, "--shuffle" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
@@ -56,7 +66,8 @@ TEST(Conventions, ExitStatusAndMessages_EachCommandLine)
 }
 
 // The loader's own report of a broken module never reaches standard output; one line
-// on standard error names the file instead.
+// on standard error names the file instead, in the host's words: the loader's number
+// and text are the plug-in's own.
 TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
 {
     if (!HavePlugin())
@@ -82,8 +93,7 @@ TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
         EXPECT_EQ(result.out.find("ERROR"), std::string::npos) << result.out;
         std::vector<std::string> lines = Lines(result.err);
         ASSERT_EQ(lines.size(), 1u) << result.err;
-        EXPECT_EQ(lines[0].rfind("zarnowelle: " + cut + ": cannot load: Error ", 0), 0u)
-            << lines[0];
+        EXPECT_EQ(lines[0], "zarnowelle: " + cut + ": cannot load: the patterns are cut short");
     }
 }
 

@@ -103,6 +103,7 @@ std::string HostPath() { return std::string(ZW_BUILD_DIR) + "/zarnowelle"; }
 std::string PluginFolder() { return std::string(ZW_BUILD_DIR) + "/plugins"; }
 std::string FakePluginFolder() { return ZW_FAKE_PLUGIN_DIR; }
 std::string FakePluginsOption() { return "--plugins=" + FakePluginFolder(); }
+std::string FakeSettingsPluginsOption() { return "--plugins=" ZW_FAKE_SETTINGS_PLUGIN_DIR; }
 std::string DemoPath() { return std::string(ZW_BUILD_DIR) + "/demo.mod"; }
 bool HavePlugin() { return fs::exists(PluginFolder() + "/zarnowelle.so"); }
 // clang-format on

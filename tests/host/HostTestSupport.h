@@ -29,7 +29,9 @@ std::string HostPath();       // build/zarnowelle
 std::string PluginFolder();   // build/plugins
 std::string FakePluginFolder();
 std::string FakePluginsOption();   // "--plugins=" and the fake plug-in's folder
-std::string DemoPath();            // build/demo.mod
+// The same for the fake plug-in that takes settings.
+std::string FakeSettingsPluginsOption();
+std::string DemoPath();   // build/demo.mod
 bool        HavePlugin();
 
 std::vector<uint8_t> ReadBytes(const std::string& path);

@@ -36,7 +36,7 @@ JsonLines(const std::string& out)
 }   // namespace
 
 
-// Names are ISO-8859-1 bytes, control bytes shown as '?'; a file name that is no UTF-8
+// Names are ISO-8859-1 bytes, control bytes (C0, DEL and C1) shown as '?'; a file name that is no UTF-8
 // still gives a JSON line, and the files after it are shown.
 TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
 {
@@ -44,7 +44,7 @@ TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
     zw::ModWriter named = Mod();
     named.name = "\x01"
                  "A\x7F\x80\xA9\xE9\xFF\x1F";
-    const std::string expected = "?A?\u0080\u00A9\u00E9\u00FF?";
+    const std::string expected = "?A??\u00A9\u00E9\u00FF?";
     std::string       first = dir.Write("named.mod", named.Build());
     std::string       odd = dir.Write("odd\xFF\xFE.mod", Mod().Build());
     std::string       last = dir.Write("last.mod", Mod("FLT4").Build());
@@ -62,7 +62,8 @@ TEST(InfoNames, EightBitAndControlBytes_GiveValidJsonAndPlainText)
         << text.out;
 }
 
-// A damaged module plays; `info` says what it lacked, and nothing for a whole file.
+// A damaged module plays; `info` says what it lacked, and nothing for a whole file;
+// `render` gives the same warnings on standard error, each naming the file.
 TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
 {
     TempDir       dir;
@@ -95,10 +96,20 @@ TEST(InfoWarnings, DamagedModule_NamesWhatIsMissing)
                   }),
         1)
         << text.out;
+
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    Result render = Host({ "render", "-q", damaged, "-o", "-" });
+    EXPECT_EQ(render.status, 0) << render.err;
+    std::vector<std::string> expected;
+    for (const auto& warning : objects[0]["warnings"])
+        expected.push_back("zarnowelle: " + damaged + ": warning: " + warning.get<std::string>());
+    EXPECT_EQ(Lines(render.err), expected);
 }
 
-// `info` names the companion read or says none was found; playing a module whose AM
-// sounds will be silent for want of one warns, once, on standard error.
+// `info` names the companion read or says none was found, and warns, in text and JSON,
+// of AM sounds left silent for want of one; so does rendering such a module, once, on
+// standard error. A companion given among the inputs beside its module is passed over.
 TEST(InfoCompanion, FoundOrNot_InfoNamesItAndRenderWarns)
 {
     TempDir       dir;
@@ -114,13 +125,22 @@ TEST(InfoCompanion, FoundOrNot_InfoNamesItAndRenderWarns)
     Result            result = Host({ "info", "--json", with, without, plain });
     std::vector<json> objects = JsonLines(result.out);
     ASSERT_EQ(objects.size(), 3u);
+    const std::string silent = "no companion \".nt\" file found; its AM sounds will be silent";
     EXPECT_EQ(objects[0]["companion"], dir.File("WITH.MOD.NT"));
     EXPECT_TRUE(objects[1]["companion"].is_null());
+    EXPECT_EQ(objects[1]["warnings"], json::array({ silent }));
+    EXPECT_EQ(objects[2]["warnings"], json::array());
     Result text = Host({ "info", with, without, plain });
-    for (const std::string& line : { "  companion:       " + dir.File("WITH.MOD.NT"),
-             std::string("  companion:       none found; its AM sounds will be silent"),
+    for (const std::string& line : { "  companion:       " + dir.File("WITH.MOD.NT") + "\n",
+             "  companion:       none found\n  warnings:        " + silent + "\n",
              std::string("  companion:       none found\n") })
         EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+    Result pair = Host({ "info", with, dir.File("WITH.MOD.NT") });
+    EXPECT_EQ(pair.status, 0) << pair.err;
+    EXPECT_EQ(pair.err, "");
+    EXPECT_EQ(Lines(pair.out)[0], with);
+    std::vector<std::string> lines = Lines(pair.out);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), dir.File("WITH.MOD.NT")), 0) << pair.out;
 
     if (!HavePlugin())
         GTEST_SKIP() << "the plug-in is not built";

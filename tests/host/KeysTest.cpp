@@ -33,7 +33,7 @@ protected:
     // The host with `args` on a terminal of `columns` (0: one that gives no size).
     void Run(std::vector<std::string> args, unsigned short columns = 0)
     {
-        args.insert(args.begin(), { HostPath(), FakePluginsOption() });
+        args.insert(args.begin(), { HostPath(), plugins });
         struct winsize size = { 24, columns, 0, 0 };
         pid = forkpty(&master, nullptr, nullptr, &size);
         ASSERT_GE(pid, 0);
@@ -116,6 +116,7 @@ protected:
     std::vector<int16_t> Device() const { return DeviceSamples(dir.File("device.raw")); }
 
     TempDir     dir;
+    std::string plugins = FakePluginsOption();
     pid_t       pid = -1;
     int         master = -1;
     std::string screen;
@@ -255,7 +256,7 @@ TEST_F(Keys, StatusLine_FitsTheTerminal_AndStaysWhenTheSongEnds)
     EXPECT_EQ(screen.find("R[##########]", pressedAt), std::string::npos);
 }
 
-// With `l` the song plays on past its end into a second pass.
+// With `l` the song plays on past its end into a second pass, of passes without end.
 TEST_F(Keys, LoopKey_PlaysTheSongAgain)
 {
     std::string song = dir.Write("short.fake", "FAKE blocks=60");
@@ -263,7 +264,34 @@ TEST_F(Keys, LoopKey_PlaysTheSongAgain)
     ASSERT_TRUE(WaitFor("short.fake")) << screen;
     Press("l");
     ASSERT_TRUE(WaitFor("loop")) << screen;
-    ASSERT_TRUE(WaitFor("pass 2")) << screen.substr(pressedAt);
+    ASSERT_TRUE(WaitFor("pass 2/\u221E")) << screen.substr(pressedAt);
+    Press("q");
+    EXPECT_EQ(Finish(), 0);
+}
+
+// The sound keys reach a plug-in that takes settings, and the status line names what is
+// not the default; `i` and `a` cycle back round to it.
+TEST_F(Keys, SoundKeys_ReachThePlugin_AndTheStatusLineNamesThem)
+{
+    plugins = FakeSettingsPluginsOption();
+    std::string song = dir.Write("long.fake", "FAKE blocks=2000");
+    Start({ song, "--interpolation", "cubic" }, 120);
+    ASSERT_TRUE(WaitFor("cubic")) << screen;
+    Press("i");
+    ASSERT_TRUE(WaitFor("sinc")) << screen.substr(pressedAt);
+    Press("a");
+    ASSERT_TRUE(WaitFor("sinc  A500")) << screen.substr(pressedAt);
+    Press("a-[");
+    ASSERT_TRUE(WaitFor("sinc  A1200  -1 dB  stereo 90%")) << screen.substr(pressedAt);
+    Press("ia+]");
+    ASSERT_TRUE(WaitFor("L[")) << screen.substr(pressedAt);
+    WaitFor("\x01never", 300);
+    size_t last = screen.rfind("\r");
+    ASSERT_NE(last, std::string::npos);
+    std::string line = screen.substr(last, screen.find("long.fake", last) - last);
+    EXPECT_EQ(line.find("dB"), std::string::npos) << line;
+    EXPECT_EQ(line.find("A"), std::string::npos) << line;
+    EXPECT_EQ(line.find("sinc"), std::string::npos) << line;
     Press("q");
     EXPECT_EQ(Finish(), 0);
 }

@@ -41,4 +41,21 @@ TEST(ModuleText, ReadMtmComment_LinesOrNothing)
     EXPECT_EQ(ReadMtmComment(dir.File("missing.mtm")), "");
 }
 
+// The loader's five messages each get the host's words; anything else stays as it came.
+TEST(ModuleText, LoadFailureText_LoaderMessages_InTheHostsWords)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "Error 1: Out of memory", "there is not enough memory for it" },
+        { "Error 2: Couldn't read the module header", "the header is damaged or cut short" },
+        { "Error 3: Couldn't read the module patterns", "the patterns are cut short" },
+        { "Error 4: Couldn't read the module sample information", "the sample list is cut short" },
+        { "Error 5: Couldn't read the module samples", "the sample data is cut short" },
+        { "Error 6: Something new", "Error 6: Something new" },
+        { "odd words", "odd words" },
+        { "", "the plug-in could not load it" },
+    };
+    for (const auto& [message, words] : cases)
+        EXPECT_EQ(LoadFailureText(message), words) << message;
+}
+
 }   // namespace

@@ -1,12 +1,17 @@
 // A stand-in plug-in for the host tests: plays "FAKE ..." text files as a known signal.
+// Built a second time with FAKE_SETTINGS, it also takes settings, and its signal stays
+// the same whatever they are: a host that still applied gain or stereo itself would
+// show.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "beos/Message.h"
 #include "beos/MimeType.h"
 #include "plugin/InputPlugin.h"
+#include "plugin/PluginSettings.h"
 #include "tests/host/fake/FakeSignal.h"
 
 namespace {
@@ -96,11 +101,49 @@ private:
     int16_t           block[2 * fake::kBlockFrames];
 };
 
+#ifdef FAKE_SETTINGS
+// Takes any value of a known key but "refuse", and answers with what it was given.
+class FakeSettingsPlugin : public FakePlugin, public PluginSettings
+{
+public:
+    bool SetSetting(const char* key, const char* value, char* why, size_t size) override
+    {
+        if (defaults.count(key) == 0 || strcmp(value, "refuse") == 0) {
+            if (why != nullptr)
+                snprintf(why, size, "refused");
+            return false;
+        }
+        settings[key] = value;
+        return true;
+    }
+    bool GetSetting(const char* key, char* value, size_t size) const override
+    {
+        auto known = defaults.find(key);
+        if (known == defaults.end())
+            return false;
+        auto        set = settings.find(key);
+        std::string text = set != settings.end() ? set->second : known->second;
+        return snprintf(value, size, "%s", text.c_str()) < (int)size;
+    }
+    void ResetSettings() override { settings.clear(); }
+    void SetMessageSink(PluginMessageSink, void*) override {}
+
+private:
+    const std::map<std::string, std::string> defaults = { { "interpolation", "nearest" },
+        { "ramping", "off" }, { "gain", "0" }, { "stereo", "100" }, { "amiga", "off" },
+        { "rules", "auto" } };
+    std::map<std::string, std::string>       settings;
+};
+typedef FakeSettingsPlugin MadePlugin;
+#else
+typedef FakePlugin MadePlugin;
+#endif
+
 }   // namespace
 
 extern "C" __attribute__((visibility("default"))) InputPlugin*
 NewPlugin(int32* version)
 {
     *version = 2;
-    return new FakePlugin;
+    return new MadePlugin;
 }
