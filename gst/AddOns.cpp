@@ -7,6 +7,8 @@
 #include <mutex>
 
 #include "hostlib/PluginHost.h"
+#include "hostlib/PluginPlayback.h"
+#include "plugin/PluginSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -89,6 +91,29 @@ NewPlayers(const std::string& path, Players& players, std::string& error)
         return false;
     }
     return true;
+}
+
+Verdict
+AddOnVerdict(const std::string& path)
+{
+    std::unique_ptr<InputPlugin> plugin;
+    {
+        std::lock_guard<std::mutex> hold(sLock);
+        PluginHost&                 host = Host();
+        if (host.AddOns().empty())
+            return Verdict::NoAddOn;
+        InputPlugin* prototype = host.FindPlugin(path);
+        if (prototype == nullptr)
+            return Verdict::Refuses;
+        plugin = host.NewInstance(prototype);
+    }
+    if (!plugin)
+        return Verdict::Refuses;
+    // The loader's complaint belongs to whoever plays the file, not to this question.
+    if (PluginSettings* settings = dynamic_cast<PluginSettings*>(plugin.get()))
+        settings->SetMessageSink([](void*, const char*) {}, nullptr);
+    PluginPlayback playback(plugin.get());
+    return playback.Start(path) ? Verdict::Plays : Verdict::Refuses;
 }
 
 ModuleFacts

@@ -24,6 +24,11 @@ struct Players
 };
 bool NewPlayers(const std::string& path, Players& players, std::string& error);
 
+// Whether the add-on plays the module at `path`: its recognition takes the file and its
+// loader loads it. NoAddOn when the folder holds none, so nothing could be asked.
+enum class Verdict { Plays, Refuses, NoAddOn };
+Verdict AddOnVerdict(const std::string& path);
+
 // The player library's facts of a module. The loader's error line goes to standard
 // output, which ReadModuleFacts redirects for the whole process while it loads, so one
 // element at a time reads.
