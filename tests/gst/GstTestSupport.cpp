@@ -1,6 +1,7 @@
 #include "tests/gst/GstTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -28,8 +29,41 @@ const bool kEnvironmentSet = [] {
         setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
         start = end + 1;
     }
+    // A run with only the plug-ins a folder holds, without the stock module decoders.
+    if (const char* system = getenv("ZW_GST_SYSTEM_PLUGINS")) {
+        setenv("GST_PLUGIN_SYSTEM_PATH_1_0", system, 1);
+        setenv("GST_REGISTRY", (std::string(system) + "/registry.bin").c_str(), 1);
+    }
     return true;
 }();
+
+// The module decoder a gst-launch-1.0 -v run names in its caps lines.
+std::string
+DecoderIn(const std::string& verbose)
+{
+    for (const char* name : { "zarnowelledec", "openmptdec", "modplug" }) {
+        if (verbose.find(std::string(":") + name) != std::string::npos)
+            return name;
+    }
+    return "";
+}
+
+Decoded
+LaunchToWav(const std::vector<std::string>& head, const TempDir& dir,
+    const std::vector<std::string>& environment)
+{
+    std::vector<std::string> args = { "-v" };
+    args.insert(args.end(), head.begin(), head.end());
+    Result  launch = Tool("gst-launch-1.0", args, environment);
+    Decoded decoded;
+    decoded.decoder = DecoderIn(launch.out);
+    if (launch.status == 0)
+        decoded.samples = hosttest::ReadSoundFile(dir.File("out.wav"));
+    return decoded;
+}
+
+// Another decoder may give another rate, which the README's pipeline resamples.
+const char kPinned[] = "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved";
 
 struct Recorder
 {
@@ -159,16 +193,30 @@ Rendered(const std::string& path, const std::vector<std::string>& options)
                               : std::vector<int16_t>();
 }
 
-std::vector<int16_t>
-DecodebinWav(const std::string& path)
+Decoded
+DecodebinWav(const std::string& path, const std::vector<std::string>& environment)
 {
     TempDir dir;
-    Result  launch = Tool("gst-launch-1.0",
-         { "-q", "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
-             "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved", "!", "wavenc", "!",
-             "filesink", "location=" + dir.File("out.wav") });
-    return launch.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
-                              : std::vector<int16_t>();
+    return LaunchToWav({ "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
+                           "audioresample", "!", kPinned, "!", "wavenc", "!", "filesink",
+                           "location=" + dir.File("out.wav") },
+        dir, environment);
+}
+
+Decoded
+PlaybinWav(const std::string& path)
+{
+    TempDir dir;
+    return LaunchToWav({ "playbin", "uri=file://" + path, "video-sink=fakesink",
+                           std::string("audio-sink=audioconvert ! audioresample ! ") + kPinned
+                               + " ! wavenc ! filesink location=" + dir.File("out.wav") },
+        dir, {});
+}
+
+bool
+HasFeature(const std::string& name)
+{
+    return Tool("gst-inspect-1.0", { "--exists", name }).status == 0;
 }
 
 int64_t
@@ -231,6 +279,38 @@ SoundTracker15Song()
         mod.Cell(1, row, (row + 1) % 4) = { zw::NotePeriod("E-2"), 2, 0xA, 0x02 };
     }
     return mod.Build();
+}
+
+std::vector<uint8_t>
+EightChannelMKSong()
+{
+    zw::ModWriter mod("M.K.");
+    mod.channels = 8;
+    mod.name = "eight";
+    std::vector<int8> wave(256);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = int8(i < 128 ? 50 : -50);
+    mod.SetSample(1, wave, 48, 0, 128);
+    mod.SetPositions({ 0 });
+    for (int row = 0; row < 64; row += 8)
+        mod.Cell(0, row, (row / 8) % 8) = { zw::NotePeriod(row % 16 ? "C-2" : "A-2"), 1, 0, 0 };
+    return mod.Build();
+}
+
+std::vector<uint8_t>
+RefusedMKSong()
+{
+    zw::ModWriter     mod("M.K.");
+    std::vector<int8> wave(8000);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = int8(100 * std::sin(double(i) / 8));
+    mod.SetSample(1, wave, 64);
+    mod.SetPositions({ 0 });
+    for (int row = 0; row < 64; row += 4)
+        mod.Cell(0, row, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
+    mod.Cell(0, 63, 3).sample = 32;
+    std::vector<uint8_t> bytes = mod.Build();
+    return zw::Truncated(bytes, bytes.size() - wave.size() / 2);
 }
 
 }   // namespace gsttest

@@ -21,8 +21,20 @@ Result Tool(const std::string& tool, const std::vector<std::string>& args,
 // Everything `zarnowelle render` writes for a file with `options`, as 16-bit samples.
 std::vector<int16_t> Rendered(
     const std::string& path, const std::vector<std::string>& options = {});
-// What filesrc ! decodebin ! audioconvert ! wavenc writes, format pinned to the element's.
-std::vector<int16_t> DecodebinWav(const std::string& path);
+// What a pipeline wrote to a WAV, and the decoder that played: "zarnowelledec",
+// "openmptdec", "modplug" or empty.
+struct Decoded
+{
+    std::vector<int16_t> samples;
+    std::string          decoder;
+};
+// The README's filesrc ! decodebin ! audioconvert ! audioresample ! wavenc, format pinned
+// to the element's.
+Decoded DecodebinWav(const std::string& path, const std::vector<std::string>& environment = {});
+// playbin with that conversion and wavenc as its audio sink.
+Decoded PlaybinWav(const std::string& path);
+// Whether the registry the tests use holds a GStreamer feature (another decoder).
+bool HasFeature(const std::string& name);
 // The song's length in frames as the host library's timeline scan finds it; -1 when the
 // file does not play.
 int64_t TimelineFrames(const std::string& path);
@@ -58,6 +70,11 @@ Outcome PlayBytes(const std::vector<uint8_t>& bytes);
 
 // A short SoundTracker15 song (15 samples, no mark).
 std::vector<uint8_t> SoundTracker15Song();
+// A short "M.K." song laid out with 8 channels, as some trackers wrote them.
+std::vector<uint8_t> EightChannelMKSong();
+// An "M.K." song this player refuses (a cell names a sample the file lacks, and sample
+// data ends far short) while other module decoders play what is there.
+std::vector<uint8_t> RefusedMKSong();
 
 }   // namespace gsttest
 

@@ -2,6 +2,7 @@
 // playbin, run on the build tree's plug-ins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "hostlib/ModuleFacts.h"
@@ -64,25 +65,47 @@ TEST(Tools, InspectListsTheElementAndTheTypefinder)
 }
 
 
-// decodebin and audioconvert add no lead-in and drop nothing: the WAV holds exactly the
-// host's render, StarTracker AM sounds from the companion and markless files included.
-TEST(Tools, DecodebinToWav_HoldsExactlyTheRender)
+// decodebin and playbin choose the element for what it plays, also beside the stock module
+// decoders, and add no lead-in and drop nothing: the WAV holds exactly the host's render,
+// StarTracker AM sounds from the companion and markless files included.
+TEST(Tools, DecodebinAndPlaybinToWav_HoldExactlyTheRender)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir                  dir;
     std::vector<std::string> files = { hosttest::DemoPath(),
+        dir.Write("eight.mod", EightChannelMKSong()),
         dir.Write("fifteen.mod", SoundTracker15Song()),
         dir.Write("tracks.mtm", MultiTrackerSong()) };
-    if (!CorpusFile("zob-the-zob.mod").empty())
-        files.push_back(CorpusFile("zob-the-zob.mod"));
+    for (const char* leaf : { "zob-the-zob.mod", "TempoChange.mod" }) {
+        if (!CorpusFile(leaf).empty())
+            files.push_back(CorpusFile(leaf));
+    }
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         std::vector<int16_t> rendered = Rendered(file);
         ASSERT_FALSE(rendered.empty());
-        std::vector<int16_t> decoded = DecodebinWav(file);
-        EXPECT_EQ(decoded.size(), rendered.size());
-        EXPECT_TRUE(decoded == rendered);
+        for (const Decoded& decoded : { DecodebinWav(file), PlaybinWav(file) }) {
+            EXPECT_EQ(decoded.decoder, "zarnowelledec");
+            EXPECT_EQ(decoded.samples.size(), rendered.size());
+            EXPECT_TRUE(decoded.samples == rendered);
+        }
     }
+}
+
+
+// What the player refuses reaches the module decoder that plays it, when there is one.
+TEST(Tools, RefusedModule_GoesToAnotherDecoder)
+{
+    SKIP_WITHOUT_TOOLS();
+    TempDir     dir;
+    std::string file = dir.Write("refused.mod", RefusedMKSong());
+    EXPECT_NE(PlayFile(file).error.find("could not load it"), std::string::npos);
+    if (!HasFeature("openmptdec"))
+        GTEST_SKIP() << "no openmptdec to play it";
+    Decoded decoded = DecodebinWav(file);
+    EXPECT_EQ(decoded.decoder, "openmptdec");
+    EXPECT_TRUE(std::any_of(decoded.samples.begin(), decoded.samples.end(),
+        [](int16_t sample) { return sample != 0; }));
 }
 
 
@@ -113,8 +136,13 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
         SCOPED_TRACE(file);
         const int64_t frames = TimelineFrames(file);
         ASSERT_GT(frames, 0);
-        Result found = Tool("gst-discoverer-1.0", { "-v", file });
+        Result found = Tool("gst-discoverer-1.0", { "-v", file },
+            { "GST_DEBUG=zarnowelledec:4", "GST_DEBUG_NO_COLOR=1" });
         EXPECT_EQ(found.status, 0) << found.err;
+        // (The URI discoverer makes of the path has its ".." resolved.)
+        const std::string leaf = std::filesystem::path(file).filename().string();
+        EXPECT_NE(found.err.find("> playing "), std::string::npos) << found.err;
+        EXPECT_NE(found.err.find(leaf + ", " + ReadModuleFacts(file).typeName), std::string::npos);
         EXPECT_NE(found.out.find(
                       "Duration: " + ClockText(gst_util_uint64_scale(frames, GST_SECOND, 44100))),
             std::string::npos)
