@@ -8,7 +8,6 @@
 
 #include "hostlib/PluginHost.h"
 #include "hostlib/PluginPlayback.h"
-#include "plugin/PluginSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -109,10 +108,9 @@ AddOnVerdict(const std::string& path)
     }
     if (!plugin)
         return Verdict::Refuses;
-    // The loader's complaint belongs to whoever plays the file, not to this question.
-    if (PluginSettings* settings = dynamic_cast<PluginSettings*>(plugin.get()))
-        settings->SetMessageSink([](void*, const char*) {}, nullptr);
+    // The plug-in's lines belong to whoever plays the file, not to this question.
     PluginPlayback playback(plugin.get());
+    playback.SetMessageHandler([](const std::string&) {});
     return playback.Start(path) ? Verdict::Plays : Verdict::Refuses;
 }
 

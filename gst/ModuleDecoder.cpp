@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "plugin/PluginSettings.h"
-
 namespace zwgst {
 
 namespace {
@@ -19,11 +17,10 @@ OneLine(std::string text)
 }   // namespace
 
 void
-ModuleDecoder::Collect(void* decoder, const char* line)
+ModuleDecoder::Collect(const std::string& line)
 {
-    ModuleDecoder&              self = *static_cast<ModuleDecoder*>(decoder);
-    std::lock_guard<std::mutex> hold(self.messageLock);
-    self.messages.push_back(OneLine(line));
+    std::lock_guard<std::mutex> hold(messageLock);
+    messages.push_back(OneLine(line));
 }
 
 std::vector<std::string>
@@ -33,23 +30,6 @@ ModuleDecoder::Messages()
     return std::move(messages);
 }
 
-// The plug-in's lines come here instead of standard output, which belongs to the
-// application. False when the plug-in has no settings channel.
-bool
-ModuleDecoder::Apply(InputPlugin* plugin, const Settings& settings)
-{
-    PluginSettings* channel = dynamic_cast<PluginSettings*>(plugin);
-    if (channel == nullptr)
-        return settings.empty();
-    channel->SetMessageSink(Collect, this);
-    for (const auto& [key, value] : settings) {
-        char why[256] = "";
-        if (!channel->SetSetting(key.c_str(), value.c_str(), why, sizeof(why)))
-            Collect(this, (key + " = " + value + ": " + why).c_str());
-    }
-    return true;
-}
-
 bool
 ModuleDecoder::Open(const std::string& path, int64_t maxFrames, int newLoops,
     const Settings& settings, std::string& error)
@@ -57,24 +37,27 @@ ModuleDecoder::Open(const std::string& path, int64_t maxFrames, int newLoops,
     Close();
     if (!NewPlayers(path, players, error))
         return false;
-    // The scan needs the same rules as the playing; the sound settings do not hurt it.
-    if (!Apply(players.playing.get(), settings) || !Apply(players.scanning.get(), settings))
-        Collect(this, "the add-on has no settings channel: the sound settings are ignored");
+    for (const std::string& refused : ApplySettings(players.playing.get(), settings))
+        Collect(refused);
+    // The scan needs the rules the playing has; its refusals are the same.
+    ApplySettings(players.scanning.get(), settings);
+    // The plug-in's lines go to the bus, never to the application's standard streams.
     playback = std::make_unique<PluginPlayback>(players.playing.get());
+    playback->SetMessageHandler([this](const std::string& line) { Collect(line); });
     if (!playback->Start(path)) {
-        std::vector<std::string> lines = Messages();
-        std::string              why = !lines.empty() ? lines.back() : playback->LoadError();
+        std::string why = playback->LoadError();
         if (why.empty()) {
             ModuleFacts failed = ReadFacts(path);
-            why = failed.error ? OneLine(*failed.error) : "";
+            why = failed.error ? *failed.error : "";
         }
-        error = "the plug-in could not load it" + (why.empty() ? "" : ": " + why);
+        error = "the plug-in could not load it" + (why.empty() ? "" : ": " + OneLine(why));
         Close();
         return false;
     }
     limit = maxFrames;
     loops = loopsLeft = newLoops;
-    timeline = ScanTimeline(players.scanning.get(), path, maxFrames);
+    // The playing object has said what the scan would say again.
+    timeline = ScanTimeline(players.scanning.get(), path, maxFrames, [](const std::string&) {});
     players.scanning.reset();
     facts = ReadFacts(path);
     return true;
@@ -94,15 +77,10 @@ ModuleDecoder::Close()
 bool
 ModuleDecoder::Set(const std::string& key, const std::string& value, std::string& why)
 {
-    PluginSettings* channel = dynamic_cast<PluginSettings*>(players.playing.get());
-    if (channel == nullptr) {
-        why = "the add-on has no settings channel";
-        return false;
-    }
-    char reason[256] = "";
-    if (channel->SetSetting(key.c_str(), value.c_str(), reason, sizeof(reason)))
+    std::vector<std::string> refused = ApplySettings(players.playing.get(), { { key, value } });
+    if (refused.empty())
         return true;
-    why = reason;
+    why = refused.front();
     return false;
 }
 

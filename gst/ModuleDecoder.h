@@ -14,14 +14,13 @@
 #include "gst/AddOns.h"
 #include "hostlib/ModuleFacts.h"
 #include "hostlib/PluginPlayback.h"
+#include "hostlib/SettingsChannel.h"
 #include "hostlib/Timeline.h"
-
-class PluginSettings;
 
 namespace zwgst {
 
 // Settings channel keys and values as text (plugin/PluginSettings.h).
-using Settings = std::vector<std::pair<std::string, std::string>>;
+using Settings = SettingList;
 
 class ModuleDecoder
 {
@@ -58,12 +57,12 @@ public:
     // the plug-in refuses it or has no settings channel.
     bool Set(const std::string& key, const std::string& value, std::string& why);
 
-    // The plug-in's message lines since the last call (settings-file warnings).
+    // The plug-in's message lines since the last call (settings-file warnings, settings
+    // it refused at the start).
     std::vector<std::string> Messages();
 
 private:
-    static void Collect(void* decoder, const char* line);
-    bool        Apply(InputPlugin* plugin, const Settings& settings);
+    void Collect(const std::string& line);
 
     Players                         players;
     std::unique_ptr<PluginPlayback> playback;

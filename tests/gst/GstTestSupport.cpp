@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "hostlib/PluginHost.h"
+#include "hostlib/SettingsChannel.h"
 #include "hostlib/Timeline.h"
 #include "tools/modwriter/ModWriter.h"
 
@@ -98,13 +99,23 @@ Record(GstPad*, GstPadProbeInfo* info, gpointer data)
 }
 
 // Waits for one of `types` and gives the one that came; 0 on a bus error (kept in
-// `error`) or when none came.
+// `error`) or when none came. Warnings on the way are added to `warnings`, a line each.
 int
-Await(GstElement* pipeline, int types, std::string& error)
+Await(GstElement* pipeline, int types, std::string& error, std::string& warnings)
 {
     GstBus*     bus = gst_element_get_bus(pipeline);
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus, kPatience, GstMessageType(types | GST_MESSAGE_ERROR));
+    GstMessage* message;
+    while ((message = gst_bus_timed_pop_filtered(
+                bus, kPatience, GstMessageType(types | GST_MESSAGE_ERROR | GST_MESSAGE_WARNING)))
+        != nullptr) {
+        if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_WARNING)
+            break;
+        GError* warning = nullptr;
+        gst_message_parse_warning(message, &warning, nullptr);
+        warnings += std::string(warning->message) + "\n";
+        g_error_free(warning);
+        gst_message_unref(message);
+    }
     gst_object_unref(bus);
     if (message == nullptr) {
         error = "timed out";
@@ -133,10 +144,10 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     gst_pad_add_probe(pad,
         GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), Record,
         &recorder, nullptr);
-    std::string error;
+    std::string error, warnings;
     int         ended = 0;
     gst_element_set_state(pipeline, GST_STATE_PAUSED);
-    bool going = Await(pipeline, GST_MESSAGE_ASYNC_DONE, error) != 0;
+    bool going = Await(pipeline, GST_MESSAGE_ASYNC_DONE, error, warnings) != 0;
     if (going && seek != nullptr) {
         recorder.run.seekAccepted =
             gst_element_seek(pipeline, seek->rate, seek->format, seek->flags, GST_SEEK_TYPE_SET,
@@ -144,7 +155,7 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     }
     if (going) {
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
-        ended = Await(pipeline, GST_MESSAGE_EOS | GST_MESSAGE_SEGMENT_DONE, error);
+        ended = Await(pipeline, GST_MESSAGE_EOS | GST_MESSAGE_SEGMENT_DONE, error, warnings);
     }
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pad);
@@ -152,6 +163,7 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     gst_object_unref(pipeline);
     std::lock_guard<std::mutex> hold(recorder.lock);
     recorder.run.error = error;
+    recorder.run.warnings = warnings;
     // From the bus: the element posts segment-done before it sends the event on.
     recorder.run.segmentDone = ended == GST_MESSAGE_SEGMENT_DONE;
     return recorder.run;
@@ -183,12 +195,13 @@ Tool(const std::string& tool, const std::vector<std::string>& args,
 }
 
 std::vector<int16_t>
-Rendered(const std::string& path, const std::vector<std::string>& options)
+Rendered(const std::string& path, const std::vector<std::string>& options,
+    const std::vector<std::string>& environment)
 {
     TempDir                  dir;
     std::vector<std::string> args = { "render", path, "-o", dir.File("out.wav") };
     args.insert(args.end(), options.begin(), options.end());
-    Result render = hosttest::Host(args);
+    Result render = hosttest::Host(args, environment);
     return render.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
                               : std::vector<int16_t>();
 }
@@ -236,11 +249,19 @@ CorpusFile(const std::string& leaf)
     return fs::exists(path) ? path : "";
 }
 
-Outcome
-PlayFile(const std::string& path, const Seek* seek, double maxTime)
+bool
+AddOnHasSettings()
 {
-    GstElement* pipeline =
-        Launch("filesrc name=src ! zarnowelledec name=dec ! fakesink sync=false");
+    InputPlugin* plugin =
+        BuildTreeHost().AddOns().empty() ? nullptr : BuildTreeHost().AddOns().front().plugin;
+    return plugin != nullptr && SettingsOf(plugin) != nullptr;
+}
+
+Outcome
+PlayFile(const std::string& path, const Seek* seek, double maxTime, const std::string& properties)
+{
+    GstElement* pipeline = Launch(
+        "filesrc name=src ! zarnowelledec name=dec " + properties + " ! fakesink sync=false");
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(source, "location", path.c_str(), nullptr);
     gst_object_unref(source);

@@ -19,8 +19,10 @@ using hosttest::Result;
 Result Tool(const std::string& tool, const std::vector<std::string>& args,
     const std::vector<std::string>& environment = {});
 // Everything `zarnowelle render` writes for a file with `options`, as 16-bit samples.
-std::vector<int16_t> Rendered(
-    const std::string& path, const std::vector<std::string>& options = {});
+std::vector<int16_t> Rendered(const std::string& path, const std::vector<std::string>& options = {},
+    const std::vector<std::string>& environment = {});
+// Whether the build tree's add-on has the settings channel.
+bool AddOnHasSettings();
 // What a pipeline wrote to a WAV, and the decoder that played: "zarnowelledec",
 // "openmptdec", "modplug" or empty.
 struct Decoded
@@ -50,7 +52,8 @@ struct Outcome
     bool                 eos = false;
     bool                 segmentDone = false;
     bool                 seekAccepted = true;
-    std::string          error;   // the bus error's message, if any
+    std::string          error;      // the bus error's message, if any
+    std::string          warnings;   // the bus warnings' messages, a line each
 };
 
 struct Seek
@@ -63,8 +66,10 @@ struct Seek
 };
 
 // Plays `path` through filesrc ! zarnowelledec ! fakesink; with a seek, sent once the
-// pipeline has prerolled; with a time limit, the element's max-time.
-Outcome PlayFile(const std::string& path, const Seek* seek = nullptr, double maxTime = 0);
+// pipeline has prerolled; with a time limit, the element's max-time; `properties` as
+// gst-launch takes them ("num-loops=1 gain=-6").
+Outcome PlayFile(const std::string& path, const Seek* seek = nullptr, double maxTime = 0,
+    const std::string& properties = "");
 // The same with the bytes pushed by appsrc, which names no file.
 Outcome PlayBytes(const std::vector<uint8_t>& bytes);
 
