@@ -9,6 +9,7 @@
 #include "gst/ModuleDecoder.h"
 #include "gst/ModuleInput.h"
 #include "gst/ModuleTags.h"
+#include "hostlib/ModuleText.h"
 
 GST_DEBUG_CATEGORY_STATIC(zarnowelle_debug);
 #define GST_CAT_DEFAULT zarnowelle_debug
@@ -383,8 +384,9 @@ BeginSegment(GstZarnowelleDec* self)
     }
     if (state.tagsPending) {
         state.tagsPending = false;
+        const ModuleFacts& facts = state.decoder.Facts();
         gst_pad_push_event(
-            self->srcpad, gst_event_new_tag(zwgst::ModuleTags(state.decoder.Facts())));
+            self->srcpad, gst_event_new_tag(zwgst::ModuleTags(facts, ReadMtmComment(facts.file))));
     }
     return true;
 }

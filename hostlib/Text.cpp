@@ -7,7 +7,7 @@ Latin1ToUtf8(std::string_view bytes)
     text.reserve(bytes.size());
     for (char c : bytes) {
         unsigned char byte = (unsigned char)c;
-        if (byte < 32 || byte == 127)
+        if (byte < 32 || (byte >= 127 && byte < 160))
             text += '?';
         else if (byte < 128)
             text += (char)byte;

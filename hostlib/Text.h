@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-// UTF-8 for bytes read as ISO-8859-1; control bytes (below 32, and 127) become '?', so
-// the result is printable and valid in JSON and terminals alike.
+// UTF-8 for bytes read as ISO-8859-1; control bytes (below 32, 127, and the C1 controls
+// 128 to 159) become '?', so the result is printable and valid in JSON and terminals
+// alike.
 std::string Latin1ToUtf8(std::string_view bytes);
 
 #endif

@@ -22,8 +22,8 @@ namespace {
     } while (false)
 #endif
 
-std::vector<uint8_t>
-MultiTrackerSong()
+zw::MtmWriter
+MultiTrackerWriter()
 {
     zw::MtmWriter mtm(4, 32);
     mtm.name = "tracks";
@@ -36,7 +36,13 @@ MultiTrackerSong()
     for (int c = 0; c < 4; c++)
         mtm.Sequence(0, c) = uint16(c == 0 ? 1 : 0);
     mtm.SetPositions({ 0, 0 });
-    return mtm.Build();
+    return mtm;
+}
+
+std::vector<uint8_t>
+MultiTrackerSong()
+{
+    return MultiTrackerWriter().Build();
 }
 
 // "H:MM:SS.nnnnnnnnn", as gst-discoverer prints a duration.
@@ -153,6 +159,25 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
                 "comment: " + facts.sampleList.front().name })
             EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
     }
+}
+
+
+// An MTM's own comment is the comment; the sample names stay in the extended comment.
+// Names show control bytes, C1 ones too, as '?'.
+TEST(Tools, Discoverer_MtmCommentAndNamesWithControlBytes)
+{
+    SKIP_WITHOUT_TOOLS();
+    TempDir       dir;
+    zw::MtmWriter mtm = MultiTrackerWriter();
+    mtm.name = "caf\xe9 \x85 bar";
+    mtm.samples.at(0).name = "lead\x9b";
+    mtm.comment = "first line" + std::string(30, ' ') + "second";
+    std::string file = dir.Write("comment.mtm", mtm.Build());
+    Result      found = Tool("gst-discoverer-1.0", { "-v", file });
+    EXPECT_EQ(found.status, 0) << found.err;
+    for (const std::string tag : { "title: caf\xc3\xa9 ? bar\n", "comment: first line\nsecond\n",
+             "extended comment: samples=lead?\n" })
+        EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
 }
 
 
