@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "hostlib/PluginHost.h"
+#include "hostlib/PluginPlayback.h"
 
 namespace fs = std::filesystem;
 
@@ -89,6 +90,28 @@ NewPlayers(const std::string& path, Players& players, std::string& error)
         return false;
     }
     return true;
+}
+
+Verdict
+AddOnVerdict(const std::string& path)
+{
+    std::unique_ptr<InputPlugin> plugin;
+    {
+        std::lock_guard<std::mutex> hold(sLock);
+        PluginHost&                 host = Host();
+        if (host.AddOns().empty())
+            return Verdict::NoAddOn;
+        InputPlugin* prototype = host.FindPlugin(path);
+        if (prototype == nullptr)
+            return Verdict::Refuses;
+        plugin = host.NewInstance(prototype);
+    }
+    if (!plugin)
+        return Verdict::Refuses;
+    // The plug-in's lines belong to whoever plays the file, not to this question.
+    PluginPlayback playback(plugin.get());
+    playback.SetMessageHandler([](const std::string&) {});
+    return playback.Start(path) ? Verdict::Plays : Verdict::Refuses;
 }
 
 ModuleFacts

@@ -24,9 +24,14 @@ struct Players
 };
 bool NewPlayers(const std::string& path, Players& players, std::string& error);
 
-// The player library's facts of a module. The loader's error line goes to standard
-// output, which ReadModuleFacts redirects for the whole process while it loads, so one
-// element at a time reads.
+// Whether the add-on plays the module at `path`: its recognition takes the file and its
+// loader loads it. NoAddOn when the folder holds none, so nothing could be asked.
+enum class Verdict { Plays, Refuses, NoAddOn };
+Verdict AddOnVerdict(const std::string& path);
+
+// The player library's facts of a module; its loader's line stays in them (error), off
+// the application's standard output. Elements read one at a time, as the library's
+// process-wide string resources are shared by all of them.
 ModuleFacts ReadFacts(const std::string& path);
 
 }   // namespace zwgst

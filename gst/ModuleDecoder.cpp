@@ -16,23 +16,48 @@ OneLine(std::string text)
 
 }   // namespace
 
+void
+ModuleDecoder::Collect(const std::string& line)
+{
+    std::lock_guard<std::mutex> hold(messageLock);
+    messages.push_back(OneLine(line));
+}
+
+std::vector<std::string>
+ModuleDecoder::Messages()
+{
+    std::lock_guard<std::mutex> hold(messageLock);
+    return std::move(messages);
+}
+
 bool
-ModuleDecoder::Open(const std::string& path, int64_t maxFrames, std::string& error)
+ModuleDecoder::Open(const std::string& path, int64_t maxFrames, int newLoops,
+    const Settings& settings, std::string& error)
 {
     Close();
     if (!NewPlayers(path, players, error))
         return false;
+    for (const std::string& refused : ApplySettings(players.playing.get(), settings))
+        Collect(refused);
+    // The scan needs the rules the playing has; its refusals are the same.
+    ApplySettings(players.scanning.get(), settings);
+    // The plug-in's lines go to the bus, never to the application's standard streams.
     playback = std::make_unique<PluginPlayback>(players.playing.get());
+    playback->SetMessageHandler([this](const std::string& line) { Collect(line); });
     if (!playback->Start(path)) {
-        ModuleFacts failed = ReadFacts(path);
-        error = "the plug-in could not load it";
-        if (failed.error)
-            error += ": " + OneLine(*failed.error);
+        std::string why = playback->LoadError();
+        if (why.empty()) {
+            ModuleFacts failed = ReadFacts(path);
+            why = failed.error ? *failed.error : "";
+        }
+        error = "the plug-in could not load it" + (why.empty() ? "" : ": " + OneLine(why));
         Close();
         return false;
     }
     limit = maxFrames;
-    timeline = ScanTimeline(players.scanning.get(), path, maxFrames);
+    loops = loopsLeft = newLoops;
+    // The playing object has said what the scan would say again.
+    timeline = ScanTimeline(players.scanning.get(), path, maxFrames, [](const std::string&) {});
     players.scanning.reset();
     facts = ReadFacts(path);
     return true;
@@ -46,25 +71,58 @@ ModuleDecoder::Close()
     players.scanning.reset();
     timeline = Timeline();
     facts = ModuleFacts();
+    frame = passFrames = 0;
 }
 
 bool
-ModuleDecoder::SeekToFrame(int64_t frame)
+ModuleDecoder::Set(const std::string& key, const std::string& value, std::string& why)
 {
-    return playback != nullptr && frame <= limit && playback->SeekToFrame(frame);
+    std::vector<std::string> refused = ApplySettings(players.playing.get(), { { key, value } });
+    if (refused.empty())
+        return true;
+    why = refused.front();
+    return false;
 }
 
+bool
+ModuleDecoder::SeekToFrame(int64_t target)
+{
+    if (playback == nullptr || target > limit || !playback->SeekToFrame(target))
+        return false;
+    frame = passFrames = target;
+    loopsLeft = loops;
+    return true;
+}
+
+// As the host's render repeats: the block of an end holds the start of the next pass,
+// and a plug-in that gives nothing after its end starts the song again.
 PluginPlayback::Block
 ModuleDecoder::Next()
 {
-    PluginPlayback::Block block;
-    if (playback == nullptr || playback->Frame() >= limit)
+    while (playback != nullptr) {
+        PluginPlayback::Block block = playback->Next();
+        if (block.songEnded) {
+            if (loopsLeft == 0)
+                break;
+            if (loopsLeft > 0)
+                loopsLeft--;
+            passFrames = 0;
+            if (block.count == 0) {
+                if (!playback->SeekToFrame(0))
+                    break;
+                continue;
+            }
+            block.songEnded = false;
+        } else if (block.count == 0 || passFrames >= limit) {
+            break;
+        } else {
+            block.count = int(std::min<int64_t>(block.count, limit - passFrames));
+        }
+        passFrames += block.count;
+        frame += block.count;
         return block;
-    block = playback->Next();
-    if (block.songEnded)
-        return PluginPlayback::Block();
-    block.count = int(std::min<int64_t>(block.count, limit - playback->Frame() + block.count));
-    return block;
+    }
+    return PluginPlayback::Block();
 }
 
 }   // namespace zwgst

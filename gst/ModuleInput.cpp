@@ -11,6 +11,35 @@
 
 namespace zwgst {
 
+int
+NewMemoryFile(const uint8_t* data, size_t size, std::string& error)
+{
+    int fd = memfd_create("zarnowelle-module", MFD_CLOEXEC);
+    if (fd < 0) {
+        error = std::string("cannot make a memory file: ") + strerror(errno);
+        return -1;
+    }
+    size_t done = 0;
+    while (done < size) {
+        ssize_t count = write(fd, data + done, size - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            error = std::string("cannot write a memory file: ") + strerror(errno);
+            close(fd);
+            return -1;
+        }
+        done += size_t(count);
+    }
+    return fd;
+}
+
+std::string
+MemoryFilePath(int descriptor)
+{
+    return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
 ModuleInput::~ModuleInput() { Reset(); }
 
 void
@@ -72,37 +101,13 @@ ModuleInput::LocalFileHoldsBytes() const
 }
 
 std::string
-ModuleInput::WriteMemoryFile(std::string& error)
-{
-    int fd = memfd_create("zarnowelle-module", MFD_CLOEXEC);
-    if (fd < 0) {
-        error = std::string("cannot make a memory file: ") + strerror(errno);
-        return "";
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            error = std::string("cannot write a memory file: ") + strerror(errno);
-            close(fd);
-            return "";
-        }
-        done += size_t(count);
-    }
-    memoryFile = fd;
-    return "/proc/self/fd/" + std::to_string(fd);
-}
-
-std::string
 ModuleInput::PlayPath(std::string& error)
 {
-    if (memoryFile >= 0)
-        return "/proc/self/fd/" + std::to_string(memoryFile);
-    if (LocalFileHoldsBytes())
+    if (memoryFile < 0 && LocalFileHoldsBytes())
         return localPath;
-    return WriteMemoryFile(error);
+    if (memoryFile < 0)
+        memoryFile = NewMemoryFile(bytes.data(), bytes.size(), error);
+    return memoryFile < 0 ? "" : MemoryFilePath(memoryFile);
 }
 
 }   // namespace zwgst

@@ -11,6 +11,11 @@
 
 namespace zwgst {
 
+// A memory file holding `size` bytes: its descriptor (close-on-exec), or -1 with `error`
+// set. The plug-in opens it by MemoryFilePath.
+int         NewMemoryFile(const uint8_t* data, size_t size, std::string& error);
+std::string MemoryFilePath(int descriptor);
+
 class ModuleInput
 {
 public:
@@ -37,8 +42,7 @@ public:
     std::string PlayPath(std::string& error);
 
 private:
-    bool        LocalFileHoldsBytes() const;
-    std::string WriteMemoryFile(std::string& error);
+    bool LocalFileHoldsBytes() const;
 
     std::vector<uint8_t> bytes;
     std::string          uri;

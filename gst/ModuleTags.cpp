@@ -19,7 +19,7 @@ SampleNameText(const ModuleFacts& facts)
 }
 
 GstTagList*
-ModuleTags(const ModuleFacts& facts)
+ModuleTags(const ModuleFacts& facts, const std::string& comment)
 {
     GstTagList* tags = gst_tag_list_new_empty();
     gst_tag_list_set_scope(tags, GST_TAG_SCOPE_GLOBAL);
@@ -31,9 +31,14 @@ ModuleTags(const ModuleFacts& facts)
         gst_tag_list_add(
             tags, GST_TAG_MERGE_REPLACE, GST_TAG_CONTAINER_FORMAT, facts.typeName.c_str(), nullptr);
     }
-    std::string comment = SampleNameText(facts);
-    if (!comment.empty())
-        gst_tag_list_add(tags, GST_TAG_MERGE_REPLACE, GST_TAG_COMMENT, comment.c_str(), nullptr);
+    std::string names = SampleNameText(facts);
+    if (!names.empty()) {
+        gst_tag_list_add(tags, GST_TAG_MERGE_REPLACE, GST_TAG_EXTENDED_COMMENT,
+            ("samples=" + names).c_str(), nullptr);
+    }
+    const std::string& shown = comment.empty() ? names : comment;
+    if (!shown.empty())
+        gst_tag_list_add(tags, GST_TAG_MERGE_REPLACE, GST_TAG_COMMENT, shown.c_str(), nullptr);
     return tags;
 }
 

@@ -8,15 +8,18 @@
 
 namespace {
 
-// Above primary, so that playbin and decodebin prefer this player for what it claims;
-// GST_PLUGIN_FEATURE_RANK changes that.
-const guint kRank = GST_RANK_PRIMARY + 1;
+// Above every stock module decoder (openmptdec is primary + 2), so playbin and decodebin
+// choose this player for what its typefinder claims; the sink caps keep it from anything
+// else. GST_PLUGIN_FEATURE_RANK still changes that.
+const guint kDecoderRank = GST_RANK_PRIMARY + 3;
+// Ahead of the stock module typefinder (secondary), which names fewer files.
+const guint kTypeFinderRank = GST_RANK_PRIMARY + 1;
 
 gboolean
 InitPlugin(GstPlugin* plugin)
 {
-    return gst_element_register(plugin, "zarnowelledec", kRank, GST_TYPE_ZARNOWELLE_DEC)
-        && zwgst::RegisterTypeFinder(plugin, kRank);
+    return gst_element_register(plugin, "zarnowelledec", kDecoderRank, GST_TYPE_ZARNOWELLE_DEC)
+        && zwgst::RegisterTypeFinder(plugin, kTypeFinderRank);
 }
 
 }   // namespace

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "gst/ModuleDecoder.h"
 #include "gst/ModuleInput.h"
 #include "gst/ModuleTags.h"
+#include "hostlib/ModuleText.h"
 
 GST_DEBUG_CATEGORY_STATIC(zarnowelle_debug);
 #define GST_CAT_DEFAULT zarnowelle_debug
@@ -14,6 +17,33 @@ GST_DEBUG_CATEGORY_STATIC(zarnowelle_debug);
 namespace {
 
 const double kDefaultMaxTime = 1800;   // seconds, as the host's render
+
+// The sound settings as the properties hold them; sent to the plug-in as text.
+struct Sound
+{
+    int         interpolation = 0;   // index into kInterpolations
+    int         amiga = 0;           // index into kAmigaModels
+    bool        ramping = false;
+    double      gain = 0;       // dB
+    int         stereo = 100;   // percent
+    std::string rules = "auto";
+};
+
+// clang-format off
+const GEnumValue kInterpolations[] = {
+    { 0, "Nearest sample, the player's own sound", "nearest" },
+    { 1, "Linear", "linear" },
+    { 2, "Cubic, 4 points", "cubic" },
+    { 3, "Windowed sinc, table-driven", "sinc" },
+    { 0, nullptr, nullptr },
+};
+const GEnumValue kAmigaModels[] = {
+    { 0, "No Amiga output filter", "off" },
+    { 1, "Amiga 500 filters", "a500" },
+    { 2, "Amiga 1200 filters", "a1200" },
+    { 0, nullptr, nullptr },
+};
+// clang-format on
 
 // Everything the element keeps besides its pads. The sink side runs on upstream's
 // thread until upstream's end of stream; from then on the source pad's task plays, and
@@ -30,15 +60,70 @@ struct DecoderState
     bool                 tagsPending = true;
     bool                 discont = true;
     // Under the object lock: read by queries and properties on other threads.
-    double  maxTime = kDefaultMaxTime;
-    int64_t duration = -1;   // frames, once the timeline is known
-    int64_t position = 0;    // frames pushed up to
+    double                maxTime = kDefaultMaxTime;
+    int                   numLoops = 0;
+    bool                  loopsChanged = false;
+    Sound                 sound;
+    std::set<std::string> soundSet;        // keys the application set: sent at every start
+    zwgst::Settings       soundChanges;    // for the playing object, from its next block
+    int64_t               duration = -1;   // frames, once the timeline is known
+    int64_t               position = 0;    // frames pushed up to
 };
 
-enum { PROP_0, PROP_MAX_TIME };
+enum {
+    PROP_0,
+    PROP_MAX_TIME,
+    PROP_NUM_LOOPS,
+    PROP_INTERPOLATION,
+    PROP_AMIGA,
+    PROP_RAMPING,
+    PROP_GAIN,
+    PROP_STEREO,
+    PROP_RULES
+};
+
+GType
+EnumType(const char* name, const GEnumValue* values)
+{
+    GType type = g_type_from_name(name);
+    return type != 0 ? type : g_enum_register_static(name, values);
+}
+
+GType
+InterpolationType()
+{
+    static GType type = EnumType("GstZarnowelleInterpolation", kInterpolations);
+    return type;
+}
+
+GType
+AmigaType()
+{
+    static GType type = EnumType("GstZarnowelleAmiga", kAmigaModels);
+    return type;
+}
+
+// A setting's text as the plug-in's settings channel reads it.
+std::string
+SettingText(const Sound& sound, const std::string& key)
+{
+    if (key == "interpolation")
+        return kInterpolations[sound.interpolation].value_nick;
+    if (key == "amiga")
+        return kAmigaModels[sound.amiga].value_nick;
+    if (key == "ramping")
+        return sound.ramping ? "on" : "off";
+    if (key == "gain") {
+        char text[G_ASCII_DTOSTR_BUF_SIZE];
+        return g_ascii_dtostr(text, sizeof(text), sound.gain);
+    }
+    if (key == "stereo")
+        return std::to_string(sound.stereo);
+    return sound.rules;
+}
 
 GstStaticPadTemplate sSinkTemplate = GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS,
-    GST_STATIC_CAPS("audio/x-mod, type = (string) { mod, mtm }"));
+    GST_STATIC_CAPS("audio/x-mod, type = (string) { mod, mtm }, zarnowelle = (boolean) true"));
 
 GstStaticPadTemplate sSrcTemplate = GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS,
     GST_STATIC_CAPS("audio/x-raw, format = (string) S16LE, "
@@ -163,27 +248,82 @@ Fail(GstZarnowelleDec* self, const std::string& error)
     gst_pad_pause_task(self->srcpad);
 }
 
+// The plug-in's own lines (settings-file warnings, refused settings) as bus warnings.
+void
+PostMessages(GstZarnowelleDec* self)
+{
+    for (const std::string& line : self->state->decoder.Messages()) {
+        GST_ELEMENT_WARNING(self, STREAM, DECODE,
+            ("%s: %s", self->state->input.Name().c_str(), line.c_str()), (nullptr));
+    }
+}
+
+void
+SetDuration(GstZarnowelleDec* self, int64_t frames)
+{
+    GST_OBJECT_LOCK(self);
+    self->state->duration = frames;
+    GST_OBJECT_UNLOCK(self);
+    gst_element_post_message(GST_ELEMENT(self), gst_message_new_duration_changed(GST_OBJECT(self)));
+}
+
 bool
 Open(GstZarnowelleDec* self)
 {
     DecoderState& state = *self->state;
     GST_OBJECT_LOCK(self);
-    const int64_t maxFrames = int64_t(state.maxTime * PLUGIN_SAMPLE_RATE);
+    const int64_t   maxFrames = int64_t(state.maxTime * PLUGIN_SAMPLE_RATE);
+    const int       loops = state.numLoops;
+    zwgst::Settings settings;
+    for (const std::string& key : state.soundSet)
+        settings.emplace_back(key, SettingText(state.sound, key));
+    state.soundChanges.clear();
+    state.loopsChanged = false;
     GST_OBJECT_UNLOCK(self);
     std::string error;
     std::string path = state.input.PlayPath(error);
-    if (path.empty() || !state.decoder.Open(path, maxFrames, error)) {
+    const bool  opened =
+        !path.empty() && state.decoder.Open(path, maxFrames, loops, settings, error);
+    PostMessages(self);
+    if (!opened) {
         Fail(self, error);
         return false;
     }
-    GST_OBJECT_LOCK(self);
-    state.duration = state.decoder.Frames();
-    GST_OBJECT_UNLOCK(self);
-    gst_element_post_message(GST_ELEMENT(self), gst_message_new_duration_changed(GST_OBJECT(self)));
+    GST_INFO_OBJECT(
+        self, "playing %s, %s", state.input.Name().c_str(), state.decoder.Facts().typeName.c_str());
+    SetDuration(self, state.decoder.Frames());
     GstCaps* caps = gst_static_pad_template_get_caps(&sSrcTemplate);
     gst_pad_push_event(self->srcpad, gst_event_new_caps(caps));
     gst_caps_unref(caps);
     return true;
+}
+
+// What the properties changed since the last block. The rules wait for the next start,
+// since they change the song's timeline.
+void
+ApplyChanges(GstZarnowelleDec* self)
+{
+    DecoderState& state = *self->state;
+    GST_OBJECT_LOCK(self);
+    zwgst::Settings changes;
+    changes.swap(state.soundChanges);
+    const bool loopsChanged = state.loopsChanged;
+    const int  loops = state.numLoops;
+    state.loopsChanged = false;
+    GST_OBJECT_UNLOCK(self);
+    for (const auto& [key, value] : changes) {
+        std::string why;
+        if (key != "rules" && !state.decoder.Set(key, value, why)) {
+            GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                ("%s: %s = %s: %s", state.input.Name().c_str(), key.c_str(), value.c_str(),
+                    why.c_str()),
+                (nullptr));
+        }
+    }
+    if (loopsChanged) {
+        state.decoder.SetLoops(loops);
+        SetDuration(self, state.decoder.Frames());
+    }
 }
 
 // The end of the song, of the time limit or of the seek's stop.
@@ -230,7 +370,9 @@ BeginSegment(GstZarnowelleDec* self)
     if (state.seekPending) {
         state.seekPending = false;
         const int64_t frame = FrameAt(GstClockTime(state.segment.start));
-        if (!state.decoder.SeekToFrame(frame))
+        const bool    reached = state.decoder.SeekToFrame(frame);
+        PostMessages(self);   // a seek back starts the song again
+        if (!reached)
             return false;
         GST_OBJECT_LOCK(self);
         state.position = frame;
@@ -242,8 +384,9 @@ BeginSegment(GstZarnowelleDec* self)
     }
     if (state.tagsPending) {
         state.tagsPending = false;
+        const ModuleFacts& facts = state.decoder.Facts();
         gst_pad_push_event(
-            self->srcpad, gst_event_new_tag(zwgst::ModuleTags(state.decoder.Facts())));
+            self->srcpad, gst_event_new_tag(zwgst::ModuleTags(facts, ReadMtmComment(facts.file))));
     }
     return true;
 }
@@ -274,6 +417,7 @@ Loop(gpointer element)
     DecoderState&     state = *self->state;
     if (!state.decoder.IsOpen() && !Open(self))
         return;
+    ApplyChanges(self);
     if (!BeginSegment(self)) {
         EndSegment(self);
         return;
@@ -463,29 +607,78 @@ ChangeState(GstElement* element, GstStateChange transition)
     return result;
 }
 
+// A sound setting the application made: sent at every start, and to the playing object
+// from its next block.
+void
+SetSound(GstZarnowelleDec* self, const char* key, const std::function<void(Sound&)>& change)
+{
+    DecoderState& state = *self->state;
+    GST_OBJECT_LOCK(self);
+    change(state.sound);
+    state.soundSet.insert(key);
+    state.soundChanges.emplace_back(key, SettingText(state.sound, key));
+    GST_OBJECT_UNLOCK(self);
+}
+
 void
 SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* property)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(object);
-    if (id != PROP_MAX_TIME) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
-        return;
+    DecoderState&     state = *self->state;
+    switch (id) {
+        case PROP_MAX_TIME:
+            GST_OBJECT_LOCK(self);
+            state.maxTime = g_value_get_double(value);
+            GST_OBJECT_UNLOCK(self);
+            break;
+        case PROP_NUM_LOOPS:
+            GST_OBJECT_LOCK(self);
+            state.numLoops = g_value_get_int(value);
+            state.loopsChanged = true;
+            GST_OBJECT_UNLOCK(self);
+            break;
+        case PROP_INTERPOLATION:
+            SetSound(self, "interpolation",
+                [&](Sound& s) { s.interpolation = g_value_get_enum(value); });
+            break;
+        case PROP_AMIGA:
+            SetSound(self, "amiga", [&](Sound& s) { s.amiga = g_value_get_enum(value); });
+            break;
+        case PROP_RAMPING:
+            SetSound(self, "ramping", [&](Sound& s) { s.ramping = g_value_get_boolean(value); });
+            break;
+        case PROP_GAIN:
+            SetSound(self, "gain", [&](Sound& s) { s.gain = g_value_get_double(value); });
+            break;
+        case PROP_STEREO:
+            SetSound(self, "stereo", [&](Sound& s) { s.stereo = g_value_get_int(value); });
+            break;
+        case PROP_RULES: {
+            const gchar* rules = g_value_get_string(value);
+            SetSound(self, "rules", [&](Sound& s) { s.rules = rules != nullptr ? rules : "auto"; });
+            break;
+        }
+        default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
     }
-    GST_OBJECT_LOCK(self);
-    self->state->maxTime = g_value_get_double(value);
-    GST_OBJECT_UNLOCK(self);
 }
 
 void
 GetProperty(GObject* object, guint id, GValue* value, GParamSpec* property)
 {
     GstZarnowelleDec* self = GST_ZARNOWELLE_DEC(object);
-    if (id != PROP_MAX_TIME) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
-        return;
-    }
     GST_OBJECT_LOCK(self);
-    g_value_set_double(value, self->state->maxTime);
+    const DecoderState& state = *self->state;
+    switch (id) {
+        case PROP_MAX_TIME: g_value_set_double(value, state.maxTime); break;
+        case PROP_NUM_LOOPS: g_value_set_int(value, state.numLoops); break;
+        case PROP_INTERPOLATION: g_value_set_enum(value, state.sound.interpolation); break;
+        case PROP_AMIGA: g_value_set_enum(value, state.sound.amiga); break;
+        case PROP_RAMPING: g_value_set_boolean(value, state.sound.ramping); break;
+        case PROP_GAIN: g_value_set_double(value, state.sound.gain); break;
+        case PROP_STEREO: g_value_set_int(value, state.sound.stereo); break;
+        case PROP_RULES: g_value_set_string(value, state.sound.rules.c_str()); break;
+        default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, property);
+    }
     GST_OBJECT_UNLOCK(self);
 }
 
@@ -506,11 +699,43 @@ gst_zarnowelle_dec_class_init(GstZarnowelleDecClass* klass)
     objectClass->set_property = SetProperty;
     objectClass->get_property = GetProperty;
     objectClass->finalize = Finalize;
+    const GParamFlags flags = GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS);
+    const GParamFlags playing = GParamFlags(flags | GST_PARAM_MUTABLE_PLAYING);
     g_object_class_install_property(objectClass, PROP_MAX_TIME,
-        g_param_spec_double("max-time", "Longest song",
-            "Seconds after which a song that does not end by itself stops, as with the "
-            "host's --max-time",
-            0.01, 86400, kDefaultMaxTime, GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
+        g_param_spec_double("max-time", "Longest pass",
+            "Seconds after which a pass of a song that does not end by itself stops, as with "
+            "the host's --max-time",
+            0.01, 86400, kDefaultMaxTime, flags));
+    g_object_class_install_property(objectClass, PROP_NUM_LOOPS,
+        g_param_spec_int("num-loops", "Repeats",
+            "How many times the song plays again after its end (-1: for ever), as the host's "
+            "--repeat; while playing, counted from the next end",
+            -1, G_MAXINT, 0, playing));
+    g_object_class_install_property(objectClass, PROP_INTERPOLATION,
+        g_param_spec_enum("interpolation", "Interpolation",
+            "How samples are read between their points, from the next block", InterpolationType(),
+            0, playing));
+    g_object_class_install_property(objectClass, PROP_AMIGA,
+        g_param_spec_enum("amiga", "Amiga model",
+            "The output filters of an Amiga model, from the next block", AmigaType(), 0, playing));
+    g_object_class_install_property(objectClass, PROP_RAMPING,
+        g_param_spec_boolean("ramping", "Volume ramping",
+            "Volume and panning changes, note starts and cuts ramp over a few milliseconds "
+            "instead of stepping, from the next block",
+            FALSE, playing));
+    g_object_class_install_property(objectClass, PROP_GAIN,
+        g_param_spec_double("gain", "Gain",
+            "dB applied to the mix before the 16-bit conversion, from the next block", -60, 30, 0,
+            playing));
+    g_object_class_install_property(objectClass, PROP_STEREO,
+        g_param_spec_int("stereo", "Stereo width",
+            "Percent: 0 is mono, 100 the original hard panning; from the next block", 0, 100, 100,
+            playing));
+    g_object_class_install_property(objectClass, PROP_RULES,
+        g_param_spec_string("rules", "Replay rules",
+            "auto (the detected type's) or a MOD-family type name as the host's info prints "
+            "it; from the next start of a song",
+            "auto", flags));
 
     GstElementClass* elementClass = GST_ELEMENT_CLASS(klass);
     elementClass->change_state = ChangeState;

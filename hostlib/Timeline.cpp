@@ -11,10 +11,13 @@ Timeline::Seconds() const
 }
 
 Timeline
-ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames)
+ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames,
+    const std::function<void(const std::string&)>& messages)
 {
     Timeline       timeline;
     PluginPlayback playback(plugin);
+    if (messages)
+        playback.SetMessageHandler(messages);
     timeline.loaded = playback.Start(path);
     if (!timeline.loaded)
         return timeline;

@@ -5,6 +5,7 @@
 #define HOSTLIB_TIMELINE_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +24,9 @@ struct Timeline
 };
 
 // Plays `path` silently on `plugin`, which must not be playing anything else, and stops
-// at the end or after `maxFrames`.
-Timeline ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames);
+// at the end or after `maxFrames`. The plug-in's messages go to `messages` when given
+// (a host that shows them for its playing object already), else to standard error.
+Timeline ScanTimeline(InputPlugin* plugin, const std::string& path, int64_t maxFrames,
+    const std::function<void(const std::string&)>& messages = nullptr);
 
 #endif

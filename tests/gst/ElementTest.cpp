@@ -151,3 +151,89 @@ TEST(ElementInput, MaxTime_StopsTheSongAtItsFrame)
     EXPECT_TRUE(run.eos) << run.error;
     EXPECT_TRUE(run.samples == Slice(Rendered(demo), 0, 88200)) << run.samples.size();
 }
+
+
+// Each sound property reaches the element's plug-in object as the same line in the
+// settings file reaches the host's.
+TEST(ElementSettings, PropertiesSoundAsTheSettingsFileDoes)
+{
+    if (!AddOnHasSettings())
+        GTEST_SKIP() << "the add-on has no settings channel";
+    // A short ProTracker song whose last row sets a tempo that older rules take for a speed.
+    zw::ModWriter     mod("M.K.");
+    std::vector<int8> wave(400);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = int8((i * 13) % 200 - 100);
+    mod.SetSample(1, wave, 50, 0, 200);
+    mod.SetPositions({ 0 });
+    for (int row = 0; row < 64; row += 4)
+        mod.Cell(0, row, row % 4) = { zw::NotePeriod(row % 8 ? "C-2" : "G-2"), 1, 0, 0 };
+    mod.Cell(0, 63, 1) = { 0, 0, 0xF, 0x21 };
+    TempDir           dir;
+    const std::string song = dir.Write("song.mod", mod.Build());
+    struct Case
+    {
+        const char* property;
+        const char* line;
+    };
+    const Case cases[] = {
+        { "interpolation=sinc", "interpolation = sinc" },
+        { "gain=-6.5", "gain = -6.5" },
+        { "stereo=40", "stereo = 40" },
+        { "ramping=true", "ramping = on" },
+        { "amiga=a1200", "amiga = a1200" },
+        { "rules=SoundTracker15", "rules = SoundTracker15" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.property);
+        std::string          file = dir.Write("settings.conf", std::string(c.line) + "\n");
+        std::vector<int16_t> expected = Rendered(song, {}, { "ZARNOWELLE_SETTINGS=" + file });
+        ASSERT_FALSE(expected.empty());
+        Outcome run = PlayFile(song, nullptr, 0, c.property);
+        EXPECT_TRUE(run.eos) << run.error;
+        EXPECT_TRUE(run.samples == expected) << run.samples.size() << " vs " << expected.size();
+    }
+    // The rules alone change the song's timing already.
+    EXPECT_NE(PlayFile(song, nullptr, 0, "rules=SoundTracker15").samples.size(),
+        PlayFile(song).samples.size());
+}
+
+
+// The plug-in's messages reach the bus as warnings naming the file; the song plays on.
+TEST(ElementSettings, PlugInMessagesAreBusWarnings)
+{
+    if (!AddOnHasSettings())
+        GTEST_SKIP() << "the add-on has no settings channel";
+    TempDir           dir;
+    const std::string song = dir.Write("song.mod", SoundTracker15Song());
+    const std::string file = dir.Write("settings.conf", "gain = loud\n");
+    setenv("ZARNOWELLE_SETTINGS", file.c_str(), 1);
+    Outcome fromFile = PlayFile(song);
+    unsetenv("ZARNOWELLE_SETTINGS");
+    EXPECT_TRUE(fromFile.eos) << fromFile.error;
+    EXPECT_NE(fromFile.warnings.find(song + ": "), std::string::npos) << fromFile.warnings;
+    EXPECT_NE(fromFile.warnings.find(file), std::string::npos) << fromFile.warnings;
+    EXPECT_NE(fromFile.warnings.find("gain"), std::string::npos) << fromFile.warnings;
+
+    Outcome refused = PlayFile(song, nullptr, 0, "rules=Amiga");
+    EXPECT_TRUE(refused.eos) << refused.error;
+    EXPECT_NE(refused.warnings.find(song + ": "), std::string::npos) << refused.warnings;
+    EXPECT_NE(refused.warnings.find("Amiga"), std::string::npos) << refused.warnings;
+    EXPECT_TRUE(refused.samples == PlayFile(song).samples);
+}
+
+
+// num-loops repeats as the host's --repeat does, from the block that holds the end.
+TEST(ElementInput, NumLoops_RepeatsAsTheHostsRepeat)
+{
+    TempDir           dir;
+    const std::string song = dir.Write("song.mod", SoundTracker15Song());
+    for (const char* loops : { "1", "2" }) {
+        SCOPED_TRACE(loops);
+        std::vector<int16_t> expected = Rendered(song, { "--repeat", loops });
+        Outcome              run = PlayFile(song, nullptr, 0, std::string("num-loops=") + loops);
+        EXPECT_TRUE(run.eos) << run.error;
+        EXPECT_GT(expected.size(), Rendered(song).size());
+        EXPECT_TRUE(run.samples == expected) << run.samples.size() << " vs " << expected.size();
+    }
+}

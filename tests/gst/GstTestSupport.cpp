@@ -1,11 +1,13 @@
 #include "tests/gst/GstTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 
 #include "hostlib/PluginHost.h"
+#include "hostlib/SettingsChannel.h"
 #include "hostlib/Timeline.h"
 #include "tools/modwriter/ModWriter.h"
 
@@ -28,8 +30,41 @@ const bool kEnvironmentSet = [] {
         setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
         start = end + 1;
     }
+    // A run with only the plug-ins a folder holds, without the stock module decoders.
+    if (const char* system = getenv("ZW_GST_SYSTEM_PLUGINS")) {
+        setenv("GST_PLUGIN_SYSTEM_PATH_1_0", system, 1);
+        setenv("GST_REGISTRY", (std::string(system) + "/registry.bin").c_str(), 1);
+    }
     return true;
 }();
+
+// The module decoder a gst-launch-1.0 -v run names in its caps lines.
+std::string
+DecoderIn(const std::string& verbose)
+{
+    for (const char* name : { "zarnowelledec", "openmptdec", "modplug" }) {
+        if (verbose.find(std::string(":") + name) != std::string::npos)
+            return name;
+    }
+    return "";
+}
+
+Decoded
+LaunchToWav(const std::vector<std::string>& head, const TempDir& dir,
+    const std::vector<std::string>& environment)
+{
+    std::vector<std::string> args = { "-v" };
+    args.insert(args.end(), head.begin(), head.end());
+    Result  launch = Tool("gst-launch-1.0", args, environment);
+    Decoded decoded;
+    decoded.decoder = DecoderIn(launch.out);
+    if (launch.status == 0)
+        decoded.samples = hosttest::ReadSoundFile(dir.File("out.wav"));
+    return decoded;
+}
+
+// Another decoder may give another rate, which the README's pipeline resamples.
+const char kPinned[] = "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved";
 
 struct Recorder
 {
@@ -64,13 +99,23 @@ Record(GstPad*, GstPadProbeInfo* info, gpointer data)
 }
 
 // Waits for one of `types` and gives the one that came; 0 on a bus error (kept in
-// `error`) or when none came.
+// `error`) or when none came. Warnings on the way are added to `warnings`, a line each.
 int
-Await(GstElement* pipeline, int types, std::string& error)
+Await(GstElement* pipeline, int types, std::string& error, std::string& warnings)
 {
     GstBus*     bus = gst_element_get_bus(pipeline);
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus, kPatience, GstMessageType(types | GST_MESSAGE_ERROR));
+    GstMessage* message;
+    while ((message = gst_bus_timed_pop_filtered(
+                bus, kPatience, GstMessageType(types | GST_MESSAGE_ERROR | GST_MESSAGE_WARNING)))
+        != nullptr) {
+        if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_WARNING)
+            break;
+        GError* warning = nullptr;
+        gst_message_parse_warning(message, &warning, nullptr);
+        warnings += std::string(warning->message) + "\n";
+        g_error_free(warning);
+        gst_message_unref(message);
+    }
     gst_object_unref(bus);
     if (message == nullptr) {
         error = "timed out";
@@ -99,10 +144,10 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     gst_pad_add_probe(pad,
         GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), Record,
         &recorder, nullptr);
-    std::string error;
+    std::string error, warnings;
     int         ended = 0;
     gst_element_set_state(pipeline, GST_STATE_PAUSED);
-    bool going = Await(pipeline, GST_MESSAGE_ASYNC_DONE, error) != 0;
+    bool going = Await(pipeline, GST_MESSAGE_ASYNC_DONE, error, warnings) != 0;
     if (going && seek != nullptr) {
         recorder.run.seekAccepted =
             gst_element_seek(pipeline, seek->rate, seek->format, seek->flags, GST_SEEK_TYPE_SET,
@@ -110,7 +155,7 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     }
     if (going) {
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
-        ended = Await(pipeline, GST_MESSAGE_EOS | GST_MESSAGE_SEGMENT_DONE, error);
+        ended = Await(pipeline, GST_MESSAGE_EOS | GST_MESSAGE_SEGMENT_DONE, error, warnings);
     }
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pad);
@@ -118,6 +163,7 @@ Play(GstElement* pipeline, const Seek* seek, double maxTime)
     gst_object_unref(pipeline);
     std::lock_guard<std::mutex> hold(recorder.lock);
     recorder.run.error = error;
+    recorder.run.warnings = warnings;
     // From the bus: the element posts segment-done before it sends the event on.
     recorder.run.segmentDone = ended == GST_MESSAGE_SEGMENT_DONE;
     return recorder.run;
@@ -149,26 +195,41 @@ Tool(const std::string& tool, const std::vector<std::string>& args,
 }
 
 std::vector<int16_t>
-Rendered(const std::string& path, const std::vector<std::string>& options)
+Rendered(const std::string& path, const std::vector<std::string>& options,
+    const std::vector<std::string>& environment)
 {
     TempDir                  dir;
     std::vector<std::string> args = { "render", path, "-o", dir.File("out.wav") };
     args.insert(args.end(), options.begin(), options.end());
-    Result render = hosttest::Host(args);
+    Result render = hosttest::Host(args, environment);
     return render.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
                               : std::vector<int16_t>();
 }
 
-std::vector<int16_t>
-DecodebinWav(const std::string& path)
+Decoded
+DecodebinWav(const std::string& path, const std::vector<std::string>& environment)
 {
     TempDir dir;
-    Result  launch = Tool("gst-launch-1.0",
-         { "-q", "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
-             "audio/x-raw,format=S16LE,rate=44100,channels=2,layout=interleaved", "!", "wavenc", "!",
-             "filesink", "location=" + dir.File("out.wav") });
-    return launch.status == 0 ? hosttest::ReadSoundFile(dir.File("out.wav"))
-                              : std::vector<int16_t>();
+    return LaunchToWav({ "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
+                           "audioresample", "!", kPinned, "!", "wavenc", "!", "filesink",
+                           "location=" + dir.File("out.wav") },
+        dir, environment);
+}
+
+Decoded
+PlaybinWav(const std::string& path)
+{
+    TempDir dir;
+    return LaunchToWav({ "playbin", "uri=file://" + path, "video-sink=fakesink",
+                           std::string("audio-sink=audioconvert ! audioresample ! ") + kPinned
+                               + " ! wavenc ! filesink location=" + dir.File("out.wav") },
+        dir, {});
+}
+
+bool
+HasFeature(const std::string& name)
+{
+    return Tool("gst-inspect-1.0", { "--exists", name }).status == 0;
 }
 
 int64_t
@@ -188,11 +249,19 @@ CorpusFile(const std::string& leaf)
     return fs::exists(path) ? path : "";
 }
 
-Outcome
-PlayFile(const std::string& path, const Seek* seek, double maxTime)
+bool
+AddOnHasSettings()
 {
-    GstElement* pipeline =
-        Launch("filesrc name=src ! zarnowelledec name=dec ! fakesink sync=false");
+    InputPlugin* plugin =
+        BuildTreeHost().AddOns().empty() ? nullptr : BuildTreeHost().AddOns().front().plugin;
+    return plugin != nullptr && SettingsOf(plugin) != nullptr;
+}
+
+Outcome
+PlayFile(const std::string& path, const Seek* seek, double maxTime, const std::string& properties)
+{
+    GstElement* pipeline = Launch(
+        "filesrc name=src ! zarnowelledec name=dec " + properties + " ! fakesink sync=false");
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(source, "location", path.c_str(), nullptr);
     gst_object_unref(source);
@@ -231,6 +300,38 @@ SoundTracker15Song()
         mod.Cell(1, row, (row + 1) % 4) = { zw::NotePeriod("E-2"), 2, 0xA, 0x02 };
     }
     return mod.Build();
+}
+
+std::vector<uint8_t>
+EightChannelMKSong()
+{
+    zw::ModWriter mod("M.K.");
+    mod.channels = 8;
+    mod.name = "eight";
+    std::vector<int8> wave(256);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = int8(i < 128 ? 50 : -50);
+    mod.SetSample(1, wave, 48, 0, 128);
+    mod.SetPositions({ 0 });
+    for (int row = 0; row < 64; row += 8)
+        mod.Cell(0, row, (row / 8) % 8) = { zw::NotePeriod(row % 16 ? "C-2" : "A-2"), 1, 0, 0 };
+    return mod.Build();
+}
+
+std::vector<uint8_t>
+RefusedMKSong()
+{
+    zw::ModWriter     mod("M.K.");
+    std::vector<int8> wave(8000);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = int8(100 * std::sin(double(i) / 8));
+    mod.SetSample(1, wave, 64);
+    mod.SetPositions({ 0 });
+    for (int row = 0; row < 64; row += 4)
+        mod.Cell(0, row, 0) = { zw::NotePeriod("C-2"), 1, 0, 0 };
+    mod.Cell(0, 63, 3).sample = 32;
+    std::vector<uint8_t> bytes = mod.Build();
+    return zw::Truncated(bytes, bytes.size() - wave.size() / 2);
 }
 
 }   // namespace gsttest

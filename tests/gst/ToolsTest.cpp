@@ -2,6 +2,7 @@
 // playbin, run on the build tree's plug-ins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "hostlib/ModuleFacts.h"
@@ -21,8 +22,8 @@ namespace {
     } while (false)
 #endif
 
-std::vector<uint8_t>
-MultiTrackerSong()
+zw::MtmWriter
+MultiTrackerWriter()
 {
     zw::MtmWriter mtm(4, 32);
     mtm.name = "tracks";
@@ -35,7 +36,13 @@ MultiTrackerSong()
     for (int c = 0; c < 4; c++)
         mtm.Sequence(0, c) = uint16(c == 0 ? 1 : 0);
     mtm.SetPositions({ 0, 0 });
-    return mtm.Build();
+    return mtm;
+}
+
+std::vector<uint8_t>
+MultiTrackerSong()
+{
+    return MultiTrackerWriter().Build();
 }
 
 // "H:MM:SS.nnnnnnnnn", as gst-discoverer prints a duration.
@@ -55,32 +62,56 @@ TEST(Tools, InspectListsTheElementAndTheTypefinder)
     SKIP_WITHOUT_TOOLS();
     Result element = Tool("gst-inspect-1.0", { "zarnowelledec" });
     EXPECT_EQ(element.status, 0) << element.err;
-    for (const char* line : { "Codec/Decoder/Audio", "primary + 1", "audio/x-mod", "S16LE" })
+    for (const char* line : { "Codec/Decoder/Audio", "primary + 3", "zarnowelle: true", "S16LE",
+             "interpolation", "sinc", "amiga", "a1200", "ramping", "gain", "stereo", "rules",
+             "num-loops", "PAUSED or PLAYING state" })
         EXPECT_NE(element.out.find(line), std::string::npos) << line;
     Result plugin = Tool("gst-inspect-1.0", { "zarnowelle" });
     EXPECT_NE(plugin.out.find("zarnowelle-module: mod, mtm"), std::string::npos) << plugin.out;
 }
 
 
-// decodebin and audioconvert add no lead-in and drop nothing: the WAV holds exactly the
-// host's render, StarTracker AM sounds from the companion and markless files included.
-TEST(Tools, DecodebinToWav_HoldsExactlyTheRender)
+// decodebin and playbin choose the element for what it plays, also beside the stock module
+// decoders, and add no lead-in and drop nothing: the WAV holds exactly the host's render,
+// StarTracker AM sounds from the companion and markless files included.
+TEST(Tools, DecodebinAndPlaybinToWav_HoldExactlyTheRender)
 {
     SKIP_WITHOUT_TOOLS();
     TempDir                  dir;
     std::vector<std::string> files = { hosttest::DemoPath(),
+        dir.Write("eight.mod", EightChannelMKSong()),
         dir.Write("fifteen.mod", SoundTracker15Song()),
         dir.Write("tracks.mtm", MultiTrackerSong()) };
-    if (!CorpusFile("zob-the-zob.mod").empty())
-        files.push_back(CorpusFile("zob-the-zob.mod"));
+    for (const char* leaf : { "zob-the-zob.mod", "TempoChange.mod" }) {
+        if (!CorpusFile(leaf).empty())
+            files.push_back(CorpusFile(leaf));
+    }
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         std::vector<int16_t> rendered = Rendered(file);
         ASSERT_FALSE(rendered.empty());
-        std::vector<int16_t> decoded = DecodebinWav(file);
-        EXPECT_EQ(decoded.size(), rendered.size());
-        EXPECT_TRUE(decoded == rendered);
+        for (const Decoded& decoded : { DecodebinWav(file), PlaybinWav(file) }) {
+            EXPECT_EQ(decoded.decoder, "zarnowelledec");
+            EXPECT_EQ(decoded.samples.size(), rendered.size());
+            EXPECT_TRUE(decoded.samples == rendered);
+        }
     }
+}
+
+
+// What the player refuses reaches the module decoder that plays it, when there is one.
+TEST(Tools, RefusedModule_GoesToAnotherDecoder)
+{
+    SKIP_WITHOUT_TOOLS();
+    TempDir     dir;
+    std::string file = dir.Write("refused.mod", RefusedMKSong());
+    EXPECT_NE(PlayFile(file).error.find("could not load it"), std::string::npos);
+    if (!HasFeature("openmptdec"))
+        GTEST_SKIP() << "no openmptdec to play it";
+    Decoded decoded = DecodebinWav(file);
+    EXPECT_EQ(decoded.decoder, "openmptdec");
+    EXPECT_TRUE(std::any_of(decoded.samples.begin(), decoded.samples.end(),
+        [](int16_t sample) { return sample != 0; }));
 }
 
 
@@ -91,7 +122,8 @@ TEST(Tools, SoundTracker15_IsTypefoundAsAModule)
     TempDir     dir;
     std::string file = dir.Write("fifteen.mod", SoundTracker15Song());
     Result      found = Tool("gst-typefind-1.0", { file });
-    EXPECT_EQ(found.out, file + " - audio/x-mod, type=(string)mod\n") << found.err;
+    EXPECT_EQ(found.out, file + " - audio/x-mod, type=(string)mod, zarnowelle=(boolean)true\n")
+        << found.err;
     Result stock = Tool("gst-typefind-1.0", { file },
         { "GST_PLUGIN_PATH=", "GST_REGISTRY=" + dir.File("registry.bin") });
     EXPECT_EQ(stock.out.find("audio/x-mod"), std::string::npos) << stock.out;
@@ -110,8 +142,13 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
         SCOPED_TRACE(file);
         const int64_t frames = TimelineFrames(file);
         ASSERT_GT(frames, 0);
-        Result found = Tool("gst-discoverer-1.0", { "-v", file });
+        Result found = Tool("gst-discoverer-1.0", { "-v", file },
+            { "GST_DEBUG=zarnowelledec:4", "GST_DEBUG_NO_COLOR=1" });
         EXPECT_EQ(found.status, 0) << found.err;
+        // (The URI discoverer makes of the path has its ".." resolved.)
+        const std::string leaf = std::filesystem::path(file).filename().string();
+        EXPECT_NE(found.err.find("> playing "), std::string::npos) << found.err;
+        EXPECT_NE(found.err.find(leaf + ", " + ReadModuleFacts(file).typeName), std::string::npos);
         EXPECT_NE(found.out.find(
                       "Duration: " + ClockText(gst_util_uint64_scale(frames, GST_SECOND, 44100))),
             std::string::npos)
@@ -122,6 +159,25 @@ TEST(Tools, Discoverer_ReportsTheTimelinesDurationAndTheTags)
                 "comment: " + facts.sampleList.front().name })
             EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
     }
+}
+
+
+// An MTM's own comment is the comment; the sample names stay in the extended comment.
+// Names show control bytes, C1 ones too, as '?'.
+TEST(Tools, Discoverer_MtmCommentAndNamesWithControlBytes)
+{
+    SKIP_WITHOUT_TOOLS();
+    TempDir       dir;
+    zw::MtmWriter mtm = MultiTrackerWriter();
+    mtm.name = "caf\xe9 \x85 bar";
+    mtm.samples.at(0).name = "lead\x9b";
+    mtm.comment = "first line" + std::string(30, ' ') + "second";
+    std::string file = dir.Write("comment.mtm", mtm.Build());
+    Result      found = Tool("gst-discoverer-1.0", { "-v", file });
+    EXPECT_EQ(found.status, 0) << found.err;
+    for (const std::string tag : { "title: caf\xc3\xa9 ? bar\n", "comment: first line\nsecond\n",
+             "extended comment: samples=lead?\n" })
+        EXPECT_NE(found.out.find(tag), std::string::npos) << tag << "\n" << found.out;
 }
 
 
