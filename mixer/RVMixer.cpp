@@ -7,6 +7,7 @@
 #include "framework/RVAddOnPlayer.h"
 #include "framework/RVChannelParser.h"
 #include "mixer/MixKernel.h"
+#include "mixer/RVAmigaSound.h"
 #include "support/PException.h"
 
 namespace {
@@ -36,6 +37,12 @@ void
 RVMixer::SetSettings(const MixerSettings& newSettings)
 {
     settings = newSettings;
+    if (settings.amiga == MIX_AMIGA_OFF)
+        amiga.reset();
+    else if (amiga == nullptr || amiga->Model() != settings.amiga) {
+        amiga = std::make_unique<RVAmigaSound>(settings.amiga, mixFrequency);
+        amiga->Reset(passFrames);
+    }
 }
 
 
@@ -134,6 +141,8 @@ RVMixer::StartMixer()
 {
     passFrames = (mode & MIX_STEREO) ? MIX_PASS_FRAMES_STEREO : MIX_PASS_FRAMES_MONO;
     tickFramesLeft = 0;
+    if (amiga != nullptr)
+        amiga->Reset(passFrames);
 }
 
 
@@ -245,6 +254,8 @@ RVMixer::StartTick()
         if (channel != nullptr)
             channel->ParseInfo(&voices[i]);
     }
+    if (amiga != nullptr)
+        amiga->SetLed(player->ledFilter);
 
     // A tempo of 0 would divide by zero; it plays as the slowest tempo, 1 bpm
     // (Tick_ZeroBpm_PlaysAsOneBpm).
@@ -259,7 +270,9 @@ void
 RVMixer::MixPass(int8* output, uint32 frames)
 {
     const uint32 values = (mode & MIX_STEREO) ? frames * 2 : frames;
-    planning = UsesTiles();
+    planning = UsesTiles() && amiga == nullptr;
+    if (amiga != nullptr)
+        amiga->BeginPass(channelCount);
     if (planning) {
         passPlan->count = 0;
         passPlan->groups = 0;
@@ -284,7 +297,11 @@ RVMixer::MixPass(int8* output, uint32 frames)
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
         if (channel != nullptr)
             channel->Active(currentVoice->active);
+        if (amiga != nullptr)
+            amiga->EndVoice(i, currentVoice->active, frames);
     }
+    if (amiga != nullptr)
+        amiga->EndPass(mixBuffer, frames);
     if (planning) {
         planning = false;
         MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan, mixBuffer);

@@ -3,12 +3,15 @@
 #ifndef MIXER_RVMIXER_H
 #define MIXER_RVMIXER_H
 
+#include <memory>
+
 #include "beos/SupportDefs.h"
 #include "framework/VInfo.h"
 #include "mixer/FixedPoint.h"
 #include "mixer/MixerSettings.h"
 
 class RVAddOnPlayer;
+class RVAmigaSound;
 struct SamplePlayerInfo;
 namespace MixKernel {
 struct PassPlan;
@@ -160,8 +163,10 @@ private:
     void AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
     template<typename Sample>
     bool PlanStretch(const Sample* data, const int32* buffer, int64 frames);
-    bool UsesTiles() const;
-    bool IsSurround() const;
+    template<typename Sample>
+    int64 AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames);
+    bool  UsesTiles() const;
+    bool  IsSurround() const;
 
     bool   LoopIsUsable() const;
     bool   CheckBoundary(bool looping);
@@ -171,25 +176,26 @@ private:
     void   StopVoice();
     uint32 FramesToValues(uint32 frames) const;
 
-    bool                 playing;
-    bool                 sampleMode;
-    RVAddOnPlayer*       player;
-    SamplePlayerInfo*    sampleInfo;
-    uint32               mixFrequency;
-    uint16               channelCount;
-    uint16               masterVolume;
-    uint32               mode;
-    uint16               passFrames;
-    uint32               tickFramesLeft;
-    int64                sampleEnd;
-    int64                loopBegin;
-    int64                loopFinish;
-    int32*               mixBuffer;
-    VINFO*               voices;
-    VINFO*               currentVoice;
-    MixKernel::PassPlan* passPlan;   // the pass's stretches, while tiles mix it
-    bool                 planning;
-    MixerSettings        settings;
+    bool                          playing;
+    bool                          sampleMode;
+    RVAddOnPlayer*                player;
+    SamplePlayerInfo*             sampleInfo;
+    uint32                        mixFrequency;
+    uint16                        channelCount;
+    uint16                        masterVolume;
+    uint32                        mode;
+    uint16                        passFrames;
+    uint32                        tickFramesLeft;
+    int64                         sampleEnd;
+    int64                         loopBegin;
+    int64                         loopFinish;
+    int32*                        mixBuffer;
+    VINFO*                        voices;
+    VINFO*                        currentVoice;
+    MixKernel::PassPlan*          passPlan;   // the pass's stretches, while tiles mix it
+    bool                          planning;
+    MixerSettings                 settings;
+    std::unique_ptr<RVAmigaSound> amiga;   // the Amiga's output stage, while it is chosen
 };
 
 #endif

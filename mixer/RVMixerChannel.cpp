@@ -9,6 +9,7 @@
 
 #include "framework/RVChannel.h"
 #include "mixer/MixKernel.h"
+#include "mixer/RVAmigaSound.h"
 
 namespace {
 
@@ -114,7 +115,9 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
             return;
         }
 
-        if (voice->volume == 0) {
+        if (amiga != nullptr) {
+            voice->position = AddAmigaStretch(data, buffer, uint32(done));
+        } else if (voice->volume == 0) {
             voice->position += done * voice->step;
         } else if (!PlanStretch(data, buffer, done)) {
             voice->position =
@@ -164,6 +167,23 @@ RVMixer::PlanStretch(const Sample* data, const int32* buffer, int64 frames)
     plan.groupEnds[plan.groups - 1] = uint16(plan.count);
     voice->position += frames * voice->step;
     return true;
+}
+
+
+// The stretch as Paula plays it, into the Amiga stage rather than the accumulator.
+template<typename Sample>
+int64
+RVMixer::AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames)
+{
+    const VINFO* voice = currentVoice;
+    int32        left = voice->leftVolume;
+    int32        right = voice->rightVolume;
+    if (IsSurround())
+        MixKernel::SurroundGains(voice->leftVolume, voice->rightVolume, left, right);
+    if (voice->volume == 0)
+        left = right = 0;
+    return amiga->AddStretch(uint16(voice - voices), data, voice->position, voice->step, frames,
+        uint32(buffer - mixBuffer) / 2, left, right);
 }
 
 
