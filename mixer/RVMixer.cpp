@@ -24,23 +24,25 @@ RVMixer::RVMixer()
       mixFrequency(MIX_OUTPUT_FREQUENCY), channelCount(0), masterVolume(256),
       mode(MIX_DEFAULT_MODE), passFrames(MIX_PASS_FRAMES_STEREO), tickFramesLeft(0), sampleEnd(0),
       loopBegin(0), loopFinish(0), mixBuffer(nullptr), voices(nullptr), currentVoice(nullptr),
-      passPlan(nullptr), planning(false)
+      passPlan(nullptr), planning(false), amiga(nullptr)
 {
 }
 
 
-// The buffers belong to EndMixer.
-RVMixer::~RVMixer() {}
+// The buffers belong to EndMixer; the Amiga stage follows the settings.
+RVMixer::~RVMixer() { delete amiga; }
 
 
 void
 RVMixer::SetSettings(const MixerSettings& newSettings)
 {
     settings = newSettings;
-    if (settings.amiga == MIX_AMIGA_OFF)
-        amiga.reset();
-    else if (amiga == nullptr || amiga->Model() != settings.amiga) {
-        amiga = std::make_unique<RVAmigaSound>(settings.amiga, mixFrequency);
+    if (amiga != nullptr && amiga->Model() != settings.amiga) {
+        delete amiga;
+        amiga = nullptr;
+    }
+    if (amiga == nullptr && settings.amiga != MIX_AMIGA_OFF) {
+        amiga = new RVAmigaSound(settings.amiga, mixFrequency);
         amiga->Reset(passFrames);
     }
 }

@@ -3,8 +3,6 @@
 #ifndef MIXER_RVMIXER_H
 #define MIXER_RVMIXER_H
 
-#include <memory>
-
 #include "beos/SupportDefs.h"
 #include "framework/VInfo.h"
 #include "mixer/FixedPoint.h"
@@ -176,26 +174,26 @@ private:
     void   StopVoice();
     uint32 FramesToValues(uint32 frames) const;
 
-    bool                          playing;
-    bool                          sampleMode;
-    RVAddOnPlayer*                player;
-    SamplePlayerInfo*             sampleInfo;
-    uint32                        mixFrequency;
-    uint16                        channelCount;
-    uint16                        masterVolume;
-    uint32                        mode;
-    uint16                        passFrames;
-    uint32                        tickFramesLeft;
-    int64                         sampleEnd;
-    int64                         loopBegin;
-    int64                         loopFinish;
-    int32*                        mixBuffer;
-    VINFO*                        voices;
-    VINFO*                        currentVoice;
-    MixKernel::PassPlan*          passPlan;   // the pass's stretches, while tiles mix it
-    bool                          planning;
-    MixerSettings                 settings;
-    std::unique_ptr<RVAmigaSound> amiga;   // the Amiga's output stage, while it is chosen
+    bool                 playing;
+    bool                 sampleMode;
+    RVAddOnPlayer*       player;
+    SamplePlayerInfo*    sampleInfo;
+    uint32               mixFrequency;
+    uint16               channelCount;
+    uint16               masterVolume;
+    uint32               mode;
+    uint16               passFrames;
+    uint32               tickFramesLeft;
+    int64                sampleEnd;
+    int64                loopBegin;
+    int64                loopFinish;
+    int32*               mixBuffer;
+    VINFO*               voices;
+    VINFO*               currentVoice;
+    MixKernel::PassPlan* passPlan;   // the pass's stretches, while tiles mix it
+    bool                 planning;
+    MixerSettings        settings;
+    RVAmigaSound*        amiga;   // the Amiga's output stage while one is chosen; owned
 };
 
 #endif
