@@ -7,8 +7,8 @@
 
 #include "beos/Message.h"
 #include "beos/MimeType.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
+#include "hostlib/SettingsChannel.h"
 
 namespace {
 
@@ -85,7 +85,10 @@ RunAbout(PluginHost& host)
     if (NeedPlugins(host) != 0)
         return 1;
     for (const PluginHost::AddOn& addOn : host.AddOns()) {
-        std::string printed = RunCapturingStandardOutput([&] { addOn.plugin->About(false); });
+        std::string printed;
+        WithMessages(
+            addOn.plugin, [&](const std::string& line) { printed += line + "\n"; },
+            [&] { addOn.plugin->About(false); });
         std::cout << AlertText(printed);
     }
     return 0;

@@ -9,14 +9,12 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <random>
 
 #include "host/Arguments.h"
 #include "host/AudioStream.h"
 #include "host/StatusLine.h"
 #include "host/Terminal.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/ModuleFacts.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/PluginPlayback.h"
@@ -182,7 +180,6 @@ Session::Listen()
         Drain();
     ShowStatus();
     if (statusLine) {
-        std::lock_guard<std::mutex> hold(StandardOutputLock());
         printf("\n");   // the last status stays on its own line
         fflush(stdout);
     }
@@ -254,8 +251,7 @@ Session::ShowStatus()
     status.listening = listening;
     status.peaks = { stream.peakLeft.exchange(0), stream.peakRight.exchange(0) };
     Terminal::TakeResize();   // every draw measures the terminal afresh
-    std::string                 text = StatusText(status, Terminal::Columns() - 1);
-    std::lock_guard<std::mutex> hold(StandardOutputLock());
+    std::string text = StatusText(status, Terminal::Columns() - 1);
     printf("\r\033[K%s", text.c_str());
     fflush(stdout);
 }

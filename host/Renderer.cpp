@@ -221,15 +221,13 @@ private:
     std::vector<bool>        done;
 };
 
-// Raw PCM keeps standard output to itself: whatever else would be printed there goes to
-// standard error instead.
+// Raw PCM keeps standard output to itself: the plug-in's messages come through the
+// settings channel, and the host prints its own on standard error.
 FILE*
 TakeStandardOutput()
 {
     fflush(stdout);
-    FILE* pcm = fdopen(dup(STDOUT_FILENO), "wb");
-    dup2(STDERR_FILENO, STDOUT_FILENO);
-    return pcm;
+    return fdopen(dup(STDOUT_FILENO), "wb");
 }
 
 int

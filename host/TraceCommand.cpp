@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include "host/Arguments.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
 #ifdef ZW_HAVE_TRACE
 #include "tools/trace/Trace.h"
@@ -41,18 +40,16 @@ AddTraceCommand(CLI::App& app, TraceOptions& options)
 #ifdef ZW_HAVE_TRACE
 namespace {
 
-// Why the file cannot be traced, or an empty string. The loader's own report is kept
-// off standard output and given as the reason.
+// Why the file cannot be traced, or an empty string. The recorder gives the loader's own
+// report as the reason.
 std::string
 Load(zw::TraceRecorder& recorder, const std::string& path)
 {
     std::string reason = UnreadableReason(path);
     if (!reason.empty())
         return "cannot read: " + reason;
-    std::string loader = RunCapturingLoaderMessage([&] { reason = recorder.Load(path); });
-    if (reason.empty())
-        return "";
-    return "cannot load: " + (loader.empty() ? reason : loader);
+    reason = recorder.Load(path);
+    return reason.empty() ? "" : "cannot load: " + reason;
 }
 
 bool

@@ -1,7 +1,6 @@
 #include "hostlib/ModuleFacts.h"
 
 #include "framework/RVGlobal.h"
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/PluginHost.h"
 #include "hostlib/Text.h"
 #include "modtracker/ModTracker.h"
@@ -113,9 +112,11 @@ Examine(ModTracker& player, PFile& file, ModuleFacts& facts)
     facts.type = type;
     facts.typeName = Text(player.GetName(type));
     file.SeekToBegin();
-    int32       result = 0;
-    std::string message =
-        RunCapturingLoaderMessage([&] { result = player.LoadModule(type, &file); });
+    std::string message;
+    player.SetLoadErrorSink(
+        [](void* context, const char* text) { *static_cast<std::string*>(context) = text; },
+        &message);
+    int32 result = player.LoadModule(type, &file);
     if (result != 0) {
         facts.error = message.empty() ? "load error " + std::to_string(result) : message;
         return;

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "hostlib/SettingsChannel.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -122,8 +124,12 @@ PluginHost::NewInstance(const InputPlugin* plugin) const
 {
     for (const AddOn& addOn : addOns) {
         if (addOn.plugin == plugin) {
-            int32 version = 0;
-            return std::unique_ptr<InputPlugin>(addOn.create(&version));
+            int32                        version = 0;
+            std::unique_ptr<InputPlugin> made(addOn.create(&version));
+            // A second object of a song plays it as the first: rules change durations.
+            if (made != nullptr)
+                CopySettings(const_cast<InputPlugin*>(plugin), made.get());
+            return made;
         }
     }
     return nullptr;

@@ -30,7 +30,8 @@ public:
     // The first plug-in whose IsOur says yes, or null.
     InputPlugin* FindPlugin(const std::string& path) const;
     // Another object of the add-on that made `plugin`, for a second playback beside the
-    // first (a timeline scan while the song plays); null when it makes none.
+    // first (a timeline scan while the song plays), with the settings `plugin` has now;
+    // null when it makes none.
     std::unique_ptr<InputPlugin> NewInstance(const InputPlugin* plugin) const;
     const std::vector<AddOn>&    AddOns() const { return addOns; }
     const std::string&           Folder() const { return folder; }

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostlib/LoaderOutput.h"
+#include "hostlib/PluginHost.h"
+#include "hostlib/SettingsChannel.h"
 
 PluginPlayback::PluginPlayback(InputPlugin* plugin) : plugin(plugin)
 {
@@ -27,11 +28,26 @@ PluginPlayback::Restart()
     memset(&info, 0, sizeof(info));
     frame = 0;
     ended = false;
-    loadError =
-        RunCapturingLoaderMessage([this] { playing = plugin->InitPlaying(path.c_str(), &info); });
+    loadError.clear();
+    auto receive = [this](const std::string& line) {
+        std::string message = LoaderMessageOf(line);
+        if (!message.empty())
+            loadError = message;
+        else if (messageHandler)
+            messageHandler(line);
+        else
+            ReportError(line);
+    };
+    WithMessages(plugin, receive, [this] { playing = plugin->InitPlaying(path.c_str(), &info); });
     if (!playing)
         plugin->CleanupPlaying();
     return playing;
+}
+
+void
+PluginPlayback::SetMessageHandler(std::function<void(const std::string&)> handler)
+{
+    messageHandler = std::move(handler);
 }
 
 void

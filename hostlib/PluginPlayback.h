@@ -7,6 +7,7 @@
 #define HOSTLIB_PLUGINPLAYBACK_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "plugin/InputPlugin.h"
@@ -31,8 +32,13 @@ public:
     PluginPlayback& operator=(const PluginPlayback&) = delete;
 
     // False when the plug-in does not start the file (nothing is playing then). The
-    // loader's report stays off standard output; LoadError() holds it.
+    // loader's report comes through the settings channel, off standard output;
+    // LoadError() holds it. The plug-in's other messages (the settings file's warnings)
+    // go to the message handler.
     bool Start(const std::string& path);
+    // Receives the plug-in's messages other than the loader's report, a line each;
+    // ReportError (standard error) when none is set.
+    void SetMessageHandler(std::function<void(const std::string&)> handler);
     void Stop();
     bool Playing() const { return playing; }
     // Why the last start failed, as the plug-in's loader put it; empty when it said
@@ -66,6 +72,8 @@ private:
     const int16*     pending = nullptr;   // frames of the last block not yet handed out
     int              pendingCount = 0;
     bool             pendingEnd = false;
+
+    std::function<void(const std::string&)> messageHandler;
 };
 
 #endif

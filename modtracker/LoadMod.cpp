@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "modtracker/ModHeader.h"
 #include "modtracker/Tables.h"
@@ -55,9 +56,29 @@ ModTracker::LoadModule(uint32 index, PFile* file)
 {
     Cleanup();   // a second load replaces the first module
     modType = index;
+    fileType = index;
     if (index >= MODTYPE_COUNT)
         return 1;
-    return index == MODTYPE_MULTITRACKER ? LoadMultiTracker(file) : LoadTracker(file);
+    if (index == MODTYPE_MULTITRACKER)
+        return LoadMultiTracker(file);
+    // The file keeps the layout of its own type; what the replay does with it, and the
+    // values the loader derives for the replay, follow the forced type.
+    if (rulesType < MODTYPE_MULTITRACKER)
+        modType = rulesType;
+    return LoadTracker(file);
+}
+
+void
+ModTracker::SetRules(uint32 type)
+{
+    rulesType = type;
+}
+
+void
+ModTracker::SetLoadErrorSink(LoadErrorSink sink, void* context)
+{
+    errorSink = sink;
+    errorContext = context;
 }
 
 void
@@ -65,8 +86,14 @@ ModTracker::ShowError(LoadError error)
 {
     PString text;
     text.LoadString(resourceId, uint32(error));
-    printf("Ravlo Mod plugin ERROR: %s\n", static_cast<const char*>(text));
-    fflush(stdout);
+    if (errorSink == nullptr) {
+        printf("Ravlo Mod plugin ERROR: %s\n", static_cast<const char*>(text));
+        fflush(stdout);
+    } else {
+        std::string line(static_cast<const char*>(text));
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        errorSink(errorContext, line.c_str());
+    }
     ThrowUserException();
 }
 
@@ -98,7 +125,7 @@ void
 ModTracker::ReadTracker(PFile* file)
 {
     uint32 mark = ReadModHeader(file);
-    channelNum = modType >= MODTYPE_NOISETRACKER ? uint16(ModChannels(file, mark)) : 4;
+    channelNum = fileType >= MODTYPE_NOISETRACKER ? uint16(ModChannels(file, mark)) : 4;
     namedPatterns = uint16(*std::max_element(positions, positions + MOD_POSITIONS) + 1);
     patternNum = PatternsToLoad(file);
     trackNum = uint16(patternNum * channelNum);   // at most 256 * 32
@@ -132,20 +159,20 @@ uint32
 ModTracker::ReadModHeader(PFile* file)
 {
     uint8         bytes[MOD_PATTERN_OFFSET] = {};
-    int32         got = std::max(file->Read(bytes, ModHeaderBytes(modType)), 0);
+    int32         got = std::max(file->Read(bytes, ModHeaderBytes(fileType)), 0);
     ModFileHeader header;
-    DecodeModHeader(bytes, modType, header);
+    DecodeModHeader(bytes, fileType, header);
     sampleNum = header.sampleCount;
     moduleName = FieldText(header.name);
 
     samples = new (std::nothrow) Sample[sampleNum]();
     if (samples == nullptr)
         ShowError(LOAD_ERROR_MEMORY);
-    if (got < ModSongOffset(modType))
+    if (got < ModSongOffset(fileType))
         ShowError(LOAD_ERROR_SAMPLE_INFO);
     for (uint16 i = 0; i < sampleNum; i++)
         TakeModSample(header.samples[i], modType, samples[i]);
-    if (got < ModHeaderBytes(modType) || !ModHeaderValid(header, modType, file))
+    if (got < ModHeaderBytes(fileType) || !ModHeaderValid(header, fileType, file))
         ShowError(LOAD_ERROR_HEADER);
 
     memcpy(positions, header.song.positions, MOD_POSITIONS);

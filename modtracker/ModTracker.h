@@ -35,6 +35,16 @@ public:
     bool          CheckSampleName(PFile* file, uint16 n);
     void          Cleanup();
 
+    // Where the loaders' error message goes. With no sink (the default) it is printed on
+    // standard output as the one line a host expects; a sink gets the message on one
+    // line, its parts joined by a space.
+    typedef void (*LoadErrorSink)(void* context, const char* message);
+    void SetLoadErrorSink(LoadErrorSink sink, void* context);
+    // The replay rules of MOD-family type `type` for the MOD-family loads from now on; the
+    // file is still read as the type detected. MODTYPE_COUNT (the default) keeps the
+    // detected type's rules. A MultiTracker load ignores it.
+    void SetRules(uint32 type);
+
     // Set-up, positions and info.
     virtual bool    InitPlayer() override;
     virtual void    EndPlayer() override;
@@ -60,6 +70,13 @@ public:
     ReplayView Replay() const;
 
 private:
+    // How loads go: the type a MOD file is read as, the rules forced on it, and where the
+    // loader's report goes. The replay follows modType.
+    uint32        fileType = 0;
+    uint32        rulesType = MODTYPE_COUNT;
+    LoadErrorSink errorSink = nullptr;
+    void*         errorContext = nullptr;
+
     // Module data.
     uint32  resourceId;
     uint32  modType;

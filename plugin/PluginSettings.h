@@ -29,6 +29,14 @@
 // called into the plug-in.
 typedef void (*PluginMessageSink)(void* context, const char* line);
 
+// Every key, in the order of the table above.
+const char* const PLUGIN_SETTING_KEYS[] = { "interpolation", "ramping", "gain", "stereo", "amiga",
+    "rules" };
+const int PLUGIN_SETTING_KEY_COUNT = sizeof(PLUGIN_SETTING_KEYS) / sizeof(PLUGIN_SETTING_KEYS[0]);
+
+// How the loader's error line begins; the loader's message follows it.
+const char PLUGIN_LOADER_ERROR_PREFIX[] = "Ravlo Mod plugin ERROR: ";
+
 class PluginSettings
 {
 public:
@@ -50,7 +58,10 @@ public:
 
     // Where the plug-in's messages go: the loader's error line and the settings file's
     // warnings. With a sink set they go to it alone; with none (null), the loader's line
-    // goes to standard output and warnings to standard error, as before.
+    // goes to standard output and warnings to standard error, as before. The loader's
+    // line reaches a sink as one line that begins with PLUGIN_LOADER_ERROR_PREFIX; with
+    // a sink set, About(false) also gives its text to the sink, a line at a time, instead
+    // of showing a box.
     virtual void SetMessageSink(PluginMessageSink sink, void* context) = 0;
 };
 

@@ -1,10 +1,7 @@
-// Text every host takes from a module: tags, the MultiTracker comment, and the loader's
-// report taken off standard output.
+// Text every host takes from a module: tags and the MultiTracker comment.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
-#include "hostlib/LoaderOutput.h"
 #include "hostlib/ModuleText.h"
 #include "tests/common/TempDir.h"
 #include "tools/modwriter/ModWriter.h"
@@ -42,16 +39,6 @@ TEST(ModuleText, ReadMtmComment_LinesOrNothing)
     EXPECT_EQ(ReadMtmComment(dir.Write("cut.mtm", cut)), "");
     EXPECT_EQ(ReadMtmComment(dir.Write("song.mod", "M.K. and more")), "");
     EXPECT_EQ(ReadMtmComment(dir.File("missing.mtm")), "");
-}
-
-TEST(LoaderOutput, RunCapturingLoaderMessage_JoinsTheReportAndRestoresOutput)
-{
-    std::string message = RunCapturingLoaderMessage(
-        [] { printf("Ravlo Mod plugin ERROR: Error 5:\nCouldn't read it\n"); });
-    EXPECT_EQ(message, "Error 5: Couldn't read it");
-    EXPECT_EQ(RunCapturingLoaderMessage([] {}), "");
-    std::string printed = RunCapturingStandardOutput([] { printf("after"); });
-    EXPECT_EQ(printed, "after");
 }
 
 }   // namespace

@@ -106,8 +106,15 @@ TraceRecorder::Start(PFile* file, const std::string& extraPath)
             return "not a module this player knows";
         modType = type;
         file->Seek(0, PFile::pSeekBegin);
-        if (player->LoadModule(type, file) != 0)
-            return "the module could not be loaded";
+        // The loader's report is the reason, kept off standard output.
+        std::string loader;
+        player->SetLoadErrorSink(
+            [](void* context, const char* text) { *static_cast<std::string*>(context) = text; },
+            &loader);
+        int32 result = player->LoadModule(type, file);
+        player->SetLoadErrorSink(nullptr, nullptr);
+        if (result != 0)
+            return loader.empty() ? "the module could not be loaded" : loader;
         if (!extraPath.empty() && player->ExtraLoad(PString(extraPath.c_str())) != 0)
             return "the companion file could not be loaded";
         if (!player->InitPlayer())
