@@ -697,4 +697,16 @@ Convert16AndClear(int16* output, int32* buffer, int64 count)
     memset(buffer + i, 0, size_t(count - i) * sizeof(int32));
 }
 
+
+// Rarely used, so plain: the product is taken wide, then shifted and clipped.
+void
+Convert16GainAndClear(int16* output, int32* buffer, int64 count, int32 gain)
+{
+    for (int64 i = 0; i < count; i++) {
+        const int64 v = (int64(buffer[i]) * gain) >> (16 + 9);
+        output[i] = int16(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
+        buffer[i] = 0;
+    }
+}
+
 }   // namespace MixKernel

@@ -1,8 +1,9 @@
-// The point-sampling loops behind every working kernel, and the output clip.
+// The point-sampling loops behind the nearest-sample kernel, and the output clip.
 //
 // Each loop exists as a plain per-frame reference and in faster forms that give the
 // same sums; the mixer uses the fastest form the processor runs, chosen once per run,
-// and tests may select another (ReferenceRender_*).
+// and tests may select another (ReferenceRender_*). Which kernel a stretch gets is the
+// kernel table's business (KernelTable.h); these are how one of its entries runs.
 #ifndef MIXER_MIXKERNEL_H
 #define MIXER_MIXKERNEL_H
 
@@ -201,6 +202,8 @@ void MixPassTiles(int16* output, uint32 frames, const PassPlan& plan, int32* sum
 void Convert16(int16* output, const int32* buffer, int64 count);
 // The same, leaving the converted sums cleared for the next pass.
 void Convert16AndClear(int16* output, int32* buffer, int64 count);
+// The same after a gain with 16 fraction bits, saturating at the 16-bit range.
+void Convert16GainAndClear(int16* output, int32* buffer, int64 count, int32 gain);
 
 }   // namespace MixKernel
 

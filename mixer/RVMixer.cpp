@@ -1,6 +1,7 @@
 // Set-up, tear-down and the tick loop of the mixer.
 #include "mixer/RVMixer.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -15,6 +16,7 @@ namespace {
 // Tempo the tick length is measured against: bpm 125 gives 50 ticks a second.
 const uint32 kReferenceTempo = 125;
 const uint32 kReferenceTicksPerSecond = 50;
+const int32  kUnityGain = 1 << 16;
 
 }   // namespace
 
@@ -24,7 +26,8 @@ RVMixer::RVMixer()
       mixFrequency(MIX_OUTPUT_FREQUENCY), channelCount(0), masterVolume(256),
       mode(MIX_DEFAULT_MODE), passFrames(MIX_PASS_FRAMES_STEREO), tickFramesLeft(0), sampleEnd(0),
       loopBegin(0), loopFinish(0), mixBuffer(nullptr), voices(nullptr), currentVoice(nullptr),
-      passPlan(nullptr), planning(false), amiga(nullptr)
+      passPlan(nullptr), planning(false), gainFactor(kUnityGain), fades(nullptr), ramps(nullptr),
+      currentRamp(nullptr), amiga(nullptr)
 {
 }
 
@@ -33,16 +36,41 @@ RVMixer::RVMixer()
 RVMixer::~RVMixer() { delete amiga; }
 
 
+// Values out of range are held at the nearest legal one; an interpolation the mixer
+// does not know plays as nearest.
 void
 RVMixer::SetSettings(const MixerSettings& newSettings)
 {
     settings = newSettings;
-    if (amiga != nullptr && amiga->Model() != settings.amiga) {
+    if (settings.interpolation > MIX_INTERPOLATION_SINC)
+        settings.interpolation = MIX_INTERPOLATION_NEAREST;
+    if (!(settings.gainDb >= MIX_GAIN_MIN_DB))   // also NaN
+        settings.gainDb = settings.gainDb > 0 ? MIX_GAIN_MAX_DB : MIX_GAIN_MIN_DB;
+    if (settings.gainDb > MIX_GAIN_MAX_DB)
+        settings.gainDb = MIX_GAIN_MAX_DB;
+    if (settings.stereoPercent < 0)
+        settings.stereoPercent = 0;
+    if (settings.stereoPercent > MIX_STEREO_MAX_PERCENT)
+        settings.stereoPercent = MIX_STEREO_MAX_PERCENT;
+}
+
+
+// Settings take effect at the start of a Mixer call, never inside one.
+void
+RVMixer::ApplySettings()
+{
+    if (settings == applied)
+        return;
+    applied = settings;
+    gainFactor = applied.gainDb == 0.0
+        ? kUnityGain
+        : int32(std::lround(kUnityGain * std::pow(10.0, applied.gainDb / 20.0)));
+    if (amiga != nullptr && amiga->Model() != applied.amiga) {
         delete amiga;
         amiga = nullptr;
     }
-    if (amiga == nullptr && settings.amiga != MIX_AMIGA_OFF) {
-        amiga = new RVAmigaSound(settings.amiga, mixFrequency);
+    if (amiga == nullptr && applied.amiga != MIX_AMIGA_OFF) {
+        amiga = new RVAmigaSound(applied.amiga, mixFrequency);
         amiga->Reset(passFrames);
     }
 }
@@ -65,9 +93,13 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
 
         delete[] mixBuffer;
         delete[] voices;
+        delete[] fades;
+        delete[] ramps;
         delete passPlan;
         mixBuffer = nullptr;
         voices = nullptr;
+        fades = nullptr;
+        ramps = nullptr;
         passPlan = nullptr;
 
         mixBuffer = new (std::nothrow) int32[MIX_BUFFER_VALUES]();
@@ -78,7 +110,9 @@ RVMixer::InitMixer(RVAddOnPlayer* newPlayer)
             ThrowMemoryException();
 
         voices = new (std::nothrow) VINFO[channelCount]();
-        if (voices == nullptr)
+        fades = new (std::nothrow) VINFO[channelCount]();
+        ramps = new (std::nothrow) VoiceRamp[2 * channelCount]();
+        if (voices == nullptr || fades == nullptr || ramps == nullptr)
             ThrowMemoryException();
         for (uint16 i = 0; i < channelCount; i++) {
             voices[i].retrigger = false;
@@ -128,8 +162,12 @@ RVMixer::EndMixer()
 {
     FreeChannels();
     delete[] voices;
+    delete[] fades;
+    delete[] ramps;
     delete[] mixBuffer;
     delete passPlan;
+    fades = nullptr;
+    ramps = nullptr;
     voices = nullptr;
     mixBuffer = nullptr;
     passPlan = nullptr;
@@ -168,6 +206,7 @@ RVMixer::Mixer(int16* buffer, uint32 bytes)
         return;
     }
 
+    ApplySettings();
     if (sampleMode)
         DoSampleMixing(output, frames);
     else
@@ -253,8 +292,21 @@ RVMixer::StartTick()
     player->Play();
     for (uint16 i = 0; i < channelCount; i++) {
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
-        if (channel != nullptr)
+        if (channel == nullptr)
+            continue;
+        if (!applied.ramping) {
             channel->ParseInfo(&voices[i]);
+            continue;
+        }
+        // A note that a new one or a mute cuts off fades out beside it.
+        const VINFO before = voices[i];
+        channel->ParseInfo(&voices[i]);
+        const VoiceRamp& ramp = ramps[i];
+        if (before.active && (voices[i].retrigger || !voices[i].active)
+            && (ramp.left != 0 || ramp.right != 0 || ramp.framesLeft != 0)) {
+            fades[i] = before;
+            ramps[channelCount + i] = ramp;
+        }
     }
     if (amiga != nullptr)
         amiga->SetLed(player->ledFilter);
@@ -284,23 +336,48 @@ RVMixer::MixPass(int8* output, uint32 frames)
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
+        // Paula steps at once: the Amiga sound has no ramps.
+        currentRamp = applied.ramping && amiga == nullptr ? &ramps[i] : nullptr;
         if (currentVoice->retrigger) {
             currentVoice->position = int64(currentVoice->start) * MIX_FRACTION_ONE;
             currentVoice->retrigger = false;
             currentVoice->active = true;
+            if (currentRamp != nullptr)   // a note starts from silence
+                *currentRamp = VoiceRamp {};
         }
         if (currentVoice->frequency == 0)
             currentVoice->active = false;
         if (currentVoice->active) {
             PrepareVoice();
-            AddChannel(mixBuffer, frames);
+            if (currentRamp != nullptr) {
+                int32 left, right;
+                StretchGains(left, right);
+                AimRamp(left, right);
+            }
+            RenderVoice(mixBuffer, frames);
         }
+        if (!currentVoice->active && currentRamp != nullptr)
+            *currentRamp = VoiceRamp {};
 
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
         if (channel != nullptr)
             channel->Active(currentVoice->active);
         if (amiga != nullptr)
             amiga->EndVoice(i, currentVoice->active, frames);
+
+        // The note cut off under this voice, down to silence.
+        VINFO* fade = &fades[i];
+        if (currentRamp != nullptr && fade->active) {
+            currentVoice = fade;
+            currentRamp = &ramps[channelCount + i];
+            PrepareVoice();
+            AimRamp(0, 0);
+            RenderVoice(mixBuffer, frames);
+            if (currentRamp->framesLeft == 0)
+                fade->active = false;
+        } else {
+            fade->active = false;
+        }
     }
     if (amiga != nullptr)
         amiga->EndPass(mixBuffer, frames);
@@ -313,21 +390,28 @@ RVMixer::MixPass(int8* output, uint32 frames)
 }
 
 
-// Tiles mix 16-bit stereo without interpolation, with the AVX-512 set.
+// Tiles mix 16-bit stereo of the nearest samples at constant gains, with the AVX-512
+// set, and clip the sums as they are; any other gain goes through the accumulator.
 bool
 RVMixer::UsesTiles() const
 {
     return passPlan != nullptr && MixKernel::ActiveKernels() == MixKernel::KERNELS_AVX512
-        && (mode & (MIX_16BIT | MIX_STEREO | MIX_INTERP)) == (MIX_16BIT | MIX_STEREO);
+        && (mode & (MIX_16BIT | MIX_STEREO)) == (MIX_16BIT | MIX_STEREO)
+        && applied.interpolation == MIX_INTERPOLATION_NEAREST && !applied.ramping
+        && gainFactor == kUnityGain;
 }
 
 
-// Passes start from a cleared accumulator without clearing it themselves: InitMixer
-// allocates it cleared, and each conversion clears the sums it has read.
+// The output stage: what acts on the whole mix (the gain) is applied as the sums are
+// converted. Passes start from a cleared accumulator without clearing it themselves:
+// InitMixer allocates it cleared, and each conversion clears the sums it has read.
 void
 RVMixer::ConvertPass(int8* output, uint32 values)
 {
-    if (mode & MIX_16BIT) {
+    if ((mode & MIX_16BIT) && gainFactor != kUnityGain) {
+        MixKernel::Convert16GainAndClear(
+            reinterpret_cast<int16*>(output), mixBuffer, values, gainFactor);
+    } else if (mode & MIX_16BIT) {
         MixKernel::Convert16AndClear(reinterpret_cast<int16*>(output), mixBuffer, values);
     } else {
         Mix32To8(output, mixBuffer, values);

@@ -13,7 +13,9 @@ class RVAmigaSound;
 struct SamplePlayerInfo;
 namespace MixKernel {
 struct PassPlan;
-}
+struct KernelPair;
+struct Stretch;
+}   // namespace MixKernel
 
 enum : uint32 {
     MIX_16BIT = 0x001,
@@ -64,9 +66,10 @@ public:
     // Frames still to render before the next Play.
     uint32 TickFramesLeft() const { return tickFramesLeft; }
 
-    // Kernels: render one stretch of currentVoice (no loop or end boundary inside it)
-    // with its gains. Positions and steps have 11 fraction bits; they return the new
-    // position.
+    // The nearest-sample kernels of the stereo and surround layouts: render one stretch
+    // of currentVoice (no loop or end boundary inside it) with its gains. Positions and
+    // steps have 11 fraction bits; they return the new position. The mixer itself picks
+    // its kernels from a table by interpolation, width and gains (mixer/KernelTable.h).
     int32 Mix8StereoNormal(
         const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
     int32 Mix16StereoNormal(
@@ -82,40 +85,6 @@ public:
     int64 Mix8SurroundNormal64(
         const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
     int64 Mix16SurroundNormal64(
-        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
-
-    // Never selected by the fixed output mode; they add nothing and return 0.
-    int32 Mix8MonoNormal(
-        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix16MonoNormal(
-        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int64 Mix8MonoNormal64(
-        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix16MonoNormal64(
-        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int32 Mix8StereoInterp(
-        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix16StereoInterp(
-        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix8SurroundInterp(
-        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix16SurroundInterp(
-        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix8MonoInterp(
-        const int8* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int32 Mix16MonoInterp(
-        const int16* data, int32* buffer, int32 position, int32 step, uint32 frames);
-    int64 Mix8StereoInterp64(
-        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix16StereoInterp64(
-        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix8SurroundInterp64(
-        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix16SurroundInterp64(
-        const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix8MonoInterp64(
-        const int8* data, int32* buffer, int64 position, int64 step, uint32 frames);
-    int64 Mix16MonoInterp64(
         const int16* data, int32* buffer, int64 position, int64 step, uint32 frames);
 
     // Accumulator to output: shift right by 9 and clip.
@@ -136,31 +105,45 @@ protected:
     void SetBounds();
     void AddChannel(int32* buffer, int64 frames);
     void AddSampleChannel(int32* buffer, uint32 frames);
+    // How one voice of a pass is rendered into the sums: through AddChannel, the
+    // resampling kernels. An emulated output stage with its own voice renderer takes
+    // over here, and its filter in ConvertPass.
+    void RenderVoice(int32* buffer, uint32 frames);
 
 private:
     friend class RVMixerProbe;   // test access to voices and scratch bounds
 
     void FreeChannels();
 
-    // Kernels for one data width: the 32-bit one and its 64-bit twin.
-    template<typename Sample>
-    struct KernelPair
+    // A voice's gains moving to new values over a few milliseconds.
+    struct VoiceRamp
     {
-        int32 (RVMixer::*mix32)(const Sample*, int32*, int32, int32, uint32);
-        int64 (RVMixer::*mix64)(const Sample*, int32*, int64, int64, uint32);
+        int32  left;   // gains reached, 16 fraction bits
+        int32  right;
+        int32  targetLeft;   // whole gains the ramp heads for
+        int32  targetRight;
+        int32  stepLeft;
+        int32  stepRight;
+        uint32 framesLeft;
     };
 
-    template<typename Sample>
-    KernelPair<Sample> SelectKernels() const;
-    template<typename Sample>
-    int64 MixStretch(const KernelPair<Sample>& kernels, const Sample* data, int32* buffer,
-        int64 position, int64 step, uint32 frames);
+    void  ApplySettings();
+    void  StartFades();
+    void  AimRamp(int32 left, int32 right);
+    void  StretchGains(int32& left, int32& right) const;
+    void  PrepareStretch(MixKernel::Stretch& stretch, const void* data, bool looping) const;
+    int64 MixStretch(const MixKernel::KernelPair& kernels, MixKernel::Stretch& stretch,
+        int32* buffer, int64 position, int64 step, uint32 frames);
+    int64 MixRamped(MixKernel::Stretch& stretch, int32* buffer, uint32 frames);
     template<typename Sample>
     void AddStretches(const Sample* data, int32* buffer, int64 frames);
     template<typename Sample>
     void AddSampleStretches(const Sample* data, int32* buffer, uint32 frames);
     template<typename Sample>
     bool PlanStretch(const Sample* data, const int32* buffer, int64 frames);
+    template<typename Sample, typename Pos>
+    Pos MixNearest(
+        const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames, bool surround);
     template<typename Sample>
     int64 AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames);
     bool  UsesTiles() const;
@@ -192,8 +175,13 @@ private:
     VINFO*               currentVoice;
     MixKernel::PassPlan* passPlan;   // the pass's stretches, while tiles mix it
     bool                 planning;
-    MixerSettings        settings;
-    RVAmigaSound*        amiga;   // the Amiga's output stage while one is chosen; owned
+    MixerSettings        settings;      // as last set
+    MixerSettings        applied;       // in force for the current Mixer call
+    int32                gainFactor;    // applied gain, 16 fraction bits
+    VINFO*               fades;         // per voice: a note fading out under the next
+    VoiceRamp*           ramps;         // the voices' ramps, then the fades'
+    VoiceRamp*           currentRamp;   // of currentVoice, while ramping
+    RVAmigaSound*        amiga;         // the Amiga's output stage while one is chosen; owned
 };
 
 #endif

@@ -5,9 +5,9 @@
 // are 64-bit, the loop end is cut at the sample's end, and a position found outside the
 // sample before a stretch stops the voice.
 #include "mixer/RVMixer.h"
-#include "mixer/RVMixerKernelSelect.h"
 
 #include "framework/RVChannel.h"
+#include "mixer/KernelTable.h"
 #include "mixer/MixKernel.h"
 #include "mixer/RVAmigaSound.h"
 
@@ -15,6 +15,12 @@ namespace {
 
 const int32 kMaxVolume = 256;
 const int32 kMaxPanning = 255;
+// Panning in 1/256 steps, for the narrowed pan law: its centre and its full right.
+const int32 kFinePanCentre = 255 * 128;
+const int32 kFinePanRight = 255 * 256;
+// About 2.9 ms at 44100 Hz: long enough to take the click out of a step, short enough
+// to keep an attack sharp.
+const int32 kRampFrames = 128;
 
 }   // namespace
 
@@ -46,11 +52,61 @@ RVMixer::SetGains()
     } else if (voice->panning == RV_PANNING_SURROUND) {
         voice->leftVolume = vol / 2;
         voice->rightVolume = vol / 2;
-    } else {
+    } else if (applied.stereoPercent >= MIX_STEREO_MAX_PERCENT) {
         const int32 panning = voice->panning > kMaxPanning ? kMaxPanning : voice->panning;
         voice->leftVolume = ((kMaxPanning - panning) * vol) >> 8;
         voice->rightVolume = (panning * vol) >> 8;
+    } else {
+        // Narrower stereo moves every panning towards the centre, in finer steps so
+        // that 0 % gives both sides the same gain.
+        const int32 panning = voice->panning > kMaxPanning ? kMaxPanning : voice->panning;
+        const int32 fine = kFinePanCentre
+            + (panning * 256 - kFinePanCentre) * applied.stereoPercent / MIX_STEREO_MAX_PERCENT;
+        voice->leftVolume = ((kFinePanRight - fine) * vol) >> 16;
+        voice->rightVolume = (fine * vol) >> 16;
     }
+}
+
+
+// The gains a stretch of the current voice plays at. A surround voice sounds on the two
+// sides in opposite phase; narrower stereo blends that towards the same phase, which is
+// mono at 0 %.
+void
+RVMixer::StretchGains(int32& left, int32& right) const
+{
+    left = currentVoice->leftVolume;
+    right = currentVoice->rightVolume;
+    if (!IsSurround())
+        return;
+    MixKernel::SurroundGains(left, right, left, right);
+    const int32 percent = applied.stereoPercent;
+    if (percent >= MIX_STEREO_MAX_PERCENT)
+        return;
+    int32& opposite = left < 0 ? left : right;
+    opposite = -opposite * (MIX_STEREO_MAX_PERCENT - 2 * percent) / MIX_STEREO_MAX_PERCENT;
+}
+
+
+// A new target starts a ramp of kRampFrames from the gains reached so far; the same
+// target lets the running ramp go on.
+void
+RVMixer::AimRamp(int32 left, int32 right)
+{
+    VoiceRamp& ramp = *currentRamp;
+    if (left == ramp.targetLeft && right == ramp.targetRight)
+        return;
+    ramp.targetLeft = left;
+    ramp.targetRight = right;
+    ramp.stepLeft = (left * 65536 - ramp.left) / kRampFrames;
+    ramp.stepRight = (right * 65536 - ramp.right) / kRampFrames;
+    ramp.framesLeft = kRampFrames;
+}
+
+
+void
+RVMixer::RenderVoice(int32* buffer, uint32 frames)
+{
+    AddChannel(buffer, frames);
 }
 
 
@@ -84,14 +140,82 @@ RVMixer::AddChannel(int32* buffer, int64 frames)
 }
 
 
+// The data and what surrounds it, and the gains, for the stretches of the current voice.
+void
+RVMixer::PrepareStretch(MixKernel::Stretch& stretch, const void* data, bool looping) const
+{
+    const VINFO* voice = currentVoice;
+    stretch.data = data;
+    stretch.map.length = voice->length;
+    if (looping) {
+        stretch.map.kind = (voice->flags & VINFO_PINGPONG) ? MixKernel::SampleMap::kPingPongLoop
+                                                           : MixKernel::SampleMap::kForwardLoop;
+        stretch.map.loopStart = voice->loopStart;
+        stretch.map.loopEnd = voice->loopEnd < voice->length ? voice->loopEnd : voice->length;
+    }
+    StretchGains(stretch.left, stretch.right);
+}
+
+
+// The 32-bit kernel serves every stretch whose positions all fit in 32 bits; it gives
+// the same result as the 64-bit one there.
+int64
+RVMixer::MixStretch(const MixKernel::KernelPair& kernels, MixKernel::Stretch& stretch,
+    int32* buffer, int64 position, int64 step, uint32 frames)
+{
+    const int64 end = position + int64(frames) * step;
+    const bool  fits32 = position <= MIX_POSITION_32BIT_MAX && end <= MIX_POSITION_32BIT_MAX
+        && position > INT32_MIN && end > INT32_MIN && step > INT32_MIN && step <= INT32_MAX;
+    if (fits32)
+        return kernels.mix32(stretch, buffer, int32(position), int32(step), frames);
+    return kernels.mix64(stretch, buffer, position, step, frames);
+}
+
+
+// The frames of a stretch that fall in the current voice's ramp, up to `frames`; the
+// ramp arrives exactly at its target. Returns the frames mixed.
+int64
+RVMixer::MixRamped(MixKernel::Stretch& stretch, int32* buffer, uint32 frames)
+{
+    VoiceRamp&   ramp = *currentRamp;
+    const uint32 count = frames < ramp.framesLeft ? frames : ramp.framesLeft;
+    stretch.rampLeft = ramp.left;
+    stretch.rampRight = ramp.right;
+    stretch.rampStepLeft = ramp.stepLeft;
+    stretch.rampStepRight = ramp.stepRight;
+    const MixKernel::KernelPair& kernels = MixKernel::Kernels(MixKernel::KernelIndex(
+        applied.interpolation, (currentVoice->flags & VINFO_16BIT) != 0, true));
+    currentVoice->position =
+        MixStretch(kernels, stretch, buffer, currentVoice->position, currentVoice->step, count);
+    ramp.left = stretch.rampLeft;
+    ramp.right = stretch.rampRight;
+    ramp.framesLeft -= count;
+    if (ramp.framesLeft == 0) {
+        ramp.left = ramp.targetLeft * 65536;
+        ramp.right = ramp.targetRight * 65536;
+    }
+    return count;
+}
+
+
 template<typename Sample>
 void
 RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
 {
-    VINFO*                   voice = currentVoice;
-    const KernelPair<Sample> kernels = SelectKernels<Sample>();
+    VINFO* voice = currentVoice;
     // A loop that ends before it starts (or lies wholly past the sample) plays as none.
-    const bool looping = (voice->flags & VINFO_LOOP) != 0 && LoopIsUsable();
+    const bool         looping = (voice->flags & VINFO_LOOP) != 0 && LoopIsUsable();
+    MixKernel::Stretch stretch;
+    PrepareStretch(stretch, data, looping);
+    // With ramps, the gains after one are its target, which for a fade is silence.
+    bool silent = voice->volume == 0;
+    if (currentRamp != nullptr) {
+        stretch.left = currentRamp->targetLeft;
+        stretch.right = currentRamp->targetRight;
+        silent = stretch.left == 0 && stretch.right == 0;
+    }
+    const MixKernel::KernelPair& kernels = MixKernel::Kernels(
+        MixKernel::KernelIndex(applied.interpolation, sizeof(Sample) == 2, false));
 
     while (frames > 0) {
         if (!CheckBoundary(looping))
@@ -117,11 +241,20 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
 
         if (amiga != nullptr) {
             voice->position = AddAmigaStretch(data, buffer, uint32(done));
-        } else if (voice->volume == 0) {
-            voice->position += done * voice->step;
-        } else if (!PlanStretch(data, buffer, done)) {
-            voice->position =
-                MixStretch(kernels, data, buffer, voice->position, voice->step, uint32(done));
+            frames -= done;
+            buffer += FramesToValues(uint32(done));
+            continue;
+        }
+        // A ramp takes the first frames, even of a voice on its way to silence.
+        int64 mixed = 0;
+        if (currentRamp != nullptr && currentRamp->framesLeft != 0)
+            mixed = MixRamped(stretch, buffer, uint32(done));
+        const int64 rest = done - mixed;
+        if (rest != 0 && silent) {
+            voice->position += rest * voice->step;
+        } else if (rest != 0 && !PlanStretch(data, buffer, rest)) {
+            voice->position = MixStretch(kernels, stretch, buffer + FramesToValues(uint32(mixed)),
+                voice->position, voice->step, uint32(rest));
         }
         frames -= done;
         buffer += FramesToValues(uint32(done));
@@ -141,10 +274,8 @@ RVMixer::PlanStretch(const Sample* data, const int32* buffer, int64 frames)
     MixKernel::PassPlan&    plan = *passPlan;
     VINFO*                  voice = currentVoice;
     MixKernel::PassStretch& stretch = plan.stretches[plan.count];
-    int32                   left = voice->leftVolume;
-    int32                   right = voice->rightVolume;
-    if (IsSurround())
-        MixKernel::SurroundGains(voice->leftVolume, voice->rightVolume, left, right);
+    int32                   left, right;
+    StretchGains(left, right);
     stretch.data = data;
     stretch.length = voice->length;
     stretch.first = uint32(buffer - mixBuffer) / 2;
@@ -176,10 +307,8 @@ int64
 RVMixer::AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames)
 {
     const VINFO* voice = currentVoice;
-    int32        left = voice->leftVolume;
-    int32        right = voice->rightVolume;
-    if (IsSurround())
-        MixKernel::SurroundGains(voice->leftVolume, voice->rightVolume, left, right);
+    int32        left, right;
+    StretchGains(left, right);
     if (voice->volume == 0)
         left = right = 0;
     return amiga->AddStretch(uint16(voice - voices), data, voice->position, voice->step, frames,

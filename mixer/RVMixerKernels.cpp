@@ -1,175 +1,84 @@
-// The mixing kernels and the conversion of the 32-bit sums to output samples.
+// The named nearest-sample kernels and the conversion of the 32-bit sums to output
+// samples. The names are entry points into the kernel table for those who call one
+// kernel directly.
+#include "mixer/KernelTable.h"
 #include "mixer/MixKernel.h"
 #include "mixer/RVMixer.h"
 
-using MixKernel::MixStereo;
-using MixKernel::SurroundGains;
+template<typename Sample, typename Pos>
+Pos
+RVMixer::MixNearest(
+    const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames, bool surround)
+{
+    MixKernel::Stretch stretch;
+    stretch.data = data;
+    stretch.map.length = currentVoice->length;
+    stretch.left = currentVoice->leftVolume;
+    stretch.right = currentVoice->rightVolume;
+    if (surround)
+        MixKernel::SurroundGains(stretch.left, stretch.right, stretch.left, stretch.right);
+    const MixKernel::KernelPair& kernels = MixKernel::Kernels(
+        MixKernel::KernelIndex(MIX_INTERPOLATION_NEAREST, sizeof(Sample) == 2, false));
+    if constexpr (sizeof(Pos) == 4)
+        return kernels.mix32(stretch, buffer, position, step, frames);
+    else
+        return kernels.mix64(stretch, buffer, position, step, frames);
+}
 
 int32
 RVMixer::Mix8StereoNormal(
     const int8* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
-    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, false);
 }
 
 int32
 RVMixer::Mix8SurroundNormal(
     const int8* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
-    int32 left, right;
-    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, true);
 }
 
 int64
 RVMixer::Mix8StereoNormal64(
     const int8* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
-    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, false);
 }
 
 int64
 RVMixer::Mix8SurroundNormal64(
     const int8* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
-    int32 left, right;
-    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, true);
 }
 
 int32
 RVMixer::Mix16StereoNormal(
     const int16* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
-    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, false);
 }
 
 int32
 RVMixer::Mix16SurroundNormal(
     const int16* data, int32* buffer, int32 position, int32 step, uint32 frames)
 {
-    int32 left, right;
-    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, true);
 }
 
 int64
 RVMixer::Mix16StereoNormal64(
     const int16* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
-    return MixStereo(data, buffer, position, step, frames, currentVoice->leftVolume,
-        currentVoice->rightVolume, currentVoice->length);
+    return MixNearest(data, buffer, position, step, frames, false);
 }
 
 int64
 RVMixer::Mix16SurroundNormal64(
     const int16* data, int32* buffer, int64 position, int64 step, uint32 frames)
 {
-    int32 left, right;
-    SurroundGains(currentVoice->leftVolume, currentVoice->rightVolume, left, right);
-    return MixStereo(data, buffer, position, step, frames, left, right, currentVoice->length);
-}
-
-// Mono output and interpolation are never selected (the output mode is fixed), so these
-// kernels add nothing.
-
-int32
-RVMixer::Mix8MonoNormal(const int8*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix8MonoNormal64(const int8*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix16MonoNormal(const int16*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix16MonoNormal64(const int16*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix8StereoInterp(const int8*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix8StereoInterp64(const int8*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix16StereoInterp(const int16*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix16StereoInterp64(const int16*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix8SurroundInterp(const int8*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix8SurroundInterp64(const int8*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix16SurroundInterp(const int16*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix16SurroundInterp64(const int16*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix8MonoInterp(const int8*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix8MonoInterp64(const int8*, int32*, int64, int64, uint32)
-{
-    return 0;
-}
-
-int32
-RVMixer::Mix16MonoInterp(const int16*, int32*, int32, int32, uint32)
-{
-    return 0;
-}
-
-int64
-RVMixer::Mix16MonoInterp64(const int16*, int32*, int64, int64, uint32)
-{
-    return 0;
+    return MixNearest(data, buffer, position, step, frames, true);
 }
 
 void

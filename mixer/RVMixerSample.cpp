@@ -1,13 +1,13 @@
 // Sample mode: the player hands every channel a ready-made buffer per tick, which plays
 // once from its start at one common source rate.
 #include "mixer/RVMixer.h"
-#include "mixer/RVMixerKernelSelect.h"
 
 #include <cstring>
 
 #include "framework/RVAddOnPlayer.h"
 #include "framework/RVChannelParser.h"
 #include "framework/SamplePlayerInfo.h"
+#include "mixer/KernelTable.h"
 
 
 // Voices left from normal mode describe instruments, not buffers, and may hold data of
@@ -67,6 +67,7 @@ RVMixer::MixSamplePass(int8* output, uint32 frames)
 {
     const uint32 values = FramesToValues(frames);
 
+    currentRamp = nullptr;
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
         if (!currentVoice->active)
@@ -102,8 +103,13 @@ template<typename Sample>
 void
 RVMixer::AddSampleStretches(const Sample* data, int32* buffer, uint32 frames)
 {
-    VINFO*                   voice = currentVoice;
-    const KernelPair<Sample> kernels = SelectKernels<Sample>();
+    VINFO*             voice = currentVoice;
+    MixKernel::Stretch stretch;
+    PrepareStretch(stretch, data, false);
+    // The buffers of consecutive ticks join without a gap, which taps past a buffer's
+    // end would not see: sample mode always plays the sample under the position.
+    const MixKernel::KernelPair& kernels = MixKernel::Kernels(
+        MixKernel::KernelIndex(MIX_INTERPOLATION_NEAREST, sizeof(Sample) == 2, false));
 
     while (frames != 0) {
         if (voice->position > sampleEnd)
@@ -117,7 +123,7 @@ RVMixer::AddSampleStretches(const Sample* data, int32* buffer, uint32 frames)
             done = frames;
 
         voice->position =
-            MixStretch(kernels, data, buffer, voice->position, voice->step, uint32(done));
+            MixStretch(kernels, stretch, buffer, voice->position, voice->step, uint32(done));
         frames -= uint32(done);
         buffer += FramesToValues(uint32(done));
     }

@@ -1,0 +1,206 @@
+// The one mixing loop every kernel is made of: a template over the sample width, the
+// interpolation (MixModes.h lists them) and how the gains behave over the stretch
+// (constant or ramping), instantiated for 32-bit and 64-bit positions.
+//
+// A frame's value is formed from the taps around the sample under the position. Frames
+// whose taps all lie where the data reads as it is go through the direct loop; the
+// frames near an edge read each tap through the voice's SampleMap, so that nothing is
+// ever read outside the data.
+#ifndef MIXER_MIXLOOP_H
+#define MIXER_MIXLOOP_H
+
+#include <type_traits>
+
+#include "beos/SupportDefs.h"
+#include "mixer/FixedPoint.h"
+#include "mixer/MixKernel.h"
+
+namespace MixKernel {
+
+// What the sample holds around the data that is read as it is: past a one-shot end and
+// before the first sample, silence; after a loop's end, its start (a ping-pong loop
+// reflects instead). Once the voice plays inside its loop, what lies before the loop's
+// start is the loop seen from the other side as well.
+struct SampleMap
+{
+    enum Kind : uint8 { kOneShot, kForwardLoop, kPingPongLoop };
+
+    int64 length = 0;   // samples of data
+    int64 loopStart = 0;
+    int64 loopEnd = 0;   // cut at length, above loopStart when looping
+    Kind  kind = kOneShot;
+
+    // The data index that tap j of a frame at sample i reads, or -1 for silence.
+    int64 Index(int64 j, int64 i) const
+    {
+        if (kind != kOneShot && (j >= loopEnd || (j < loopStart && i >= loopStart))) {
+            const int64 span = loopEnd - loopStart;
+            if (kind == kForwardLoop)
+                return loopStart + Modulo(j - loopStart, span);
+            const int64 t = Modulo(j - loopStart, 2 * span);
+            return t < span ? loopStart + t : loopStart + 2 * span - 1 - t;
+        }
+        return j >= 0 && j < length ? j : -1;
+    }
+
+    // Taps in [DirectLow(), DirectHigh()) read the data as it is, from any frame.
+    int64 DirectLow() const { return kind == kOneShot ? 0 : loopStart; }
+    int64 DirectHigh() const { return kind == kOneShot ? length : loopEnd; }
+
+private:
+    static int64 Modulo(int64 a, int64 m)
+    {
+        const int64 r = a % m;
+        return r < 0 ? r + m : r;
+    }
+};
+
+// What every frame of one stretch shares. Gains are the frame's own, after the surround
+// rule and the stereo width; a ramp moves them by a step a frame, with 16 fraction bits.
+struct Stretch
+{
+    const void* data = nullptr;
+    SampleMap   map;
+    int32       left = 0;
+    int32       right = 0;
+    int32       rampLeft = 0;   // gains at the stretch's first frame, then after its last
+    int32       rampRight = 0;
+    int32       rampStepLeft = 0;
+    int32       rampStepRight = 0;
+};
+
+// Gains that stay put over the stretch.
+struct ConstantGains
+{
+    explicit ConstantGains(const Stretch& s) : left(s.left), right(s.right) {}
+    void Add(int32* out, int32 value)
+    {
+        out[0] = WrapAdd(out[0], value * left);
+        out[1] = WrapAdd(out[1], value * right);
+    }
+    void Finish(Stretch&) const {}
+
+    int32 left;
+    int32 right;
+};
+
+// Gains that move a step each frame; the products are taken wide, since the gains carry
+// 16 fraction bits.
+struct RampGains
+{
+    explicit RampGains(const Stretch& s)
+        : left(s.rampLeft), right(s.rampRight), stepLeft(s.rampStepLeft), stepRight(s.rampStepRight)
+    {
+    }
+    void Add(int32* out, int32 value)
+    {
+        out[0] = WrapAdd(out[0], int32((int64(value) * left) >> 16));
+        out[1] = WrapAdd(out[1], int32((int64(value) * right) >> 16));
+        left += stepLeft;
+        right += stepRight;
+    }
+    void Finish(Stretch& s) const
+    {
+        s.rampLeft = left;
+        s.rampRight = right;
+    }
+
+    int32 left;
+    int32 right;
+    int32 stepLeft;
+    int32 stepRight;
+};
+
+namespace detail {
+
+inline int64
+CeilDiv(int64 a, int64 b)   // b > 0
+{
+    return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
+inline uint32
+ClampFrames(int64 k, uint32 frames)
+{
+    return k < 0 ? 0 : (k > int64(frames) ? frames : uint32(k));
+}
+
+}   // namespace detail
+
+// The frames [first, last) of a stretch whose sample index stays in [low, high].
+struct FrameRange
+{
+    uint32 first;
+    uint32 last;
+};
+
+inline FrameRange
+FramesWithin(int64 position, int64 step, uint32 frames, int64 low, int64 high)
+{
+    if (low > high || step == 0)
+        return { 0, 0 };
+    const int64 lowPos = low * MIX_FRACTION_ONE;
+    const int64 pastPos = (high + 1) * MIX_FRACTION_ONE;   // first position beyond
+    FrameRange  r;
+    if (step > 0) {
+        r.first = detail::ClampFrames(detail::CeilDiv(lowPos - position, step), frames);
+        r.last = detail::ClampFrames(detail::CeilDiv(pastPos - position, step), frames);
+    } else {
+        r.first = detail::ClampFrames(detail::CeilDiv(position - (pastPos - 1), -step), frames);
+        r.last = detail::ClampFrames(detail::CeilDiv(position - lowPos + 1, -step), frames);
+    }
+    if (r.last < r.first)
+        r.last = r.first;
+    return r;
+}
+
+// Adds `frames` frames of the stretch to interleaved stereo sums and returns the new
+// position. An interpolation may bring a loop of its own for constant gains
+// (MixConstant), which must give exactly what this loop gives.
+template<typename Sample, typename Interp, typename Gains, typename Pos>
+Pos
+MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
+{
+    const Sample* data = static_cast<const Sample*>(s.data);
+    if constexpr (requires { Interp::MixConstant(data, buffer, position, step, frames, s); }) {
+        if constexpr (std::is_same_v<Gains, ConstantGains>)
+            return Interp::MixConstant(data, buffer, position, step, frames, s);
+    }
+
+    constexpr int32  kBefore = Interp::kBefore;
+    constexpr int32  kAfter = Interp::kTaps - 1 - Interp::kBefore;
+    const auto       filter = Interp::Prepare(int64(step));
+    Gains            gains(s);
+    const FrameRange direct = FramesWithin(int64(position), int64(step), frames,
+        s.map.DirectLow() + kBefore, s.map.DirectHigh() - 1 - kAfter);
+
+    const auto checked = [&](uint32 from, uint32 to) {
+        for (uint32 k = from; k < to; k++) {
+            const int64 i = int64(position >> MIX_FRACTION_BITS);
+            Sample      taps[Interp::kTaps];
+            for (int32 t = 0; t < Interp::kTaps; t++) {
+                const int64 index = s.map.Index(i - kBefore + t, i);
+                taps[t] = index < 0 ? Sample(0) : data[index];
+            }
+            gains.Add(buffer + 2 * k,
+                Interp::Value(taps, uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
+            position += step;
+        }
+    };
+
+    checked(0, direct.first);
+    for (uint32 k = direct.first; k < direct.last; k++) {
+        const int64 i = int64(position >> MIX_FRACTION_BITS);
+        gains.Add(buffer + 2 * k,
+            Interp::Value(
+                data + (i - kBefore), uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
+        position += step;
+    }
+    checked(direct.last, frames);
+    gains.Finish(s);
+    return position;
+}
+
+}   // namespace MixKernel
+
+#endif
