@@ -17,7 +17,8 @@ static const int32  kExtraFileCacheSize = 32768;
 
 
 RVAddOnPlayer::RVAddOnPlayer(RVGlobalData* global)
-    : RVAddOn(global), virtualChannels(nullptr), bpm(kDefaultTempo), extraFilesSize(0)
+    : RVAddOn(global), virtualChannels(nullptr), bpm(kDefaultTempo), ledFilter(false),
+      extraFilesSize(0)
 {
 }
 

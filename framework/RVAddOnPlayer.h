@@ -72,7 +72,9 @@ private:
 public:
     RVChannel** virtualChannels;   // made and freed by the mixer
     uint16      bpm;               // tempo; the mixer sizes each tick from it
-    uint32      extraFilesSize;
+    bool        ledFilter;         // the Amiga's LED filter as the song switched it; the
+                                   // mixer reads it each tick and hears it only in Amiga sound
+    uint32 extraFilesSize;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "framework/RVAddOnPlayer.h"
 #include "framework/RVChannelParser.h"
 #include "mixer/MixKernel.h"
+#include "mixer/RVAmigaSound.h"
 #include "support/PException.h"
 
 namespace {
@@ -26,13 +27,13 @@ RVMixer::RVMixer()
       mode(MIX_DEFAULT_MODE), passFrames(MIX_PASS_FRAMES_STEREO), tickFramesLeft(0), sampleEnd(0),
       loopBegin(0), loopFinish(0), mixBuffer(nullptr), voices(nullptr), currentVoice(nullptr),
       passPlan(nullptr), planning(false), gainFactor(kUnityGain), fades(nullptr), ramps(nullptr),
-      currentRamp(nullptr)
+      currentRamp(nullptr), amiga(nullptr)
 {
 }
 
 
-// The buffers belong to EndMixer.
-RVMixer::~RVMixer() {}
+// The buffers belong to EndMixer; the Amiga stage follows the settings.
+RVMixer::~RVMixer() { delete amiga; }
 
 
 // Values out of range are held at the nearest legal one; an interpolation the mixer
@@ -64,6 +65,14 @@ RVMixer::ApplySettings()
     gainFactor = applied.gainDb == 0.0
         ? kUnityGain
         : int32(std::lround(kUnityGain * std::pow(10.0, applied.gainDb / 20.0)));
+    if (amiga != nullptr && amiga->Model() != applied.amiga) {
+        delete amiga;
+        amiga = nullptr;
+    }
+    if (amiga == nullptr && applied.amiga != MIX_AMIGA_OFF) {
+        amiga = new RVAmigaSound(applied.amiga, mixFrequency);
+        amiga->Reset(passFrames);
+    }
 }
 
 
@@ -172,6 +181,8 @@ RVMixer::StartMixer()
 {
     passFrames = (mode & MIX_STEREO) ? MIX_PASS_FRAMES_STEREO : MIX_PASS_FRAMES_MONO;
     tickFramesLeft = 0;
+    if (amiga != nullptr)
+        amiga->Reset(passFrames);
 }
 
 
@@ -297,6 +308,8 @@ RVMixer::StartTick()
             ramps[channelCount + i] = ramp;
         }
     }
+    if (amiga != nullptr)
+        amiga->SetLed(player->ledFilter);
 
     // A tempo of 0 would divide by zero; it plays as the slowest tempo, 1 bpm
     // (Tick_ZeroBpm_PlaysAsOneBpm).
@@ -311,7 +324,9 @@ void
 RVMixer::MixPass(int8* output, uint32 frames)
 {
     const uint32 values = (mode & MIX_STEREO) ? frames * 2 : frames;
-    planning = UsesTiles();
+    planning = UsesTiles() && amiga == nullptr;
+    if (amiga != nullptr)
+        amiga->BeginPass(channelCount);
     if (planning) {
         passPlan->count = 0;
         passPlan->groups = 0;
@@ -321,7 +336,8 @@ RVMixer::MixPass(int8* output, uint32 frames)
 
     for (uint16 i = 0; i < channelCount; i++) {
         currentVoice = &voices[i];
-        currentRamp = applied.ramping ? &ramps[i] : nullptr;
+        // Paula steps at once: the Amiga sound has no ramps.
+        currentRamp = applied.ramping && amiga == nullptr ? &ramps[i] : nullptr;
         if (currentVoice->retrigger) {
             currentVoice->position = int64(currentVoice->start) * MIX_FRACTION_ONE;
             currentVoice->retrigger = false;
@@ -346,6 +362,8 @@ RVMixer::MixPass(int8* output, uint32 frames)
         RVChannelParser* channel = static_cast<RVChannelParser*>(player->virtualChannels[i]);
         if (channel != nullptr)
             channel->Active(currentVoice->active);
+        if (amiga != nullptr)
+            amiga->EndVoice(i, currentVoice->active, frames);
 
         // The note cut off under this voice, down to silence.
         VINFO* fade = &fades[i];
@@ -361,6 +379,8 @@ RVMixer::MixPass(int8* output, uint32 frames)
             fade->active = false;
         }
     }
+    if (amiga != nullptr)
+        amiga->EndPass(mixBuffer, frames);
     if (planning) {
         planning = false;
         MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan, mixBuffer);

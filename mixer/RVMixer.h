@@ -9,6 +9,7 @@
 #include "mixer/MixerSettings.h"
 
 class RVAddOnPlayer;
+class RVAmigaSound;
 struct SamplePlayerInfo;
 namespace MixKernel {
 struct PassPlan;
@@ -143,8 +144,10 @@ private:
     template<typename Sample, typename Pos>
     Pos MixNearest(
         const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames, bool surround);
-    bool UsesTiles() const;
-    bool IsSurround() const;
+    template<typename Sample>
+    int64 AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames);
+    bool  UsesTiles() const;
+    bool  IsSurround() const;
 
     bool   LoopIsUsable() const;
     bool   CheckBoundary(bool looping);
@@ -178,6 +181,7 @@ private:
     VINFO*               fades;         // per voice: a note fading out under the next
     VoiceRamp*           ramps;         // the voices' ramps, then the fades'
     VoiceRamp*           currentRamp;   // of currentVoice, while ramping
+    RVAmigaSound*        amiga;         // the Amiga's output stage while one is chosen; owned
 };
 
 #endif

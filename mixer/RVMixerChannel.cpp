@@ -9,6 +9,7 @@
 #include "framework/RVChannel.h"
 #include "mixer/KernelTable.h"
 #include "mixer/MixKernel.h"
+#include "mixer/RVAmigaSound.h"
 
 namespace {
 
@@ -238,6 +239,12 @@ RVMixer::AddStretches(const Sample* data, int32* buffer, int64 frames)
             return;
         }
 
+        if (amiga != nullptr) {
+            voice->position = AddAmigaStretch(data, buffer, uint32(done));
+            frames -= done;
+            buffer += FramesToValues(uint32(done));
+            continue;
+        }
         // A ramp takes the first frames, even of a voice on its way to silence.
         int64 mixed = 0;
         if (currentRamp != nullptr && currentRamp->framesLeft != 0)
@@ -291,6 +298,21 @@ RVMixer::PlanStretch(const Sample* data, const int32* buffer, int64 frames)
     plan.groupEnds[plan.groups - 1] = uint16(plan.count);
     voice->position += frames * voice->step;
     return true;
+}
+
+
+// The stretch as Paula plays it, into the Amiga stage rather than the accumulator.
+template<typename Sample>
+int64
+RVMixer::AddAmigaStretch(const Sample* data, const int32* buffer, uint32 frames)
+{
+    const VINFO* voice = currentVoice;
+    int32        left, right;
+    StretchGains(left, right);
+    if (voice->volume == 0)
+        left = right = 0;
+    return amiga->AddStretch(uint16(voice - voices), data, voice->position, voice->step, frames,
+        uint32(buffer - mixBuffer) / 2, left, right);
 }
 
 

@@ -41,10 +41,13 @@ ModTracker::ECommands(RVChannel* voice, Channel& ch)
 }
 
 
-// There is no output filter to switch.
+// E0x drives the Amiga's LED line with bit 0 of x: clear lights the LED and puts the
+// two-pole filter in, so E00 switches it on and E01 off. Only a mixer that emulates
+// the Amiga's output stage hears it.
 void
-ModTracker::Filter(RVChannel*, Channel&)
+ModTracker::Filter(RVChannel*, Channel& ch)
 {
+    ledFilter = (ch.effectArg & 0x01) == 0;
 }
 
 

@@ -115,6 +115,7 @@ ModTracker::InitSound(uint16 /*subSong*/)
     loopJumpFlag = false;
     patternDelay = 0;
     patternDelayCount = 0;
+    ledFilter = false;   // every song starts with the filter off
     memcpy(amWaveforms, amWaveformTable, sizeof(amWaveforms));
 
     if (channels != nullptr) {

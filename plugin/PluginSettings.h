@@ -20,6 +20,10 @@
 //
 // gain, stereo, interpolation, ramping and amiga take effect from the next block; rules
 // at the next InitPlaying. A setting made here overrides the settings file.
+//
+// amiga a500 or a1200 plays each voice as the Amiga's Paula does (every sample value held
+// until the next, its steps band-limited), through that model's fixed filters and the
+// LED filter the song switches with E0x; interpolation then has no meaning.
 #ifndef PLUGIN_PLUGINSETTINGS_H
 #define PLUGIN_PLUGINSETTINGS_H
 

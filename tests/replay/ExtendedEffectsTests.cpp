@@ -249,3 +249,35 @@ TEST(ExtendedEffects, Funk_EmptyOrUnloopedSample_StaysInsideTheSample)
     EXPECT_EQ(one.data[1], int8(~original[1]));
     song.PlayTo(400);
 }
+
+// The LED filter is off at the start; E00 (any even x) puts it in, E01 takes it out, in
+// ProTracker. Types 0 to 3 leave it off, and a new start clears it.
+TEST(ExtendedEffects, Filter_E00AndE01_SwitchTheLedInProTrackerOnly)
+{
+    std::initializer_list<At> cells = { { 0, 1, 0, "", 0, 0xE, 0x00 },
+        { 0, 2, 1, "", 0, 0xE, 0x01 }, { 0, 3, 2, "", 0, 0xE, 0x02 } };
+    const struct
+    {
+        zw::ModWriter mod;
+        uint32        type;
+        bool          switches;
+    } songs[] = { { ProTrackerModule(cells), MODTYPE_PROTRACKER, true },
+        { NoiseTrackerModule(cells), MODTYPE_NOISETRACKER, false },
+        { SoundTracker15Module(cells), MODTYPE_SOUNDTRACKER15, false } };
+    for (const auto& s : songs) {
+        SCOPED_TRACE(s.type);
+        Song song(s.mod, s.type);
+        ASSERT_TRUE(song.Loaded());
+        std::vector<bool> led;
+        for (uint32 row = 0; row < 4; row++) {
+            song.PlayTo((row + 1) * 6);   // the row's last tick
+            led.push_back(song.Player()->ledFilter);
+        }
+        const std::vector<bool> expected = s.switches
+            ? std::vector<bool> { false, true, false, true }
+            : std::vector<bool>(4, false);
+        EXPECT_EQ(led, expected);
+        song.Player()->InitSound(0);
+        EXPECT_FALSE(song.Player()->ledFilter);
+    }
+}

@@ -1,0 +1,142 @@
+// The Amiga's output stage: band-limited steps, fixed filters, LED filter.
+#include "mixer/RVAmigaSound.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mixer/FixedPoint.h"
+#include "mixer/MixKernel.h"
+
+namespace {
+
+// Faster than two samples a frame (no Amiga plays so fast) the steps are taken once a
+// frame, which bounds the work per frame.
+const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
+
+}   // namespace
+
+
+RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
+    : model(newModel), rate(newRate), ledOn(false)
+{
+    filters.Design(model, rate);
+    led.Design(rate);
+}
+
+
+void
+RVAmigaSound::Reset(uint32 frames)
+{
+    ledOn = false;
+    voices.clear();
+    output.assign(2 * size_t(frames), 0.0);
+    steps.Reset(frames);
+    filters.Reset();
+    led.Reset();
+}
+
+
+void
+RVAmigaSound::BeginPass(uint16 voiceCount)
+{
+    if (voices.size() != voiceCount)
+        voices.resize(voiceCount);
+    for (Voice& voice : voices)
+        voice.end = 0;
+}
+
+
+// A change of the held value is a step of the voice's level at `time`.
+inline void
+RVAmigaSound::Hold(Voice& voice, int32 sample, double time)
+{
+    if (sample == voice.sample)
+        return;
+    const int32 change = sample - voice.sample;
+    steps.Step(time, change * voice.left, change * voice.right);
+    voice.sample = sample;
+}
+
+
+template<typename Sample>
+int64
+RVAmigaSound::AddStretch(uint16 index, const Sample* data, int64 position, int64 step,
+    uint32 frames, uint32 first, int32 left, int32 right)
+{
+    Voice& voice = voices[index];
+    if (left != voice.left || right != voice.right) {
+        // A new volume or panning steps the held level at once, as Paula's volume does.
+        if (voice.sample != 0)
+            steps.Step(
+                first, voice.sample * (left - voice.left), voice.sample * (right - voice.right));
+        voice.left = left;
+        voice.right = right;
+    }
+    voice.end = first + frames;
+
+    const int32 scale = MixKernel::SampleScale<Sample>;
+    const int64 end = position + int64(frames) * step;
+    const int64 last = end - step;   // the position of the stretch's last frame
+    if (left == 0 && right == 0) {
+        voice.sample = data[last >> MIX_FRACTION_BITS] * scale;
+        return end;
+    }
+
+    const bool   forwards = step > 0;
+    const double perUnit = 1.0 / double(forwards ? step : -step);
+    const int64  firstIndex = position >> MIX_FRACTION_BITS;
+    const int64  lastIndex = last >> MIX_FRACTION_BITS;
+
+    // The value under the first frame was reached since the frame before: how long ago
+    // follows from how far into the sample the position is.
+    const int64  into = position & (MIX_FRACTION_ONE - 1);
+    const double ago = (forwards ? into : MIX_FRACTION_ONE - 1 - into) * perUnit;
+    Hold(voice, data[firstIndex] * scale, first - std::min(ago, 0.999));
+
+    if (step > kStepsEveryFrame || -step > kStepsEveryFrame) {
+        for (uint32 k = 1; k < frames; k++)
+            Hold(voice, data[(position + k * step) >> MIX_FRACTION_BITS] * scale, first + k);
+    } else if (forwards) {
+        // Sample j starts where the position reaches j * 2048.
+        for (int64 j = firstIndex + 1; j <= lastIndex; j++)
+            Hold(voice, data[j] * scale,
+                first + double((j << MIX_FRACTION_BITS) - position) * perUnit);
+    } else {
+        // Running backwards, sample j starts below (j + 1) * 2048.
+        for (int64 j = firstIndex - 1; j >= lastIndex; j--) {
+            const int64 from = ((j + 1) << MIX_FRACTION_BITS) - 1;
+            Hold(voice, data[j] * scale, first + double(position - from) * perUnit);
+        }
+    }
+    return end;
+}
+
+template int64 RVAmigaSound::AddStretch<int8>(
+    uint16, const int8*, int64, int64, uint32, uint32, int32, int32);
+template int64 RVAmigaSound::AddStretch<int16>(
+    uint16, const int16*, int64, int64, uint32, uint32, int32, int32);
+
+
+void
+RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
+{
+    Voice& voice = voices[index];
+    if (active || voice.sample == 0)
+        return;
+    const uint32 at = std::min(voice.end, frames - 1);
+    steps.Step(at, -voice.sample * voice.left, -voice.sample * voice.right);
+    voice.sample = 0;
+}
+
+
+void
+RVAmigaSound::EndPass(int32* sums, uint32 frames)
+{
+    double* out = output.data();
+    steps.Render(out, frames);
+    filters.Run(out, frames);
+    led.Run(out, frames, ledOn);
+    const double top = 2147483647.0;
+    for (uint32 i = 0; i < 2 * frames; i++)
+        sums[i] = int32(std::lrint(std::clamp(out[i], -top - 1.0, top)));
+}

@@ -1,0 +1,62 @@
+// RVAmigaSound: the mixer's output as an Amiga would make it. Each voice is a staircase
+// at its own sample rate (Paula holds every value until the next), its steps made
+// band-limited; the sum then passes the model's fixed filters and, while the song has it
+// on, the LED filter. The mixer hands it every stretch of every voice in place of a
+// kernel and takes the filtered sums before its 16-bit conversion.
+#ifndef MIXER_RVAMIGASOUND_H
+#define MIXER_RVAMIGASOUND_H
+
+#include <vector>
+
+#include "mixer/MixerSettings.h"
+#include "mixer/RVAmigaFilters.h"
+#include "mixer/RVLedFilter.h"
+#include "mixer/RVPaulaSteps.h"
+
+class RVAmigaSound
+{
+public:
+    RVAmigaSound(MixAmigaModel model, uint32 rate);
+
+    MixAmigaModel Model() const { return model; }
+
+    // A new song: silence, settled filters, LED filter off; passes up to `frames` long.
+    void Reset(uint32 frames);
+    void SetLed(bool on) { ledOn = on; }
+    bool Led() const { return ledOn; }
+
+    void BeginPass(uint16 voiceCount);
+    // One stretch of a voice, as a kernel would get it (no loop or end boundary inside),
+    // starting `first` frames into the pass, with the voice's gains. Returns the new
+    // position.
+    template<typename Sample>
+    int64 AddStretch(uint16 voice, const Sample* data, int64 position, int64 step, uint32 frames,
+        uint32 first, int32 left, int32 right);
+    // After the voice's turn in the pass: a voice that no longer sounds falls to 0 where it
+    // stopped.
+    void EndVoice(uint16 voice, bool active, uint32 frames);
+    // Writes the pass's interleaved stereo sums, in the accumulator's units.
+    void EndPass(int32* sums, uint32 frames);
+
+private:
+    struct Voice
+    {
+        int32  sample = 0;   // the value Paula holds, 16-bit scale
+        int32  left = 0;     // gains the level was last stepped with
+        int32  right = 0;
+        uint32 end = 0;   // the frame after the last one rendered in this pass
+    };
+
+    void Hold(Voice& voice, int32 sample, double time);
+
+    MixAmigaModel       model;
+    uint32              rate;
+    bool                ledOn;
+    std::vector<Voice>  voices;
+    std::vector<double> output;
+    RVPaulaSteps        steps;
+    RVAmigaFilters      filters;
+    RVLedFilter         led;
+};
+
+#endif

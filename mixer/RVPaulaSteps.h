@@ -1,0 +1,41 @@
+// RVPaulaSteps: the Amiga's DAC output as the sum of its steps, made band-limited.
+//
+// Paula holds each sample value until the next, so a voice is a staircase in continuous
+// time. Every step is written here as it would be after an ideal low-pass just below
+// 22.05 kHz: the plain step at the frame after it, which is exact in integers, plus a
+// short residual (band-limited step minus plain step) around it. Summing the steps
+// frame by frame gives the staircase sampled at 44.1 kHz without its images folding
+// back. The residual is symmetric, so the output runs STEP_HALF_WIDTH frames late.
+#ifndef MIXER_RVPAULASTEPS_H
+#define MIXER_RVPAULASTEPS_H
+
+#include <vector>
+
+#include "beos/SupportDefs.h"
+
+class RVPaulaSteps
+{
+public:
+    static const int32 STEP_HALF_WIDTH = 16;   // frames on each side of a step
+
+    RVPaulaSteps();
+
+    // Room for passes of up to `frames` frames; clears everything.
+    void Reset(uint32 frames);
+
+    // A step of (left, right) at `time` frames into the pass, -1 < time < frames of the
+    // pass. The levels are in the accumulator's units (sample times gain).
+    void Step(double time, int32 left, int32 right);
+
+    // Writes `frames` frames of the summed steps (interleaved stereo) and keeps the
+    // residuals that reach into the next pass.
+    void Render(double* output, uint32 frames);
+
+private:
+    std::vector<int32> deltas;      // plain steps, interleaved, frame by frame
+    std::vector<float> residuals;   // interleaved
+    int64              levelLeft;
+    int64              levelRight;
+};
+
+#endif
