@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hostlib/ModuleText.h"
+
 namespace zwgst {
 
 namespace {
@@ -45,8 +47,11 @@ ModuleDecoder::Open(const std::string& path, int64_t maxFrames, int newLoops,
     playback = std::make_unique<PluginPlayback>(players.playing.get());
     playback->SetMessageHandler([this](const std::string& line) { Collect(line); });
     if (!playback->Start(path)) {
+        // The loader's own line carries its number; the bus gets the host's words for it.
         std::string why = playback->LoadError();
-        if (why.empty()) {
+        if (!why.empty()) {
+            why = LoadFailureText(why);
+        } else {
             ModuleFacts failed = ReadFacts(path);
             why = failed.error ? *failed.error : "";
         }

@@ -81,7 +81,9 @@ operator==(const Render& a, const Render& b)
 }
 
 // Renders of main before the settings channel existed (nearest-neighbour kernels, the
-// detected type's rules), by the same measure as Play.
+// detected type's rules), by the same measure as Play. PatternDelaysRetrig and
+// PatternJump are since detected as ProTracker; forced to NoiseTracker's rules they
+// still give their old renders (335 blocks 0xba51b47f44ea8011, 35 0x66b50fc85eb55601).
 struct CorpusRender
 {
     const char* name;
@@ -91,8 +93,8 @@ struct CorpusRender
 
 // clang-format off
 const CorpusRender kCorpusRenders[] = {
-    { "PatternDelaysRetrig.mod", 335, 0xba51b47f44ea8011ull },
-    { "PatternJump.mod", 35, 0x66b50fc85eb55601ull },
+    { "PatternDelaysRetrig.mod", 438, 0x156676f835d58d19ull },
+    { "PatternJump.mod", 35, 0xd63396804c816fc9ull },
     { "PortaTarget.mod", 335, 0x893d6af6a35f8dc0ull },
     { "TDZ3.MOD", 335, 0x7e44758d66cefb7aull },
     { "TEMPO2.MTM", 58, 0x289bce701ade0f71ull },
