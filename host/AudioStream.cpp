@@ -33,9 +33,19 @@ AudioStream::SeekTo(int64_t frame)
 {
     blockFrames = blockOffset = 0;   // the rest of the old block is dropped
     cut = false;
-    if (playback == nullptr || !playback->SeekToFrame(frame)) {
+    if (playback == nullptr) {
         ended = true;
         return false;
+    }
+    // Past the end of a pass that repeats, the seek goes on into the next pass at the
+    // same distance; looping never ends the song.
+    while (!playback->SeekToFrame(frame)) {
+        int64_t length = playback->Frame();
+        if (length <= 0 || frame < length || !EndOfPass(0)) {
+            ended = true;
+            return false;
+        }
+        frame -= length;
     }
     passFrames = frame;
     played = frame;

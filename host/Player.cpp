@@ -237,7 +237,8 @@ Session::HandleKey(Terminal::Key key, FileResult& result)
 }
 
 // Exact to the frame, from the time heard now; back past the start plays from the
-// start, forward past the end ends the song.
+// start, forward past the end goes on into the next pass when one follows (loop or
+// repeat), else ends the song.
 void
 Session::Seek(int seconds)
 {

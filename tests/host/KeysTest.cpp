@@ -269,6 +269,28 @@ TEST_F(Keys, LoopKey_PlaysTheSongAgain)
     EXPECT_EQ(Finish(), 0);
 }
 
+// With loop on, a seek past the end goes on into the next pass at the same distance
+// from the start: the song of 1000 blocks (23.2 s) seeked 30 s on from its start plays
+// on in pass 2 at 30 s minus its length, and does not end.
+TEST_F(Keys, SeekPastTheEndWithLoopOn_GoesOnIntoTheNextPass)
+{
+    const int64_t length = 1000 * fake::kBlockFrames;
+    std::string   song = dir.Write("short.fake", "FAKE blocks=1000");
+    Start({ song, "--repeat", "-1" });
+    ASSERT_TRUE(WaitFor("0:00 / 0:23")) << screen;
+    Press("\x1b[A");
+    ASSERT_TRUE(WaitFor(std::vector<std::string> { "0:07", "0:08" })) << screen.substr(pressedAt);
+    EXPECT_NE(screen.find("pass 2", pressedAt), std::string::npos) << screen.substr(pressedAt);
+    WaitFor("\x01never", 250);
+    Press("q");
+    EXPECT_EQ(Finish(), 0);
+    std::vector<int64_t> frames = FramesHeard(Device());
+    auto jump = std::adjacent_find(frames.begin(), frames.end(),
+        [](int64_t a, int64_t b) { return b != a + 1; });
+    ASSERT_NE(jump, frames.end());
+    EXPECT_EQ(jump[1], jump[0] + 1 + 30 * 44100LL - length);
+}
+
 // The sound keys reach a plug-in that takes settings, and the status line names what is
 // not the default; `i` and `a` cycle back round to it.
 TEST_F(Keys, SoundKeys_ReachThePlugin_AndTheStatusLineNamesThem)
