@@ -31,7 +31,11 @@ public:
         options.maxTime = ParsePositiveSeconds("--max-time", maxTime);
         bool ok;
         options.files = InputFiles(files, ok);
-        int status = PrintModuleInfo(context.Host(), options);
+        // Durations are what a plug-in delivers: without one they would all read "none".
+        PluginHost* host = context.NeedPlugins();
+        if (host == nullptr)
+            return 1;
+        int status = PrintModuleInfo(*host, options);
         return ok ? status : 1;
     }
 

@@ -69,20 +69,24 @@ DurationLine(const ModuleReport& report, double maxTime)
         return DurationText(report.frames, PLUGIN_SAMPLE_RATE) + " ("
             + std::to_string(report.frames) + " frames)";
     }
+    if (!report.played)
+        return "unknown: no plug-in plays the file";
     char seconds[32];
     snprintf(seconds, sizeof(seconds), "%g", maxTime);
     return std::string("does not end within ") + seconds + " seconds";
 }
 
-// The frames a plug-in delivers to the song's end, or -1.
-int64_t
-SongFrames(PluginHost& host, const std::string& path, double maxTime)
+// The frames a plug-in delivers to the song's end (-1 when it does not end in time).
+void
+MeasureSong(PluginHost& host, const std::string& path, double maxTime, ModuleReport& report)
 {
     InputPlugin* plugin = host.FindPlugin(path);
+    report.played = false;
     if (plugin == nullptr)
-        return -1;
+        return;
     Timeline timeline = ScanTimeline(plugin, path, std::llround(maxTime * PLUGIN_SAMPLE_RATE));
-    return timeline.loaded && timeline.ends ? timeline.frames : -1;
+    report.played = timeline.loaded;
+    report.frames = timeline.loaded && timeline.ends ? timeline.frames : -1;
 }
 
 // A file that could not be read says why, where a type would be.
@@ -195,7 +199,7 @@ PrintModuleInfo(PluginHost& host, const InfoOptions& options)
         ModuleReport report;
         report.facts = ReadModuleFacts(path);
         if (report.facts.Loaded()) {
-            report.frames = SongFrames(host, path, options.maxTime);
+            MeasureSong(host, path, options.maxTime, report);
             if (report.facts.type == int(MODTYPE_MULTITRACKER))
                 report.comment = ReadMtmComment(path);
         }

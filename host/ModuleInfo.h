@@ -26,6 +26,7 @@ struct ModuleReport
 {
     ModuleFacts facts;
     int64_t     frames = -1;   // to the song's end; -1 when it does not end in time
+    bool        played = true; // a plug-in played the file, so `frames` was measured
     std::string comment;       // a MultiTracker file's comment
 };
 

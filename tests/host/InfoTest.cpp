@@ -102,14 +102,26 @@ TEST(Info, Json_EachOfTheEightTypes_GivesItsFacts)
         std::tuple("mtm info test", 2));
 }
 
+// The duration is a plug-in's: with none that plays the file it is unknown, and with
+// no plug-in at all `info` fails as the other commands do.
 TEST(Info, Text_ProTrackerModule_ShowsTheFactsAndInfoLines)
 {
-    TempDir dir;
-    Result  result = Host({ "info", dir.Write("pt.mod", Mod("M.K.", 31, 127)) });
+    TempDir     dir;
+    std::string song = dir.Write("pt.mod", Mod("M.K.", 31, 127));
+    Result      result = Host({ "info", song });
     EXPECT_EQ(result.status, 0);
-    for (const char* text : { "4 (ProTracker)", "info test",
+    for (const char* text : { "4 (ProTracker)", "info test", "duration:        0:",
              "Song Length:", "Used Patterns:", "Supported/Used Samples:", "Actual Speed (BPM):" })
         EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
+
+    Result unplayed = Host({ FakePluginsOption(), "info", song });
+    EXPECT_EQ(unplayed.status, 0) << unplayed.err;
+    EXPECT_NE(unplayed.out.find("duration:        unknown: no plug-in plays the file"),
+        std::string::npos) << unplayed.out;
+    Result none = Host({ "--plugins", dir.File("nowhere"), "info", song });
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("no plug-in found in"), std::string::npos) << none.err;
 }
 
 TEST(Info, Json_BadFiles_AreNamedAndTheRestStillShown)
