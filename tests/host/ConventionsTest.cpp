@@ -97,6 +97,23 @@ TEST(Conventions, LoadFailure_PrintsNothingOnStandardOutput)
     }
 }
 
+// A full device: one line in the system's words, naming what could not be written, and
+// a failure.
+TEST(Conventions, FullDevice_OneLineAndAFailure)
+{
+    TempDir     dir;
+    std::string song = dir.Write("song.fake", "FAKE blocks=200");
+    Result      result = RunProgram("/bin/sh",
+             { "-c", "exec \"$0\" \"$@\" >/dev/full", HostPath(), FakePluginsOption(), "render", song,
+                 "-q", "-o", "-" });
+    EXPECT_EQ(result.status, 1);
+    std::vector<std::string> lines = Lines(result.err);
+    ASSERT_EQ(lines.size(), 1u) << result.err;
+    EXPECT_NE(lines[0].find("No space left on device"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find("System error"), std::string::npos) << lines[0];
+    EXPECT_EQ(HostLines(result.err), lines);
+}
+
 TEST(Conventions, About_IsPlainText)
 {
     if (!HavePlugin())
