@@ -193,6 +193,15 @@ TEST(ElementSettings, PropertiesSoundAsTheSettingsFileDoes)
         EXPECT_TRUE(run.eos) << run.error;
         EXPECT_TRUE(run.samples == expected) << run.samples.size() << " vs " << expected.size();
     }
+    // And as the host's options do.
+    for (const char* option : { "interpolation=sinc", "amiga=a500" }) {
+        SCOPED_TRACE(option);
+        std::string          name(option);
+        size_t               equals = name.find('=');
+        std::vector<int16_t> expected =
+            Rendered(song, { "--" + name.substr(0, equals), name.substr(equals + 1) });
+        EXPECT_TRUE(PlayFile(song, nullptr, 0, option).samples == expected);
+    }
     // The rules alone change the song's timing already.
     EXPECT_NE(PlayFile(song, nullptr, 0, "rules=SoundTracker15").samples.size(),
         PlayFile(song).samples.size());
