@@ -16,12 +16,12 @@ _zarnowelle_options()   # command: its options
 {
     local sound="--seek --max-time --repeat --stereo --gain --interpolation --ramping --rules --amiga"
     case $1 in
-        play) echo "--help --plugins --check-audio --shuffle $sound" ;;
-        render) echo "--help --plugins -o --output $sound --seek-permille --samplerate --format --force -q --quiet -j --jobs" ;;
-        info) echo "--help --plugins --json --samples --max-time" ;;
-        trace) echo "--help --plugins --ticks --json --past-end" ;;
-        about | types) echo "--help --plugins" ;;
-        *) echo "--help --version --plugins" ;;
+        play) echo "-h --help --plugins --check-audio --shuffle $sound" ;;
+        render) echo "-h --help --plugins -o --output $sound --seek-permille --samplerate --format --force -q --quiet -j --jobs" ;;
+        info) echo "-h --help --plugins --json --samples --max-time" ;;
+        trace) echo "-h --help --plugins --ticks --json --past-end" ;;
+        about | types) echo "-h --help --plugins" ;;
+        *) echo "-h --help --version --plugins" ;;
     esac
 }
 
