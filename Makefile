@@ -42,6 +42,7 @@ package: configure
 
 # Installs the package on this machine, checks what a user gets, and removes it again.
 check-package: package
+	@scripts/install-deps lintian
 	@scripts/check-package $(BUILD)
 
 test: build
