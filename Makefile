@@ -7,7 +7,8 @@ FUZZB     ?= build-fuzz
 FUZZ_SECONDS ?= 600
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps configure build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean install-user
+.PHONY: all deps configure build play test test-main test-asan test-tsan fuzz fuzz-smoke bench clean install-user \
+	package check-package
 
 all: build
 
@@ -31,6 +32,18 @@ install-user: build
 	cmake --install $(BUILD) --prefix $(HOME)/.local --component Unspecified
 	install -D -m 644 $(BUILD)/gst/libgstzarnowelle.so \
 		$(HOME)/.local/share/gstreamer-1.0/plugins/libgstzarnowelle.so
+
+# One Debian package, $(BUILD)/zarnowelle_VERSION-REVISION_ARCH.deb, of what it installs
+# alone: no test or benchmark is built for it.
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zw_package_contents
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/zarnowelle_*.deb
+
+# Installs the package on this machine, checks what a user gets, and removes it again.
+check-package: package
+	@scripts/install-deps lintian
+	@scripts/check-package $(BUILD)
 
 test: build
 	@scripts/run-tests "$(BUILD)" "$(ASAN)" "$(TSAN)" "$(FUZZB)"
