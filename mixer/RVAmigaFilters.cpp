@@ -118,28 +118,32 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
 void
 RVAmigaFilters::Reset()
 {
-    for (int c = 0; c < 2; c++) {
-        lowState[c] = RVBiquadState();
-        highIn[c] = highOut[c] = 0.0;
-    }
+    state[0] = State();
+    state[1] = State();
+}
+
+
+void
+RVAmigaFilters::Settle(State& s)
+{
+    s.low.Flush();
+    if (std::fabs(s.highIn) < kTiny)
+        s.highIn = 0.0;
+    if (std::fabs(s.highOut) < kTiny)
+        s.highOut = 0.0;
 }
 
 
 void
 RVAmigaFilters::Run(double* frames, uint32 count)
 {
-    for (int c = 0; c < 2; c++) {
-        RVBiquadState& low = lowState[c];
-        double         in = highIn[c];
-        double         out = highOut[c];
-        for (uint32 i = 0; i < count; i++) {
-            const double x = low.Run(lowPass, frames[2 * i + c]);
-            out = highPole * out + highGain * (x - in);
-            in = x;
-            frames[2 * i + c] = out;
-        }
-        highIn[c] = std::fabs(in) < kTiny ? 0.0 : in;
-        highOut[c] = std::fabs(out) < kTiny ? 0.0 : out;
-        low.Flush();
+    State left = state[0], right = state[1];
+    for (uint32 i = 0; i < count; i++) {
+        frames[2 * i] = Process(left, frames[2 * i]);
+        frames[2 * i + 1] = Process(right, frames[2 * i + 1]);
     }
+    Settle(left);
+    Settle(right);
+    state[0] = left;
+    state[1] = right;
 }

@@ -47,16 +47,35 @@ struct RVBiquadState
 class RVAmigaFilters
 {
 public:
+    // One channel's state of both filters.
+    struct State
+    {
+        RVBiquadState low;
+        double        highIn = 0.0, highOut = 0.0;
+    };
+
     void Design(MixAmigaModel model, double rate);
     void Reset();
     // Filters `count` interleaved stereo frames in place.
     void Run(double* frames, uint32 count);
 
+    // The same a frame at a time, for a caller that runs further stages in its own
+    // loop: both channels' chains interleaved keep the processor busy where one alone
+    // waits on its feedback. Settle() after each stretch.
+    double Process(State& s, double x) const
+    {
+        const double y = s.low.Run(lowPass, x);
+        s.highOut = highPole * s.highOut + highGain * (y - s.highIn);
+        s.highIn = y;
+        return s.highOut;
+    }
+    static void Settle(State& s);
+    State&      Channel(int c) { return state[c]; }
+
 private:
-    RVBiquad      lowPass;
-    double        highPole = 0.0, highGain = 1.0;
-    RVBiquadState lowState[2];
-    double        highIn[2] = {}, highOut[2] = {};
+    RVBiquad lowPass;
+    double   highPole = 0.0, highGain = 1.0;
+    State    state[2];
 };
 
 #endif

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "mixer/FixedPoint.h"
 #include "mixer/MixKernel.h"
@@ -12,6 +15,20 @@ namespace {
 // Faster than two samples a frame (no Amiga plays so fast) the steps are taken once a
 // frame, which bounds the work per frame.
 const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
+
+// Rounds to the nearest (ties to even, as lrint in the default mode), saturating at the
+// accumulator's range. SSE2's conversion does it inline where lrint is a call.
+inline int32
+ToAccumulator(double v)
+{
+    const double top = 2147483647.0;
+    v = std::clamp(v, -top - 1.0, top);
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(v));
+#else
+    return int32(std::lrint(v));
+#endif
+}
 
 }   // namespace
 
@@ -134,9 +151,31 @@ RVAmigaSound::EndPass(int32* sums, uint32 frames)
 {
     double* out = output.data();
     steps.Render(out, frames);
-    filters.Run(out, frames);
-    led.Run(out, frames, ledOn);
-    const double top = 2147483647.0;
-    for (uint32 i = 0; i < 2 * frames; i++)
-        sums[i] = int32(std::lrint(std::clamp(out[i], -top - 1.0, top)));
+
+    // The fixed filters, the LED filter and the conversion in one loop over the frames,
+    // on copies of the states the compiler can keep in registers.
+    RVAmigaFilters::State fixedLeft = filters.Channel(0), fixedRight = filters.Channel(1);
+    RVBiquadState         ledLeft = led.Channel(0), ledRight = led.Channel(1);
+    const bool            on = ledOn;
+    for (uint32 i = 0; i < frames; i++) {
+        double       l = filters.Process(fixedLeft, out[2 * i]);
+        double       r = filters.Process(fixedRight, out[2 * i + 1]);
+        // The LED filter runs either way, so that switching it in finds it settled.
+        const double ledL = led.Process(ledLeft, l);
+        const double ledR = led.Process(ledRight, r);
+        if (on) {
+            l = ledL;
+            r = ledR;
+        }
+        sums[2 * i] = ToAccumulator(l);
+        sums[2 * i + 1] = ToAccumulator(r);
+    }
+    RVAmigaFilters::Settle(fixedLeft);
+    RVAmigaFilters::Settle(fixedRight);
+    ledLeft.Flush();
+    ledRight.Flush();
+    filters.Channel(0) = fixedLeft;
+    filters.Channel(1) = fixedRight;
+    led.Channel(0) = ledLeft;
+    led.Channel(1) = ledRight;
 }

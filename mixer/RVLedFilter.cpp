@@ -71,13 +71,17 @@ RVLedFilter::Reset()
 void
 RVLedFilter::Run(double* frames, uint32 count, bool on)
 {
-    for (int c = 0; c < 2; c++) {
-        RVBiquadState& s = state[c];
-        for (uint32 i = 0; i < count; i++) {
-            const double y = s.Run(filter, frames[2 * i + c]);
-            if (on)
-                frames[2 * i + c] = y;
+    RVBiquadState left = state[0], right = state[1];
+    for (uint32 i = 0; i < count; i++) {
+        const double l = Process(left, frames[2 * i]);
+        const double r = Process(right, frames[2 * i + 1]);
+        if (on) {
+            frames[2 * i] = l;
+            frames[2 * i + 1] = r;
         }
-        s.Flush();
     }
+    left.Flush();
+    right.Flush();
+    state[0] = left;
+    state[1] = right;
 }

@@ -19,6 +19,11 @@ public:
     // way, so that switching it in finds it settled on the signal.
     void Run(double* frames, uint32 count, bool on);
 
+    // One frame of one channel, for a caller's own loop (as RVAmigaFilters::Process);
+    // Flush() the state after each stretch.
+    double         Process(RVBiquadState& s, double x) const { return s.Run(filter, x); }
+    RVBiquadState& Channel(int c) { return state[c]; }
+
 private:
     RVBiquad      filter;
     RVBiquadState state[2];

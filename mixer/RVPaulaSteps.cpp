@@ -86,17 +86,25 @@ Table()
 }   // namespace
 
 
-RVPaulaSteps::RVPaulaSteps() : levelLeft(0), levelRight(0) {}
+RVPaulaSteps::RVPaulaSteps() : table(&Table().residual[0][0]) {}
 
 
 void
 RVPaulaSteps::Reset(uint32 frames)
 {
-    Table();
-    deltas.assign(2 * (size_t(frames) + kTaps), 0);
-    residuals.assign(2 * (size_t(frames) + kTaps), 0.0f);
-    levelLeft = 0;
-    levelRight = 0;
+    for (Side& side : sides) {
+        side.deltas.assign(size_t(frames) + kTaps, 0);
+        side.residuals.assign(size_t(frames) + kTaps, 0.0f);
+        side.level = 0;
+    }
+}
+
+
+inline void
+RVPaulaSteps::Add(float* residuals, const float* shape, float level)
+{
+    for (int32 j = 0; j < kTaps; j++)
+        residuals[j] += shape[j] * level;
 }
 
 
@@ -106,7 +114,7 @@ void
 RVPaulaSteps::Step(double time, int32 left, int32 right)
 {
     // Times outside the pass are held at its edges, so no step writes outside the buffer.
-    const double last = double(deltas.size() / 2 - kTaps) - 1e-6;
+    const double last = double(sides[0].deltas.size() - kTaps) - 1e-6;
     time = std::clamp(time, -1.0 + 1e-9, last);
     const double whole = std::floor(time);
     const double where = (time - whole) * kPhases;
@@ -114,18 +122,18 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
     const float  blend = float(where - phase);
     const size_t base = size_t(int64(whole) + 1);
 
-    deltas[2 * (base + K)] += left;
-    deltas[2 * (base + K) + 1] += right;
-
-    const float* a = Table().residual[phase];
-    const float* b = Table().residual[phase + 1];
-    float*       out = &residuals[2 * base];
-    const float  l = float(left);
-    const float  r = float(right);
-    for (int32 j = 0; j < kTaps; j++) {
-        const float v = a[j] + blend * (b[j] - a[j]);
-        out[2 * j] += v * l;
-        out[2 * j + 1] += v * r;
+    const float* a = table + phase * kTaps;
+    const float* b = a + kTaps;
+    float        shape[kTaps];
+    for (int32 j = 0; j < kTaps; j++)
+        shape[j] = a[j] + blend * (b[j] - a[j]);
+    if (left != 0) {
+        sides[0].deltas[base + K] += left;
+        Add(&sides[0].residuals[base], shape, float(left));
+    }
+    if (right != 0) {
+        sides[1].deltas[base + K] += right;
+        Add(&sides[1].residuals[base], shape, float(right));
     }
 }
 
@@ -133,17 +141,20 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
 void
 RVPaulaSteps::Render(double* output, uint32 frames)
 {
-    for (uint32 i = 0; i < frames; i++) {
-        levelLeft += deltas[2 * i];
-        levelRight += deltas[2 * i + 1];
-        output[2 * i] = double(levelLeft) + residuals[2 * i];
-        output[2 * i + 1] = double(levelRight) + residuals[2 * i + 1];
+    for (int c = 0; c < 2; c++) {
+        Side&        side = sides[c];
+        int64        level = side.level;
+        const int32* deltas = side.deltas.data();
+        const float* residuals = side.residuals.data();
+        for (uint32 i = 0; i < frames; i++) {
+            level += deltas[i];
+            output[2 * i + c] = double(level) + residuals[i];
+        }
+        side.level = level;
+        // The tail becomes the start of the next pass.
+        std::memmove(side.deltas.data(), deltas + frames, kTaps * sizeof(int32));
+        std::memmove(side.residuals.data(), residuals + frames, kTaps * sizeof(float));
+        std::fill(side.deltas.begin() + kTaps, side.deltas.begin() + kTaps + frames, 0);
+        std::fill(side.residuals.begin() + kTaps, side.residuals.begin() + kTaps + frames, 0.0f);
     }
-    // The tail becomes the start of the next pass.
-    const size_t values = 2 * size_t(frames);
-    const size_t tail = 2 * size_t(kTaps);
-    std::memmove(deltas.data(), deltas.data() + values, tail * sizeof(int32));
-    std::memmove(residuals.data(), residuals.data() + values, tail * sizeof(float));
-    std::fill(deltas.begin() + tail, deltas.begin() + tail + values, 0);
-    std::fill(residuals.begin() + tail, residuals.begin() + tail + values, 0.0f);
 }

@@ -32,10 +32,19 @@ public:
     void Render(double* output, uint32 frames);
 
 private:
-    std::vector<int32> deltas;      // plain steps, interleaved, frame by frame
-    std::vector<float> residuals;   // interleaved
-    int64              levelLeft;
-    int64              levelRight;
+    static void Add(float* residuals, const float* shape, float level);
+
+    // A channel's steps in a pass. Channels apart, so that a voice panned to one side
+    // (as a MOD's are) writes only there, in runs the compiler can vectorise.
+    struct Side
+    {
+        std::vector<int32> deltas;      // plain steps, frame by frame
+        std::vector<float> residuals;
+        int64              level = 0;
+    };
+
+    Side         sides[2];
+    const float* table;   // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
 };
 
 #endif
