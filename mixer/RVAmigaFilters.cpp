@@ -92,9 +92,11 @@ RVBiquad::Match(
 void
 RVBiquadState::Flush()
 {
-    if (std::fabs(y1) < kTiny && std::fabs(y2) < kTiny && std::fabs(x1) < kTiny
-        && std::fabs(x2) < kTiny)
-        x1 = x2 = y1 = y2 = 0.0;
+    for (int c = 0; c < 2; c++) {
+        if (std::fabs(y1[c]) < kTiny && std::fabs(y2[c]) < kTiny && std::fabs(x1[c]) < kTiny
+            && std::fabs(x2[c]) < kTiny)
+            x1[c] = x2[c] = y1[c] = y2[c] = 0.0;
+    }
 }
 
 
@@ -118,8 +120,7 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
 void
 RVAmigaFilters::Reset()
 {
-    state[0] = State();
-    state[1] = State();
+    state = State();
 }
 
 
@@ -127,23 +128,24 @@ void
 RVAmigaFilters::Settle(State& s)
 {
     s.low.Flush();
-    if (std::fabs(s.highIn) < kTiny)
-        s.highIn = 0.0;
-    if (std::fabs(s.highOut) < kTiny)
-        s.highOut = 0.0;
+    for (int c = 0; c < 2; c++) {
+        if (std::fabs(s.highIn[c]) < kTiny)
+            s.highIn[c] = 0.0;
+        if (std::fabs(s.highOut[c]) < kTiny)
+            s.highOut[c] = 0.0;
+    }
 }
 
 
 void
 RVAmigaFilters::Run(double* frames, uint32 count)
 {
-    State left = state[0], right = state[1];
+    State s = state;
     for (uint32 i = 0; i < count; i++) {
-        frames[2 * i] = Process(left, frames[2 * i]);
-        frames[2 * i + 1] = Process(right, frames[2 * i + 1]);
+        const RVStereo y = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
+        frames[2 * i] = y[0];
+        frames[2 * i + 1] = y[1];
     }
-    Settle(left);
-    Settle(right);
-    state[0] = left;
-    state[1] = right;
+    Settle(s);
+    state = s;
 }

@@ -26,32 +26,44 @@ struct RVBiquad
         double powerB);
 };
 
-// One channel's state of a biquad.
+// Left and right side by side: one instruction filters both channels. The arithmetic
+// of each is that of a plain double.
+typedef double RVStereo __attribute__((vector_size(16)));
+
+inline RVStereo
+RVBoth(double v)
+{
+    return RVStereo { v, v };
+}
+
+// A stereo signal's state in a biquad.
 struct RVBiquadState
 {
-    double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    RVStereo x1 = {}, x2 = {}, y1 = {}, y2 = {};
 
-    double Run(const RVBiquad& f, double x)
+    RVStereo Run(const RVBiquad& f, RVStereo x)
     {
-        const double y = f.b0 * x + f.b1 * x1 + f.b2 * x2 + f.a1 * y1 + f.a2 * y2;
+        const RVStereo y = RVBoth(f.b0) * x + RVBoth(f.b1) * x1 + RVBoth(f.b2) * x2
+            + RVBoth(f.a1) * y1 + RVBoth(f.a2) * y2;
         x2 = x1;
         x1 = x;
         y2 = y1;
         y1 = y;
         return y;
     }
-    // Values too small to hear are dropped before they turn subnormal.
+    // Values too small to hear are dropped, each channel's apart, before they turn
+    // subnormal.
     void Flush();
 };
 
 class RVAmigaFilters
 {
 public:
-    // One channel's state of both filters.
+    // The state of both filters.
     struct State
     {
         RVBiquadState low;
-        double        highIn = 0.0, highOut = 0.0;
+        RVStereo      highIn = {}, highOut = {};
     };
 
     void Design(MixAmigaModel model, double rate);
@@ -60,22 +72,21 @@ public:
     void Run(double* frames, uint32 count);
 
     // The same a frame at a time, for a caller that runs further stages in its own
-    // loop: both channels' chains interleaved keep the processor busy where one alone
-    // waits on its feedback. Settle() after each stretch.
-    double Process(State& s, double x) const
+    // loop. Settle() after each stretch.
+    RVStereo Process(State& s, RVStereo x) const
     {
-        const double y = s.low.Run(lowPass, x);
-        s.highOut = highPole * s.highOut + highGain * (y - s.highIn);
+        const RVStereo y = s.low.Run(lowPass, x);
+        s.highOut = RVBoth(highPole) * s.highOut + RVBoth(highGain) * (y - s.highIn);
         s.highIn = y;
         return s.highOut;
     }
     static void Settle(State& s);
-    State&      Channel(int c) { return state[c]; }
+    State&      Current() { return state; }
 
 private:
     RVBiquad lowPass;
     double   highPole = 0.0, highGain = 1.0;
-    State    state[2];
+    State    state;
 };
 
 #endif

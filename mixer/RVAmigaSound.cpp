@@ -154,28 +154,20 @@ RVAmigaSound::EndPass(int32* sums, uint32 frames)
 
     // The fixed filters, the LED filter and the conversion in one loop over the frames,
     // on copies of the states the compiler can keep in registers.
-    RVAmigaFilters::State fixedLeft = filters.Channel(0), fixedRight = filters.Channel(1);
-    RVBiquadState         ledLeft = led.Channel(0), ledRight = led.Channel(1);
+    RVAmigaFilters::State fixed = filters.Current();
+    RVBiquadState         ledState = led.Current();
     const bool            on = ledOn;
     for (uint32 i = 0; i < frames; i++) {
-        double       l = filters.Process(fixedLeft, out[2 * i]);
-        double       r = filters.Process(fixedRight, out[2 * i + 1]);
+        RVStereo       y = filters.Process(fixed, RVStereo { out[2 * i], out[2 * i + 1] });
         // The LED filter runs either way, so that switching it in finds it settled.
-        const double ledL = led.Process(ledLeft, l);
-        const double ledR = led.Process(ledRight, r);
-        if (on) {
-            l = ledL;
-            r = ledR;
-        }
-        sums[2 * i] = ToAccumulator(l);
-        sums[2 * i + 1] = ToAccumulator(r);
+        const RVStereo filtered = led.Process(ledState, y);
+        if (on)
+            y = filtered;
+        sums[2 * i] = ToAccumulator(y[0]);
+        sums[2 * i + 1] = ToAccumulator(y[1]);
     }
-    RVAmigaFilters::Settle(fixedLeft);
-    RVAmigaFilters::Settle(fixedRight);
-    ledLeft.Flush();
-    ledRight.Flush();
-    filters.Channel(0) = fixedLeft;
-    filters.Channel(1) = fixedRight;
-    led.Channel(0) = ledLeft;
-    led.Channel(1) = ledRight;
+    RVAmigaFilters::Settle(fixed);
+    ledState.Flush();
+    filters.Current() = fixed;
+    led.Current() = ledState;
 }

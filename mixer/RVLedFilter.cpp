@@ -63,25 +63,21 @@ RVLedFilter::Design(double rate)
 void
 RVLedFilter::Reset()
 {
-    state[0] = RVBiquadState();
-    state[1] = RVBiquadState();
+    state = RVBiquadState();
 }
 
 
 void
 RVLedFilter::Run(double* frames, uint32 count, bool on)
 {
-    RVBiquadState left = state[0], right = state[1];
+    RVBiquadState s = state;
     for (uint32 i = 0; i < count; i++) {
-        const double l = Process(left, frames[2 * i]);
-        const double r = Process(right, frames[2 * i + 1]);
+        const RVStereo y = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
         if (on) {
-            frames[2 * i] = l;
-            frames[2 * i + 1] = r;
+            frames[2 * i] = y[0];
+            frames[2 * i + 1] = y[1];
         }
     }
-    left.Flush();
-    right.Flush();
-    state[0] = left;
-    state[1] = right;
+    s.Flush();
+    state = s;
 }
