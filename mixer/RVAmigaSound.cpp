@@ -46,7 +46,6 @@ RVAmigaSound::Reset(uint32 frames)
 {
     ledOn = false;
     voices.clear();
-    output.assign(2 * size_t(frames), 0.0);
     steps.Reset(frames);
     filters.Reset();
     led.Reset();
@@ -149,16 +148,14 @@ RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
 void
 RVAmigaSound::EndPass(int32* sums, uint32 frames)
 {
-    double* out = output.data();
-    steps.Render(out, frames);
-
-    // The fixed filters, the LED filter and the conversion in one loop over the frames,
-    // on copies of the states the compiler can keep in registers.
+    // The summed steps, the fixed filters, the LED filter and the conversion in one loop
+    // over the frames, on copies of the states the compiler can keep in registers.
+    RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
     const bool            on = ledOn;
     for (uint32 i = 0; i < frames; i++) {
-        RVStereo       y = filters.Process(fixed, RVStereo { out[2 * i], out[2 * i + 1] });
+        RVStereo       y = filters.Process(fixed, in.Frame(i));
         // The LED filter runs either way, so that switching it in finds it settled.
         const RVStereo filtered = led.Process(ledState, y);
         if (on)
@@ -166,6 +163,7 @@ RVAmigaSound::EndPass(int32* sums, uint32 frames)
         sums[2 * i] = ToAccumulator(y[0]);
         sums[2 * i + 1] = ToAccumulator(y[1]);
     }
+    steps.Finish(in, frames);
     RVAmigaFilters::Settle(fixed);
     ledState.Flush();
     filters.Current() = fixed;

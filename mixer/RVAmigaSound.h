@@ -53,7 +53,6 @@ private:
     uint32              rate;
     bool                ledOn;
     std::vector<Voice>  voices;
-    std::vector<double> output;
     RVPaulaSteps        steps;
     RVAmigaFilters      filters;
     RVLedFilter         led;

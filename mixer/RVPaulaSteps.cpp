@@ -35,12 +35,13 @@ BesselI0(double x)
 double
 Impulse(double t)
 {
+    static const double window = BesselI0(kBeta);
     const double r = t / K;
     if (r <= -1.0 || r >= 1.0)
         return 0.0;
     const double x = 2.0 * kCutoff * t;
     const double sinc = x == 0.0 ? 1.0 : std::sin(M_PI * x) / (M_PI * x);
-    return 2.0 * kCutoff * sinc * BesselI0(kBeta * std::sqrt(1.0 - r * r)) / BesselI0(kBeta);
+    return 2.0 * kCutoff * sinc * BesselI0(kBeta * std::sqrt(1.0 - r * r)) / window;
 }
 
 // residual[phase][j]: for a step at fraction f = phase / kPhases after a frame n, the
@@ -139,22 +140,17 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
 
 
 void
-RVPaulaSteps::Render(double* output, uint32 frames)
+RVPaulaSteps::Finish(const Reader& reader, uint32 frames)
 {
-    for (int c = 0; c < 2; c++) {
-        Side&        side = sides[c];
-        int64        level = side.level;
-        const int32* deltas = side.deltas.data();
-        const float* residuals = side.residuals.data();
-        for (uint32 i = 0; i < frames; i++) {
-            level += deltas[i];
-            output[2 * i + c] = double(level) + residuals[i];
-        }
-        side.level = level;
-        // The tail becomes the start of the next pass.
-        std::memmove(side.deltas.data(), deltas + frames, kTaps * sizeof(int32));
-        std::memmove(side.residuals.data(), residuals + frames, kTaps * sizeof(float));
-        std::fill(side.deltas.begin() + kTaps, side.deltas.begin() + kTaps + frames, 0);
-        std::fill(side.residuals.begin() + kTaps, side.residuals.begin() + kTaps + frames, 0.0f);
+    sides[0].level = reader.levelLeft;
+    sides[1].level = reader.levelRight;
+    // The tail becomes the start of the next pass.
+    for (Side& side : sides) {
+        int32* deltas = side.deltas.data();
+        float* residuals = side.residuals.data();
+        std::memmove(deltas, deltas + frames, kTaps * sizeof(int32));
+        std::memmove(residuals, residuals + frames, kTaps * sizeof(float));
+        std::fill(deltas + kTaps, deltas + kTaps + frames, 0);
+        std::fill(residuals + kTaps, residuals + kTaps + frames, 0.0f);
     }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "beos/SupportDefs.h"
+#include "mixer/RVAmigaFilters.h"
 
 class RVPaulaSteps
 {
@@ -27,9 +28,36 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Writes `frames` frames of the summed steps (interleaved stereo) and keeps the
-    // residuals that reach into the next pass.
-    void Render(double* output, uint32 frames);
+    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
+    // Finish() after the last frame keeps what reaches into the next pass.
+    class Reader
+    {
+    public:
+        explicit Reader(const RVPaulaSteps& steps)
+            : deltasLeft(steps.sides[0].deltas.data()),
+              deltasRight(steps.sides[1].deltas.data()),
+              residualsLeft(steps.sides[0].residuals.data()),
+              residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
+              levelRight(steps.sides[1].level)
+        {
+        }
+        RVStereo Frame(uint32 i)
+        {
+            levelLeft += deltasLeft[i];
+            levelRight += deltasRight[i];
+            return RVStereo { double(levelLeft) + residualsLeft[i],
+                double(levelRight) + residualsRight[i] };
+        }
+
+    private:
+        friend class RVPaulaSteps;
+        const int32* deltasLeft;
+        const int32* deltasRight;
+        const float* residualsLeft;
+        const float* residualsRight;
+        int64        levelLeft, levelRight;
+    };
+    void Finish(const Reader& reader, uint32 frames);
 
 private:
     static void Add(float* residuals, const float* shape, float level);
