@@ -51,6 +51,16 @@ struct RVBiquadState
         y1 = y;
         return y;
     }
+    // The same for a filter with one pole (a2 = 0), a term shorter.
+    RVStereo RunOnePole(const RVBiquad& f, RVStereo x)
+    {
+        const RVStereo y =
+            RVBoth(f.b0) * x + RVBoth(f.b1) * x1 + RVBoth(f.b2) * x2 + RVBoth(f.a1) * y1;
+        x2 = x1;
+        x1 = x;
+        y1 = y;
+        return y;
+    }
     // Values too small to hear are dropped, each channel's apart, before they turn
     // subnormal.
     void Flush();
@@ -75,7 +85,7 @@ public:
     // loop. Settle() after each stretch.
     RVStereo Process(State& s, RVStereo x) const
     {
-        const RVStereo y = s.low.Run(lowPass, x);
+        const RVStereo y = s.low.RunOnePole(lowPass, x);   // both models' have one pole
         s.highOut = RVBoth(highPole) * s.highOut + RVBoth(highGain) * (y - s.highIn);
         s.highIn = y;
         return s.highOut;

@@ -16,17 +16,20 @@ namespace {
 // frame, which bounds the work per frame.
 const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
 
-// Rounds to the nearest (ties to even, as lrint in the default mode), saturating at the
-// accumulator's range. SSE2's conversion does it inline where lrint is a call.
-inline int32
-ToAccumulator(double v)
+// Writes a frame in the accumulator's units: rounded to the nearest (ties to even, as
+// lrint in the default mode), saturating at its range. SSE2 converts both channels in
+// one instruction where lrint is a call for each.
+inline void
+Store(int32* sums, RVStereo v)
 {
     const double top = 2147483647.0;
-    v = std::clamp(v, -top - 1.0, top);
 #if defined(__SSE2__)
-    return _mm_cvtsd_si32(_mm_set_sd(v));
+    const __m128d clamped =
+        _mm_min_pd(_mm_max_pd(__m128d(v), _mm_set1_pd(-top - 1.0)), _mm_set1_pd(top));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(sums), _mm_cvtpd_epi32(clamped));
 #else
-    return int32(std::lrint(v));
+    sums[0] = int32(std::lrint(std::clamp(v[0], -top - 1.0, top)));
+    sums[1] = int32(std::lrint(std::clamp(v[1], -top - 1.0, top)));
 #endif
 }
 
@@ -34,7 +37,7 @@ ToAccumulator(double v)
 
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
-    : model(newModel), rate(newRate), ledOn(false)
+    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0)
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -45,6 +48,9 @@ void
 RVAmigaSound::Reset(uint32 frames)
 {
     ledOn = false;
+    ledSettled = false;
+    std::fill(std::begin(ledInput), std::end(ledInput), RVStereo {});
+    ledInputAt = 0;
     voices.clear();
     steps.Reset(frames);
     filters.Reset();
@@ -145,27 +151,50 @@ RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
 }
 
 
+// The summed steps, the fixed filters, the LED filter while it is on and the conversion
+// in one loop over the frames, on copies of the states the compiler can keep in
+// registers. While the LED filter is off, its input is kept instead.
+template<bool Led>
 void
-RVAmigaSound::EndPass(int32* sums, uint32 frames)
+RVAmigaSound::FilterPass(int32* sums, uint32 frames)
 {
-    // The summed steps, the fixed filters, the LED filter and the conversion in one loop
-    // over the frames, on copies of the states the compiler can keep in registers.
     RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
-    const bool            on = ledOn;
+    uint32                at = ledInputAt;
     for (uint32 i = 0; i < frames; i++) {
-        RVStereo       y = filters.Process(fixed, in.Frame(i));
-        // The LED filter runs either way, so that switching it in finds it settled.
-        const RVStereo filtered = led.Process(ledState, y);
-        if (on)
-            y = filtered;
-        sums[2 * i] = ToAccumulator(y[0]);
-        sums[2 * i + 1] = ToAccumulator(y[1]);
+        RVStereo y = filters.Process(fixed, in.Frame(i));
+        if (Led)
+            y = led.Process(ledState, y);
+        else
+            ledInput[at++ % kLedHistory] = y;
+        Store(sums + 2 * i, y);
     }
     steps.Finish(in, frames);
     RVAmigaFilters::Settle(fixed);
-    ledState.Flush();
     filters.Current() = fixed;
-    led.Current() = ledState;
+    if (Led) {
+        ledState.Flush();
+        led.Current() = ledState;
+    }
+    ledInputAt = at % kLedHistory;
+}
+
+
+void
+RVAmigaSound::EndPass(int32* sums, uint32 frames)
+{
+    if (ledOn && !ledSettled) {
+        // The analogue filter is there all the time, switched in or not: switched in, it
+        // is already settled on the signal. Run over the input it has missed, it is
+        // again, to within 1e-18 of the signal (its poles decay by 0.716 a frame).
+        led.Reset();
+        for (uint32 k = 0; k < kLedHistory; k++)
+            led.Process(led.Current(), ledInput[(ledInputAt + k) % kLedHistory]);
+    }
+    ledSettled = ledOn;
+    if (ledOn)
+        FilterPass<true>(sums, frames);
+    else
+        FilterPass<false>(sums, frames);
 }
