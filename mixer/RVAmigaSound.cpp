@@ -158,14 +158,18 @@ template<bool Led>
 void
 RVAmigaSound::FilterPass(int32* sums, uint32 frames)
 {
+    // Copies of the filters too: the coefficients stay in registers, where the stores
+    // into ledInput would otherwise make the compiler read them again for every frame.
+    const RVAmigaFilters  fixedFilters = filters;
+    const RVLedFilter     ledFilter = led;
     RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
     uint32                at = ledInputAt;
     for (uint32 i = 0; i < frames; i++) {
-        RVStereo y = filters.Process(fixed, in.Frame(i));
+        RVStereo y = fixedFilters.Process(fixed, in.Frame(i));
         if (Led)
-            y = led.Process(ledState, y);
+            y = ledFilter.Process(ledState, y);
         else
             ledInput[at++ % kLedHistory] = y;
         Store(sums + 2 * i, y);
