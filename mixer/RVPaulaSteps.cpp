@@ -50,6 +50,7 @@ Impulse(double t)
 struct ResidualTable
 {
     float residual[kPhases + 1][kTaps];
+    float slope[kPhases][kTaps];   // from each row to the next, for the interpolation
 
     ResidualTable()
     {
@@ -74,6 +75,9 @@ struct ResidualTable
                 residual[phase][j] = float(step[(j + 1) * kPhases - phase] - plain);
             }
         }
+        for (int32 phase = 0; phase < kPhases; phase++)
+            for (int32 j = 0; j < kTaps; j++)
+                slope[phase][j] = residual[phase + 1][j] - residual[phase][j];
     }
 };
 
@@ -84,10 +88,47 @@ Table()
     return table;
 }
 
+// Adds one step's residual, interpolated between two phases, times its level.
+inline void
+SpreadBody(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
+    float blend, float level)
+{
+    for (int32 j = 0; j < kTaps; j++)
+        residuals[j] += (row[j] + blend * slope[j]) * level;
+}
+
+void
+SpreadPortable(float* residuals, const float* row, const float* slope, float blend, float level)
+{
+    SpreadBody(residuals, row, slope, blend, level);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Twice the lanes, the same arithmetic (no fused multiply-add): the same sums.
+__attribute__((target("avx2"))) void
+SpreadAvx2(float* residuals, const float* row, const float* slope, float blend, float level)
+{
+    SpreadBody(residuals, row, slope, blend, level);
+}
+#endif
+
+RVPaulaSteps::SpreadFunction
+FastestSpread()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("avx2"))
+        return SpreadAvx2;
+#endif
+    return SpreadPortable;
+}
+
 }   // namespace
 
 
-RVPaulaSteps::RVPaulaSteps() : table(&Table().residual[0][0]) {}
+RVPaulaSteps::RVPaulaSteps()
+    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0]), spread(FastestSpread())
+{
+}
 
 
 void
@@ -98,14 +139,6 @@ RVPaulaSteps::Reset(uint32 frames)
         side.residuals.assign(size_t(frames) + kTaps, 0.0f);
         side.level = 0;
     }
-}
-
-
-inline void
-RVPaulaSteps::Add(float* residuals, const float* shape, float level)
-{
-    for (int32 j = 0; j < kTaps; j++)
-        residuals[j] += shape[j] * level;
 }
 
 
@@ -123,18 +156,15 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
     const float  blend = float(where - phase);
     const size_t base = size_t(int64(whole) + 1);
 
-    const float* a = table + phase * kTaps;
-    const float* b = a + kTaps;
-    float        shape[kTaps];
-    for (int32 j = 0; j < kTaps; j++)
-        shape[j] = a[j] + blend * (b[j] - a[j]);
+    const float* row = rows + phase * kTaps;
+    const float* slope = slopes + phase * kTaps;
     if (left != 0) {
         sides[0].deltas[base + K] += left;
-        Add(&sides[0].residuals[base], shape, float(left));
+        spread(&sides[0].residuals[base], row, slope, blend, float(left));
     }
     if (right != 0) {
         sides[1].deltas[base + K] += right;
-        Add(&sides[1].residuals[base], shape, float(right));
+        spread(&sides[1].residuals[base], row, slope, blend, float(right));
     }
 }
 
