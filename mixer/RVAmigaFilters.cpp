@@ -113,6 +113,8 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
     // unity gain at half the rate; at 5 Hz the mapping of the pole is exact enough.
     highPole = std::exp(-2.0 * M_PI * AmigaHighPassCorner(model) / rate);
     highGain = (1.0 + highPole) / 2.0;
+    lowPoleSquare = lowPass.a1 * lowPass.a1;
+    highPoleSquare = highPole * highPole;
     Reset();
 }
 
@@ -140,11 +142,22 @@ RVAmigaFilters::Settle(State& s)
 void
 RVAmigaFilters::Run(double* frames, uint32 count)
 {
-    State s = state;
-    for (uint32 i = 0; i < count; i++) {
-        const RVStereo y = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
-        frames[2 * i] = y[0];
-        frames[2 * i + 1] = y[1];
+    State    s = state;
+    uint32   i = 0;
+    RVStereo y0, y1;
+    for (; i + 1 < count; i += 2) {
+        y0 = RVStereo { frames[2 * i], frames[2 * i + 1] };
+        y1 = RVStereo { frames[2 * i + 2], frames[2 * i + 3] };
+        ProcessTwo(s, y0, y1);
+        frames[2 * i] = y0[0];
+        frames[2 * i + 1] = y0[1];
+        frames[2 * i + 2] = y1[0];
+        frames[2 * i + 3] = y1[1];
+    }
+    if (i < count) {
+        y0 = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
+        frames[2 * i] = y0[0];
+        frames[2 * i + 1] = y0[1];
     }
     Settle(s);
     state = s;

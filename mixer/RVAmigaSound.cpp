@@ -166,14 +166,23 @@ RVAmigaSound::FilterPass(int32* sums, uint32 frames)
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
     uint32                at = ledInputAt;
-    for (uint32 i = 0; i < frames; i++) {
-        RVStereo y = fixedFilters.Process(fixed, in.Frame(i));
+    auto output = [&](uint32 i, RVStereo y) {
         if (Led)
             y = ledFilter.Process(ledState, y);
         else
             ledInput[at++ % kLedHistory] = y;
         Store(sums + 2 * i, y);
+    };
+    uint32 i = 0;
+    for (; i + 1 < frames; i += 2) {
+        RVStereo y0 = in.Frame(i);
+        RVStereo y1 = in.Frame(i + 1);
+        fixedFilters.ProcessTwo(fixed, y0, y1);
+        output(i, y0);
+        output(i + 1, y1);
     }
+    if (i < frames)
+        output(i, fixedFilters.Process(fixed, in.Frame(i)));
     steps.Finish(in, frames);
     RVAmigaFilters::Settle(fixed);
     filters.Current() = fixed;
