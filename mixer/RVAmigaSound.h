@@ -54,16 +54,16 @@ private:
     // Enough of the LED filter's input to settle it when it is switched in.
     static const uint32 kLedHistory = 128;
 
-    MixAmigaModel       model;
-    uint32              rate;
-    bool                ledOn;
-    bool                ledSettled;   // it has run on the signal up to now
-    RVStereo            ledInput[kLedHistory];
-    uint32              ledInputAt;   // the oldest frame of ledInput
-    std::vector<Voice>  voices;
-    RVPaulaSteps        steps;
-    RVAmigaFilters      filters;
-    RVLedFilter         led;
+    MixAmigaModel      model;
+    uint32             rate;
+    bool               ledOn;
+    bool               ledSettled;   // it has run on the signal up to now
+    RVStereo           ledInput[kLedHistory];
+    uint32             ledInputAt;   // the oldest frame of ledInput
+    std::vector<Voice> voices;
+    RVPaulaSteps       steps;
+    RVAmigaFilters     filters;
+    RVLedFilter        led;
 };
 
 #endif

@@ -34,8 +34,7 @@ public:
     {
     public:
         explicit Reader(const RVPaulaSteps& steps)
-            : deltasLeft(steps.sides[0].deltas.data()),
-              deltasRight(steps.sides[1].deltas.data()),
+            : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
               residualsLeft(steps.sides[0].residuals.data()),
               residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
               levelRight(steps.sides[1].level)
@@ -62,12 +61,11 @@ public:
     typedef void (*SpreadFunction)(float*, const float*, const float*, float, float);
 
 private:
-
     // A channel's steps in a pass. Channels apart, so that a voice panned to one side
     // (as a MOD's are) writes only there, in runs the compiler can vectorise.
     struct Side
     {
-        std::vector<int32> deltas;      // plain steps, frame by frame
+        std::vector<int32> deltas;   // plain steps, frame by frame
         std::vector<float> residuals;
         int64              level = 0;
     };
