@@ -24,6 +24,7 @@
 #include <xmp.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
