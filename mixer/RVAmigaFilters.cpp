@@ -92,9 +92,11 @@ RVBiquad::Match(
 void
 RVBiquadState::Flush()
 {
-    if (std::fabs(y1) < kTiny && std::fabs(y2) < kTiny && std::fabs(x1) < kTiny
-        && std::fabs(x2) < kTiny)
-        x1 = x2 = y1 = y2 = 0.0;
+    for (int c = 0; c < 2; c++) {
+        if (std::fabs(y1[c]) < kTiny && std::fabs(y2[c]) < kTiny && std::fabs(x1[c]) < kTiny
+            && std::fabs(x2[c]) < kTiny)
+            x1[c] = x2[c] = y1[c] = y2[c] = 0.0;
+    }
 }
 
 
@@ -111,6 +113,8 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
     // unity gain at half the rate; at 5 Hz the mapping of the pole is exact enough.
     highPole = std::exp(-2.0 * M_PI * AmigaHighPassCorner(model) / rate);
     highGain = (1.0 + highPole) / 2.0;
+    lowPoleSquare = lowPass.a1 * lowPass.a1;
+    highPoleSquare = highPole * highPole;
     Reset();
 }
 
@@ -118,9 +122,19 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
 void
 RVAmigaFilters::Reset()
 {
+    state = State();
+}
+
+
+void
+RVAmigaFilters::Settle(State& s)
+{
+    s.low.Flush();
     for (int c = 0; c < 2; c++) {
-        lowState[c] = RVBiquadState();
-        highIn[c] = highOut[c] = 0.0;
+        if (std::fabs(s.highIn[c]) < kTiny)
+            s.highIn[c] = 0.0;
+        if (std::fabs(s.highOut[c]) < kTiny)
+            s.highOut[c] = 0.0;
     }
 }
 
@@ -128,18 +142,23 @@ RVAmigaFilters::Reset()
 void
 RVAmigaFilters::Run(double* frames, uint32 count)
 {
-    for (int c = 0; c < 2; c++) {
-        RVBiquadState& low = lowState[c];
-        double         in = highIn[c];
-        double         out = highOut[c];
-        for (uint32 i = 0; i < count; i++) {
-            const double x = low.Run(lowPass, frames[2 * i + c]);
-            out = highPole * out + highGain * (x - in);
-            in = x;
-            frames[2 * i + c] = out;
-        }
-        highIn[c] = std::fabs(in) < kTiny ? 0.0 : in;
-        highOut[c] = std::fabs(out) < kTiny ? 0.0 : out;
-        low.Flush();
+    State    s = state;
+    uint32   i = 0;
+    RVStereo y0, y1;
+    for (; i + 1 < count; i += 2) {
+        y0 = RVStereo { frames[2 * i], frames[2 * i + 1] };
+        y1 = RVStereo { frames[2 * i + 2], frames[2 * i + 3] };
+        ProcessTwo(s, y0, y1);
+        frames[2 * i] = y0[0];
+        frames[2 * i + 1] = y0[1];
+        frames[2 * i + 2] = y1[0];
+        frames[2 * i + 3] = y1[1];
     }
+    if (i < count) {
+        y0 = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
+        frames[2 * i] = y0[0];
+        frames[2 * i + 1] = y0[1];
+    }
+    Settle(s);
+    state = s;
 }

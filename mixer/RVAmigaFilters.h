@@ -26,37 +26,102 @@ struct RVBiquad
         double powerB);
 };
 
-// One channel's state of a biquad.
+// Left and right side by side: one instruction filters both channels. The arithmetic
+// of each is that of a plain double.
+typedef double RVStereo __attribute__((vector_size(16)));
+
+inline RVStereo
+RVBoth(double v)
+{
+    return RVStereo { v, v };
+}
+
+// A stereo signal's state in a biquad.
 struct RVBiquadState
 {
-    double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    RVStereo x1 = {}, x2 = {}, y1 = {}, y2 = {};
 
-    double Run(const RVBiquad& f, double x)
+    RVStereo Run(const RVBiquad& f, RVStereo x)
     {
-        const double y = f.b0 * x + f.b1 * x1 + f.b2 * x2 + f.a1 * y1 + f.a2 * y2;
+        const RVStereo y = RVBoth(f.b0) * x + RVBoth(f.b1) * x1 + RVBoth(f.b2) * x2
+            + RVBoth(f.a1) * y1 + RVBoth(f.a2) * y2;
         x2 = x1;
         x1 = x;
         y2 = y1;
         y1 = y;
         return y;
     }
-    // Values too small to hear are dropped before they turn subnormal.
+    // The same for a filter with one pole (a2 = 0), a term shorter.
+    RVStereo RunOnePole(const RVBiquad& f, RVStereo x)
+    {
+        const RVStereo y =
+            RVBoth(f.b0) * x + RVBoth(f.b1) * x1 + RVBoth(f.b2) * x2 + RVBoth(f.a1) * y1;
+        x2 = x1;
+        x1 = x;
+        y1 = y;
+        return y;
+    }
+    // Values too small to hear are dropped, each channel's apart, before they turn
+    // subnormal.
     void Flush();
 };
 
 class RVAmigaFilters
 {
 public:
+    // The state of both filters.
+    struct State
+    {
+        RVBiquadState low;
+        RVStereo      highIn = {}, highOut = {};
+    };
+
     void Design(MixAmigaModel model, double rate);
     void Reset();
     // Filters `count` interleaved stereo frames in place.
     void Run(double* frames, uint32 count);
 
+    // The same a frame at a time, for a caller that runs further stages in its own
+    // loop. Settle() after each stretch.
+    RVStereo Process(State& s, RVStereo x) const
+    {
+        const RVStereo y = s.low.RunOnePole(lowPass, x);   // both models' have one pole
+        s.highOut = RVBoth(highPole) * s.highOut + RVBoth(highGain) * (y - s.highIn);
+        s.highIn = y;
+        return s.highOut;
+    }
+    // Two frames at once, in place. The second frame's output is written in terms of the
+    // state before the first, so that each filter's feedback takes one multiply and one
+    // add per two frames where Process takes them for each: that feedback, not the
+    // arithmetic, bounds the speed. The same filters, rounded a little differently.
+    void ProcessTwo(State& s, RVStereo& x0, RVStereo& x1) const
+    {
+        const RVStereo b0 = RVBoth(lowPass.b0), b1 = RVBoth(lowPass.b1);
+        const RVStereo b2 = RVBoth(lowPass.b2), a1 = RVBoth(lowPass.a1);
+        const RVStereo f0 = b0 * x0 + b1 * s.low.x1 + b2 * s.low.x2;
+        const RVStereo f1 = b0 * x1 + b1 * x0 + b2 * s.low.x1;
+        const RVStereo y0 = f0 + a1 * s.low.y1;
+        const RVStereo y1 = (f1 + a1 * f0) + RVBoth(lowPoleSquare) * s.low.y1;
+        s.low.x2 = x0;
+        s.low.x1 = x1;
+        s.low.y1 = y1;
+
+        const RVStereo pole = RVBoth(highPole), gain = RVBoth(highGain);
+        const RVStereo h0 = gain * (y0 - s.highIn);
+        const RVStereo h1 = gain * (y1 - y0);
+        x0 = pole * s.highOut + h0;
+        x1 = (pole * h0 + h1) + RVBoth(highPoleSquare) * s.highOut;
+        s.highIn = y1;
+        s.highOut = x1;
+    }
+    static void Settle(State& s);
+    State&      Current() { return state; }
+
 private:
-    RVBiquad      lowPass;
-    double        highPole = 0.0, highGain = 1.0;
-    RVBiquadState lowState[2];
-    double        highIn[2] = {}, highOut[2] = {};
+    RVBiquad lowPass;
+    double   highPole = 0.0, highGain = 1.0;
+    double   lowPoleSquare = 0.0, highPoleSquare = 0.0;
+    State    state;
 };
 
 #endif

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "mixer/FixedPoint.h"
 #include "mixer/MixKernel.h"
@@ -13,11 +16,28 @@ namespace {
 // frame, which bounds the work per frame.
 const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
 
+// Writes a frame in the accumulator's units: rounded to the nearest (ties to even, as
+// lrint in the default mode), saturating at its range. SSE2 converts both channels in
+// one instruction where lrint is a call for each.
+inline void
+Store(int32* sums, RVStereo v)
+{
+    const double top = 2147483647.0;
+#if defined(__SSE2__)
+    const __m128d clamped =
+        _mm_min_pd(_mm_max_pd(__m128d(v), _mm_set1_pd(-top - 1.0)), _mm_set1_pd(top));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(sums), _mm_cvtpd_epi32(clamped));
+#else
+    sums[0] = int32(std::lrint(std::clamp(v[0], -top - 1.0, top)));
+    sums[1] = int32(std::lrint(std::clamp(v[1], -top - 1.0, top)));
+#endif
+}
+
 }   // namespace
 
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
-    : model(newModel), rate(newRate), ledOn(false)
+    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0)
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -28,8 +48,10 @@ void
 RVAmigaSound::Reset(uint32 frames)
 {
     ledOn = false;
+    ledSettled = false;
+    std::fill(std::begin(ledInput), std::end(ledInput), RVStereo {});
+    ledInputAt = 0;
     voices.clear();
-    output.assign(2 * size_t(frames), 0.0);
     steps.Reset(frames);
     filters.Reset();
     led.Reset();
@@ -129,14 +151,63 @@ RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
 }
 
 
+// The summed steps, the fixed filters, the LED filter while it is on and the conversion
+// in one loop over the frames, on copies of the states the compiler can keep in
+// registers. While the LED filter is off, its input is kept instead.
+template<bool Led>
+void
+RVAmigaSound::FilterPass(int32* sums, uint32 frames)
+{
+    // Copies of the filters too: the coefficients stay in registers, where the stores
+    // into ledInput would otherwise make the compiler read them again for every frame.
+    const RVAmigaFilters  fixedFilters = filters;
+    const RVLedFilter     ledFilter = led;
+    RVPaulaSteps::Reader  in(steps);
+    RVAmigaFilters::State fixed = filters.Current();
+    RVBiquadState         ledState = led.Current();
+    uint32                at = ledInputAt;
+    auto output = [&](uint32 i, RVStereo y) {
+        if (Led)
+            y = ledFilter.Process(ledState, y);
+        else
+            ledInput[at++ % kLedHistory] = y;
+        Store(sums + 2 * i, y);
+    };
+    uint32 i = 0;
+    for (; i + 1 < frames; i += 2) {
+        RVStereo y0 = in.Frame(i);
+        RVStereo y1 = in.Frame(i + 1);
+        fixedFilters.ProcessTwo(fixed, y0, y1);
+        output(i, y0);
+        output(i + 1, y1);
+    }
+    if (i < frames)
+        output(i, fixedFilters.Process(fixed, in.Frame(i)));
+    steps.Finish(in, frames);
+    RVAmigaFilters::Settle(fixed);
+    filters.Current() = fixed;
+    if (Led) {
+        ledState.Flush();
+        led.Current() = ledState;
+    }
+    ledInputAt = at % kLedHistory;
+}
+
+
 void
 RVAmigaSound::EndPass(int32* sums, uint32 frames)
 {
-    double* out = output.data();
-    steps.Render(out, frames);
-    filters.Run(out, frames);
-    led.Run(out, frames, ledOn);
-    const double top = 2147483647.0;
-    for (uint32 i = 0; i < 2 * frames; i++)
-        sums[i] = int32(std::lrint(std::clamp(out[i], -top - 1.0, top)));
+    if (ledOn && !ledSettled) {
+        // The analogue filter is there all the time, switched in or not: switched in, it
+        // is already settled on the signal. Run over the input it has missed, it is
+        // again, to within 1e-18 of the signal (its poles decay by 0.716 a frame).
+        led.Reset();
+        for (uint32 k = 0; k < kLedHistory; k++)
+            led.Process(led.Current(), ledInput[(ledInputAt + k) % kLedHistory]);
+    }
+    ledSettled = ledOn;
+    if (ledOn)
+        FilterPass<true>(sums, frames);
+    else
+        FilterPass<false>(sums, frames);
 }

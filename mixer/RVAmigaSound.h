@@ -48,15 +48,22 @@ private:
     };
 
     void Hold(Voice& voice, int32 sample, double time);
+    template<bool Led>
+    void FilterPass(int32* sums, uint32 frames);
 
-    MixAmigaModel       model;
-    uint32              rate;
-    bool                ledOn;
-    std::vector<Voice>  voices;
-    std::vector<double> output;
-    RVPaulaSteps        steps;
-    RVAmigaFilters      filters;
-    RVLedFilter         led;
+    // Enough of the LED filter's input to settle it when it is switched in.
+    static const uint32 kLedHistory = 128;
+
+    MixAmigaModel      model;
+    uint32             rate;
+    bool               ledOn;
+    bool               ledSettled;   // it has run on the signal up to now
+    RVStereo           ledInput[kLedHistory];
+    uint32             ledInputAt;   // the oldest frame of ledInput
+    std::vector<Voice> voices;
+    RVPaulaSteps       steps;
+    RVAmigaFilters     filters;
+    RVLedFilter        led;
 };
 
 #endif

@@ -63,21 +63,21 @@ RVLedFilter::Design(double rate)
 void
 RVLedFilter::Reset()
 {
-    state[0] = RVBiquadState();
-    state[1] = RVBiquadState();
+    state = RVBiquadState();
 }
 
 
 void
 RVLedFilter::Run(double* frames, uint32 count, bool on)
 {
-    for (int c = 0; c < 2; c++) {
-        RVBiquadState& s = state[c];
-        for (uint32 i = 0; i < count; i++) {
-            const double y = s.Run(filter, frames[2 * i + c]);
-            if (on)
-                frames[2 * i + c] = y;
+    RVBiquadState s = state;
+    for (uint32 i = 0; i < count; i++) {
+        const RVStereo y = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
+        if (on) {
+            frames[2 * i] = y[0];
+            frames[2 * i + 1] = y[1];
         }
-        s.Flush();
     }
+    s.Flush();
+    state = s;
 }

@@ -19,9 +19,14 @@ public:
     // way, so that switching it in finds it settled on the signal.
     void Run(double* frames, uint32 count, bool on);
 
+    // One frame, for a caller's own loop (as RVAmigaFilters::Process); Flush() the
+    // state after each stretch.
+    RVStereo       Process(RVBiquadState& s, RVStereo x) const { return s.Run(filter, x); }
+    RVBiquadState& Current() { return state; }
+
 private:
     RVBiquad      filter;
-    RVBiquadState state[2];
+    RVBiquadState state;
 };
 
 #endif

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "beos/SupportDefs.h"
+#include "mixer/RVAmigaFilters.h"
 
 class RVPaulaSteps
 {
@@ -27,15 +28,52 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Writes `frames` frames of the summed steps (interleaved stereo) and keeps the
-    // residuals that reach into the next pass.
-    void Render(double* output, uint32 frames);
+    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
+    // Finish() after the last frame keeps what reaches into the next pass.
+    class Reader
+    {
+    public:
+        explicit Reader(const RVPaulaSteps& steps)
+            : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
+              residualsLeft(steps.sides[0].residuals.data()),
+              residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
+              levelRight(steps.sides[1].level)
+        {
+        }
+        RVStereo Frame(uint32 i)
+        {
+            levelLeft += deltasLeft[i];
+            levelRight += deltasRight[i];
+            return RVStereo { double(levelLeft) + residualsLeft[i],
+                double(levelRight) + residualsRight[i] };
+        }
+
+    private:
+        friend class RVPaulaSteps;
+        const int32* deltasLeft;
+        const int32* deltasRight;
+        const float* residualsLeft;
+        const float* residualsRight;
+        int64        levelLeft, levelRight;
+    };
+    void Finish(const Reader& reader, uint32 frames);
+
+    typedef void (*SpreadFunction)(float*, const float*, const float*, float, float);
 
 private:
-    std::vector<int32> deltas;      // plain steps, interleaved, frame by frame
-    std::vector<float> residuals;   // interleaved
-    int64              levelLeft;
-    int64              levelRight;
+    // A channel's steps in a pass. Channels apart, so that a voice panned to one side
+    // (as a MOD's are) writes only there, in runs the compiler can vectorise.
+    struct Side
+    {
+        std::vector<int32> deltas;   // plain steps, frame by frame
+        std::vector<float> residuals;
+        int64              level = 0;
+    };
+
+    Side           sides[2];
+    const float*   rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
+    const float*   slopes;   // from each row to the next
+    SpreadFunction spread;   // the widest vectors the processor has
 };
 
 #endif

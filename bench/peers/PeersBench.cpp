@@ -10,7 +10,9 @@
 //
 // With --host, the same modules are then rendered by whole processes, `HOST render FILE
 // -o -` against openmpt123 writing the same raw PCM to standard output, and each
-// process's CPU time (user and system, start-up included) is compared.
+// process's CPU time (user and system, start-up included) is compared; and again for the
+// Amiga sound, `HOST render --amiga a500` against openmpt123 with its A500 emulation, on
+// the four-channel MODs among them.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
@@ -22,6 +24,7 @@
 #include <xmp.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -287,20 +290,63 @@ Openmpt123(const std::string& module)
         "render.resampler.emulate_amiga=0", "--", module };
 }
 
+// The same with its Paula emulation as an A500 (filters and band-limited steps); the
+// interpolation setting does not apply to it.
+std::vector<std::string>
+Openmpt123Amiga(const std::string& module)
+{
+    std::vector<std::string> command = Openmpt123(module);
+    command.erase(command.end() - 4, command.end());   // the emulation's switch and the module
+    for (const char* arg : { "--ctl", "render.resampler.emulate_amiga=1", "--ctl",
+             "render.resampler.emulate_amiga_type=a500", "--", module.c_str() })
+        command.push_back(arg);
+    return command;
+}
+
+// The modules an Amiga played: MODs of four channels ("M.K.", "M!K!", "FLT4", or none
+// for 15 samples).
+bool
+IsAmigaMod(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char          tag[4] = {};
+    in.seekg(1080);
+    in.read(tag, 4);
+    const std::string id(tag, 4);
+    if (id == "M.K." || id == "M!K!" || id == "FLT4")
+        return true;
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+    // A 15-sample SoundTracker file has no tag: the extension must say it.
+    return ext == ".mod" && !std::all_of(id.begin(), id.end(), ::isprint);
+}
+
 // Whole processes, alternating, median CPU seconds of each per module.
 void
-CompareProcesses(const std::string& host, const std::vector<std::string>& modules, int repeats)
+CompareProcesses(const std::string& host, const std::vector<std::string>& modules, int repeats,
+    bool amiga)
 {
-    printf("\nWhole processes, CPU seconds (user + system, start-up included), median of %d:\n"
-           "%s render FILE -o -  against  openmpt123 --batch --stdout (same format, nearest\n"
-           "neighbour, no ramping, no dither); both write to /dev/null.\n\n",
-        repeats, fs::path(host).filename().c_str());
+    if (amiga)
+        printf("\nThe Amiga sound, whole processes, CPU seconds, median of %d:\n"
+               "%s render --amiga a500 FILE -o -  against  openmpt123 as above with\n"
+               "--ctl render.resampler.emulate_amiga=1 --ctl "
+               "render.resampler.emulate_amiga_type=a500.\n\n",
+            repeats, fs::path(host).filename().c_str());
+    else
+        printf("\nWhole processes, CPU seconds (user + system, start-up included), median of "
+               "%d:\n%s render FILE -o -  against  openmpt123 --batch --stdout (same format, "
+               "nearest\nneighbour, no ramping, no dither); both write to /dev/null.\n\n",
+            repeats, fs::path(host).filename().c_str());
     printf("%-24s %11s %11s %9s\n", "module", "zarnowelle", "openmpt123", "ratio");
     for (const std::string& module : modules) {
+        if (amiga && !IsAmigaMod(module))
+            continue;
         std::vector<double> own, peer;
         for (int rep = 0; rep < repeats; rep++) {
-            const double a = ProcessSeconds({ host, "render", module, "-o", "-" });
-            const double b = ProcessSeconds(Openmpt123(module));
+            const double a = amiga
+                ? ProcessSeconds({ host, "render", "--amiga", "a500", module, "-o", "-" })
+                : ProcessSeconds({ host, "render", module, "-o", "-" });
+            const double b = ProcessSeconds(amiga ? Openmpt123Amiga(module) : Openmpt123(module));
             if (a >= 0)
                 own.push_back(a);
             if (b >= 0)
@@ -420,8 +466,10 @@ main(int argc, char** argv)
         printf("\n");
     }
 
-    if (!host.empty())
-        CompareProcesses(host, modules, repeats);
+    if (!host.empty()) {
+        CompareProcesses(host, modules, repeats, false);
+        CompareProcesses(host, modules, repeats, true);
+    }
 
     std::error_code error;
     fs::remove_all(tempDir, error);

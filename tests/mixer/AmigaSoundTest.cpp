@@ -2,6 +2,7 @@
 // band-limited steps against aliasing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -156,4 +157,56 @@ TEST(AmigaSound, Steps_SquareWaveAtHighPitch_NoAliases)
             std::fabs(kRate * std::round(harmonic * fundamental / kRate) - harmonic * fundamental);
         EXPECT_LT(level(folded) - top, -80.0) << harmonic;
     }
+}
+
+
+// The LED filter is an analogue part that the song switches in and out: switched in
+// mid-song it is already settled on the signal, as though it had run all along, and
+// switched out it leaves the fixed filters' output as it was.
+TEST(AmigaSound, LedFilter_SwitchedInMidSong_AsIfItHadRunAllAlong)
+{
+    const uint32      passFrames = 1000, passes = 8, ledFrom = 3, ledUntil = 6;
+    std::vector<int8> noise(passFrames * passes);
+    uint32            seed = 1;
+    for (int8& v : noise) {
+        seed = seed * 1103515245u + 12345u;
+        v = int8(seed >> 24);
+    }
+    // The same voice twice: LED filter off throughout, and in for passes 3 to 5.
+    auto render = [&](bool switching) {
+        RVAmigaSound amiga(MIX_AMIGA_A500, uint32(kRate));
+        amiga.Reset(passFrames);
+        std::vector<int32> out, sums(2 * passFrames);
+        int64              position = 0;
+        for (uint32 p = 0; p < passes; p++) {
+            amiga.SetLed(switching && p >= ledFrom && p < ledUntil);
+            amiga.BeginPass(1);
+            position =
+                amiga.AddStretch<int8>(0, noise.data(), position, 1500, passFrames, 0, 255, 0);
+            amiga.EndVoice(0, true, passFrames);
+            amiga.EndPass(sums.data(), passFrames);
+            out.insert(out.end(), sums.begin(), sums.end());
+        }
+        return out;
+    };
+    const std::vector<int32> plain = render(false);
+    const std::vector<int32> switched = render(true);
+
+    // What an LED filter that had always run on the plain output gives.
+    std::vector<double> expected(plain.begin(), plain.end());
+    RVLedFilter         led;
+    led.Design(kRate);
+    led.Run(expected.data(), passFrames * passes, true);
+
+    double peak = 0.0, worst = 0.0;
+    for (size_t i = 2 * ledFrom * passFrames; i < 2 * ledUntil * passFrames; i++) {
+        peak = std::max(peak, std::fabs(expected[i]));
+        worst = std::max(worst, std::fabs(switched[i] - expected[i]));
+    }
+    EXPECT_GT(peak, 1e6);
+    EXPECT_LT(worst, 4.0);   // the plain output's rounding, filtered
+    EXPECT_TRUE(std::equal(switched.begin() + 2 * ledUntil * passFrames, switched.end(),
+        plain.begin() + 2 * ledUntil * passFrames));
+    EXPECT_TRUE(
+        std::equal(switched.begin(), switched.begin() + 2 * ledFrom * passFrames, plain.begin()));
 }
