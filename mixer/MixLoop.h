@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "beos/SupportDefs.h"
+#include "mixer/FilterTable.h"
 #include "mixer/FixedPoint.h"
 #include "mixer/MixKernel.h"
 
@@ -43,9 +44,27 @@ struct SampleMap
         return j >= 0 && j < length ? j : -1;
     }
 
-    // Taps in [DirectLow(), DirectHigh()) read the data as it is, from any frame.
-    int64 DirectLow() const { return kind == kOneShot ? 0 : loopStart; }
-    int64 DirectHigh() const { return kind == kOneShot ? length : loopEnd; }
+    // The samples [low, high] whose frames read every tap as the data holds it, with
+    // `before` taps before the sample and `after` after it: up to two spans, the lower
+    // one first (empty ones have low > high). A frame before a loop's start reads its
+    // taps as they are down to the first sample; one inside the loop only down to the
+    // loop's start.
+    struct Span
+    {
+        int64 low;
+        int64 high;
+    };
+    void DirectSpans(int32 before, int32 after, Span spans[2]) const
+    {
+        if (kind == kOneShot) {
+            spans[0] = { before, length - 1 - after };
+            spans[1] = { 1, 0 };
+            return;
+        }
+        const int64 highest = loopEnd - 1 - after;
+        spans[0] = { before, loopStart - 1 < highest ? loopStart - 1 : highest };
+        spans[1] = { loopStart + before, highest };
+    }
 
 private:
     static int64 Modulo(int64 a, int64 m)
@@ -171,8 +190,16 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
     constexpr int32  kAfter = Interp::kTaps - 1 - Interp::kBefore;
     const auto       filter = Interp::Prepare(int64(step));
     Gains            gains(s);
-    const FrameRange direct = FramesWithin(int64(position), int64(step), frames,
-        s.map.DirectLow() + kBefore, s.map.DirectHigh() - 1 - kAfter);
+    SampleMap::Span spans[2];
+    s.map.DirectSpans(kBefore, kAfter, spans);
+    FrameRange direct[2];
+    for (int32 n = 0; n < 2; n++)
+        direct[n] = FramesWithin(int64(position), int64(step), frames, spans[n].low, spans[n].high);
+    if (step < 0) {   // the higher samples come first
+        const FrameRange lower = direct[0];
+        direct[0] = direct[1];
+        direct[1] = lower;
+    }
 
     const auto checked = [&](uint32 from, uint32 to) {
         for (uint32 k = from; k < to; k++) {
@@ -188,15 +215,28 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
         }
     };
 
-    checked(0, direct.first);
-    for (uint32 k = direct.first; k < direct.last; k++) {
-        const int64 i = int64(position >> MIX_FRACTION_BITS);
-        gains.Add(buffer + 2 * k,
-            Interp::Value(
-                data + (i - kBefore), uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
-        position += step;
+    uint32 done = 0;
+    for (const FrameRange& range : direct) {
+        if (range.first >= range.last)
+            continue;
+        checked(done, range.first);
+        if constexpr (std::is_same_v<Gains, ConstantGains>
+            && std::is_same_v<typename Interp::Filter, const FilterTable<Interp::kTaps>*>) {
+            // A table-driven interpolation at constant gains: its frames in batches.
+            position = MixTable<Interp::kTaps, kBefore>(data, buffer + 2 * range.first, position,
+                step, range.last - range.first, *filter, gains.left, gains.right);
+        } else {
+            for (uint32 k = range.first; k < range.last; k++) {
+                const int64 i = int64(position >> MIX_FRACTION_BITS);
+                gains.Add(buffer + 2 * k,
+                    Interp::Value(data + (i - kBefore),
+                        uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
+                position += step;
+            }
+        }
+        done = range.last;
     }
-    checked(direct.last, frames);
+    checked(done, frames);
     gains.Finish(s);
     return position;
 }
