@@ -82,10 +82,40 @@ MixTableFrames(const Sample* data, int32* buffer, Pos position, Pos step, uint32
 }
 
 #if defined(MIXKERNEL_TABLE_SIMD)
+namespace detail {
+
+// One frame's taps times its row, summed in pairs. The taps of 8-bit data go into the
+// top byte of 16-bit lanes, which is their value times 256.
+template<int32 Taps, typename Sample>
+__attribute__((target("avx2"), always_inline)) inline __m128i
+TapProducts(const Sample* taps, const int16* row)
+{
+    __m128i samples, weights;
+    if constexpr (Taps == 4) {
+        weights = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row));
+        if constexpr (sizeof(Sample) == 1) {
+            int32 four;
+            std::memcpy(&four, taps, sizeof four);
+            samples = _mm_unpacklo_epi8(_mm_setzero_si128(), _mm_cvtsi32_si128(four));
+        } else {
+            samples = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps));
+        }
+    } else {
+        weights = _mm_load_si128(reinterpret_cast<const __m128i*>(row));
+        if constexpr (sizeof(Sample) == 1)
+            samples = _mm_unpacklo_epi8(
+                _mm_setzero_si128(), _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps)));
+        else
+            samples = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps));
+    }
+    return _mm_madd_epi16(samples, weights);
+}
+
+}   // namespace detail
+
 // The same four frames at a time: each frame's taps and row are loaded whole and
 // multiplied in pairs, and the four frames' sums are then finished together, rounded,
-// weighed by the gains and added in two stores. The taps of 8-bit data go into the top
-// byte of 16-bit lanes, which is their value times 256.
+// weighed by the gains and added in two stores.
 template<int32 Taps, int32 Before, typename Sample, typename Pos>
 __attribute__((target("avx2"))) Pos
 MixTableFramesAvx2(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,
@@ -94,34 +124,15 @@ MixTableFramesAvx2(const Sample* data, int32* buffer, Pos position, Pos step, ui
     static_assert(Taps == 4 || Taps == 8);
     const __m128i gains = _mm_setr_epi32(left, right, left, right);
     const __m128i half = _mm_set1_epi32(1 << (MIX_FILTER_BITS - 1));
-    const __m128i zero = _mm_setzero_si128();
-    uint32        k = 0;
+    const auto    next = [&]() __attribute__((target("avx2"), always_inline)) {
+        const Sample* taps = data + ((position >> MIX_FRACTION_BITS) - Before);
+        const int16*  row = table.Row(uint32(position) & uint32(MIX_FRACTION_ONE - 1));
+        position += step;
+        return detail::TapProducts<Taps>(taps, row);
+    };
+    uint32 k = 0;
     for (; k + 4 <= frames; k += 4) {
-        __m128i products[4];
-        for (int32 n = 0; n < 4; n++) {
-            const Sample* taps = data + ((position >> MIX_FRACTION_BITS) - Before);
-            const int16*  row = table.Row(uint32(position) & uint32(MIX_FRACTION_ONE - 1));
-            position += step;
-            __m128i samples, weights;
-            if constexpr (Taps == 4) {
-                weights = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row));
-                if constexpr (sizeof(Sample) == 1) {
-                    int32 four;
-                    std::memcpy(&four, taps, sizeof four);
-                    samples = _mm_unpacklo_epi8(zero, _mm_cvtsi32_si128(four));
-                } else {
-                    samples = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps));
-                }
-            } else {
-                weights = _mm_load_si128(reinterpret_cast<const __m128i*>(row));
-                if constexpr (sizeof(Sample) == 1)
-                    samples = _mm_unpacklo_epi8(
-                        zero, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps)));
-                else
-                    samples = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps));
-            }
-            products[n] = _mm_madd_epi16(samples, weights);
-        }
+        const __m128i products[4] = { next(), next(), next(), next() };
         __m128i sums;
         if constexpr (Taps == 4)   // two pair sums a frame, in the low half
             sums = _mm_hadd_epi32(_mm_unpacklo_epi64(products[0], products[1]),

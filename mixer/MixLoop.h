@@ -37,8 +37,8 @@ struct SampleMap
         if (kind != kOneShot && (j >= loopEnd || (j < loopStart && i >= loopStart))) {
             const int64 span = loopEnd - loopStart;
             if (kind == kForwardLoop)
-                return loopStart + Modulo(j - loopStart, span);
-            const int64 t = Modulo(j - loopStart, 2 * span);
+                return loopStart + Fold(j - loopStart, span);
+            const int64 t = Fold(j - loopStart, 2 * span);
             return t < span ? loopStart + t : loopStart + 2 * span - 1 - t;
         }
         return j >= 0 && j < length ? j : -1;
@@ -67,8 +67,16 @@ struct SampleMap
     }
 
 private:
-    static int64 Modulo(int64 a, int64 m)
+    // a modulo m, in [0, m). A tap lies at most a few samples outside the loop, mostly
+    // within one period of it, so a division is seldom needed.
+    static int64 Fold(int64 a, int64 m)
     {
+        if (a >= m)
+            a -= m;
+        else if (a < 0)
+            a += m;
+        if (a >= 0 && a < m)
+            return a;
         const int64 r = a % m;
         return r < 0 ? r + m : r;
     }
