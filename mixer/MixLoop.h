@@ -209,12 +209,57 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
         direct[1] = lower;
     }
 
+    // Frames [from, to) whose taps all lie in base, which holds sample j at
+    // base[j - (offset >> MIX_FRACTION_BITS)].
+    const auto mixFrames = [&](const Sample* base, Pos offset, uint32 from, uint32 to) {
+        Pos at = Pos(position - offset);
+        if constexpr (std::is_same_v<Gains, ConstantGains>
+            && std::is_same_v<typename Interp::Filter, const FilterTable<Interp::kTaps>*>) {
+            // A table-driven interpolation at constant gains: its frames in batches.
+            at = MixTable<Interp::kTaps, kBefore>(
+                base, buffer + 2 * from, at, step, to - from, *filter, gains.left, gains.right);
+        } else {
+            for (uint32 k = from; k < to; k++) {
+                const int64 i = int64(at >> MIX_FRACTION_BITS);
+                gains.Add(buffer + 2 * k,
+                    Interp::Value(
+                        base + (i - kBefore), uint32(at) & uint32(MIX_FRACTION_ONE - 1), filter));
+                at += step;
+            }
+        }
+        position = Pos(at + offset);
+    };
+
+    // Frames near an edge: the few samples their taps read are gathered through the map
+    // once, and the frames read them from there. Frames that straddle a loop's start, or
+    // a stretch whose taps reach too far for that, read each tap through the map.
     const auto checked = [&](uint32 from, uint32 to) {
+        if (from >= to)
+            return;
+        const int64 first = int64(position >> MIX_FRACTION_BITS);
+        const int64 last =
+            (int64(position) + int64(to - from - 1) * int64(step)) >> MIX_FRACTION_BITS;
+        const int64      lowest = first < last ? first : last;
+        const int64      highest = first < last ? last : first;
+        const int64      low = lowest - kBefore;
+        constexpr int64  kWindow = 64;
+        const SampleMap& map = s.map;
+        if (highest + kAfter - low < kWindow
+            && (map.kind == SampleMap::kOneShot || highest < map.loopStart
+                || lowest >= map.loopStart)) {
+            Sample window[kWindow];
+            for (int64 j = low; j <= highest + kAfter; j++) {
+                const int64 index = map.Index(j, lowest);
+                window[j - low] = index < 0 ? Sample(0) : data[index];
+            }
+            mixFrames(window, Pos(low * MIX_FRACTION_ONE), from, to);
+            return;
+        }
         for (uint32 k = from; k < to; k++) {
             const int64 i = int64(position >> MIX_FRACTION_BITS);
             Sample      taps[Interp::kTaps];
             for (int32 t = 0; t < Interp::kTaps; t++) {
-                const int64 index = s.map.Index(i - kBefore + t, i);
+                const int64 index = map.Index(i - kBefore + t, i);
                 taps[t] = index < 0 ? Sample(0) : data[index];
             }
             gains.Add(buffer + 2 * k,
@@ -228,20 +273,7 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
         if (range.first >= range.last)
             continue;
         checked(done, range.first);
-        if constexpr (std::is_same_v<Gains, ConstantGains>
-            && std::is_same_v<typename Interp::Filter, const FilterTable<Interp::kTaps>*>) {
-            // A table-driven interpolation at constant gains: its frames in batches.
-            position = MixTable<Interp::kTaps, kBefore>(data, buffer + 2 * range.first, position,
-                step, range.last - range.first, *filter, gains.left, gains.right);
-        } else {
-            for (uint32 k = range.first; k < range.last; k++) {
-                const int64 i = int64(position >> MIX_FRACTION_BITS);
-                gains.Add(buffer + 2 * k,
-                    Interp::Value(data + (i - kBefore),
-                        uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
-                position += step;
-            }
-        }
+        mixFrames(data, Pos(0), range.first, range.last);
         done = range.last;
     }
     checked(done, frames);
