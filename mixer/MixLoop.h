@@ -232,7 +232,8 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
 
     // Frames near an edge: the few samples their taps read are gathered through the map
     // once, and the frames read them from there. Frames that straddle a loop's start, or
-    // a stretch whose taps reach too far for that, read each tap through the map.
+    // a stretch whose taps reach too far for that, read each tap through the map, as all
+    // do with the reference kernel set.
     const auto checked = [&](uint32 from, uint32 to) {
         if (from >= to)
             return;
@@ -244,7 +245,7 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
         const int64      low = lowest - kBefore;
         constexpr int64  kWindow = 64;
         const SampleMap& map = s.map;
-        if (highest + kAfter - low < kWindow
+        if (highest + kAfter - low < kWindow && ActiveKernels() != KERNELS_REFERENCE
             && (map.kind == SampleMap::kOneShot || highest < map.loopStart
                 || lowest >= map.loopStart)) {
             Sample window[kWindow];
