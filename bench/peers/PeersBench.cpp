@@ -426,6 +426,8 @@ main(int argc, char** argv)
     auto plugin = std::make_unique<PluginRenderer>(argv[1]);
     if (!plugin->Ready()) {
         fprintf(stderr, "cannot load the plug-in %s: %s\n", argv[1], plugin->Failure().c_str());
+        std::error_code error;
+        fs::remove_all(tempDir, error);
         return 1;
     }
     std::vector<std::unique_ptr<Renderer>> renderers;
