@@ -124,7 +124,8 @@ MixTableFramesAvx2(const Sample* data, int32* buffer, Pos position, Pos step, ui
     static_assert(Taps == 4 || Taps == 8);
     const __m128i gains = _mm_setr_epi32(left, right, left, right);
     const __m128i half = _mm_set1_epi32(1 << (MIX_FILTER_BITS - 1));
-    const auto    next = [&]() __attribute__((target("avx2"), always_inline)) {
+    const auto    next = [&]() __attribute__((target("avx2"), always_inline))
+    {
         const Sample* taps = data + ((position >> MIX_FRACTION_BITS) - Before);
         const int16*  row = table.Row(uint32(position) & uint32(MIX_FRACTION_ONE - 1));
         position += step;
@@ -133,23 +134,24 @@ MixTableFramesAvx2(const Sample* data, int32* buffer, Pos position, Pos step, ui
     uint32 k = 0;
     for (; k + 4 <= frames; k += 4) {
         const __m128i products[4] = { next(), next(), next(), next() };
-        __m128i sums;
+        __m128i       sums;
         if constexpr (Taps == 4)   // two pair sums a frame, in the low half
             sums = _mm_hadd_epi32(_mm_unpacklo_epi64(products[0], products[1]),
                 _mm_unpacklo_epi64(products[2], products[3]));
         else
-            sums = _mm_hadd_epi32(_mm_hadd_epi32(products[0], products[1]),
-                _mm_hadd_epi32(products[2], products[3]));
+            sums = _mm_hadd_epi32(
+                _mm_hadd_epi32(products[0], products[1]), _mm_hadd_epi32(products[2], products[3]));
         const __m128i values = _mm_srai_epi32(_mm_add_epi32(sums, half), MIX_FILTER_BITS);
         __m128i*      out = reinterpret_cast<__m128i*>(buffer + 2 * k);
         _mm_storeu_si128(out,
-            _mm_add_epi32(_mm_loadu_si128(out),
-                _mm_mullo_epi32(_mm_unpacklo_epi32(values, values), gains)));
+            _mm_add_epi32(
+                _mm_loadu_si128(out), _mm_mullo_epi32(_mm_unpacklo_epi32(values, values), gains)));
         _mm_storeu_si128(out + 1,
             _mm_add_epi32(_mm_loadu_si128(out + 1),
                 _mm_mullo_epi32(_mm_unpackhi_epi32(values, values), gains)));
     }
-    return MixTableFrames<Taps, Before>(data, buffer + 2 * k, position, step, frames - k, table, left, right);
+    return MixTableFrames<Taps, Before>(
+        data, buffer + 2 * k, position, step, frames - k, table, left, right);
 }
 #endif
 
@@ -161,7 +163,8 @@ MixTable(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frame
 {
 #if defined(MIXKERNEL_TABLE_SIMD)
     if (ActiveKernels() >= KERNELS_AVX2)
-        return MixTableFramesAvx2<Taps, Before>(data, buffer, position, step, frames, table, left, right);
+        return MixTableFramesAvx2<Taps, Before>(
+            data, buffer, position, step, frames, table, left, right);
 #endif
     return MixTableFrames<Taps, Before>(data, buffer, position, step, frames, table, left, right);
 }

@@ -39,8 +39,8 @@ struct Sinc
         const double        x = double(k - kBefore) - t;
         const double        half = kTaps / 2.0;
         const double        r = x / half;
-        const double        window = r * r >= 1 ? 0 : BesselI0(kBeta * std::sqrt(1 - r * r)) / scale;
-        const double        y = M_PI * cutoff * x;
+        const double window = r * r >= 1 ? 0 : BesselI0(kBeta * std::sqrt(1 - r * r)) / scale;
+        const double y = M_PI * cutoff * x;
         return (y == 0 ? 1.0 : std::sin(y) / y) * window;
     }
 

@@ -194,10 +194,14 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
             return Interp::MixConstant(data, buffer, position, step, frames, s);
     }
 
-    constexpr int32  kBefore = Interp::kBefore;
-    constexpr int32  kAfter = Interp::kTaps - 1 - Interp::kBefore;
-    const auto       filter = Interp::Prepare(int64(step));
-    Gains            gains(s);
+    constexpr int32 kBefore = Interp::kBefore;
+    constexpr int32 kAfter = Interp::kTaps - 1 - Interp::kBefore;
+    const auto      filter = Interp::Prepare(int64(step));
+    Gains           gains(s);
+    // A table-driven interpolation at constant gains mixes its frames in batches.
+    using Batched = std::conjunction<std::is_same<Gains, ConstantGains>,
+        std::is_same<typename Interp::Filter, const FilterTable<Interp::kTaps>*>>;
+    constexpr bool  kBatched = Batched::value;
     SampleMap::Span spans[2];
     s.map.DirectSpans(kBefore, kAfter, spans);
     FrameRange direct[2];
@@ -213,9 +217,7 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
     // base[j - (offset >> MIX_FRACTION_BITS)].
     const auto mixFrames = [&](const Sample* base, Pos offset, uint32 from, uint32 to) {
         Pos at = Pos(position - offset);
-        if constexpr (std::is_same_v<Gains, ConstantGains>
-            && std::is_same_v<typename Interp::Filter, const FilterTable<Interp::kTaps>*>) {
-            // A table-driven interpolation at constant gains: its frames in batches.
+        if constexpr (kBatched) {
             at = MixTable<Interp::kTaps, kBefore>(
                 base, buffer + 2 * from, at, step, to - from, *filter, gains.left, gains.right);
         } else {

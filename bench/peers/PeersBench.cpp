@@ -108,7 +108,7 @@ public:
             plugin->Init();
         if (plugin != nullptr && gInterpolation != &kInterpolations[0]) {
             PluginSettings* settings = dynamic_cast<PluginSettings*>(plugin);
-            char why[200] = "it has no settings channel";
+            char            why[200] = "it has no settings channel";
             if (settings == nullptr
                 || !settings->SetSetting("interpolation", gInterpolation->name, why, sizeof why)) {
                 failure = why;
