@@ -221,13 +221,35 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
             at = MixTable<Interp::kTaps, kBefore>(
                 base, buffer + 2 * from, at, step, to - from, *filter, gains.left, gains.right);
         } else {
-            for (uint32 k = from; k < to; k++) {
+            Gains  local = gains;
+            uint32 k = from;
+            if constexpr (std::is_same_v<Gains, ConstantGains>) {
+                // Values a block at a time, then the gains over the block in a loop of
+                // fixed count, which the compiler vectorises.
+                constexpr uint32 kBlock = 16;
+                for (; k + kBlock <= to; k += kBlock) {
+                    int32 values[kBlock];
+                    for (uint32 n = 0; n < kBlock; n++) {
+                        const int64 i = int64(at >> MIX_FRACTION_BITS);
+                        values[n] = Interp::Value(base + (i - kBefore),
+                            uint32(at) & uint32(MIX_FRACTION_ONE - 1), filter);
+                        at += step;
+                    }
+                    int32* out = buffer + 2 * k;
+                    for (uint32 n = 0; n < kBlock; n++) {
+                        out[2 * n] = WrapAdd(out[2 * n], values[n] * local.left);
+                        out[2 * n + 1] = WrapAdd(out[2 * n + 1], values[n] * local.right);
+                    }
+                }
+            }
+            for (; k < to; k++) {
                 const int64 i = int64(at >> MIX_FRACTION_BITS);
-                gains.Add(buffer + 2 * k,
+                local.Add(buffer + 2 * k,
                     Interp::Value(
                         base + (i - kBefore), uint32(at) & uint32(MIX_FRACTION_ONE - 1), filter));
                 at += step;
             }
+            gains = local;
         }
         position = Pos(at + offset);
     };
