@@ -146,7 +146,7 @@ private:
 };
 
 
-// Whole 4096-byte blocks; items are voice-frames.
+// Whole 4096-byte blocks; items are voice-frames. Arguments: voices, MixInterpolation.
 void
 BM_MixerBlock(benchmark::State& state)
 {
@@ -154,6 +154,9 @@ BM_MixerBlock(benchmark::State& state)
     NoisePlayer  player(channels);
     RVMixer      mixer;
     mixer.InitMixer(&player);
+    MixerSettings settings;
+    settings.interpolation = MixInterpolation(state.range(1));
+    mixer.SetSettings(settings);
     mixer.StartMixer();
     std::vector<int16> out(2 * kFrames);
     for (auto _ : state) {
@@ -171,4 +174,7 @@ BENCHMARK(BM_AddChannel8)
 BENCHMARK(BM_AddChannel16)
     ->ArgsProduct({ { 0, RV_PANNING_SURROUND }, { kOneShot, kForwardLoop, kPingPongLoop } });
 BENCHMARK(BM_Mix32To16);
-BENCHMARK(BM_MixerBlock)->Arg(4)->Arg(32);
+BENCHMARK(BM_MixerBlock)
+    ->ArgsProduct({ { 4, 32 },
+        { MIX_INTERPOLATION_NEAREST, MIX_INTERPOLATION_LINEAR, MIX_INTERPOLATION_CUBIC,
+            MIX_INTERPOLATION_SINC } });

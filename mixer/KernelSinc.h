@@ -35,32 +35,41 @@ struct Sinc
     // The weight of tap k (sample i - 3 + k) at fraction t past sample i.
     static double Weight(int32 k, double t, double cutoff)
     {
-        const double x = double(k - kBefore) - t;
-        const double half = kTaps / 2.0;
-        const double r = x / half;
-        const double window =
-            r * r >= 1 ? 0 : BesselI0(kBeta * std::sqrt(1 - r * r)) / BesselI0(kBeta);
+        static const double scale = BesselI0(kBeta);
+        const double        x = double(k - kBefore) - t;
+        const double        half = kTaps / 2.0;
+        const double        r = x / half;
+        const double window = r * r >= 1 ? 0 : BesselI0(kBeta * std::sqrt(1 - r * r)) / scale;
         const double y = M_PI * cutoff * x;
         return (y == 0 ? 1.0 : std::sin(y) / y) * window;
     }
 
-    struct Tables
+    template<int32 Stage>
+    static void Weights(double t, double* w)
     {
-        template<int Which>
-        static void Weights(double t, double* w)
-        {
-            for (int32 k = 0; k < kTaps; k++)
-                w[k] = Weight(k, t, kCutoffs[Which]);
-        }
-        FilterTable<kTaps> byCutoff[3] = { FilterTable<kTaps>(Weights<0>),
-            FilterTable<kTaps>(Weights<1>), FilterTable<kTaps>(Weights<2>) };
-    };
+        for (int32 k = 0; k < kTaps; k++)
+            w[k] = Weight(k, t, kCutoffs[Stage]);
+    }
 
+    // Each table is built when a stretch first needs it: most songs never play a
+    // sample fast enough for the lower cut-offs, and a process then skips their cost.
     using Filter = const FilterTable<kTaps>*;
     static Filter Prepare(int64 step)
     {
-        static const Tables tables;
-        return &tables.byCutoff[Stage(step)];
+        switch (Stage(step)) {
+            case 0: {
+                static const FilterTable<kTaps> table(Weights<0>);
+                return &table;
+            }
+            case 1: {
+                static const FilterTable<kTaps> table(Weights<1>);
+                return &table;
+            }
+            default: {
+                static const FilterTable<kTaps> table(Weights<2>);
+                return &table;
+            }
+        }
     }
 
     template<typename Sample>
@@ -88,9 +97,13 @@ struct Sinc
 private:
     static double BesselI0(double x)
     {
+        // Past k = x / 2 the terms only shrink: once one no longer changes the sum, none
+        // of the rest does (x stays within kBeta).
         double sum = 1, term = 1;
         for (int k = 1; k < 40; k++) {
             term *= (x / (2 * k)) * (x / (2 * k));
+            if (k > kBeta / 2 && sum + term == sum)
+                break;
             sum += term;
         }
         return sum;

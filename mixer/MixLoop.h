@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "beos/SupportDefs.h"
+#include "mixer/FilterTable.h"
 #include "mixer/FixedPoint.h"
 #include "mixer/MixKernel.h"
 
@@ -36,20 +37,46 @@ struct SampleMap
         if (kind != kOneShot && (j >= loopEnd || (j < loopStart && i >= loopStart))) {
             const int64 span = loopEnd - loopStart;
             if (kind == kForwardLoop)
-                return loopStart + Modulo(j - loopStart, span);
-            const int64 t = Modulo(j - loopStart, 2 * span);
+                return loopStart + Fold(j - loopStart, span);
+            const int64 t = Fold(j - loopStart, 2 * span);
             return t < span ? loopStart + t : loopStart + 2 * span - 1 - t;
         }
         return j >= 0 && j < length ? j : -1;
     }
 
-    // Taps in [DirectLow(), DirectHigh()) read the data as it is, from any frame.
-    int64 DirectLow() const { return kind == kOneShot ? 0 : loopStart; }
-    int64 DirectHigh() const { return kind == kOneShot ? length : loopEnd; }
+    // The samples [low, high] whose frames read every tap as the data holds it, with
+    // `before` taps before the sample and `after` after it: up to two spans, the lower
+    // one first (empty ones have low > high). A frame before a loop's start reads its
+    // taps as they are down to the first sample; one inside the loop only down to the
+    // loop's start.
+    struct Span
+    {
+        int64 low;
+        int64 high;
+    };
+    void DirectSpans(int32 before, int32 after, Span spans[2]) const
+    {
+        if (kind == kOneShot) {
+            spans[0] = { before, length - 1 - after };
+            spans[1] = { 1, 0 };
+            return;
+        }
+        const int64 highest = loopEnd - 1 - after;
+        spans[0] = { before, loopStart - 1 < highest ? loopStart - 1 : highest };
+        spans[1] = { loopStart + before, highest };
+    }
 
 private:
-    static int64 Modulo(int64 a, int64 m)
+    // a modulo m, in [0, m). A tap lies at most a few samples outside the loop, mostly
+    // within one period of it, so a division is seldom needed.
+    static int64 Fold(int64 a, int64 m)
     {
+        if (a >= m)
+            a -= m;
+        else if (a < 0)
+            a += m;
+        if (a >= 0 && a < m)
+            return a;
         const int64 r = a % m;
         return r < 0 ? r + m : r;
     }
@@ -167,19 +194,97 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
             return Interp::MixConstant(data, buffer, position, step, frames, s);
     }
 
-    constexpr int32  kBefore = Interp::kBefore;
-    constexpr int32  kAfter = Interp::kTaps - 1 - Interp::kBefore;
-    const auto       filter = Interp::Prepare(int64(step));
-    Gains            gains(s);
-    const FrameRange direct = FramesWithin(int64(position), int64(step), frames,
-        s.map.DirectLow() + kBefore, s.map.DirectHigh() - 1 - kAfter);
+    constexpr int32 kBefore = Interp::kBefore;
+    constexpr int32 kAfter = Interp::kTaps - 1 - Interp::kBefore;
+    const auto      filter = Interp::Prepare(int64(step));
+    Gains           gains(s);
+    // A table-driven interpolation at constant gains mixes its frames in batches.
+    using Batched = std::conjunction<std::is_same<Gains, ConstantGains>,
+        std::is_same<typename Interp::Filter, const FilterTable<Interp::kTaps>*>>;
+    constexpr bool  kBatched = Batched::value;
+    SampleMap::Span spans[2];
+    s.map.DirectSpans(kBefore, kAfter, spans);
+    FrameRange direct[2];
+    for (int32 n = 0; n < 2; n++)
+        direct[n] = FramesWithin(int64(position), int64(step), frames, spans[n].low, spans[n].high);
+    if (step < 0) {   // the higher samples come first
+        const FrameRange lower = direct[0];
+        direct[0] = direct[1];
+        direct[1] = lower;
+    }
 
+    // Frames [from, to) whose taps all lie in base, which holds sample j at
+    // base[j - (offset >> MIX_FRACTION_BITS)].
+    const auto mixFrames = [&](const Sample* base, Pos offset, uint32 from, uint32 to) {
+        Pos at = Pos(position - offset);
+        if constexpr (kBatched) {
+            at = MixTable<Interp::kTaps, kBefore>(
+                base, buffer + 2 * from, at, step, to - from, *filter, gains.left, gains.right);
+        } else {
+            Gains  local = gains;
+            uint32 k = from;
+            if constexpr (std::is_same_v<Gains, ConstantGains>) {
+                // Values a block at a time, then the gains over the block in a loop of
+                // fixed count, which the compiler vectorises.
+                constexpr uint32 kBlock = 16;
+                for (; k + kBlock <= to; k += kBlock) {
+                    int32 values[kBlock];
+                    for (uint32 n = 0; n < kBlock; n++) {
+                        const int64 i = int64(at >> MIX_FRACTION_BITS);
+                        values[n] = Interp::Value(base + (i - kBefore),
+                            uint32(at) & uint32(MIX_FRACTION_ONE - 1), filter);
+                        at += step;
+                    }
+                    int32* out = buffer + 2 * k;
+                    for (uint32 n = 0; n < kBlock; n++) {
+                        out[2 * n] = WrapAdd(out[2 * n], values[n] * local.left);
+                        out[2 * n + 1] = WrapAdd(out[2 * n + 1], values[n] * local.right);
+                    }
+                }
+            }
+            for (; k < to; k++) {
+                const int64 i = int64(at >> MIX_FRACTION_BITS);
+                local.Add(buffer + 2 * k,
+                    Interp::Value(
+                        base + (i - kBefore), uint32(at) & uint32(MIX_FRACTION_ONE - 1), filter));
+                at += step;
+            }
+            gains = local;
+        }
+        position = Pos(at + offset);
+    };
+
+    // Frames near an edge: the few samples their taps read are gathered through the map
+    // once, and the frames read them from there. Frames that straddle a loop's start, or
+    // a stretch whose taps reach too far for that, read each tap through the map, as all
+    // do with the reference kernel set.
     const auto checked = [&](uint32 from, uint32 to) {
+        if (from >= to)
+            return;
+        const int64 first = int64(position >> MIX_FRACTION_BITS);
+        const int64 last =
+            (int64(position) + int64(to - from - 1) * int64(step)) >> MIX_FRACTION_BITS;
+        const int64      lowest = first < last ? first : last;
+        const int64      highest = first < last ? last : first;
+        const int64      low = lowest - kBefore;
+        constexpr int64  kWindow = 64;
+        const SampleMap& map = s.map;
+        if (highest + kAfter - low < kWindow && ActiveKernels() != KERNELS_REFERENCE
+            && (map.kind == SampleMap::kOneShot || highest < map.loopStart
+                || lowest >= map.loopStart)) {
+            Sample window[kWindow];
+            for (int64 j = low; j <= highest + kAfter; j++) {
+                const int64 index = map.Index(j, lowest);
+                window[j - low] = index < 0 ? Sample(0) : data[index];
+            }
+            mixFrames(window, Pos(low * MIX_FRACTION_ONE), from, to);
+            return;
+        }
         for (uint32 k = from; k < to; k++) {
             const int64 i = int64(position >> MIX_FRACTION_BITS);
             Sample      taps[Interp::kTaps];
             for (int32 t = 0; t < Interp::kTaps; t++) {
-                const int64 index = s.map.Index(i - kBefore + t, i);
+                const int64 index = map.Index(i - kBefore + t, i);
                 taps[t] = index < 0 ? Sample(0) : data[index];
             }
             gains.Add(buffer + 2 * k,
@@ -188,15 +293,15 @@ MixLoop(Stretch& s, int32* buffer, Pos position, Pos step, uint32 frames)
         }
     };
 
-    checked(0, direct.first);
-    for (uint32 k = direct.first; k < direct.last; k++) {
-        const int64 i = int64(position >> MIX_FRACTION_BITS);
-        gains.Add(buffer + 2 * k,
-            Interp::Value(
-                data + (i - kBefore), uint32(position) & uint32(MIX_FRACTION_ONE - 1), filter));
-        position += step;
+    uint32 done = 0;
+    for (const FrameRange& range : direct) {
+        if (range.first >= range.last)
+            continue;
+        checked(done, range.first);
+        mixFrames(data, Pos(0), range.first, range.last);
+        done = range.last;
     }
-    checked(direct.last, frames);
+    checked(done, frames);
     gains.Finish(s);
     return position;
 }

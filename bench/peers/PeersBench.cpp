@@ -1,12 +1,15 @@
-// zw_bench_peers [--host HOST] PLUGIN DEMO [CORPUS]: renders the same modules (the demo,
-// the busy songs, short AM songs with their companions and the corpus), whole songs,
-// with this plug-in (through NewPlugin and GetAudio), libxmp and libopenmpt,
-// alternating them and repeating, and prints each one's speed as seconds of audio per
-// CPU second.
+// zw_bench_peers [--host HOST] [--interpolation MODE] PLUGIN DEMO [CORPUS]: renders the
+// same modules (the demo, the busy songs, short AM songs with their companions and the
+// corpus), whole songs, with this plug-in (through NewPlugin and GetAudio), libxmp and
+// libopenmpt, alternating them and repeating, and prints each one's speed as seconds of
+// audio per CPU second.
 //
-// All three render 44100 Hz signed 16-bit stereo in 1024-frame blocks, without
-// interpolation, volume ramping or filters, at full stereo separation, and stop at the
-// end of the song. Only the render calls are timed, on the thread's CPU clock.
+// All three render 44100 Hz signed 16-bit stereo in 1024-frame blocks, without volume
+// ramping or filters, at full stereo separation, and stop at the end of the song. Only
+// the render calls are timed, on the thread's CPU clock. The interpolation is nearest
+// neighbour unless --interpolation names another; each peer then uses its own of the
+// same kind (libxmp: linear, spline for cubic, and its spline for sinc too, having
+// nothing longer; libopenmpt: a filter of 2, 4 or 8 taps).
 //
 // With --host, the same modules are then rendered by whole processes, `HOST render FILE
 // -o -` against openmpt123 writing the same raw PCM to standard output, and each
@@ -35,6 +38,7 @@
 #include <vector>
 
 #include "plugin/InputPlugin.h"
+#include "plugin/PluginSettings.h"
 #include "tools/busysongs/BusySongs.h"
 
 namespace fs = std::filesystem;
@@ -45,6 +49,24 @@ const int kRate = PLUGIN_SAMPLE_RATE;
 const int kBlockFrames = PLUGIN_BLOCK_FRAMES;
 const int kBlockBytes = PLUGIN_BLOCK_BYTES;
 const int kDefaultRepeats = 7;
+
+// An interpolation by this plug-in's name, and what each peer has of the same kind.
+struct Interpolation
+{
+    const char* name;
+    int         xmpMode;
+    const char* xmpName;
+    int         openmptTaps;
+};
+
+const Interpolation kInterpolations[] = {
+    { "nearest", XMP_INTERP_NEAREST, "nearest", 1 },
+    { "linear", XMP_INTERP_LINEAR, "linear", 2 },
+    { "cubic", XMP_INTERP_SPLINE, "spline", 4 },
+    { "sinc", XMP_INTERP_SPLINE, "spline", 8 },
+};
+
+const Interpolation* gInterpolation = &kInterpolations[0];
 
 double
 ThreadSeconds()
@@ -77,14 +99,27 @@ public:
     explicit PluginRenderer(const std::string& library)
     {
         handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr)
+        if (handle == nullptr) {
+            failure = dlerror();
             return;
+        }
         auto  entry = reinterpret_cast<InputPlugin* (*)(int32*)>(dlsym(handle, "NewPlugin"));
         int32 version = 0;
         if (entry != nullptr)
             plugin = entry(&version);
         if (plugin != nullptr)
             plugin->Init();
+        if (plugin != nullptr && gInterpolation != &kInterpolations[0]) {
+            PluginSettings* settings = dynamic_cast<PluginSettings*>(plugin);
+            char            why[200] = "it has no settings channel";
+            if (settings == nullptr
+                || !settings->SetSetting("interpolation", gInterpolation->name, why, sizeof why)) {
+                failure = why;
+                plugin->Cleanup();
+                delete plugin;
+                plugin = nullptr;
+            }
+        }
     }
     ~PluginRenderer() override
     {
@@ -95,6 +130,7 @@ public:
         // The add-on stays loaded: its static objects may outlive this renderer.
     }
     bool        Ready() const { return plugin != nullptr; }
+    std::string Failure() const { return failure.empty() ? "no plug-in object" : failure; }
     const char* Name() const override { return "zarnowelle"; }
     bool        Open(const std::string& path) override
     {
@@ -115,6 +151,7 @@ public:
 private:
     void*            handle = nullptr;
     InputPlugin*     plugin = nullptr;
+    std::string      failure;
     PlayerInfoStruct info {};
 };
 
@@ -132,7 +169,7 @@ public:
             xmp_release_module(context);
             return false;
         }
-        xmp_set_player(context, XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
+        xmp_set_player(context, XMP_PLAYER_INTERP, gInterpolation->xmpMode);
         xmp_set_player(context, XMP_PLAYER_MIX, 100);   // full separation
         xmp_set_player(context, XMP_PLAYER_DSP, 0);     // no low-pass filter
         xmp_set_player(context, XMP_PLAYER_FLAGS, 0);   // no Paula model
@@ -176,7 +213,7 @@ public:
             return false;
         openmpt_module_set_repeat_count(module, 0);
         openmpt_module_set_render_param(
-            module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);   // nearest
+            module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, gInterpolation->openmptTaps);
         openmpt_module_set_render_param(
             module, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);   // no ramping
         // 100 keeps the module's own panning (hard left and right for MODs); 200
@@ -281,13 +318,14 @@ ProcessSeconds(const std::vector<std::string>& command)
 }
 
 // openmpt123 with the settings of the library comparison: 44100 Hz 16-bit stereo raw
-// PCM on standard output, nearest neighbour, no ramping, full separation, no dither.
+// PCM on standard output, the filter of the interpolation, no ramping, full separation,
+// no dither.
 std::vector<std::string>
 Openmpt123(const std::string& module)
 {
     return { "openmpt123", "--batch", "--stdout", "--quiet", "--samplerate", "44100", "--no-float",
-        "--filter", "1", "--ramping", "0", "--stereo", "100", "--dither", "0", "--ctl",
-        "render.resampler.emulate_amiga=0", "--", module };
+        "--filter", std::to_string(gInterpolation->openmptTaps), "--ramping", "0", "--stereo",
+        "100", "--dither", "0", "--ctl", "render.resampler.emulate_amiga=0", "--", module };
 }
 
 // The same with its Paula emulation as an A500 (filters and band-limited steps); the
@@ -333,10 +371,11 @@ CompareProcesses(const std::string& host, const std::vector<std::string>& module
                "render.resampler.emulate_amiga_type=a500.\n\n",
             repeats, fs::path(host).filename().c_str());
     else
-        printf("\nWhole processes, CPU seconds (user + system, start-up included), median of "
-               "%d:\n%s render FILE -o -  against  openmpt123 --batch --stdout (same format, "
-               "nearest\nneighbour, no ramping, no dither); both write to /dev/null.\n\n",
-            repeats, fs::path(host).filename().c_str());
+        printf("\nWhole processes, CPU seconds (user + system, start-up included), median of %d:\n"
+               "%s render --interpolation %s FILE -o -  against  openmpt123 --batch --stdout\n"
+               "--filter %d (same format, no ramping, no dither); both write to /dev/null.\n\n",
+            repeats, fs::path(host).filename().c_str(), gInterpolation->name,
+            gInterpolation->openmptTaps);
     printf("%-24s %11s %11s %9s\n", "module", "zarnowelle", "openmpt123", "ratio");
     for (const std::string& module : modules) {
         if (amiga && !IsAmigaMod(module))
@@ -345,7 +384,8 @@ CompareProcesses(const std::string& host, const std::vector<std::string>& module
         for (int rep = 0; rep < repeats; rep++) {
             const double a = amiga
                 ? ProcessSeconds({ host, "render", "--amiga", "a500", module, "-o", "-" })
-                : ProcessSeconds({ host, "render", module, "-o", "-" });
+                : ProcessSeconds(
+                    { host, "render", "--interpolation", gInterpolation->name, module, "-o", "-" });
             const double b = ProcessSeconds(amiga ? Openmpt123Amiga(module) : Openmpt123(module));
             if (a >= 0)
                 own.push_back(a);
@@ -372,14 +412,34 @@ CompareProcesses(const std::string& host, const std::vector<std::string>& module
 int
 main(int argc, char** argv)
 {
+    const char* usage =
+        "usage: zw_bench_peers [--host HOST] [--interpolation nearest|linear|cubic|sinc] "
+        "PLUGIN.so DEMO.mod [CORPUS-DIR]\n";
     std::string host;
-    if (argc > 2 && std::string(argv[1]) == "--host") {
-        host = argv[2];
+    while (argc > 2 && argv[1][0] == '-' && argv[1][1] == '-') {
+        const std::string option = argv[1];
+        if (option == "--host") {
+            host = argv[2];
+        } else if (option == "--interpolation") {
+            const Interpolation* found = nullptr;
+            for (const Interpolation& mode : kInterpolations) {
+                if (std::string(mode.name) == argv[2])
+                    found = &mode;
+            }
+            if (found == nullptr) {
+                fprintf(stderr, "zw_bench_peers: unknown interpolation '%s'\n%s", argv[2], usage);
+                return 2;
+            }
+            gInterpolation = found;
+        } else {
+            fprintf(stderr, "zw_bench_peers: unknown option '%s'\n%s", argv[1], usage);
+            return 2;
+        }
         argv += 2;
         argc -= 2;
     }
     if (argc < 3) {
-        fprintf(stderr, "usage: zw_bench_peers [--host HOST] PLUGIN.so DEMO.mod [CORPUS-DIR]\n");
+        fprintf(stderr, "%s", usage);
         return 2;
     }
     const int repeats =
@@ -411,7 +471,9 @@ main(int argc, char** argv)
 
     auto plugin = std::make_unique<PluginRenderer>(argv[1]);
     if (!plugin->Ready()) {
-        fprintf(stderr, "cannot load the plug-in %s: %s\n", argv[1], dlerror());
+        fprintf(stderr, "cannot load the plug-in %s: %s\n", argv[1], plugin->Failure().c_str());
+        std::error_code error;
+        fs::remove_all(tempDir, error);
         return 1;
     }
     std::vector<std::unique_ptr<Renderer>> renderers;
@@ -444,8 +506,9 @@ main(int argc, char** argv)
     }
 
     printf("Seconds of audio per CPU second (x realtime), median of %d runs each;\n"
-           "44100 Hz, 16-bit stereo, nearest neighbour, no ramping, full separation.\n\n",
-        repeats);
+           "44100 Hz, 16-bit stereo, no ramping, full separation; interpolation: this plug-in\n"
+           "%s, libxmp %s, libopenmpt a %d-tap filter.\n\n",
+        repeats, gInterpolation->name, gInterpolation->xmpName, gInterpolation->openmptTaps);
     printf("%-24s %7s", "module", "audio s");
     for (const auto& r : renderers)
         printf(" %11s", r->Name());

@@ -111,4 +111,41 @@ TEST(Sound, Options_ReachThePluginThroughItsSettings)
     EXPECT_TRUE(Contains(plain.err, "(0:00.0, -6 dB)")) << plain.err;
 }
 
+// A song loud enough to clip: six voices of a full-scale square in phase, three a side.
+// At 0 dB its peaks are cut flat at full scale; --gain -6 lowers the mix before the
+// conversion to 16 bits, so none are left, and the peaks are half the unclipped sum.
+TEST(Sound, Gain_LoudSong_MinusSixLeavesNoFlatTops)
+{
+    if (!HavePlugin())
+        GTEST_SKIP() << "the plug-in is not built";
+    TempDir           dir;
+    zw::ModWriter     mod("6CHN", 31);
+    std::vector<int8> square(64, 127);
+    std::fill(square.begin() + 32, square.end(), -128);
+    mod.SetSample(1, square, 64, 0, 32);
+    mod.SetPositions({ 0 });
+    for (int c = 0; c < 6; c++)
+        mod.Cell(0, 0, c) = { zw::NotePeriod("C-2"), 1, 0, 0 };
+    mod.Cell(0, 7, 0) = { 0, 0, 0xD, 0 };   // ends the song after eight rows
+    const std::string song = dir.Write("loud.mod", mod.Build());
+
+    auto flatTops = [&](const char* gain, int& peak) {
+        Result result = Host({ "render", "-q", song, "--gain", gain, "-o", "-" });
+        EXPECT_EQ(result.status, 0) << result.err;
+        const std::vector<int16_t> samples = Samples(result.out);
+        EXPECT_GT(samples.size(), 44100u) << gain;
+        size_t full = 0;
+        peak = 0;
+        for (int16_t v : samples) {
+            full += v >= 32767 || v <= -32768;
+            peak = std::max(peak, std::abs(int(v)));
+        }
+        return full;
+    };
+    int peak = 0;
+    EXPECT_GT(flatTops("0", peak), 10000u);
+    EXPECT_EQ(flatTops("-6", peak), 0u);
+    EXPECT_GT(peak, 20000) << "the wave lowered after its clip would peak at 16422";
+}
+
 }   // namespace

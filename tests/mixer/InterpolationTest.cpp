@@ -3,6 +3,7 @@
 // for 8- and 16-bit data; and the 32- and 64-bit position forms of every kernel agree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -229,6 +230,60 @@ TEST(Interpolation, Kernels_PositionForms_Agree)
             ASSERT_EQ(end64, end32) << "entry " << index << " round " << round;
             ASSERT_EQ(a, b) << "entry " << index << " round " << round;
             ASSERT_EQ(s32.rampLeft, s64.rampLeft) << "entry " << index << " round " << round;
+        }
+    }
+}
+
+
+// The batched loops and gathered edges of the processor's kernel set against the plain
+// loop of the reference set, which reads each tap at an edge through the map, bit for
+// bit, on random stretches that cross loop points and sample ends in both
+// directions, short loops included.
+TEST(Interpolation, TableKernels_FastSet_MatchesReferenceSet)
+{
+    const MixKernel::KernelSet fast = MixKernel::ActiveKernels();
+    if (fast < MixKernel::KERNELS_AVX2)
+        GTEST_SKIP() << "no batched loop on this processor";
+    std::mt19937 rng(18);
+    for (MixInterpolation interpolation : { MIX_INTERPOLATION_CUBIC, MIX_INTERPOLATION_SINC }) {
+        for (int round = 0; round < 400; round++) {
+            const bool         wide = round & 1;
+            const uint32       length = 1 + rng() % (round % 4 == 0 ? 20 : 700);
+            std::vector<int16> data16(length);
+            std::vector<int8>  data8(length);
+            for (uint32 n = 0; n < length; n++) {
+                data16[n] = int16(rng());
+                data8[n] = int8(rng());
+            }
+            MixKernel::Stretch s;
+            s.data = wide ? static_cast<const void*>(data16.data()) : data8.data();
+            s.map.length = length;
+            s.map.kind = SampleMap::Kind(rng() % 3);
+            s.map.loopStart = rng() % length;
+            s.map.loopEnd = s.map.loopStart + 1 + rng() % (length - s.map.loopStart);
+            s.left = int32(rng() % 257);
+            s.right = -int32(rng() % 257);
+            const int64  last = int64(length) * 2048 - 1;
+            const int64  position = int64(rng() % uint64(last + 1));
+            int64        step = 1 + int64(rng() % 6000);
+            const bool   backwards = rng() & 1;
+            const uint32 frames =
+                uint32(std::min<int64>((backwards ? position : last - position) / step + 1, 300));
+            if (backwards)
+                step = -step;
+
+            const MixKernel::KernelPair& k =
+                MixKernel::Kernels(MixKernel::KernelIndex(interpolation, wide, false));
+            std::vector<int32> want(2 * frames, 3), got32(2 * frames, 3), got64(2 * frames, 3);
+            ASSERT_TRUE(MixKernel::UseKernels(MixKernel::KERNELS_REFERENCE));
+            MixKernel::Stretch reference = s;
+            const int64        end = k.mix64(reference, want.data(), position, step, frames);
+            ASSERT_TRUE(MixKernel::UseKernels(fast));
+            MixKernel::Stretch s32 = s, s64 = s;
+            EXPECT_EQ(k.mix32(s32, got32.data(), int32(position), int32(step), frames), end);
+            EXPECT_EQ(k.mix64(s64, got64.data(), position, step, frames), end);
+            ASSERT_EQ(got32, want) << "interpolation " << int(interpolation) << " round " << round;
+            ASSERT_EQ(got64, want) << "interpolation " << int(interpolation) << " round " << round;
         }
     }
 }
