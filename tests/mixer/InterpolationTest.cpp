@@ -187,40 +187,60 @@ TEST(Interpolation, Kernels_SineAtEdgesAndPitches_WithinBoundOfDoubleReference)
 
 // Every entry of the table, constant and ramping gains, on random stretches whose
 // positions fit 32 bits: the two position forms give the same sums, position and ramp.
+// Random 8- or 16-bit data of 1 to `maxLength` samples in a random loop kind, and a
+// position and step (negative backwards) that stay inside the data for `frames` frames,
+// as the mixer's stretches do.
+struct RandomStretch
+{
+    RandomStretch(std::mt19937& rng, bool wide, uint32 maxLength, uint32 maxStep, int64 maxFrames)
+    {
+        const uint32 length = 1 + rng() % maxLength;
+        data16.resize(length);
+        data8.resize(length);
+        for (uint32 n = 0; n < length; n++) {
+            data16[n] = int16(rng());
+            data8[n] = int8(rng());
+        }
+        s.data = wide ? static_cast<const void*>(data16.data()) : data8.data();
+        s.map.length = length;
+        s.map.kind = SampleMap::Kind(rng() % 3);
+        s.map.loopStart = rng() % length;
+        s.map.loopEnd = s.map.loopStart + 1 + rng() % (length - s.map.loopStart);
+        s.left = int32(rng() % 257);
+        s.right = -int32(rng() % 257);
+        const int64 last = int64(length) * 2048 - 1;
+        position = int64(rng() % uint64(last + 1));
+        step = 1 + int64(rng() % maxStep);
+        const bool backwards = rng() & 1;
+        frames =
+            uint32(std::min<int64>((backwards ? position : last - position) / step + 1, maxFrames));
+        if (backwards)
+            step = -step;
+    }
+    RandomStretch(const RandomStretch&) = delete;   // `s` points into the data
+
+    std::vector<int16> data16;
+    std::vector<int8>  data8;
+    MixKernel::Stretch s;
+    int64              position = 0;
+    int64              step = 0;
+    uint32             frames = 0;
+};
+
 TEST(Interpolation, Kernels_PositionForms_Agree)
 {
     std::mt19937 rng(9);
     for (uint32 index = 0; index < 16; index++) {
         const bool wide = (index & 1) != 0;
         for (int round = 0; round < 200; round++) {
-            const uint32       length = 1 + rng() % 500;
-            std::vector<int16> data16(length);
-            std::vector<int8>  data8(length);
-            for (uint32 n = 0; n < length; n++) {
-                data16[n] = int16(rng());
-                data8[n] = int8(rng());
-            }
-            MixKernel::Stretch s;
-            s.data = wide ? static_cast<const void*>(data16.data()) : data8.data();
-            s.map.length = length;
-            s.map.kind = SampleMap::Kind(rng() % 3);
-            s.map.loopStart = rng() % length;
-            s.map.loopEnd = s.map.loopStart + 1 + rng() % (length - s.map.loopStart);
-            s.left = int32(rng() % 257);
-            s.right = -int32(rng() % 257);
+            RandomStretch      r(rng, wide, 500, 9000, 200);
+            MixKernel::Stretch s = r.s;
             s.rampLeft = int32(rng() % (257 << 16));
             s.rampRight = int32(rng() % (257 << 16));
             s.rampStepLeft = int32(rng() % 1024) - 512;
             s.rampStepRight = int32(rng() % 1024) - 512;
-            // Positions stay inside the data, as the mixer's stretches do.
-            const int64  last = int64(length) * 2048 - 1;
-            const int64  position = int64(rng() % uint64(last + 1));
-            int64        step = 1 + int64(rng() % 9000);
-            const bool   backwards = rng() & 1;
-            const uint32 frames =
-                uint32(std::min<int64>((backwards ? position : last - position) / step + 1, 200));
-            if (backwards)
-                step = -step;
+            const int64  position = r.position, step = r.step;
+            const uint32 frames = r.frames;
 
             const MixKernel::KernelPair& k = MixKernel::Kernels(index);
             MixKernel::Stretch           s32 = s, s64 = s;
@@ -247,30 +267,11 @@ TEST(Interpolation, TableKernels_FastSet_MatchesReferenceSet)
     std::mt19937 rng(18);
     for (MixInterpolation interpolation : { MIX_INTERPOLATION_CUBIC, MIX_INTERPOLATION_SINC }) {
         for (int round = 0; round < 400; round++) {
-            const bool         wide = round & 1;
-            const uint32       length = 1 + rng() % (round % 4 == 0 ? 20 : 700);
-            std::vector<int16> data16(length);
-            std::vector<int8>  data8(length);
-            for (uint32 n = 0; n < length; n++) {
-                data16[n] = int16(rng());
-                data8[n] = int8(rng());
-            }
-            MixKernel::Stretch s;
-            s.data = wide ? static_cast<const void*>(data16.data()) : data8.data();
-            s.map.length = length;
-            s.map.kind = SampleMap::Kind(rng() % 3);
-            s.map.loopStart = rng() % length;
-            s.map.loopEnd = s.map.loopStart + 1 + rng() % (length - s.map.loopStart);
-            s.left = int32(rng() % 257);
-            s.right = -int32(rng() % 257);
-            const int64  last = int64(length) * 2048 - 1;
-            const int64  position = int64(rng() % uint64(last + 1));
-            int64        step = 1 + int64(rng() % 6000);
-            const bool   backwards = rng() & 1;
-            const uint32 frames =
-                uint32(std::min<int64>((backwards ? position : last - position) / step + 1, 300));
-            if (backwards)
-                step = -step;
+            const bool                wide = round & 1;
+            const RandomStretch       r(rng, wide, round % 4 == 0 ? 20 : 700, 6000, 300);
+            const MixKernel::Stretch& s = r.s;
+            const int64               position = r.position, step = r.step;
+            const uint32              frames = r.frames;
 
             const MixKernel::KernelPair& k =
                 MixKernel::Kernels(MixKernel::KernelIndex(interpolation, wide, false));
