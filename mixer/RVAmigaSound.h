@@ -37,6 +37,8 @@ public:
     void EndVoice(uint16 voice, bool active, uint32 frames);
     // Writes the pass's interleaved stereo sums, in the accumulator's units.
     void EndPass(int32* sums, uint32 frames);
+    // The same sums as 16-bit stereo, converted as the mixer converts its accumulator.
+    void EndPass16(int16* output, uint32 frames);
 
 private:
     struct Voice
@@ -48,8 +50,10 @@ private:
     };
 
     void Hold(Voice& voice, int32 sample, double time);
-    template<bool Led>
-    void FilterPass(int32* sums, uint32 frames);
+    template<typename Out>
+    void Filter(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPass(Out* out, uint32 frames);
 
     // Enough of the LED filter's input to settle it when it is switched in.
     static const uint32 kLedHistory = 128;

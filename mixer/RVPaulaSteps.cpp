@@ -174,13 +174,16 @@ RVPaulaSteps::Finish(const Reader& reader, uint32 frames)
 {
     sides[0].level = reader.levelLeft;
     sides[1].level = reader.levelRight;
-    // The tail becomes the start of the next pass.
+    // The tail becomes the start of the next pass. The reader cleared the frames it
+    // read; what is left to clear is the tail's old place beyond the new one.
+    const size_t clearFrom = std::max<size_t>(frames, kTaps);
+    const size_t clearTo = size_t(frames) + kTaps;
     for (Side& side : sides) {
         int32* deltas = side.deltas.data();
         float* residuals = side.residuals.data();
         std::memmove(deltas, deltas + frames, kTaps * sizeof(int32));
         std::memmove(residuals, residuals + frames, kTaps * sizeof(float));
-        std::fill(deltas + kTaps, deltas + kTaps + frames, 0);
-        std::fill(residuals + kTaps, residuals + kTaps + frames, 0.0f);
+        std::fill(deltas + clearFrom, deltas + clearTo, 0);
+        std::fill(residuals + clearFrom, residuals + clearTo, 0.0f);
     }
 }

@@ -28,12 +28,13 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
-    // Finish() after the last frame keeps what reaches into the next pass.
+    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop,
+    // clearing each frame as it goes (its cache line is at hand then); Finish() after the
+    // last frame keeps what reaches into the next pass.
     class Reader
     {
     public:
-        explicit Reader(const RVPaulaSteps& steps)
+        explicit Reader(RVPaulaSteps& steps)
             : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
               residualsLeft(steps.sides[0].residuals.data()),
               residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
@@ -44,16 +45,19 @@ public:
         {
             levelLeft += deltasLeft[i];
             levelRight += deltasRight[i];
-            return RVStereo { double(levelLeft) + residualsLeft[i],
+            const RVStereo v { double(levelLeft) + residualsLeft[i],
                 double(levelRight) + residualsRight[i] };
+            deltasLeft[i] = deltasRight[i] = 0;
+            residualsLeft[i] = residualsRight[i] = 0.0f;
+            return v;
         }
 
     private:
         friend class RVPaulaSteps;
-        const int32* deltasLeft;
-        const int32* deltasRight;
-        const float* residualsLeft;
-        const float* residualsRight;
+        int32* deltasLeft;
+        int32* deltasRight;
+        float* residualsLeft;
+        float* residualsRight;
         int64        levelLeft, levelRight;
     };
     void Finish(const Reader& reader, uint32 frames);
