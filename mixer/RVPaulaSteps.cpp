@@ -58,11 +58,18 @@ struct ResidualTable
         // scaled so that it ends at exactly 1.
         const int32         points = kTaps * kPhases;
         const int32         sub = 8;
+        // The impulse is even, and its points lie evenly about 0 (they are exact in
+        // binary), so the second half is the first read backwards.
+        std::vector<double> impulse(size_t(points) * sub);
+        const size_t        half = impulse.size() / 2;
+        for (size_t n = 0; n < half; n++)
+            impulse[n] = Impulse(-K + (double(n / sub) + (double(n % sub) + 0.5) / sub) / kPhases);
+        std::copy(impulse.rbegin() + half, impulse.rend(), impulse.begin() + half);
         std::vector<double> step(points + 1, 0.0);
         double              sum = 0.0;
         for (int32 q = 0; q < points; q++) {
             for (int32 s = 0; s < sub; s++)
-                sum += Impulse(-K + (q + (s + 0.5) / sub) / kPhases);
+                sum += impulse[size_t(q) * sub + s];
             step[q + 1] = sum;
         }
         for (double& v : step)
