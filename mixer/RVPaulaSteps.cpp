@@ -96,44 +96,19 @@ Table()
 }
 
 // Adds one step's residual, interpolated between two phases, times its level.
-inline void
-SpreadBody(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
+inline __attribute__((always_inline)) void
+Spread(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
     float blend, float level)
 {
     for (int32 j = 0; j < kTaps; j++)
         residuals[j] += (row[j] + blend * slope[j]) * level;
 }
 
-void
-SpreadPortable(float* residuals, const float* row, const float* slope, float blend, float level)
-{
-    SpreadBody(residuals, row, slope, blend, level);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// Twice the lanes, the same arithmetic (no fused multiply-add): the same sums.
-__attribute__((target("avx2"))) void
-SpreadAvx2(float* residuals, const float* row, const float* slope, float blend, float level)
-{
-    SpreadBody(residuals, row, slope, blend, level);
-}
-#endif
-
-RVPaulaSteps::SpreadFunction
-FastestSpread()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    if (__builtin_cpu_supports("avx2"))
-        return SpreadAvx2;
-#endif
-    return SpreadPortable;
-}
-
 }   // namespace
 
 
 RVPaulaSteps::RVPaulaSteps()
-    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0]), spread(FastestSpread())
+    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0])
 {
 }
 
@@ -150,7 +125,12 @@ RVPaulaSteps::Reset(uint32 frames)
 
 
 // Buffer index i holds frame i - K of the pass: a step at time t reaches back to
-// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
+// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0. Built twice, the spread
+// taking twice the lanes where the processor has AVX2: the same arithmetic (no fused
+// multiply-add), so the same sums.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void
 RVPaulaSteps::Step(double time, int32 left, int32 right)
 {
@@ -167,11 +147,11 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
     const float* slope = slopes + phase * kTaps;
     if (left != 0) {
         sides[0].deltas[base + K] += left;
-        spread(&sides[0].residuals[base], row, slope, blend, float(left));
+        Spread(&sides[0].residuals[base], row, slope, blend, float(left));
     }
     if (right != 0) {
         sides[1].deltas[base + K] += right;
-        spread(&sides[1].residuals[base], row, slope, blend, float(right));
+        Spread(&sides[1].residuals[base], row, slope, blend, float(right));
     }
 }
 

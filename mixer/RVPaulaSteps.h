@@ -62,8 +62,6 @@ public:
     };
     void Finish(const Reader& reader, uint32 frames);
 
-    typedef void (*SpreadFunction)(float*, const float*, const float*, float, float);
-
 private:
     // A channel's steps in a pass. Channels apart, so that a voice panned to one side
     // (as a MOD's are) writes only there, in runs the compiler can vectorise.
@@ -74,10 +72,9 @@ private:
         int64              level = 0;
     };
 
-    Side           sides[2];
-    const float*   rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
-    const float*   slopes;   // from each row to the next
-    SpreadFunction spread;   // the widest vectors the processor has
+    Side         sides[2];
+    const float* rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
+    const float* slopes;   // from each row to the next
 };
 
 #endif
