@@ -199,24 +199,31 @@ RVAmigaSound::FilterPass(Out* out, uint32 frames)
         }
         Store(out + 2 * i, y0, y1);
     };
-    uint32 i = 0;
-    for (; i + 1 < frames; i += 2) {
-        RVStereo y0 = in.Frame(i);
-        RVStereo y1 = in.Frame(i + 1);
-        fixedFilters.ProcessTwo(fixed, y0, y1);
-        output(i, y0, y1);
-    }
-    if (i < frames) {
-        // The odd frame out, stored through a spare one.
-        Out last[4];
-        RVStereo y = fixedFilters.Process(fixed, in.Frame(i));
-        if (Led)
-            y = ledFilter.Process(ledState, y);
-        else
-            ledInput[at++ % kLedHistory] = y;
-        Store(last, y, y);
-        out[2 * i] = last[0];
-        out[2 * i + 1] = last[1];
+    // In chunks, each cleared once read, while it is still in the cache.
+    const uint32 kChunk = 256;
+    uint32       i = 0;
+    while (i < frames) {
+        const uint32 from = i, end = std::min(frames, i + kChunk);
+        for (; i + 1 < end; i += 2) {
+            RVStereo y0 = in.Frame(i);
+            RVStereo y1 = in.Frame(i + 1);
+            fixedFilters.ProcessTwo(fixed, y0, y1);
+            output(i, y0, y1);
+        }
+        if (i < end) {
+            // The odd frame out at the end, stored through a spare one.
+            Out last[4];
+            RVStereo y = fixedFilters.Process(fixed, in.Frame(i));
+            if (Led)
+                y = ledFilter.Process(ledState, y);
+            else
+                ledInput[at++ % kLedHistory] = y;
+            Store(last, y, y);
+            out[2 * i] = last[0];
+            out[2 * i + 1] = last[1];
+            i++;
+        }
+        in.Clear(from, end);
     }
     steps.Finish(in, frames);
     RVAmigaFilters::Settle(fixed);

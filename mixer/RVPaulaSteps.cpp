@@ -159,10 +159,9 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
 void
 RVPaulaSteps::Finish(const Reader& reader, uint32 frames)
 {
-    sides[0].level = reader.levelLeft;
-    sides[1].level = reader.levelRight;
-    // The tail becomes the start of the next pass. The reader cleared the frames it
-    // read; what is left to clear is the tail's old place beyond the new one.
+    sides[0].level = int64(reader.level[0]);
+    sides[1].level = int64(reader.level[1]);
+    // The tail becomes the start of the next pass. The frames read are cleared; what is left to clear is the tail's old place beyond the new one.
     const size_t clearFrom = std::max<size_t>(frames, kTaps);
     const size_t clearTo = size_t(frames) + kTaps;
     for (Side& side : sides) {

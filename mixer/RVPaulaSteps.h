@@ -9,6 +9,7 @@
 #ifndef MIXER_RVPAULASTEPS_H
 #define MIXER_RVPAULASTEPS_H
 
+#include <algorithm>
 #include <vector>
 
 #include "beos/SupportDefs.h"
@@ -28,37 +29,40 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop,
-    // clearing each frame as it goes (its cache line is at hand then); Finish() after the
-    // last frame keeps what reaches into the next pass.
+    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
+    // Clear() what was read (at hand in the cache then), Finish() after the last frame
+    // keeps what reaches into the next pass.
     class Reader
     {
     public:
         explicit Reader(RVPaulaSteps& steps)
             : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
               residualsLeft(steps.sides[0].residuals.data()),
-              residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
-              levelRight(steps.sides[1].level)
+              residualsRight(steps.sides[1].residuals.data()),
+              level { double(steps.sides[0].level), double(steps.sides[1].level) }
         {
         }
+        // The levels are whole numbers far below 2^53, so exact as doubles.
         RVStereo Frame(uint32 i)
         {
-            levelLeft += deltasLeft[i];
-            levelRight += deltasRight[i];
-            const RVStereo v { double(levelLeft) + residualsLeft[i],
-                double(levelRight) + residualsRight[i] };
-            deltasLeft[i] = deltasRight[i] = 0;
-            residualsLeft[i] = residualsRight[i] = 0.0f;
-            return v;
+            level += RVStereo { double(deltasLeft[i]), double(deltasRight[i]) };
+            return level + RVStereo { double(residualsLeft[i]), double(residualsRight[i]) };
+        }
+        void Clear(uint32 from, uint32 to)
+        {
+            std::fill(deltasLeft + from, deltasLeft + to, 0);
+            std::fill(deltasRight + from, deltasRight + to, 0);
+            std::fill(residualsLeft + from, residualsLeft + to, 0.0f);
+            std::fill(residualsRight + from, residualsRight + to, 0.0f);
         }
 
     private:
         friend class RVPaulaSteps;
-        int32* deltasLeft;
-        int32* deltasRight;
-        float* residualsLeft;
-        float* residualsRight;
-        int64        levelLeft, levelRight;
+        int32*   deltasLeft;
+        int32*   deltasRight;
+        float*   residualsLeft;
+        float*   residualsRight;
+        RVStereo level;
     };
     void Finish(const Reader& reader, uint32 frames);
 
