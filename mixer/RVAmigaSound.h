@@ -54,6 +54,10 @@ private:
     void Filter(Out* out, uint32 frames);
     template<bool Led, typename Out>
     void FilterPass(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPassAvx2(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPassBody(Out* out, uint32 frames);
 
     // Enough of the LED filter's input to settle it when it is switched in.
     static const uint32 kLedHistory = 128;
