@@ -60,7 +60,7 @@ Store(int16* output, RVStereo v0, RVStereo v1)
 
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
-    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0)
+    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0), residualBefore {}
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -74,6 +74,7 @@ RVAmigaSound::Reset(uint32 frames)
     ledSettled = false;
     std::fill(std::begin(ledInput), std::end(ledInput), RVStereo {});
     ledInputAt = 0;
+    residualBefore = RVStereo {};
     voices.clear();
     steps.Reset(frames);
     filters.Reset();
@@ -174,7 +175,7 @@ RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
 }
 
 
-// The summed steps, the fixed filters, the LED filter while it is on and the conversion
+// The steps' changes, the fixed filters, the LED filter while it is on and the conversion
 // in one loop over the frames, on copies of the states the compiler can keep in
 // registers. While the LED filter is off, its input is kept instead.
 template<bool Led, typename Out>
@@ -216,6 +217,7 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
     RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
+    RVStereo              before = residualBefore;
     uint32                at = ledInputAt;
     auto output = [&](uint32 i, RVStereo y0, RVStereo y1) {
         if (Led) {
@@ -233,15 +235,15 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
     while (i < frames) {
         const uint32 from = i, end = std::min(frames, i + kChunk);
         for (; i + 1 < end; i += 2) {
-            RVStereo y0 = in.Frame(i);
-            RVStereo y1 = in.Frame(i + 1);
+            RVStereo y0 = in.Change(i, before);
+            RVStereo y1 = in.Change(i + 1, before);
             fixedFilters.ProcessTwo(fixed, y0, y1);
             output(i, y0, y1);
         }
         if (i < end) {
             // The odd frame out at the end, stored through a spare one.
             Out last[4];
-            RVStereo y = fixedFilters.Process(fixed, in.Frame(i));
+            RVStereo y = fixedFilters.Process(fixed, in.Change(i, before));
             if (Led)
                 y = ledFilter.Process(ledState, y);
             else
@@ -253,7 +255,8 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
         }
         in.Clear(from, end);
     }
-    steps.Finish(in, frames);
+    steps.Finish(frames);
+    residualBefore = before;
     RVAmigaFilters::Settle(fixed);
     filters.Current() = fixed;
     if (Led) {

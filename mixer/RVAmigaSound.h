@@ -67,7 +67,8 @@ private:
     bool               ledOn;
     bool               ledSettled;   // it has run on the signal up to now
     RVStereo           ledInput[kLedHistory];
-    uint32             ledInputAt;   // the oldest frame of ledInput
+    uint32             ledInputAt;       // the oldest frame of ledInput
+    RVStereo           residualBefore;   // the steps' residual in the last frame read
     std::vector<Voice> voices;
     RVPaulaSteps       steps;
     RVAmigaFilters     filters;

@@ -119,7 +119,6 @@ RVPaulaSteps::Reset(uint32 frames)
     for (Side& side : sides) {
         side.deltas.assign(size_t(frames) + kTaps, 0);
         side.residuals.assign(size_t(frames) + kTaps, 0.0f);
-        side.level = 0;
     }
 }
 
@@ -157,10 +156,8 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
 
 
 void
-RVPaulaSteps::Finish(const Reader& reader, uint32 frames)
+RVPaulaSteps::Finish(uint32 frames)
 {
-    sides[0].level = int64(reader.level[0]);
-    sides[1].level = int64(reader.level[1]);
     // The tail becomes the start of the next pass. The frames read are cleared; what is left to clear is the tail's old place beyond the new one.
     const size_t clearFrom = std::max<size_t>(frames, kTaps);
     const size_t clearTo = size_t(frames) + kTaps;

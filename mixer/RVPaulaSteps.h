@@ -29,24 +29,27 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
-    // Clear() what was read (at hand in the cache then), Finish() after the last frame
-    // keeps what reaches into the next pass.
+    // Reads the pass frame by frame, in order, for a caller's own loop, as the change
+    // from the frame before: the frame's plain steps and the difference of the
+    // residuals. Clear() what was read (at hand in the cache then), Finish() after the
+    // last frame keeps what reaches into the next pass.
     class Reader
     {
     public:
         explicit Reader(RVPaulaSteps& steps)
             : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
               residualsLeft(steps.sides[0].residuals.data()),
-              residualsRight(steps.sides[1].residuals.data()),
-              level { double(steps.sides[0].level), double(steps.sides[1].level) }
+              residualsRight(steps.sides[1].residuals.data())
         {
         }
-        // The levels are whole numbers far below 2^53, so exact as doubles.
-        RVStereo Frame(uint32 i)
+        // `before` holds the residual of the frame before, and then of this one.
+        RVStereo Change(uint32 i, RVStereo& before)
         {
-            level += RVStereo { double(deltasLeft[i]), double(deltasRight[i]) };
-            return level + RVStereo { double(residualsLeft[i]), double(residualsRight[i]) };
+            const RVStereo r { double(residualsLeft[i]), double(residualsRight[i]) };
+            const RVStereo change =
+                RVStereo { double(deltasLeft[i]), double(deltasRight[i]) } + (r - before);
+            before = r;
+            return change;
         }
         void Clear(uint32 from, uint32 to)
         {
@@ -57,14 +60,12 @@ public:
         }
 
     private:
-        friend class RVPaulaSteps;
-        int32*   deltasLeft;
-        int32*   deltasRight;
-        float*   residualsLeft;
-        float*   residualsRight;
-        RVStereo level;
+        int32* deltasLeft;
+        int32* deltasRight;
+        float* residualsLeft;
+        float* residualsRight;
     };
-    void Finish(const Reader& reader, uint32 frames);
+    void Finish(uint32 frames);
 
 private:
     // A channel's steps in a pass. Channels apart, so that a voice panned to one side
@@ -73,7 +74,6 @@ private:
     {
         std::vector<int32> deltas;   // plain steps, frame by frame
         std::vector<float> residuals;
-        int64              level = 0;
     };
 
     Side         sides[2];
