@@ -2,7 +2,7 @@
 // at its own sample rate (Paula holds every value until the next), its steps made
 // band-limited; the sum then passes the model's fixed filters and, while the song has it
 // on, the LED filter. The mixer hands it every stretch of every voice in place of a
-// kernel and takes the filtered sums before its 16-bit conversion.
+// kernel and takes the filtered sums, or for 16-bit stereo the converted output.
 #ifndef MIXER_RVAMIGASOUND_H
 #define MIXER_RVAMIGASOUND_H
 
