@@ -106,15 +106,23 @@ RVAmigaFilters::Design(MixAmigaModel model, double rate)
     const double fc = AmigaLowPassCorner(model);
     const double fa = fc < kMatchHigh ? fc : kMatchLow;
     auto         power = [fc](double f) { return 1.0 / (1.0 + (f / fc) * (f / fc)); };
-    lowPass.Match(
+    RVBiquad     low;
+    low.Match(
         std::exp(-2.0 * M_PI * fc / rate), 0.0, rate, fa, power(fa), kMatchHigh, power(kMatchHigh));
 
     // y[n] = p y[n-1] + g (x[n] - x[n-1]), p = e^(-2 pi fc / fs), g = (1 + p) / 2 for
     // unity gain at half the rate; at 5 Hz the mapping of the pole is exact enough.
-    highPole = std::exp(-2.0 * M_PI * AmigaHighPassCorner(model) / rate);
-    highGain = (1.0 + highPole) / 2.0;
-    lowPoleSquare = lowPass.a1 * lowPass.a1;
-    highPoleSquare = highPole * highPole;
+    const double pole = std::exp(-2.0 * M_PI * AmigaHighPassCorner(model) / rate);
+    const double gain = (1.0 + pole) / 2.0;
+
+    // Together, on u = x[n] - x[n-1]: g (b0 + b1 z^-1 + b2 z^-2) / ((1 - a z^-1)(1 - p z^-1)).
+    c0 = gain * low.b0;
+    c1 = gain * low.b1;
+    c2 = gain * low.b2;
+    f1 = low.a1 + pole;
+    f2 = -low.a1 * pole;
+    g1 = f1 * f1 + f2;
+    g2 = f1 * f2;
     Reset();
 }
 
@@ -123,18 +131,18 @@ void
 RVAmigaFilters::Reset()
 {
     state = State();
+    lastInput = RVStereo {};
 }
 
 
 void
 RVAmigaFilters::Settle(State& s)
 {
-    s.low.Flush();
-    for (int c = 0; c < 2; c++) {
-        if (std::fabs(s.highIn[c]) < kTiny)
-            s.highIn[c] = 0.0;
-        if (std::fabs(s.highOut[c]) < kTiny)
-            s.highOut[c] = 0.0;
+    for (RVStereo* v : { &s.u1, &s.u2, &s.z1, &s.z2 }) {
+        for (int c = 0; c < 2; c++) {
+            if (std::fabs((*v)[c]) < kTiny)
+                (*v)[c] = 0.0;
+        }
     }
 }
 
@@ -144,20 +152,26 @@ RVAmigaFilters::Run(double* frames, uint32 count)
 {
     State    s = state;
     uint32   i = 0;
-    RVStereo y0, y1;
+    RVStereo u0, u1;
+    auto     change = [&](uint32 k) {
+        const RVStereo x { frames[2 * k], frames[2 * k + 1] };
+        const RVStereo u = x - lastInput;
+        lastInput = x;
+        return u;
+    };
     for (; i + 1 < count; i += 2) {
-        y0 = RVStereo { frames[2 * i], frames[2 * i + 1] };
-        y1 = RVStereo { frames[2 * i + 2], frames[2 * i + 3] };
-        ProcessTwo(s, y0, y1);
-        frames[2 * i] = y0[0];
-        frames[2 * i + 1] = y0[1];
-        frames[2 * i + 2] = y1[0];
-        frames[2 * i + 3] = y1[1];
+        u0 = change(i);
+        u1 = change(i + 1);
+        ProcessTwo(s, u0, u1);
+        frames[2 * i] = u0[0];
+        frames[2 * i + 1] = u0[1];
+        frames[2 * i + 2] = u1[0];
+        frames[2 * i + 3] = u1[1];
     }
     if (i < count) {
-        y0 = Process(s, RVStereo { frames[2 * i], frames[2 * i + 1] });
-        frames[2 * i] = y0[0];
-        frames[2 * i + 1] = y0[1];
+        u0 = Process(s, change(i));
+        frames[2 * i] = u0[0];
+        frames[2 * i + 1] = u0[1];
     }
     Settle(s);
     state = s;

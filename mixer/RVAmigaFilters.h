@@ -51,16 +51,6 @@ struct RVBiquadState
         y1 = y;
         return y;
     }
-    // The same for a filter with one pole (a2 = 0), a term shorter.
-    RVStereo RunOnePole(const RVBiquad& f, RVStereo x)
-    {
-        const RVStereo y =
-            RVBoth(f.b0) * x + RVBoth(f.b1) * x1 + RVBoth(f.b2) * x2 + RVBoth(f.a1) * y1;
-        x2 = x1;
-        x1 = x;
-        y1 = y;
-        return y;
-    }
     // Values too small to hear are dropped, each channel's apart, before they turn
     // subnormal.
     void Flush();
@@ -69,11 +59,13 @@ struct RVBiquadState
 class RVAmigaFilters
 {
 public:
-    // The state of both filters.
+    // The low-pass and the high-pass are run as one section of two poles, and on the
+    // changes of the input from frame to frame rather than on the input itself: the
+    // high-pass takes differences anyway, and the input is a sum of steps, whose changes
+    // come as they are. The state: the changes and the outputs before.
     struct State
     {
-        RVBiquadState low;
-        RVStereo      highIn = {}, highOut = {};
+        RVStereo u1 = {}, u2 = {}, z1 = {}, z2 = {};
     };
 
     void Design(MixAmigaModel model, double rate);
@@ -81,47 +73,40 @@ public:
     // Filters `count` interleaved stereo frames in place.
     void Run(double* frames, uint32 count);
 
-    // The same a frame at a time, for a caller that runs further stages in its own
-    // loop. Settle() after each stretch.
-    RVStereo Process(State& s, RVStereo x) const
+    // A frame from its change, for a caller that runs further stages in its own loop.
+    // Settle() after each stretch.
+    RVStereo Process(State& s, RVStereo u) const
     {
-        const RVStereo y = s.low.RunOnePole(lowPass, x);   // both models' have one pole
-        s.highOut = RVBoth(highPole) * s.highOut + RVBoth(highGain) * (y - s.highIn);
-        s.highIn = y;
-        return s.highOut;
+        const RVStereo f = RVBoth(c0) * u + RVBoth(c1) * s.u1 + RVBoth(c2) * s.u2;
+        const RVStereo z = f + (RVBoth(f1) * s.z1 + RVBoth(f2) * s.z2);
+        s.u2 = s.u1;
+        s.u1 = u;
+        s.z2 = s.z1;
+        s.z1 = z;
+        return z;
     }
     // Two frames at once, in place. The second frame's output is written in terms of the
-    // state before the first, so that each filter's feedback takes one multiply and one
-    // add per two frames where Process takes them for each: that feedback, not the
-    // arithmetic, bounds the speed. The same filters, rounded a little differently.
-    void ProcessTwo(State& s, RVStereo& x0, RVStereo& x1) const
+    // state before the first, so that the feedback takes one step per two frames: the
+    // feedback, not the arithmetic, bounds the speed.
+    void ProcessTwo(State& s, RVStereo& u0, RVStereo& u1) const
     {
-        const RVStereo b0 = RVBoth(lowPass.b0), b1 = RVBoth(lowPass.b1);
-        const RVStereo b2 = RVBoth(lowPass.b2), a1 = RVBoth(lowPass.a1);
-        const RVStereo f0 = b0 * x0 + b1 * s.low.x1 + b2 * s.low.x2;
-        const RVStereo f1 = b0 * x1 + b1 * x0 + b2 * s.low.x1;
-        const RVStereo y0 = f0 + a1 * s.low.y1;
-        const RVStereo y1 = (f1 + a1 * f0) + RVBoth(lowPoleSquare) * s.low.y1;
-        s.low.x2 = x0;
-        s.low.x1 = x1;
-        s.low.y1 = y1;
-
-        const RVStereo pole = RVBoth(highPole), gain = RVBoth(highGain);
-        const RVStereo h0 = gain * (y0 - s.highIn);
-        const RVStereo h1 = gain * (y1 - y0);
-        x0 = pole * s.highOut + h0;
-        x1 = (pole * h0 + h1) + RVBoth(highPoleSquare) * s.highOut;
-        s.highIn = y1;
-        s.highOut = x1;
+        const RVStereo f0 = RVBoth(c0) * u0 + RVBoth(c1) * s.u1 + RVBoth(c2) * s.u2;
+        const RVStereo f1 = RVBoth(c0) * u1 + RVBoth(c1) * u0 + RVBoth(c2) * s.u1;
+        s.u2 = u0;
+        s.u1 = u1;
+        u0 = f0 + (RVBoth(this->f1) * s.z1 + RVBoth(f2) * s.z2);
+        u1 = (f1 + RVBoth(this->f1) * f0) + (RVBoth(g1) * s.z1 + RVBoth(g2) * s.z2);
+        s.z2 = u0;
+        s.z1 = u1;
     }
     static void Settle(State& s);
     State&      Current() { return state; }
 
 private:
-    RVBiquad lowPass;
-    double   highPole = 0.0, highGain = 1.0;
-    double   lowPoleSquare = 0.0, highPoleSquare = 0.0;
+    // z = c(u) + f1 z[-1] + f2 z[-2]; two frames on, g1 and g2 take the place of f1, f2.
+    double   c0 = 1.0, c1 = 0.0, c2 = 0.0, f1 = 0.0, f2 = 0.0, g1 = 0.0, g2 = 0.0;
     State    state;
+    RVStereo lastInput = {};   // Run's input before
 };
 
 #endif

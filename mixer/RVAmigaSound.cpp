@@ -16,20 +16,43 @@ namespace {
 // frame, which bounds the work per frame.
 const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
 
-// Writes a frame in the accumulator's units: rounded to the nearest (ties to even, as
+// Writes two frames in the accumulator's units: rounded to the nearest (ties to even, as
 // lrint in the default mode), saturating at its range. SSE2 converts both channels in
 // one instruction where lrint is a call for each.
 inline void
-Store(int32* sums, RVStereo v)
+Store(int32* sums, RVStereo v0, RVStereo v1)
 {
     const double top = 2147483647.0;
 #if defined(__SSE2__)
-    const __m128d clamped =
-        _mm_min_pd(_mm_max_pd(__m128d(v), _mm_set1_pd(-top - 1.0)), _mm_set1_pd(top));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(sums), _mm_cvtpd_epi32(clamped));
+    const __m128d low = _mm_set1_pd(-top - 1.0), high = _mm_set1_pd(top);
+    const __m128i a = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v0), low), high));
+    const __m128i b = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v1), low), high));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), _mm_unpacklo_epi64(a, b));
 #else
-    sums[0] = int32(std::lrint(std::clamp(v[0], -top - 1.0, top)));
-    sums[1] = int32(std::lrint(std::clamp(v[1], -top - 1.0, top)));
+    sums[0] = int32(std::lrint(std::clamp(v0[0], -top - 1.0, top)));
+    sums[1] = int32(std::lrint(std::clamp(v0[1], -top - 1.0, top)));
+    sums[2] = int32(std::lrint(std::clamp(v1[0], -top - 1.0, top)));
+    sums[3] = int32(std::lrint(std::clamp(v1[1], -top - 1.0, top)));
+#endif
+}
+
+// The same, then on to 16 bits as the mixer's conversion takes its sums (the top 16 bits
+// of 25, saturated), without the round trip through its accumulator.
+inline void
+Store(int16* output, RVStereo v0, RVStereo v1)
+{
+#if defined(__SSE2__)
+    const double  top = 2147483647.0;
+    const __m128d low = _mm_set1_pd(-top - 1.0), high = _mm_set1_pd(top);
+    const __m128i a = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v0), low), high));
+    const __m128i b = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v1), low), high));
+    const __m128i both = _mm_srai_epi32(_mm_unpacklo_epi64(a, b), 9);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packs_epi32(both, both));
+#else
+    int32 sums[4];
+    Store(sums, v0, v1);
+    for (int k = 0; k < 4; k++)
+        output[k] = MixKernel::ClipTo16(sums[k]);
 #endif
 }
 
@@ -37,7 +60,7 @@ Store(int32* sums, RVStereo v)
 
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
-    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0)
+    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0), residualBefore {}
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -51,6 +74,7 @@ RVAmigaSound::Reset(uint32 frames)
     ledSettled = false;
     std::fill(std::begin(ledInput), std::end(ledInput), RVStereo {});
     ledInputAt = 0;
+    residualBefore = RVStereo {};
     voices.clear();
     steps.Reset(frames);
     filters.Reset();
@@ -151,12 +175,40 @@ RVAmigaSound::EndVoice(uint16 index, bool active, uint32 frames)
 }
 
 
-// The summed steps, the fixed filters, the LED filter while it is on and the conversion
+// The steps' changes, the fixed filters, the LED filter while it is on and the conversion
 // in one loop over the frames, on copies of the states the compiler can keep in
 // registers. While the LED filter is off, its input is kept instead.
-template<bool Led>
+template<bool Led, typename Out>
 void
-RVAmigaSound::FilterPass(int32* sums, uint32 frames)
+RVAmigaSound::FilterPass(Out* out, uint32 frames)
+{
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        FilterPassAvx2<Led>(out, frames);
+        return;
+    }
+#endif
+    FilterPassBody<Led>(out, frames);
+}
+
+
+// The same with the three-operand AVX instructions and their sixteen registers, which
+// spare the loop the copies and reloads of the two-operand ones. No fused multiply-add:
+// the same sums.
+#if defined(__x86_64__)
+template<bool Led, typename Out>
+__attribute__((target("avx2"))) void
+RVAmigaSound::FilterPassAvx2(Out* out, uint32 frames)
+{
+    FilterPassBody<Led>(out, frames);
+}
+#endif
+
+
+template<bool Led, typename Out>
+inline __attribute__((always_inline)) void
+RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
 {
     // Copies of the filters too: the coefficients stay in registers, where the stores
     // into ledInput would otherwise make the compiler read them again for every frame.
@@ -165,25 +217,46 @@ RVAmigaSound::FilterPass(int32* sums, uint32 frames)
     RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
+    RVStereo              before = residualBefore;
     uint32                at = ledInputAt;
-    auto output = [&](uint32 i, RVStereo y) {
-        if (Led)
-            y = ledFilter.Process(ledState, y);
-        else
-            ledInput[at++ % kLedHistory] = y;
-        Store(sums + 2 * i, y);
+    auto output = [&](uint32 i, RVStereo y0, RVStereo y1) {
+        if (Led) {
+            y0 = ledFilter.Process(ledState, y0);
+            y1 = ledFilter.Process(ledState, y1);
+        } else {
+            ledInput[at++ % kLedHistory] = y0;
+            ledInput[at++ % kLedHistory] = y1;
+        }
+        Store(out + 2 * i, y0, y1);
     };
-    uint32 i = 0;
-    for (; i + 1 < frames; i += 2) {
-        RVStereo y0 = in.Frame(i);
-        RVStereo y1 = in.Frame(i + 1);
-        fixedFilters.ProcessTwo(fixed, y0, y1);
-        output(i, y0);
-        output(i + 1, y1);
+    // In chunks, each cleared once read, while it is still in the cache.
+    const uint32 kChunk = 256;
+    uint32       i = 0;
+    while (i < frames) {
+        const uint32 from = i, end = std::min(frames, i + kChunk);
+        for (; i + 1 < end; i += 2) {
+            RVStereo y0 = in.Change(i, before);
+            RVStereo y1 = in.Change(i + 1, before);
+            fixedFilters.ProcessTwo(fixed, y0, y1);
+            output(i, y0, y1);
+        }
+        if (i < end) {
+            // The odd frame out at the end, stored through a spare one.
+            Out last[4];
+            RVStereo y = fixedFilters.Process(fixed, in.Change(i, before));
+            if (Led)
+                y = ledFilter.Process(ledState, y);
+            else
+                ledInput[at++ % kLedHistory] = y;
+            Store(last, y, y);
+            out[2 * i] = last[0];
+            out[2 * i + 1] = last[1];
+            i++;
+        }
+        in.Clear(from, end);
     }
-    if (i < frames)
-        output(i, fixedFilters.Process(fixed, in.Frame(i)));
-    steps.Finish(in, frames);
+    steps.Finish(frames);
+    residualBefore = before;
     RVAmigaFilters::Settle(fixed);
     filters.Current() = fixed;
     if (Led) {
@@ -194,8 +267,9 @@ RVAmigaSound::FilterPass(int32* sums, uint32 frames)
 }
 
 
+template<typename Out>
 void
-RVAmigaSound::EndPass(int32* sums, uint32 frames)
+RVAmigaSound::Filter(Out* out, uint32 frames)
 {
     if (ledOn && !ledSettled) {
         // The analogue filter is there all the time, switched in or not: switched in, it
@@ -207,7 +281,21 @@ RVAmigaSound::EndPass(int32* sums, uint32 frames)
     }
     ledSettled = ledOn;
     if (ledOn)
-        FilterPass<true>(sums, frames);
+        FilterPass<true>(out, frames);
     else
-        FilterPass<false>(sums, frames);
+        FilterPass<false>(out, frames);
+}
+
+
+void
+RVAmigaSound::EndPass(int32* sums, uint32 frames)
+{
+    Filter(sums, frames);
+}
+
+
+void
+RVAmigaSound::EndPass16(int16* output, uint32 frames)
+{
+    Filter(output, frames);
 }

@@ -2,7 +2,7 @@
 // at its own sample rate (Paula holds every value until the next), its steps made
 // band-limited; the sum then passes the model's fixed filters and, while the song has it
 // on, the LED filter. The mixer hands it every stretch of every voice in place of a
-// kernel and takes the filtered sums before its 16-bit conversion.
+// kernel and takes the filtered sums, or for 16-bit stereo the converted output.
 #ifndef MIXER_RVAMIGASOUND_H
 #define MIXER_RVAMIGASOUND_H
 
@@ -37,6 +37,8 @@ public:
     void EndVoice(uint16 voice, bool active, uint32 frames);
     // Writes the pass's interleaved stereo sums, in the accumulator's units.
     void EndPass(int32* sums, uint32 frames);
+    // The same sums as 16-bit stereo, converted as the mixer converts its accumulator.
+    void EndPass16(int16* output, uint32 frames);
 
 private:
     struct Voice
@@ -48,8 +50,14 @@ private:
     };
 
     void Hold(Voice& voice, int32 sample, double time);
-    template<bool Led>
-    void FilterPass(int32* sums, uint32 frames);
+    template<typename Out>
+    void Filter(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPass(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPassAvx2(Out* out, uint32 frames);
+    template<bool Led, typename Out>
+    void FilterPassBody(Out* out, uint32 frames);
 
     // Enough of the LED filter's input to settle it when it is switched in.
     static const uint32 kLedHistory = 128;
@@ -59,7 +67,8 @@ private:
     bool               ledOn;
     bool               ledSettled;   // it has run on the signal up to now
     RVStereo           ledInput[kLedHistory];
-    uint32             ledInputAt;   // the oldest frame of ledInput
+    uint32             ledInputAt;       // the oldest frame of ledInput
+    RVStereo           residualBefore;   // the steps' residual in the last frame read
     std::vector<Voice> voices;
     RVPaulaSteps       steps;
     RVAmigaFilters     filters;

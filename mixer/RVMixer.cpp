@@ -379,8 +379,16 @@ RVMixer::MixPass(int8* output, uint32 frames)
             fade->active = false;
         }
     }
-    if (amiga != nullptr)
+    if (amiga != nullptr) {
+        // 16-bit stereo at unity gain comes out of the Amiga stage as it is; the
+        // accumulator, untouched, stays clear.
+        if ((mode & (MIX_16BIT | MIX_STEREO)) == (MIX_16BIT | MIX_STEREO)
+            && gainFactor == kUnityGain) {
+            amiga->EndPass16(reinterpret_cast<int16*>(output), frames);
+            return;
+        }
         amiga->EndPass(mixBuffer, frames);
+    }
     if (planning) {
         planning = false;
         MixKernel::MixPassTiles(reinterpret_cast<int16*>(output), frames, *passPlan, mixBuffer);

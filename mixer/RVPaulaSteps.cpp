@@ -58,11 +58,18 @@ struct ResidualTable
         // scaled so that it ends at exactly 1.
         const int32         points = kTaps * kPhases;
         const int32         sub = 8;
+        // The impulse is even, and its points lie evenly about 0 (they are exact in
+        // binary), so the second half is the first read backwards.
+        std::vector<double> impulse(size_t(points) * sub);
+        const size_t        half = impulse.size() / 2;
+        for (size_t n = 0; n < half; n++)
+            impulse[n] = Impulse(-K + (double(n / sub) + (double(n % sub) + 0.5) / sub) / kPhases);
+        std::copy(impulse.rbegin() + half, impulse.rend(), impulse.begin() + half);
         std::vector<double> step(points + 1, 0.0);
         double              sum = 0.0;
         for (int32 q = 0; q < points; q++) {
             for (int32 s = 0; s < sub; s++)
-                sum += Impulse(-K + (q + (s + 0.5) / sub) / kPhases);
+                sum += impulse[size_t(q) * sub + s];
             step[q + 1] = sum;
         }
         for (double& v : step)
@@ -89,44 +96,19 @@ Table()
 }
 
 // Adds one step's residual, interpolated between two phases, times its level.
-inline void
-SpreadBody(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
+inline __attribute__((always_inline)) void
+Spread(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
     float blend, float level)
 {
     for (int32 j = 0; j < kTaps; j++)
         residuals[j] += (row[j] + blend * slope[j]) * level;
 }
 
-void
-SpreadPortable(float* residuals, const float* row, const float* slope, float blend, float level)
-{
-    SpreadBody(residuals, row, slope, blend, level);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// Twice the lanes, the same arithmetic (no fused multiply-add): the same sums.
-__attribute__((target("avx2"))) void
-SpreadAvx2(float* residuals, const float* row, const float* slope, float blend, float level)
-{
-    SpreadBody(residuals, row, slope, blend, level);
-}
-#endif
-
-RVPaulaSteps::SpreadFunction
-FastestSpread()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    if (__builtin_cpu_supports("avx2"))
-        return SpreadAvx2;
-#endif
-    return SpreadPortable;
-}
-
 }   // namespace
 
 
 RVPaulaSteps::RVPaulaSteps()
-    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0]), spread(FastestSpread())
+    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0])
 {
 }
 
@@ -137,13 +119,17 @@ RVPaulaSteps::Reset(uint32 frames)
     for (Side& side : sides) {
         side.deltas.assign(size_t(frames) + kTaps, 0);
         side.residuals.assign(size_t(frames) + kTaps, 0.0f);
-        side.level = 0;
     }
 }
 
 
 // Buffer index i holds frame i - K of the pass: a step at time t reaches back to
-// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
+// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0. Built twice, the spread
+// taking twice the lanes where the processor has AVX2: the same arithmetic (no fused
+// multiply-add), so the same sums.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void
 RVPaulaSteps::Step(double time, int32 left, int32 right)
 {
@@ -160,27 +146,27 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
     const float* slope = slopes + phase * kTaps;
     if (left != 0) {
         sides[0].deltas[base + K] += left;
-        spread(&sides[0].residuals[base], row, slope, blend, float(left));
+        Spread(&sides[0].residuals[base], row, slope, blend, float(left));
     }
     if (right != 0) {
         sides[1].deltas[base + K] += right;
-        spread(&sides[1].residuals[base], row, slope, blend, float(right));
+        Spread(&sides[1].residuals[base], row, slope, blend, float(right));
     }
 }
 
 
 void
-RVPaulaSteps::Finish(const Reader& reader, uint32 frames)
+RVPaulaSteps::Finish(uint32 frames)
 {
-    sides[0].level = reader.levelLeft;
-    sides[1].level = reader.levelRight;
-    // The tail becomes the start of the next pass.
+    // The tail becomes the start of the next pass. The frames read are cleared; what is left to clear is the tail's old place beyond the new one.
+    const size_t clearFrom = std::max<size_t>(frames, kTaps);
+    const size_t clearTo = size_t(frames) + kTaps;
     for (Side& side : sides) {
         int32* deltas = side.deltas.data();
         float* residuals = side.residuals.data();
         std::memmove(deltas, deltas + frames, kTaps * sizeof(int32));
         std::memmove(residuals, residuals + frames, kTaps * sizeof(float));
-        std::fill(deltas + kTaps, deltas + kTaps + frames, 0);
-        std::fill(residuals + kTaps, residuals + kTaps + frames, 0.0f);
+        std::fill(deltas + clearFrom, deltas + clearTo, 0);
+        std::fill(residuals + clearFrom, residuals + clearTo, 0.0f);
     }
 }

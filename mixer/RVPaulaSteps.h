@@ -9,6 +9,7 @@
 #ifndef MIXER_RVPAULASTEPS_H
 #define MIXER_RVPAULASTEPS_H
 
+#include <algorithm>
 #include <vector>
 
 #include "beos/SupportDefs.h"
@@ -28,37 +29,43 @@ public:
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
 
-    // Reads the pass's summed steps frame by frame, in order, for a caller's own loop;
-    // Finish() after the last frame keeps what reaches into the next pass.
+    // Reads the pass frame by frame, in order, for a caller's own loop, as the change
+    // from the frame before: the frame's plain steps and the difference of the
+    // residuals. Clear() what was read (at hand in the cache then), Finish() after the
+    // last frame keeps what reaches into the next pass.
     class Reader
     {
     public:
-        explicit Reader(const RVPaulaSteps& steps)
+        explicit Reader(RVPaulaSteps& steps)
             : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
               residualsLeft(steps.sides[0].residuals.data()),
-              residualsRight(steps.sides[1].residuals.data()), levelLeft(steps.sides[0].level),
-              levelRight(steps.sides[1].level)
+              residualsRight(steps.sides[1].residuals.data())
         {
         }
-        RVStereo Frame(uint32 i)
+        // `before` holds the residual of the frame before, and then of this one.
+        RVStereo Change(uint32 i, RVStereo& before)
         {
-            levelLeft += deltasLeft[i];
-            levelRight += deltasRight[i];
-            return RVStereo { double(levelLeft) + residualsLeft[i],
-                double(levelRight) + residualsRight[i] };
+            const RVStereo r { double(residualsLeft[i]), double(residualsRight[i]) };
+            const RVStereo change =
+                RVStereo { double(deltasLeft[i]), double(deltasRight[i]) } + (r - before);
+            before = r;
+            return change;
+        }
+        void Clear(uint32 from, uint32 to)
+        {
+            std::fill(deltasLeft + from, deltasLeft + to, 0);
+            std::fill(deltasRight + from, deltasRight + to, 0);
+            std::fill(residualsLeft + from, residualsLeft + to, 0.0f);
+            std::fill(residualsRight + from, residualsRight + to, 0.0f);
         }
 
     private:
-        friend class RVPaulaSteps;
-        const int32* deltasLeft;
-        const int32* deltasRight;
-        const float* residualsLeft;
-        const float* residualsRight;
-        int64        levelLeft, levelRight;
+        int32* deltasLeft;
+        int32* deltasRight;
+        float* residualsLeft;
+        float* residualsRight;
     };
-    void Finish(const Reader& reader, uint32 frames);
-
-    typedef void (*SpreadFunction)(float*, const float*, const float*, float, float);
+    void Finish(uint32 frames);
 
 private:
     // A channel's steps in a pass. Channels apart, so that a voice panned to one side
@@ -67,13 +74,11 @@ private:
     {
         std::vector<int32> deltas;   // plain steps, frame by frame
         std::vector<float> residuals;
-        int64              level = 0;
     };
 
-    Side           sides[2];
-    const float*   rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
-    const float*   slopes;   // from each row to the next
-    SpreadFunction spread;   // the widest vectors the processor has
+    Side         sides[2];
+    const float* rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
+    const float* slopes;   // from each row to the next
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "mixer/MixKernel.h"
 #include "mixer/RVAmigaFilters.h"
 #include "mixer/RVAmigaSound.h"
 #include "mixer/RVLedFilter.h"
@@ -209,4 +210,64 @@ TEST(AmigaSound, LedFilter_SwitchedInMidSong_AsIfItHadRunAllAlong)
         plain.begin() + 2 * ledUntil * passFrames));
     EXPECT_TRUE(
         std::equal(switched.begin(), switched.begin() + 2 * ledFrom * passFrames, plain.begin()));
+}
+
+
+// Passes of any length, odd ones and ones shorter than a step's reach among them, give
+// the sums of long passes: nothing a pass has read is left behind for the next. Written
+// to 16 bits straight away, they are the sums as the mixer converts them, saturated.
+TEST(AmigaSound, Passes_OfAnyLength_AsOneLongRunAndAsTheMixerConverts)
+{
+    const uint32      capacity = 1024, total = 3 * capacity;
+    std::vector<int8> noise(total + 16);
+    uint32            seed = 7;
+    for (int8& v : noise) {
+        seed = seed * 1103515245u + 12345u;
+        v = int8(seed >> 24);
+    }
+    // Loud enough on the left to saturate 16 bits.
+    auto render = [&](const std::vector<uint32>& lengths, std::vector<int16>* wide) {
+        RVAmigaSound amiga(MIX_AMIGA_A500, uint32(kRate));
+        amiga.Reset(capacity);
+        std::vector<int32> out, sums(2 * capacity);
+        std::vector<int16> converted(2 * capacity);
+        int64              position = 0;
+        for (uint32 frames : lengths) {
+            amiga.BeginPass(1);
+            position = amiga.AddStretch<int8>(0, noise.data(), position, 1500, frames, 0, 1023, 300);
+            amiga.EndVoice(0, true, frames);
+            if (wide != nullptr) {
+                amiga.EndPass16(converted.data(), frames);
+                wide->insert(wide->end(), converted.begin(), converted.begin() + 2 * frames);
+            } else {
+                amiga.EndPass(sums.data(), frames);
+                out.insert(out.end(), sums.begin(), sums.begin() + 2 * frames);
+            }
+        }
+        return out;
+    };
+    std::vector<uint32> varied;
+    for (uint32 done = 0, k = 0; done < total; k++) {
+        const uint32 pattern[] = { 1, 7, 31, 33, 257, 600, 3, 1024, 2 };
+        const uint32 frames = std::min(pattern[k % 9], total - done);
+        varied.push_back(frames);
+        done += frames;
+    }
+    const std::vector<int32> whole = render({ capacity, capacity, capacity }, nullptr);
+    const std::vector<int32> pieces = render(varied, nullptr);
+    ASSERT_EQ(whole.size(), pieces.size());
+    int32 worst = 0, peak = 0;
+    for (size_t i = 0; i < whole.size(); i++) {
+        worst = std::max(worst, std::abs(whole[i] - pieces[i]));
+        peak = std::max(peak, std::abs(whole[i]));
+    }
+    // The same filters, rounded differently where a pass splits a pair of frames.
+    EXPECT_LE(worst, 2);
+    EXPECT_GT(peak, 32768 << 9);
+
+    std::vector<int16> wide;
+    render(varied, &wide);
+    ASSERT_EQ(wide.size(), pieces.size());
+    for (size_t i = 0; i < pieces.size(); i++)
+        ASSERT_EQ(wide[i], MixKernel::ClipTo16(pieces[i])) << i;
 }
