@@ -277,6 +277,9 @@ OpenResampler(std::unique_ptr<Sink> next, int rate, std::string& error)
 {
     soxr_error_t        failure = nullptr;
     soxr_io_spec_t      io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    // The converter's dither is seeded from the clock: without it the same render gives
+    // the same file every time.
+    io.flags |= SOXR_NO_DITHER;
     soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     soxr_t soxr = soxr_create(PLUGIN_SAMPLE_RATE, rate, 2, &failure, &io, &quality, nullptr);
     if (failure != nullptr) {
