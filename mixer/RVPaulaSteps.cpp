@@ -110,6 +110,9 @@ Spread(float* __restrict residuals, const float* __restrict row, const float* __
 RVPaulaSteps::RVPaulaSteps()
     : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0])
 {
+#if defined(__x86_64__) || defined(__i386__)
+    avx2 = __builtin_cpu_supports("avx2");
+#endif
 }
 
 
@@ -124,14 +127,9 @@ RVPaulaSteps::Reset(uint32 frames)
 
 
 // Buffer index i holds frame i - K of the pass: a step at time t reaches back to
-// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0. Built twice, the spread
-// taking twice the lanes where the processor has AVX2: the same arithmetic (no fused
-// multiply-add), so the same sums.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void
-RVPaulaSteps::Step(double time, int32 left, int32 right)
+// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
+inline __attribute__((always_inline)) void
+RVPaulaSteps::Place(double time, int32 left, int32 right)
 {
     // Times outside the pass are held at its edges, so no step writes outside the buffer.
     const double last = double(sides[0].deltas.size() - kTaps) - 1e-6;
@@ -155,10 +153,36 @@ RVPaulaSteps::Step(double time, int32 left, int32 right)
 }
 
 
+// Built twice, the spread taking twice the lanes where the processor has AVX2: the same
+// arithmetic (no fused multiply-add), so the same sums. Chosen here rather than by the
+// compiler's function clones, which not every toolchain links.
+void
+RVPaulaSteps::Step(double time, int32 left, int32 right)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (avx2) {
+        StepAvx2(time, left, right);
+        return;
+    }
+#endif
+    Place(time, left, right);
+}
+
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) void
+RVPaulaSteps::StepAvx2(double time, int32 left, int32 right)
+{
+    Place(time, left, right);
+}
+#endif
+
+
 void
 RVPaulaSteps::Finish(uint32 frames)
 {
-    // The tail becomes the start of the next pass. The frames read are cleared; what is left to clear is the tail's old place beyond the new one.
+    // The tail becomes the start of the next pass. The frames read are cleared; what is
+    // left to clear is the tail's old place beyond the new one.
     const size_t clearFrom = std::max<size_t>(frames, kTaps);
     const size_t clearTo = size_t(frames) + kTaps;
     for (Side& side : sides) {

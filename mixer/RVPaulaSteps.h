@@ -76,9 +76,14 @@ private:
         std::vector<float> residuals;
     };
 
+    // Step's body, and its build for AVX2 processors.
+    void Place(double time, int32 left, int32 right);
+    void StepAvx2(double time, int32 left, int32 right);
+
     Side         sides[2];
     const float* rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
     const float* slopes;   // from each row to the next
+    bool         avx2 = false;
 };
 
 #endif
