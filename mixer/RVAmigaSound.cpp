@@ -16,19 +16,29 @@ namespace {
 // frame, which bounds the work per frame.
 const int64 kStepsEveryFrame = 2 * MIX_FRACTION_ONE;
 
-// Writes two frames in the accumulator's units: rounded to the nearest (ties to even, as
-// lrint in the default mode), saturating at its range. SSE2 converts both channels in
-// one instruction where lrint is a call for each.
-inline void
-Store(int32* sums, RVStereo v0, RVStereo v1)
-{
-    const double top = 2147483647.0;
 #if defined(__SSE2__)
+// Two frames in the accumulator's units: rounded to the nearest (ties to even, as lrint
+// in the default mode), saturating at its range. SSE2 converts both channels in one
+// instruction where lrint is a call for each.
+inline __m128i
+Round(RVStereo v0, RVStereo v1)
+{
+    const double  top = 2147483647.0;
     const __m128d low = _mm_set1_pd(-top - 1.0), high = _mm_set1_pd(top);
     const __m128i a = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v0), low), high));
     const __m128i b = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v1), low), high));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), _mm_unpacklo_epi64(a, b));
+    return _mm_unpacklo_epi64(a, b);
+}
+#endif
+
+// Writes two frames in the accumulator's units.
+inline void
+Store(int32* sums, RVStereo v0, RVStereo v1)
+{
+#if defined(__SSE2__)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), Round(v0, v1));
 #else
+    const double top = 2147483647.0;
     sums[0] = int32(std::lrint(std::clamp(v0[0], -top - 1.0, top)));
     sums[1] = int32(std::lrint(std::clamp(v0[1], -top - 1.0, top)));
     sums[2] = int32(std::lrint(std::clamp(v1[0], -top - 1.0, top)));
@@ -42,11 +52,7 @@ inline void
 Store(int16* output, RVStereo v0, RVStereo v1)
 {
 #if defined(__SSE2__)
-    const double  top = 2147483647.0;
-    const __m128d low = _mm_set1_pd(-top - 1.0), high = _mm_set1_pd(top);
-    const __m128i a = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v0), low), high));
-    const __m128i b = _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(__m128d(v1), low), high));
-    const __m128i both = _mm_srai_epi32(_mm_unpacklo_epi64(a, b), 9);
+    const __m128i both = _mm_srai_epi32(Round(v0, v1), 9);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packs_epi32(both, both));
 #else
     int32 sums[4];
@@ -60,7 +66,8 @@ Store(int16* output, RVStereo v0, RVStereo v1)
 
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
-    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {}, ledInputAt(0), residualBefore {}
+    : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {},
+      ledInputAt(0), residualBefore {}
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -183,7 +190,7 @@ void
 RVAmigaSound::FilterPass(Out* out, uint32 frames)
 {
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX2);
     if (avx2) {
         FilterPassAvx2<Led>(out, frames);
         return;
@@ -219,15 +226,12 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
     RVBiquadState         ledState = led.Current();
     RVStereo              before = residualBefore;
     uint32                at = ledInputAt;
-    auto output = [&](uint32 i, RVStereo y0, RVStereo y1) {
-        if (Led) {
-            y0 = ledFilter.Process(ledState, y0);
-            y1 = ledFilter.Process(ledState, y1);
-        } else {
-            ledInput[at++ % kLedHistory] = y0;
-            ledInput[at++ % kLedHistory] = y1;
+    auto throughLed = [&](RVStereo y) {
+        if (!Led) {
+            ledInput[at++ % kLedHistory] = y;
+            return y;
         }
-        Store(out + 2 * i, y0, y1);
+        return ledFilter.Process(ledState, y);
     };
     // In chunks, each cleared once read, while it is still in the cache.
     const uint32 kChunk = 256;
@@ -238,16 +242,14 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
             RVStereo y0 = in.Change(i, before);
             RVStereo y1 = in.Change(i + 1, before);
             fixedFilters.ProcessTwo(fixed, y0, y1);
-            output(i, y0, y1);
+            y0 = throughLed(y0);
+            y1 = throughLed(y1);
+            Store(out + 2 * i, y0, y1);
         }
         if (i < end) {
             // The odd frame out at the end, stored through a spare one.
-            Out last[4];
-            RVStereo y = fixedFilters.Process(fixed, in.Change(i, before));
-            if (Led)
-                y = ledFilter.Process(ledState, y);
-            else
-                ledInput[at++ % kLedHistory] = y;
+            Out            last[4];
+            const RVStereo y = throughLed(fixedFilters.Process(fixed, in.Change(i, before)));
             Store(last, y, y);
             out[2 * i] = last[0];
             out[2 * i + 1] = last[1];

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "mixer/MixKernel.h"
+
 namespace {
 
 const int32 K = RVPaulaSteps::STEP_HALF_WIDTH;
@@ -36,7 +38,7 @@ double
 Impulse(double t)
 {
     static const double window = BesselI0(kBeta);
-    const double r = t / K;
+    const double        r = t / K;
     if (r <= -1.0 || r >= 1.0)
         return 0.0;
     const double x = 2.0 * kCutoff * t;
@@ -56,8 +58,8 @@ struct ResidualTable
     {
         // The step's value at t = -K + q / kPhases, integrated in fine sub-steps and
         // scaled so that it ends at exactly 1.
-        const int32         points = kTaps * kPhases;
-        const int32         sub = 8;
+        const int32 points = kTaps * kPhases;
+        const int32 sub = 8;
         // The impulse is even, and its points lie evenly about 0 (they are exact in
         // binary), so the second half is the first read backwards.
         std::vector<double> impulse(size_t(points) * sub);
@@ -107,12 +109,9 @@ Spread(float* __restrict residuals, const float* __restrict row, const float* __
 }   // namespace
 
 
-RVPaulaSteps::RVPaulaSteps()
-    : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0])
+RVPaulaSteps::RVPaulaSteps() : rows(&Table().residual[0][0]), slopes(&Table().slope[0][0])
 {
-#if defined(__x86_64__) || defined(__i386__)
-    avx2 = __builtin_cpu_supports("avx2");
-#endif
+    avx2 = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX2);
 }
 
 

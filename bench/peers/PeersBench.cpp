@@ -319,25 +319,19 @@ ProcessSeconds(const std::vector<std::string>& command)
 
 // openmpt123 with the settings of the library comparison: 44100 Hz 16-bit stereo raw
 // PCM on standard output, the filter of the interpolation, no ramping, full separation,
-// no dither.
+// no dither; with `amiga`, its Paula emulation as an A500 (filters and band-limited
+// steps), to which the interpolation does not apply.
 std::vector<std::string>
-Openmpt123(const std::string& module)
+Openmpt123(const std::string& module, bool amiga = false)
 {
-    return { "openmpt123", "--batch", "--stdout", "--quiet", "--samplerate", "44100", "--no-float",
-        "--filter", std::to_string(gInterpolation->openmptTaps), "--ramping", "0", "--stereo",
-        "100", "--dither", "0", "--ctl", "render.resampler.emulate_amiga=0", "--", module };
-}
-
-// The same with its Paula emulation as an A500 (filters and band-limited steps); the
-// interpolation setting does not apply to it.
-std::vector<std::string>
-Openmpt123Amiga(const std::string& module)
-{
-    std::vector<std::string> command = Openmpt123(module);
-    command.erase(command.end() - 4, command.end());   // the emulation's switch and the module
-    for (const char* arg : { "--ctl", "render.resampler.emulate_amiga=1", "--ctl",
-             "render.resampler.emulate_amiga_type=a500", "--", module.c_str() })
-        command.push_back(arg);
+    std::vector<std::string> command = { "openmpt123", "--batch", "--stdout", "--quiet",
+        "--samplerate", "44100", "--no-float", "--filter",
+        std::to_string(gInterpolation->openmptTaps), "--ramping", "0", "--stereo", "100",
+        "--dither", "0", "--ctl",
+        std::string("render.resampler.emulate_amiga=") + (amiga ? "1" : "0") };
+    if (amiga)
+        command.insert(command.end(), { "--ctl", "render.resampler.emulate_amiga_type=a500" });
+    command.insert(command.end(), { "--", module });
     return command;
 }
 
@@ -361,8 +355,8 @@ IsAmigaMod(const std::string& path)
 
 // Whole processes, alternating, median CPU seconds of each per module.
 void
-CompareProcesses(const std::string& host, const std::vector<std::string>& modules, int repeats,
-    bool amiga)
+CompareProcesses(
+    const std::string& host, const std::vector<std::string>& modules, int repeats, bool amiga)
 {
     if (amiga)
         printf("\nThe Amiga sound, whole processes, CPU seconds, median of %d:\n"
@@ -386,7 +380,7 @@ CompareProcesses(const std::string& host, const std::vector<std::string>& module
                 ? ProcessSeconds({ host, "render", "--amiga", "a500", module, "-o", "-" })
                 : ProcessSeconds(
                     { host, "render", "--interpolation", gInterpolation->name, module, "-o", "-" });
-            const double b = ProcessSeconds(amiga ? Openmpt123Amiga(module) : Openmpt123(module));
+            const double b = ProcessSeconds(Openmpt123(module, amiga));
             if (a >= 0)
                 own.push_back(a);
             if (b >= 0)
