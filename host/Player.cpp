@@ -13,6 +13,7 @@
 
 #include "host/Arguments.h"
 #include "host/AudioStream.h"
+#include "host/SharedLibrary.h"
 #include "host/StatusLine.h"
 #include "host/Terminal.h"
 #include "hostlib/ModuleFacts.h"
@@ -30,6 +31,40 @@ const double kGainStep = 1;      // dB
 const int    kStereoStep = 10;   // percent
 const int    kRedrawMilliseconds = 100;
 
+struct SdlFunctions
+{
+    static constexpr const char* kSoname = ZW_SDL_SONAME;
+
+    decltype(&::SDL_Init)                 Init;
+    decltype(&::SDL_Quit)                 Quit;
+    decltype(&::SDL_GetError)             GetError;
+    decltype(&::SDL_SetHint)              SetHint;
+    decltype(&::SDL_LogSetOutputFunction) LogSetOutputFunction;
+    decltype(&::SDL_OpenAudioDevice)      OpenAudioDevice;
+    decltype(&::SDL_CloseAudioDevice)     CloseAudioDevice;
+    decltype(&::SDL_PauseAudioDevice)     PauseAudioDevice;
+    decltype(&::SDL_LockAudioDevice)      LockAudioDevice;
+    decltype(&::SDL_UnlockAudioDevice)    UnlockAudioDevice;
+    decltype(&::SDL_Delay)                Delay;
+
+    bool Bind(SharedLibrary& library, std::string& error)
+    {
+        return library.Find(Init, "SDL_Init", error) && library.Find(Quit, "SDL_Quit", error)
+            && library.Find(GetError, "SDL_GetError", error)
+            && library.Find(SetHint, "SDL_SetHint", error)
+            && library.Find(LogSetOutputFunction, "SDL_LogSetOutputFunction", error)
+            && library.Find(OpenAudioDevice, "SDL_OpenAudioDevice", error)
+            && library.Find(CloseAudioDevice, "SDL_CloseAudioDevice", error)
+            && library.Find(PauseAudioDevice, "SDL_PauseAudioDevice", error)
+            && library.Find(LockAudioDevice, "SDL_LockAudioDevice", error)
+            && library.Find(UnlockAudioDevice, "SDL_UnlockAudioDevice", error)
+            && library.Find(Delay, "SDL_Delay", error);
+    }
+};
+
+// Set by InitAudio, before anything else here calls SDL.
+const SdlFunctions* sdl = nullptr;
+
 void
 AudioCallback(void* userData, uint8* out, int bytes)
 {
@@ -39,8 +74,7 @@ AudioCallback(void* userData, uint8* out, int bytes)
 SDL_AudioDeviceID
 OpenDevice(AudioStream* stream)
 {
-    SDL_AudioSpec wanted;
-    SDL_zero(wanted);
+    SDL_AudioSpec wanted {};
     wanted.freq = PLUGIN_SAMPLE_RATE;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
@@ -49,14 +83,14 @@ OpenDevice(AudioStream* stream)
     wanted.userdata = stream;
     SDL_AudioSpec obtained;
     // No changes allowed: SDL converts whatever the device really wants.
-    return SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    return sdl->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
 }
 
 // The device's own buffer still sounds after the last block was handed over.
 void
 Drain()
 {
-    SDL_Delay(2 * kDeviceFrames * 1000 / PLUGIN_SAMPLE_RATE + 20);
+    sdl->Delay(2 * kDeviceFrames * 1000 / PLUGIN_SAMPLE_RATE + 20);
 }
 
 enum FileResult { PLAYED, FAILED, PREVIOUS, QUIT };
@@ -160,17 +194,17 @@ Session::Play(const std::string& path, int index, int count)
         printf("Playing %s\n", path.c_str());
         fflush(stdout);
     }
-    SDL_LockAudioDevice(device);
+    sdl->LockAudioDevice(device);
     stream.Start(&playback, options.repeat, std::llround(options.maxTime * PLUGIN_SAMPLE_RATE));
     stream.SetListening(control->HostListening(sound.listening));
     stream.SetLooping(looping);
-    SDL_UnlockAudioDevice(device);
-    SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    sdl->UnlockAudioDevice(device);
+    sdl->PauseAudioDevice(device, paused ? 1 : 0);
 
     FileResult result = Listen();
-    SDL_LockAudioDevice(device);
+    sdl->LockAudioDevice(device);
     stream.Stop();
-    SDL_UnlockAudioDevice(device);
+    sdl->UnlockAudioDevice(device);
     control.reset();
     if (stream.limitReached) {
         char seconds[32];
@@ -207,7 +241,7 @@ Session::HandleKey(Terminal::Key key, FileResult& result)
     switch (key) {
         case Terminal::KEY_SPACE:
             paused = !paused;
-            SDL_PauseAudioDevice(device, paused ? 1 : 0);
+            sdl->PauseAudioDevice(device, paused ? 1 : 0);
             return false;
         case Terminal::KEY_LEFT: Seek(-kShortSeek); return false;
         case Terminal::KEY_RIGHT: Seek(kShortSeek); return false;
@@ -215,9 +249,9 @@ Session::HandleKey(Terminal::Key key, FileResult& result)
         case Terminal::KEY_UP: Seek(kLongSeek); return false;
         case Terminal::KEY_LOOP:
             looping = !looping;
-            SDL_LockAudioDevice(device);
+            sdl->LockAudioDevice(device);
             stream.SetLooping(looping);
-            SDL_UnlockAudioDevice(device);
+            sdl->UnlockAudioDevice(device);
             return false;
         case Terminal::KEY_GAIN_UP: changed.gain += kGainStep; break;
         case Terminal::KEY_GAIN_DOWN: changed.gain -= kGainStep; break;
@@ -243,9 +277,9 @@ void
 Session::Seek(int seconds)
 {
     int64_t target = std::max<int64_t>(0, stream.played + int64_t(seconds) * PLUGIN_SAMPLE_RATE);
-    SDL_LockAudioDevice(device);
+    sdl->LockAudioDevice(device);
     stream.SeekTo(target);
-    SDL_UnlockAudioDevice(device);
+    sdl->UnlockAudioDevice(device);
 }
 
 // Gain and stereo go to the plug-in's mixer when it takes settings, else to the host's
@@ -260,11 +294,11 @@ Session::Change(const Listening& changed)
     snprintf(gain, sizeof(gain), "%g", listening.gain);
     sound.asked["gain"] = gain;
     sound.asked["stereo"] = std::to_string(listening.stereo);
-    SDL_LockAudioDevice(device);
+    sdl->LockAudioDevice(device);
     control->Set("gain", gain);
     control->Set("stereo", sound.asked["stereo"]);
     stream.SetListening(control->HostListening(listening));
-    SDL_UnlockAudioDevice(device);
+    sdl->UnlockAudioDevice(device);
 }
 
 // A plug-in without settings has one sound, and the key does nothing.
@@ -276,9 +310,9 @@ Session::Cycle(const std::string& key, const std::vector<std::string>& values)
     std::string now = control->Get(key);
     auto        at = std::find(values.begin(), values.end(), now);
     std::string next = at == values.end() || at + 1 == values.end() ? values.front() : *(at + 1);
-    SDL_LockAudioDevice(device);
+    sdl->LockAudioDevice(device);
     bool taken = control->Set(key, next);
-    SDL_UnlockAudioDevice(device);
+    sdl->UnlockAudioDevice(device);
     if (taken)
         sound.asked[key] = next;
 }
@@ -307,13 +341,20 @@ IgnoreSdlMessage(void*, int, SDL_LogPriority, const char*)
 {
 }
 
-// SDL would otherwise catch Ctrl-C and only queue a quit event that nobody reads.
-int
-InitAudio()
+// Opens SDL, on the first play of the process. SDL would otherwise catch Ctrl-C and
+// only queue a quit event that nobody reads.
+bool
+InitAudio(std::string& error)
 {
-    SDL_LogSetOutputFunction(IgnoreSdlMessage, nullptr);
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    return SDL_Init(SDL_INIT_AUDIO);
+    sdl = LoadLibrary<SdlFunctions>(error);
+    if (sdl == nullptr)
+        return false;
+    sdl->LogSetOutputFunction(IgnoreSdlMessage, nullptr);
+    sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl->Init(SDL_INIT_AUDIO) == 0)
+        return true;
+    error = sdl->GetError();
+    return false;
 }
 
 std::vector<std::string>
@@ -350,15 +391,16 @@ PlayList(Session& session, const std::vector<std::string>& files)
 int
 CheckAudio()
 {
-    if (InitAudio() != 0)
+    std::string error;
+    if (!InitAudio(error))
         return 1;
     SDL_AudioDeviceID device = OpenDevice(nullptr);
     if (device == 0) {
-        SDL_Quit();
+        sdl->Quit();
         return 1;
     }
-    SDL_CloseAudioDevice(device);
-    SDL_Quit();
+    sdl->CloseAudioDevice(device);
+    sdl->Quit();
     return 0;
 }
 
@@ -367,15 +409,16 @@ PlayFiles(PluginHost& host, const PlayOptions& options)
 {
     const std::string hint = "; `zarnowelle render FILE -o FILE.wav` writes a song to a "
                              "file instead";
-    if (InitAudio() != 0) {
-        ReportError(std::string("cannot start the audio system: ") + SDL_GetError() + hint);
+    std::string error;
+    if (!InitAudio(error)) {
+        ReportError("cannot start the audio system: " + error + hint);
         return 1;
     }
     AudioStream       stream;
     SDL_AudioDeviceID device = OpenDevice(&stream);
     if (device == 0) {
-        ReportError(std::string("cannot open an audio device: ") + SDL_GetError() + hint);
-        SDL_Quit();
+        ReportError(std::string("cannot open an audio device: ") + sdl->GetError() + hint);
+        sdl->Quit();
         return 1;
     }
     int status = 0;
@@ -388,7 +431,7 @@ PlayFiles(PluginHost& host, const PlayOptions& options)
         Session session(host, device, stream, terminal, options);
         status = PlayList(session, PlayOrder(options));
     }
-    SDL_CloseAudioDevice(device);
-    SDL_Quit();
+    sdl->CloseAudioDevice(device);
+    sdl->Quit();
     return status;
 }

@@ -12,12 +12,55 @@
 #include <filesystem>
 #include <vector>
 
+#include "host/SharedLibrary.h"
 #include "hostlib/ModuleText.h"
 #include "plugin/InputPlugin.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+struct SoundFileFunctions
+{
+    static constexpr const char* kSoname = ZW_SNDFILE_SONAME;
+
+    decltype(&::sf_open_fd)      open_fd;
+    decltype(&::sf_writef_short) writef_short;
+    decltype(&::sf_close)        close;
+    decltype(&::sf_strerror)     strerror;
+    decltype(&::sf_error_number) error_number;
+    decltype(&::sf_set_string)   set_string;
+
+    bool Bind(SharedLibrary& library, std::string& error)
+    {
+        return library.Find(open_fd, "sf_open_fd", error)
+            && library.Find(writef_short, "sf_writef_short", error)
+            && library.Find(close, "sf_close", error)
+            && library.Find(strerror, "sf_strerror", error)
+            && library.Find(error_number, "sf_error_number", error)
+            && library.Find(set_string, "sf_set_string", error);
+    }
+};
+
+struct SoxrFunctions
+{
+    static constexpr const char* kSoname = ZW_SOXR_SONAME;
+
+    decltype(&::soxr_create)       create;
+    decltype(&::soxr_process)      process;
+    decltype(&::soxr_delete)       destroy;
+    decltype(&::soxr_io_spec)      io_spec;
+    decltype(&::soxr_quality_spec) quality_spec;
+
+    bool Bind(SharedLibrary& library, std::string& error)
+    {
+        return library.Find(create, "soxr_create", error)
+            && library.Find(process, "soxr_process", error)
+            && library.Find(destroy, "soxr_delete", error)
+            && library.Find(io_spec, "soxr_io_spec", error)
+            && library.Find(quality_spec, "soxr_quality_spec", error);
+    }
+};
 
 // The mode a plain create would give, read once: umask can only be read by setting it.
 mode_t
@@ -64,9 +107,9 @@ SoundFileError(std::string text)
 class SoundFileSink : public Sink
 {
 public:
-    SoundFileSink(
-        SNDFILE* file, const std::string& temporary, const std::string& path, bool replace)
-        : file(file), temporary(temporary), path(path), replace(replace)
+    SoundFileSink(const SoundFileFunctions& sf, SNDFILE* file, const std::string& temporary,
+        const std::string& path, bool replace)
+        : sf(sf), file(file), temporary(temporary), path(path), replace(replace)
     {
     }
 
@@ -74,14 +117,14 @@ public:
     {
         if (file == nullptr)
             return;
-        sf_close(file);
+        sf.close(file);
         unlink(temporary.c_str());
     }
 
     bool Write(const int16_t* data, int count, std::string& error) override
     {
-        if (sf_writef_short(file, data, count) != count) {
-            error = SoundFileError(sf_strerror(file));
+        if (sf.writef_short(file, data, count) != count) {
+            error = SoundFileError(sf.strerror(file));
             return false;
         }
         frames += count;
@@ -90,10 +133,10 @@ public:
 
     bool Finish(std::string& error) override
     {
-        int result = sf_close(file);
+        int result = sf.close(file);
         file = nullptr;
         if (result != 0) {
-            error = SoundFileError(sf_error_number(result));
+            error = SoundFileError(sf.error_number(result));
         } else if (!RenameInPlace(temporary, path, replace)) {
             error =
                 errno == EEXIST ? "the file appeared while rendering; it is kept" : strerror(errno);
@@ -105,40 +148,43 @@ public:
     }
 
 private:
-    SNDFILE*    file;
-    std::string temporary;
-    std::string path;
-    bool        replace;
+    const SoundFileFunctions& sf;
+    SNDFILE*                  file;
+    std::string               temporary;
+    std::string               path;
+    bool                      replace;
 };
 
+// Frames are gathered into large writes: a pipe or /dev/null takes each fwrite of a
+// plug-in block as a system call of its own, which cost as much as the rendering.
 class RawSink : public Sink
 {
 public:
-    explicit RawSink(FILE* out) : out(out) {}
+    explicit RawSink(FILE* out) : out(out) { bytes.reserve(kBufferBytes); }
 
     bool Write(const int16_t* data, int count, std::string& error) override
     {
-        const void* little = data;
-        size_t      size = size_t(count) * PLUGIN_FRAME_BYTES;
+        const size_t size = size_t(count) * PLUGIN_FRAME_BYTES;
+        const size_t used = bytes.size();
+        bytes.resize(used + size);
+        uint8_t* to = bytes.data() + used;
         // The plug-in delivers the machine's byte order; raw output is little-endian.
-        if constexpr (std::endian::native != std::endian::little) {
-            bytes.resize(size);
+        if constexpr (std::endian::native == std::endian::little) {
+            memcpy(to, data, size);
+        } else {
             for (int i = 0; i < count * 2; i++) {
-                bytes[2 * i] = (uint8_t)(data[i] & 0xff);
-                bytes[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
+                to[2 * i] = (uint8_t)(data[i] & 0xff);
+                to[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
             }
-            little = bytes.data();
-        }
-        if (fwrite(little, 1, size, out) != size) {
-            error = strerror(errno);
-            return false;
         }
         frames += count;
-        return true;
+        return bytes.size() < kBufferBytes || Flush(error);
     }
 
     bool Finish(std::string& error) override
     {
+        if (!Flush(error))
+            return false;
         if (fflush(out) == 0)
             return true;
         error = strerror(errno);
@@ -146,6 +192,17 @@ public:
     }
 
 private:
+    static constexpr size_t kBufferBytes = 1 << 16;
+
+    bool Flush(std::string& error)
+    {
+        const bool written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        bytes.clear();
+        if (!written)
+            error = strerror(errno);
+        return written;
+    }
+
     FILE*                out;
     std::vector<uint8_t> bytes;
 };
@@ -153,11 +210,11 @@ private:
 class Resampler : public Sink
 {
 public:
-    Resampler(std::unique_ptr<Sink> next, soxr_t soxr, int rate)
-        : next(std::move(next)), soxr(soxr), rate(rate)
+    Resampler(const SoxrFunctions& functions, std::unique_ptr<Sink> next, soxr_t soxr, int rate)
+        : functions(functions), next(std::move(next)), soxr(soxr), rate(rate)
     {
     }
-    ~Resampler() override { soxr_delete(soxr); }
+    ~Resampler() override { functions.destroy(soxr); }
 
     bool Write(const int16_t* data, int count, std::string& error) override
     {
@@ -178,7 +235,7 @@ private:
         size_t used = 0;
         do {
             size_t       consumed = 0, made = 0;
-            soxr_error_t failure = soxr_process(soxr, data == nullptr ? nullptr : data + 2 * used,
+            soxr_error_t failure = functions.process(soxr, data == nullptr ? nullptr : data + 2 * used,
                 size_t(count) - used, &consumed, converted.data(), capacity, &made);
             if (failure != nullptr) {
                 error = failure;
@@ -194,6 +251,7 @@ private:
         return true;
     }
 
+    const SoxrFunctions&  functions;
     std::unique_ptr<Sink> next;
     soxr_t                soxr;
     int                   rate;
@@ -209,15 +267,15 @@ Lower(std::string text)
 }
 
 void
-SetTags(SNDFILE* file, int format, const ModuleTags& tags)
+SetTags(const SoundFileFunctions& sf, SNDFILE* file, int format, const ModuleTags& tags)
 {
     int major = format & SF_FORMAT_TYPEMASK;
     if (major != SF_FORMAT_FLAC && major != SF_FORMAT_OGG)
         return;
     if (!tags.title.empty())
-        sf_set_string(file, SF_STR_TITLE, tags.title.c_str());
+        sf.set_string(file, SF_STR_TITLE, tags.title.c_str());
     if (!tags.comment.empty())
-        sf_set_string(file, SF_STR_COMMENT, tags.comment.c_str());
+        sf.set_string(file, SF_STR_COMMENT, tags.comment.c_str());
 }
 
 }   // namespace
@@ -241,6 +299,9 @@ std::unique_ptr<Sink>
 OpenSoundFile(const std::string& path, int format, int rate, bool replace, const ModuleTags& tags,
     std::string& error)
 {
+    const SoundFileFunctions* sf = LoadLibrary<SoundFileFunctions>(error);
+    if (sf == nullptr)
+        return nullptr;
     fs::path    target(path);
     fs::path    folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -255,15 +316,15 @@ OpenSoundFile(const std::string& path, int format, int rate, bool replace, const
     info.samplerate = rate;
     info.channels = 2;
     info.format = format;
-    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    SNDFILE* file = sf->open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr) {
-        error = SoundFileError(sf_strerror(nullptr));
+        error = SoundFileError(sf->strerror(nullptr));
         close(fd);
         unlink(temporary.c_str());
         return nullptr;
     }
-    SetTags(file, format, tags);
-    return std::make_unique<SoundFileSink>(file, temporary, path, replace);
+    SetTags(*sf, file, format, tags);
+    return std::make_unique<SoundFileSink>(*sf, file, temporary, path, replace);
 }
 
 std::unique_ptr<Sink>
@@ -275,16 +336,19 @@ OpenRawOutput(FILE* out)
 std::unique_ptr<Sink>
 OpenResampler(std::unique_ptr<Sink> next, int rate, std::string& error)
 {
+    const SoxrFunctions* functions = LoadLibrary<SoxrFunctions>(error);
+    if (functions == nullptr)
+        return nullptr;
     soxr_error_t        failure = nullptr;
-    soxr_io_spec_t      io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_io_spec_t      io = functions->io_spec(SOXR_INT16_I, SOXR_INT16_I);
     // The converter's dither is seeded from the clock: without it the same render gives
     // the same file every time.
     io.flags |= SOXR_NO_DITHER;
-    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    soxr_t soxr = soxr_create(PLUGIN_SAMPLE_RATE, rate, 2, &failure, &io, &quality, nullptr);
+    soxr_quality_spec_t quality = functions->quality_spec(SOXR_HQ, 0);
+    soxr_t soxr = functions->create(PLUGIN_SAMPLE_RATE, rate, 2, &failure, &io, &quality, nullptr);
     if (failure != nullptr) {
         error = failure;
         return nullptr;
     }
-    return std::make_unique<Resampler>(std::move(next), soxr, rate);
+    return std::make_unique<Resampler>(*functions, std::move(next), soxr, rate);
 }

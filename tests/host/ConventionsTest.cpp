@@ -2,6 +2,8 @@
 // values checked with sentences, and standard output kept for what was asked for.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/host/HostTestSupport.h"
 
 using namespace hosttest;
@@ -112,6 +114,44 @@ TEST(Conventions, FullDevice_OneLineAndAFailure)
     EXPECT_NE(lines[0].find("No space left on device"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[0].find("System error"), std::string::npos) << lines[0];
     EXPECT_EQ(HostLines(result.err), lines);
+}
+
+// SDL, libsndfile and libsoxr are opened by the commands that need them, not linked:
+// loading them and all they pull in cost every run more than a short song's render. A
+// library that cannot be opened is one line and a failure of that command alone.
+TEST(Conventions, OpenedLibraries_NotLinkedAndTheirFailureOneLine)
+{
+    Result elf = RunProgram("/bin/sh", { "-c", "readelf -d \"$0\"", HostPath() });
+    ASSERT_EQ(elf.status, 0) << elf.err;
+    for (const char* name : { "libSDL2", "libsndfile", "libsoxr" })
+        EXPECT_EQ(elf.out.find(name), std::string::npos) << name << " is linked";
+
+    TempDir     dir;
+    std::string song = dir.Write("song.fake", "FAKE blocks=20");
+    // Each library's name stands for a file that is no library.
+    std::filesystem::create_directories(dir.File("broken"));
+    for (const char* soname : { "libSDL2-2.0.so.0", "libsndfile.so.1", "libsoxr.so.0" })
+        dir.Write(std::string("broken/") + soname, "not a library");
+    const std::vector<std::string> broken = { "LD_LIBRARY_PATH=" + dir.File("broken"),
+        "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.File("device.raw") };
+    const std::vector<std::vector<std::string>> commands = {
+        { FakePluginsOption(), "play", song },
+        { FakePluginsOption(), "render", song, "-q", "-o", dir.File("song.wav") },
+        { FakePluginsOption(), "render", song, "-q", "--samplerate", "48000", "-o", "-" },
+    };
+    for (const std::vector<std::string>& args : commands) {
+        Result result = Host(args, broken);
+        EXPECT_EQ(result.status, 1) << args[1];
+        std::vector<std::string> lines = Lines(result.err);
+        ASSERT_EQ(lines.size(), 1u) << result.err;
+        EXPECT_NE(lines[0].find(".so"), std::string::npos) << lines[0];
+        EXPECT_EQ(HostLines(result.err), lines);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("song.wav")));
+    // Without the libraries, a render to standard output still runs.
+    Result raw = Host({ FakePluginsOption(), "render", song, "-q", "-o", "-" }, broken);
+    EXPECT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(Samples(raw.out), FakeSignal(0, 20));
 }
 
 TEST(Conventions, About_IsPlainText)
