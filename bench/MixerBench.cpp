@@ -199,9 +199,26 @@ BM_AmigaPass(benchmark::State& state)
     state.SetItemsProcessed(int64(state.iterations()) * kFrames);
 }
 
+// The output stage alone, on a pass without steps: the filters and the conversion.
+void
+BM_AmigaFilters(benchmark::State& state)
+{
+    RVAmigaSound amiga(MIX_AMIGA_A500, 44100);
+    amiga.Reset(kFrames);
+    amiga.SetLed(state.range(0) != 0);
+    std::vector<int16> out(2 * kFrames);
+    for (auto _ : state) {
+        amiga.BeginPass(0);
+        amiga.EndPass16(out.data(), kFrames);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(int64(state.iterations()) * kFrames);
+}
+
 }   // namespace
 
 BENCHMARK(BM_AmigaPass)->Arg(0)->Arg(1);
+BENCHMARK(BM_AmigaFilters)->Arg(0)->Arg(1);
 BENCHMARK(BM_AddChannel8)
     ->ArgsProduct({ { 0, RV_PANNING_SURROUND }, { kOneShot, kForwardLoop, kPingPongLoop } });
 BENCHMARK(BM_AddChannel16)

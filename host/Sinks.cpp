@@ -164,17 +164,14 @@ public:
 
     bool Write(const int16_t* data, int count, std::string& error) override
     {
-        const size_t size = size_t(count) * PLUGIN_FRAME_BYTES;
-        const size_t used = bytes.size();
-        bytes.resize(used + size);
-        uint8_t* to = bytes.data() + used;
         // The plug-in delivers the machine's byte order; raw output is little-endian.
         if constexpr (std::endian::native == std::endian::little) {
-            memcpy(to, data, size);
+            const uint8_t* from = reinterpret_cast<const uint8_t*>(data);
+            bytes.insert(bytes.end(), from, from + size_t(count) * PLUGIN_FRAME_BYTES);
         } else {
             for (int i = 0; i < count * 2; i++) {
-                to[2 * i] = (uint8_t)(data[i] & 0xff);
-                to[2 * i + 1] = (uint8_t)((uint16_t)data[i] >> 8);
+                bytes.push_back((uint8_t)(data[i] & 0xff));
+                bytes.push_back((uint8_t)((uint16_t)data[i] >> 8));
             }
         }
         frames += count;

@@ -67,7 +67,8 @@ Store(int16* output, RVStereo v0, RVStereo v1)
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
     : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {},
-      ledInputAt(0), residualBefore {}
+      ledInputAt(0), residualBefore {},
+      avx2(MixKernel::ActiveKernels() >= MixKernel::KERNELS_AVX2)
 {
     filters.Design(model, rate);
     led.Design(rate);
@@ -100,13 +101,13 @@ RVAmigaSound::BeginPass(uint16 voiceCount)
 
 
 // A change of the held value is a step of the voice's level at `time`.
-inline void
+inline __attribute__((always_inline)) void
 RVAmigaSound::Hold(Voice& voice, int32 sample, double time)
 {
     if (sample == voice.sample)
         return;
     const int32 change = sample - voice.sample;
-    steps.Step(time, change * voice.left, change * voice.right);
+    steps.Place(time, change * voice.left, change * voice.right);
     voice.sample = sample;
 }
 
@@ -116,11 +117,37 @@ int64
 RVAmigaSound::AddStretch(uint16 index, const Sample* data, int64 position, int64 step,
     uint32 frames, uint32 first, int32 left, int32 right)
 {
+#if defined(__x86_64__)
+    if (avx2)
+        return AddStretchAvx2(index, data, position, step, frames, first, left, right);
+#endif
+    return AddStretchBody(index, data, position, step, frames, first, left, right);
+}
+
+
+// The steps' spreads take twice the lanes; the same arithmetic (no fused multiply-add),
+// so the same sums.
+#if defined(__x86_64__)
+template<typename Sample>
+__attribute__((target("avx2"))) int64
+RVAmigaSound::AddStretchAvx2(uint16 index, const Sample* data, int64 position, int64 step,
+    uint32 frames, uint32 first, int32 left, int32 right)
+{
+    return AddStretchBody(index, data, position, step, frames, first, left, right);
+}
+#endif
+
+
+template<typename Sample>
+inline __attribute__((always_inline)) int64
+RVAmigaSound::AddStretchBody(uint16 index, const Sample* data, int64 position, int64 step,
+    uint32 frames, uint32 first, int32 left, int32 right)
+{
     Voice& voice = voices[index];
     if (left != voice.left || right != voice.right) {
         // A new volume or panning steps the held level at once, as Paula's volume does.
         if (voice.sample != 0)
-            steps.Step(
+            steps.Place(
                 first, voice.sample * (left - voice.left), voice.sample * (right - voice.right));
         voice.left = left;
         voice.right = right;
@@ -190,7 +217,6 @@ void
 RVAmigaSound::FilterPass(Out* out, uint32 frames)
 {
 #if defined(__x86_64__)
-    static const bool avx2 = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX2);
     if (avx2) {
         FilterPassAvx2<Led>(out, frames);
         return;
@@ -221,41 +247,44 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
     // into ledInput would otherwise make the compiler read them again for every frame.
     const RVAmigaFilters  fixedFilters = filters;
     const RVLedFilter     ledFilter = led;
-    RVPaulaSteps::Reader  in(steps);
     RVAmigaFilters::State fixed = filters.Current();
     RVBiquadState         ledState = led.Current();
     RVStereo              before = residualBefore;
-    uint32                at = ledInputAt;
-    auto throughLed = [&](RVStereo y) {
+    // While the LED filter is off, only the input of the pass's last frames can still be
+    // in its history when the pass ends.
+    const uint32 keepFrom = frames > kLedHistory ? frames - kLedHistory : 0;
+    const uint32 at = ledInputAt;
+    auto         throughLed = [&](RVStereo y, uint32 i) {
         if (!Led) {
-            ledInput[at++ % kLedHistory] = y;
+            if (i >= keepFrom)
+                ledInput[(at + i) % kLedHistory] = y;
             return y;
         }
         return ledFilter.Process(ledState, y);
     };
-    // In chunks, each cleared once read, while it is still in the cache.
+    // In chunks of changes, read from the steps a chunk at a time.
     const uint32 kChunk = 256;
-    uint32       i = 0;
-    while (i < frames) {
-        const uint32 from = i, end = std::min(frames, i + kChunk);
+    RVStereo     changes[kChunk];
+    for (uint32 from = 0; from < frames; from += kChunk) {
+        const uint32 end = std::min(frames, from + kChunk);
+        steps.Changes(from, end, before, changes);
+        uint32 i = from;
         for (; i + 1 < end; i += 2) {
-            RVStereo y0 = in.Change(i, before);
-            RVStereo y1 = in.Change(i + 1, before);
+            RVStereo y0 = changes[i - from];
+            RVStereo y1 = changes[i + 1 - from];
             fixedFilters.ProcessTwo(fixed, y0, y1);
-            y0 = throughLed(y0);
-            y1 = throughLed(y1);
+            y0 = throughLed(y0, i);
+            y1 = throughLed(y1, i + 1);
             Store(out + 2 * i, y0, y1);
         }
         if (i < end) {
             // The odd frame out at the end, stored through a spare one.
             Out            last[4];
-            const RVStereo y = throughLed(fixedFilters.Process(fixed, in.Change(i, before)));
+            const RVStereo y = throughLed(fixedFilters.Process(fixed, changes[i - from]), i);
             Store(last, y, y);
             out[2 * i] = last[0];
             out[2 * i + 1] = last[1];
-            i++;
         }
-        in.Clear(from, end);
     }
     steps.Finish(frames);
     residualBefore = before;
@@ -265,7 +294,7 @@ RVAmigaSound::FilterPassBody(Out* out, uint32 frames)
         ledState.Flush();
         led.Current() = ledState;
     }
-    ledInputAt = at % kLedHistory;
+    ledInputAt = (at + frames) % kLedHistory;
 }
 
 

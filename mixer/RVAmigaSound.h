@@ -50,6 +50,13 @@ private:
     };
 
     void Hold(Voice& voice, int32 sample, double time);
+    // AddStretch's body, and its build for AVX2 processors, chosen once a stretch.
+    template<typename Sample>
+    int64 AddStretchBody(uint16 voice, const Sample* data, int64 position, int64 step,
+        uint32 frames, uint32 first, int32 left, int32 right);
+    template<typename Sample>
+    int64 AddStretchAvx2(uint16 voice, const Sample* data, int64 position, int64 step,
+        uint32 frames, uint32 first, int32 left, int32 right);
     template<typename Out>
     void Filter(Out* out, uint32 frames);
     template<bool Led, typename Out>
@@ -73,6 +80,7 @@ private:
     RVPaulaSteps       steps;
     RVAmigaFilters     filters;
     RVLedFilter        led;
+    bool               avx2;   // the AVX2 builds, with the kernels' set in use when made
 };
 
 #endif

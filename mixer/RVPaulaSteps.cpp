@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "mixer/MixKernel.h"
 
@@ -16,16 +19,7 @@ namespace {
 using paulasteps::K;
 using paulasteps::kPhases;
 using paulasteps::kTaps;
-static_assert(K == RVPaulaSteps::STEP_HALF_WIDTH);
-
-// Adds one step's residual, interpolated between two phases, times its level.
-inline __attribute__((always_inline)) void
-Spread(float* __restrict residuals, const float* __restrict row, const float* __restrict slope,
-    float blend, float level)
-{
-    for (int32 j = 0; j < kTaps; j++)
-        residuals[j] += (row[j] + blend * slope[j]) * level;
-}
+static_assert(K == RVPaulaSteps::STEP_HALF_WIDTH && kPhases == RVPaulaSteps::STEP_PHASES);
 
 }   // namespace
 
@@ -33,7 +27,7 @@ Spread(float* __restrict residuals, const float* __restrict row, const float* __
 RVPaulaSteps::RVPaulaSteps()
     : rows(&paulasteps::kTable.residual[0][0]), slopes(&paulasteps::kTable.slope[0][0])
 {
-    avx2 = MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX2);
+    avx2 = MixKernel::ActiveKernels() >= MixKernel::KERNELS_AVX2;
 }
 
 
@@ -43,33 +37,6 @@ RVPaulaSteps::Reset(uint32 frames)
     for (Side& side : sides) {
         side.deltas.assign(size_t(frames) + kTaps, 0);
         side.residuals.assign(size_t(frames) + kTaps, 0.0f);
-    }
-}
-
-
-// Buffer index i holds frame i - K of the pass: a step at time t reaches back to
-// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
-inline __attribute__((always_inline)) void
-RVPaulaSteps::Place(double time, int32 left, int32 right)
-{
-    // Times outside the pass are held at its edges, so no step writes outside the buffer.
-    const double last = double(sides[0].deltas.size() - kTaps) - 1e-6;
-    time = std::clamp(time, -1.0 + 1e-9, last);
-    const double whole = std::floor(time);
-    const double where = (time - whole) * kPhases;
-    const int32  phase = std::min(int32(where), kPhases - 1);
-    const float  blend = float(where - phase);
-    const size_t base = size_t(int64(whole) + 1);
-
-    const float* row = rows + phase * kTaps;
-    const float* slope = slopes + phase * kTaps;
-    if (left != 0) {
-        sides[0].deltas[base + K] += left;
-        Spread(&sides[0].residuals[base], row, slope, blend, float(left));
-    }
-    if (right != 0) {
-        sides[1].deltas[base + K] += right;
-        Spread(&sides[1].residuals[base], row, slope, blend, float(right));
     }
 }
 
@@ -97,6 +64,91 @@ RVPaulaSteps::StepAvx2(double time, int32 left, int32 right)
     Place(time, left, right);
 }
 #endif
+
+
+void
+RVPaulaSteps::Changes(uint32 from, uint32 to, RVStereo& before, RVStereo* out)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (avx2) {
+        ChangesAvx2(from, to, before, out);
+        Clear(from, to);
+        return;
+    }
+#endif
+    ChangesOneByOne(from, to, before, out);
+    Clear(from, to);
+}
+
+
+void
+RVPaulaSteps::ChangesOneByOne(uint32 from, uint32 to, RVStereo& before, RVStereo* out)
+{
+    const int32* deltasLeft = sides[0].deltas.data();
+    const int32* deltasRight = sides[1].deltas.data();
+    const float* residualsLeft = sides[0].residuals.data();
+    const float* residualsRight = sides[1].residuals.data();
+    for (uint32 k = from; k < to; k++) {
+        const RVStereo r { double(residualsLeft[k]), double(residualsRight[k]) };
+        out[k - from] = RVStereo { double(deltasLeft[k]), double(deltasRight[k]) } + (r - before);
+        before = r;
+    }
+}
+
+
+#if defined(__x86_64__) || defined(__i386__)
+namespace {
+
+// Four frames of a side's changes.
+__attribute__((target("avx2"), always_inline)) inline __m256d
+SideChanges(const int32* deltas, const float* residuals)
+{
+    const __m256d d = _mm256_cvtepi32_pd(_mm_loadu_si128((const __m128i*)deltas));
+    const __m256d r = _mm256_cvtps_pd(_mm_loadu_ps(residuals));
+    const __m256d p = _mm256_cvtps_pd(_mm_loadu_ps(residuals - 1));
+    return _mm256_add_pd(d, _mm256_sub_pd(r, p));
+}
+
+}   // namespace
+
+
+// Four frames a side at a time: the residual before each is read from the buffer, which
+// holds it from the pass's second frame on, and left and right are then interleaved.
+__attribute__((target("avx2"))) void
+RVPaulaSteps::ChangesAvx2(uint32 from, uint32 to, RVStereo& before, RVStereo* out)
+{
+    if (from == to)
+        return;
+    ChangesOneByOne(from, from + 1, before, out);
+    const int32* deltasLeft = sides[0].deltas.data();
+    const int32* deltasRight = sides[1].deltas.data();
+    const float* residualsLeft = sides[0].residuals.data();
+    const float* residualsRight = sides[1].residuals.data();
+    uint32 k = from + 1;
+    for (; k + 4 <= to; k += 4) {
+        const __m256d left = SideChanges(deltasLeft + k, residualsLeft + k);
+        const __m256d right = SideChanges(deltasRight + k, residualsRight + k);
+        const __m256d even = _mm256_unpacklo_pd(left, right);   // frames 0 and 2
+        const __m256d odd = _mm256_unpackhi_pd(left, right);    // frames 1 and 3
+        double*       to4 = reinterpret_cast<double*>(out + (k - from));
+        _mm256_storeu_pd(to4, _mm256_permute2f128_pd(even, odd, 0x20));
+        _mm256_storeu_pd(to4 + 4, _mm256_permute2f128_pd(even, odd, 0x31));
+    }
+    if (k > from + 1)
+        before = RVStereo { double(residualsLeft[k - 1]), double(residualsRight[k - 1]) };
+    ChangesOneByOne(k, to, before, out + (k - from));
+}
+#endif
+
+
+void
+RVPaulaSteps::Clear(uint32 from, uint32 to)
+{
+    for (Side& side : sides) {
+        std::fill(side.deltas.begin() + from, side.deltas.begin() + to, 0);
+        std::fill(side.residuals.begin() + from, side.residuals.begin() + to, 0.0f);
+    }
+}
 
 
 void

@@ -10,6 +10,7 @@
 #define MIXER_RVPAULASTEPS_H
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "beos/SupportDefs.h"
@@ -19,6 +20,7 @@ class RVPaulaSteps
 {
 public:
     static const int32 STEP_HALF_WIDTH = 16;   // frames on each side of a step
+    static const int32 STEP_PHASES = 128;      // fractions of a frame tabled
 
     RVPaulaSteps();
 
@@ -28,43 +30,16 @@ public:
     // A step of (left, right) at `time` frames into the pass, -1 < time < frames of the
     // pass. The levels are in the accumulator's units (sample times gain).
     void Step(double time, int32 left, int32 right);
+    // Step's body, for a caller's loop built for the processor it runs on: Step chooses
+    // the build for each step, which costs as much as placing it.
+    inline __attribute__((always_inline)) void Place(double time, int32 left, int32 right);
 
-    // Reads the pass frame by frame, in order, for a caller's own loop, as the change
-    // from the frame before: the frame's plain steps and the difference of the
-    // residuals. Clear() what was read (at hand in the cache then), Finish() after the
-    // last frame keeps what reaches into the next pass.
-    class Reader
-    {
-    public:
-        explicit Reader(RVPaulaSteps& steps)
-            : deltasLeft(steps.sides[0].deltas.data()), deltasRight(steps.sides[1].deltas.data()),
-              residualsLeft(steps.sides[0].residuals.data()),
-              residualsRight(steps.sides[1].residuals.data())
-        {
-        }
-        // `before` holds the residual of the frame before, and then of this one.
-        RVStereo Change(uint32 i, RVStereo& before)
-        {
-            const RVStereo r { double(residualsLeft[i]), double(residualsRight[i]) };
-            const RVStereo change =
-                RVStereo { double(deltasLeft[i]), double(deltasRight[i]) } + (r - before);
-            before = r;
-            return change;
-        }
-        void Clear(uint32 from, uint32 to)
-        {
-            std::fill(deltasLeft + from, deltasLeft + to, 0);
-            std::fill(deltasRight + from, deltasRight + to, 0);
-            std::fill(residualsLeft + from, residualsLeft + to, 0.0f);
-            std::fill(residualsRight + from, residualsRight + to, 0.0f);
-        }
-
-    private:
-        int32* deltasLeft;
-        int32* deltasRight;
-        float* residualsLeft;
-        float* residualsRight;
-    };
+    // Frames [from, to) of the pass, in order, as changes from the frame before: each
+    // frame's plain steps and the difference of the residuals. `before` holds the
+    // residual of the frame before `from`, and then of the frame before `to`. What was
+    // read is cleared, while it is in the cache; Finish() after the last frame keeps
+    // what reaches into the next pass.
+    void Changes(uint32 from, uint32 to, RVStereo& before, RVStereo* out);
     void Finish(uint32 frames);
 
 private:
@@ -76,14 +51,53 @@ private:
         std::vector<float> residuals;
     };
 
-    // Step's body, and its build for AVX2 processors.
-    void Place(double time, int32 left, int32 right);
+    // Step's build for AVX2 processors.
     void StepAvx2(double time, int32 left, int32 right);
+    // Adds one step's residual, interpolated between two phases, times its level.
+    static inline __attribute__((always_inline)) void Spread(float* __restrict residuals,
+        const float* __restrict row, const float* __restrict slope, float blend, float level)
+    {
+        for (int32 j = 0; j < 2 * STEP_HALF_WIDTH; j++)
+            residuals[j] += (row[j] + blend * slope[j]) * level;
+    }
+    // Changes' frames one at a time, and four at a time with AVX2: the same sums.
+    void ChangesOneByOne(uint32 from, uint32 to, RVStereo& before, RVStereo* out);
+    void ChangesAvx2(uint32 from, uint32 to, RVStereo& before, RVStereo* out);
+    void Clear(uint32 from, uint32 to);
 
     Side         sides[2];
     const float* rows;     // the residuals by phase, rows of 2 * STEP_HALF_WIDTH
     const float* slopes;   // from each row to the next
     bool         avx2 = false;
 };
+
+
+
+// Buffer index i holds frame i - K of the pass: a step at time t reaches back to
+// frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
+inline __attribute__((always_inline)) void
+RVPaulaSteps::Place(double time, int32 left, int32 right)
+{
+    const int32 K = STEP_HALF_WIDTH, kTaps = 2 * K, kPhases = STEP_PHASES;
+    // Times outside the pass are held at its edges, so no step writes outside the buffer.
+    const double last = double(sides[0].deltas.size() - kTaps) - 1e-6;
+    time = std::clamp(time, -1.0 + 1e-9, last);
+    const double whole = std::floor(time);
+    const double where = (time - whole) * kPhases;
+    const int32  phase = std::min(int32(where), kPhases - 1);
+    const float  blend = float(where - phase);
+    const size_t base = size_t(int64(whole) + 1);
+
+    const float* row = rows + phase * kTaps;
+    const float* slope = slopes + phase * kTaps;
+    if (left != 0) {
+        sides[0].deltas[base + K] += left;
+        Spread(&sides[0].residuals[base], row, slope, blend, float(left));
+    }
+    if (right != 0) {
+        sides[1].deltas[base + K] += right;
+        Spread(&sides[1].residuals[base], row, slope, blend, float(right));
+    }
+}
 
 #endif

@@ -271,3 +271,46 @@ TEST(AmigaSound, Passes_OfAnyLength_AsOneLongRunAndAsTheMixerConverts)
     for (size_t i = 0; i < pieces.size(); i++)
         ASSERT_EQ(wide[i], MixKernel::ClipTo16(pieces[i])) << i;
 }
+
+
+// The builds for AVX2 processors (steps, their changes, the filter pass) give the sums
+// of the portable ones bit for bit, the LED filter in and out, passes odd and even.
+TEST(AmigaSound, Builds_Avx2AndPortable_SameOutput)
+{
+    if (!MixKernel::KernelsAvailable(MixKernel::KERNELS_AVX2))
+        GTEST_SKIP() << "the processor has no AVX2";
+    std::vector<int16> noise(1 << 14);
+    uint32             seed = 11;
+    for (int16& v : noise) {
+        seed = seed * 1103515245u + 12345u;
+        v = int16(seed >> 16);
+    }
+    auto render = [&](MixKernel::KernelSet set) {
+        const MixKernel::KernelSet previous = MixKernel::ActiveKernels();
+        EXPECT_TRUE(MixKernel::UseKernels(set));
+        RVAmigaSound amiga(MIX_AMIGA_A500, uint32(kRate));
+        MixKernel::UseKernels(previous);
+        amiga.Reset(1024);
+        std::vector<int16> out, pass(2 * 1024);
+        int64              positions[3] = {};
+        const int64        steps[3] = { 900, 2500, -1700 };   // a voice running backwards
+        for (uint32 k = 0; k < 24; k++) {
+            const uint32 frames = 1024 - 37 * (k % 5);
+            amiga.SetLed(k >= 8 && k < 16);
+            amiga.BeginPass(3);
+            for (uint16 v = 0; v < 3; v++) {
+                if (positions[v] <= 0 || positions[v] >= int64(noise.size() - 4096) << 11)
+                    positions[v] = int64(noise.size() / 2) << 11;
+                positions[v] = amiga.AddStretch<int16>(v, noise.data(), positions[v], steps[v],
+                    frames, 0, 40 + 20 * v, 60 - 20 * v);
+                amiga.EndVoice(v, true, frames);
+            }
+            amiga.EndPass16(pass.data(), frames);
+            out.insert(out.end(), pass.begin(), pass.begin() + 2 * frames);
+        }
+        return out;
+    };
+    const std::vector<int16> portable = render(MixKernel::KERNELS_PORTABLE);
+    EXPECT_EQ(render(MixKernel::KERNELS_AVX2), portable);
+    EXPECT_NE(std::count(portable.begin(), portable.end(), int16(0)), ptrdiff_t(portable.size()));
+}
