@@ -189,7 +189,7 @@ public:
     }
 
 private:
-    static constexpr size_t kBufferBytes = 1 << 16;
+    static constexpr size_t kBufferBytes = 1 << 18;
 
     bool Flush(std::string& error)
     {
