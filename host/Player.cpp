@@ -409,7 +409,7 @@ PlayFiles(PluginHost& host, const PlayOptions& options)
 {
     const std::string hint = "; `zarnowelle render FILE -o FILE.wav` writes a song to a "
                              "file instead";
-    std::string error;
+    std::string       error;
     if (!InitAudio(error)) {
         ReportError("cannot start the audio system: " + error + hint);
         return 1;

@@ -20,7 +20,7 @@ public:
 
     // Points `function` at the library's `name`; false, with `error` set, when the
     // library lacks it.
-    template <typename Function>
+    template<typename Function>
     bool Find(Function*& function, const char* name, std::string& error)
     {
         function = reinterpret_cast<Function*>(Symbol(name, error));
@@ -37,7 +37,7 @@ private:
 // One library's functions, opened and bound on the first call, for the whole process.
 // `Functions` names its library in kSoname and points its members at the library's
 // functions in Bind(library, error). Null, with `error` set, when that fails.
-template <typename Functions>
+template<typename Functions>
 const Functions*
 LoadLibrary(std::string& error)
 {

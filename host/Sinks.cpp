@@ -232,8 +232,9 @@ private:
         size_t used = 0;
         do {
             size_t       consumed = 0, made = 0;
-            soxr_error_t failure = functions.process(soxr, data == nullptr ? nullptr : data + 2 * used,
-                size_t(count) - used, &consumed, converted.data(), capacity, &made);
+            soxr_error_t failure =
+                functions.process(soxr, data == nullptr ? nullptr : data + 2 * used,
+                    size_t(count) - used, &consumed, converted.data(), capacity, &made);
             if (failure != nullptr) {
                 error = failure;
                 return false;
@@ -336,8 +337,8 @@ OpenResampler(std::unique_ptr<Sink> next, int rate, std::string& error)
     const SoxrFunctions* functions = LoadLibrary<SoxrFunctions>(error);
     if (functions == nullptr)
         return nullptr;
-    soxr_error_t        failure = nullptr;
-    soxr_io_spec_t      io = functions->io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_error_t   failure = nullptr;
+    soxr_io_spec_t io = functions->io_spec(SOXR_INT16_I, SOXR_INT16_I);
     // The converter's dither is seeded from the clock: without it the same render gives
     // the same file every time.
     io.flags |= SOXR_NO_DITHER;

@@ -10,7 +10,7 @@
 
 namespace paulasteps {
 
-const int32_t K = 16;         // frames on each side of a step
+const int32_t K = 16;   // frames on each side of a step
 const int32_t kTaps = 2 * K;
 const int32_t kPhases = 128;   // fractions of a frame, read with linear interpolation
 

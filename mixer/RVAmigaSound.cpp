@@ -67,8 +67,7 @@ Store(int16* output, RVStereo v0, RVStereo v1)
 
 RVAmigaSound::RVAmigaSound(MixAmigaModel newModel, uint32 newRate)
     : model(newModel), rate(newRate), ledOn(false), ledSettled(false), ledInput {},
-      ledInputAt(0), residualBefore {},
-      avx2(MixKernel::ActiveKernels() >= MixKernel::KERNELS_AVX2)
+      ledInputAt(0), residualBefore {}, avx2(MixKernel::ActiveKernels() >= MixKernel::KERNELS_AVX2)
 {
     filters.Design(model, rate);
     led.Design(rate);

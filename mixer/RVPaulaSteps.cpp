@@ -124,7 +124,7 @@ RVPaulaSteps::ChangesAvx2(uint32 from, uint32 to, RVStereo& before, RVStereo* ou
     const int32* deltasRight = sides[1].deltas.data();
     const float* residualsLeft = sides[0].residuals.data();
     const float* residualsRight = sides[1].residuals.data();
-    uint32 k = from + 1;
+    uint32       k = from + 1;
     for (; k + 4 <= to; k += 4) {
         const __m256d left = SideChanges(deltasLeft + k, residualsLeft + k);
         const __m256d right = SideChanges(deltasRight + k, residualsRight + k);

@@ -72,7 +72,6 @@ private:
 };
 
 
-
 // Buffer index i holds frame i - K of the pass: a step at time t reaches back to
 // frame floor(t) - K + 1, which is index floor(t) + 1 >= 0.
 inline __attribute__((always_inline)) void

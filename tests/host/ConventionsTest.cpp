@@ -126,15 +126,15 @@ TEST(Conventions, OpenedLibraries_NotLinkedAndTheirFailureOneLine)
     for (const char* name : { "libSDL2", "libsndfile", "libsoxr" })
         EXPECT_EQ(elf.out.find(name), std::string::npos) << name << " is linked";
 
-    TempDir     dir;
+    TempDir dir;
     // More than the raw output gathers for one write.
     std::string song = dir.Write("song.fake", "FAKE blocks=80");
     // Each library's name stands for a file that is no library.
     std::filesystem::create_directories(dir.File("broken"));
     for (const char* soname : { "libSDL2-2.0.so.0", "libsndfile.so.1", "libsoxr.so.0" })
         dir.Write(std::string("broken/") + soname, "not a library");
-    const std::vector<std::string> broken = { "LD_LIBRARY_PATH=" + dir.File("broken"),
-        "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.File("device.raw") };
+    const std::vector<std::string>              broken = { "LD_LIBRARY_PATH=" + dir.File("broken"),
+                     "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.File("device.raw") };
     const std::vector<std::vector<std::string>> commands = {
         { FakePluginsOption(), "play", song },
         { FakePluginsOption(), "render", song, "-q", "-o", dir.File("song.wav") },

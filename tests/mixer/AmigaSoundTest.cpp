@@ -299,10 +299,12 @@ TEST(AmigaSound, Builds_Avx2AndPortable_SameOutput)
             amiga.SetLed(k >= 8 && k < 16);
             amiga.BeginPass(3);
             for (uint16 v = 0; v < 3; v++) {
-                if (positions[v] <= 0 || positions[v] >= int64(noise.size() - 4096) << 11)
+                // Room for a whole pass either way.
+                if (positions[v] < int64(2048) << 11
+                    || positions[v] >= int64(noise.size() - 4096) << 11)
                     positions[v] = int64(noise.size() / 2) << 11;
-                positions[v] = amiga.AddStretch<int16>(v, noise.data(), positions[v], steps[v],
-                    frames, 0, 40 + 20 * v, 60 - 20 * v);
+                positions[v] = amiga.AddStretch<int16>(
+                    v, noise.data(), positions[v], steps[v], frames, 0, 40 + 20 * v, 60 - 20 * v);
                 amiga.EndVoice(v, true, frames);
             }
             amiga.EndPass16(pass.data(), frames);
