@@ -64,8 +64,8 @@ WeighTaps(const Sample* taps, const int16* row)
 
 // Adds `frames` frames weighed from a table to interleaved stereo sums at constant
 // gains, and returns the new position. The taps of the frame at sample i start at
-// data[i - Before]; the caller guarantees that every tap read lies inside the data. The sums are exactly those
-// of WeighTaps, one frame after another.
+// data[i - Before]; the caller guarantees that every tap read lies inside the data. The
+// sums are exactly those of WeighTaps, one frame after another.
 template<int32 Taps, int32 Before, typename Sample, typename Pos>
 inline Pos
 MixTableFrames(const Sample* data, int32* buffer, Pos position, Pos step, uint32 frames,

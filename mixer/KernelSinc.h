@@ -11,6 +11,7 @@
 #endif
 
 #include "mixer/FilterTable.h"
+#include "mixer/Kaiser.h"
 #include "mixer/MixLoop.h"
 
 namespace MixKernel {
@@ -92,21 +93,6 @@ struct Sinc
 #else
         return WeighTaps<kTaps>(taps, table->Row(fraction));
 #endif
-    }
-
-private:
-    static double BesselI0(double x)
-    {
-        // Past k = x / 2 the terms only shrink: once one no longer changes the sum, none
-        // of the rest does (x stays within kBeta).
-        double sum = 1, term = 1;
-        for (int k = 1; k < 40; k++) {
-            term *= (x / (2 * k)) * (x / (2 * k));
-            if (k > kBeta / 2 && sum + term == sum)
-                break;
-            sum += term;
-        }
-        return sum;
     }
 };
 

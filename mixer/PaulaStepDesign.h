@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "mixer/Kaiser.h"
+
 namespace paulasteps {
 
 const int32_t K = 16;   // frames on each side of a step
@@ -19,20 +21,6 @@ const int32_t kPhases = 128;   // fractions of a frame, read with linear interpo
 // whatever lies above 26 kHz (which would fold below 18 kHz) is down by 89 dB or more.
 const double kCutoff = 20500.0 / 44100.0;   // of the frame rate, so sinc(2 * kCutoff * t)
 const double kBeta = 8.6;
-
-inline double
-BesselI0(double x)
-{
-    double sum = 1.0;
-    double term = 1.0;
-    for (int k = 1; k < 40; k++) {
-        term *= (x / (2.0 * k)) * (x / (2.0 * k));
-        sum += term;
-        if (term < sum * 1e-17)
-            break;
-    }
-    return sum;
-}
 
 inline double
 Impulse(double t)

@@ -70,13 +70,11 @@ void
 RVPaulaSteps::Changes(uint32 from, uint32 to, RVStereo& before, RVStereo* out)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    if (avx2) {
+    if (avx2)
         ChangesAvx2(from, to, before, out);
-        Clear(from, to);
-        return;
-    }
+    else
 #endif
-    ChangesOneByOne(from, to, before, out);
+        ChangesOneByOne(from, to, before, out);
     Clear(from, to);
 }
 

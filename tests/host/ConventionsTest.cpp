@@ -149,6 +149,16 @@ TEST(Conventions, OpenedLibraries_NotLinkedAndTheirFailureOneLine)
         EXPECT_EQ(HostLines(result.err), lines);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("song.wav")));
+    // A library of the name that lacks a function (another version) is named with it.
+    std::filesystem::create_directories(dir.File("other"));
+    std::filesystem::copy_file(FakePluginFolder() + "/fake.so", dir.File("other/libsoxr.so.0"));
+    Result other =
+        Host({ FakePluginsOption(), "render", song, "-q", "--samplerate", "48000", "-o", "-" },
+            { "LD_LIBRARY_PATH=" + dir.File("other") });
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(Lines(other.err),
+        std::vector<std::string> {
+            "zarnowelle: standard output: cannot write: libsoxr.so.0 has no soxr_create" });
     // Without the libraries, a render to standard output still runs.
     Result raw = Host({ FakePluginsOption(), "render", song, "-q", "-o", "-" }, broken);
     EXPECT_EQ(raw.status, 0) << raw.err;

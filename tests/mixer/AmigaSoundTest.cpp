@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "mixer/MixKernel.h"
+#include "mixer/PaulaStepDesign.h"
 #include "mixer/RVAmigaFilters.h"
 #include "mixer/RVAmigaSound.h"
 #include "mixer/RVLedFilter.h"
@@ -315,4 +318,14 @@ TEST(AmigaSound, Builds_Avx2AndPortable_SameOutput)
     const std::vector<int16> portable = render(MixKernel::KERNELS_PORTABLE);
     EXPECT_EQ(render(MixKernel::KERNELS_AVX2), portable);
     EXPECT_NE(std::count(portable.begin(), portable.end(), int16(0)), ptrdiff_t(portable.size()));
+}
+
+
+// The band-limited step's table is designed at build time and compiled in from its
+// printed form, which must give back every float of the design exactly.
+TEST(AmigaSound, StepTable_CompiledIn_AsDesigned)
+{
+    auto designed = std::make_unique<paulasteps::Table>();
+    designed->Design();
+    EXPECT_EQ(std::memcmp(designed.get(), &paulasteps::kTable, sizeof(paulasteps::Table)), 0);
 }
